@@ -1,0 +1,90 @@
+// Everything the charts show for one instant and observer, and the one
+// call that computes it.
+#pragma once
+
+#include <array>
+#include <string>
+
+#include "engine/body.h"
+#include "engine/planets.h"
+
+namespace skyvane::engine {
+
+// One observer place. Longitude in degrees positive west, latitude positive
+// north, time zone in hours east of Greenwich, dst 0 or 1.
+struct Location {
+    std::string name;
+    double longitude = 0;
+    double latitude = 0;
+    double timeZone = 0;
+    int dst = 0;
+};
+
+constexpr int kLocationSlots = 10;
+constexpr int kLocationsInUse = 5;
+
+struct LocationTable {
+    std::array<Location, kLocationSlots> slots{};
+};
+
+// The sky window's block of state; value-initialised it reads as zeros.
+struct SkyState {
+    // Instant in local civil time; year in astronomical numbering.
+    int year = 0;
+    int month = 0;
+    int day = 0;
+    int hour = 0;
+    int minute = 0;
+    int dst = 0;
+    double second = 0;  // may run past 60: time stepping adds seconds here
+    double timeZone = 0;  // hours east of Greenwich
+
+    // The instant normalised for display.
+    int shownYear = 0;
+    int shownMonth = 0;
+    int shownDay = 0;
+    int shownHour = 0;
+    int shownMinute = 0;
+    double shownSecond = 0;
+
+    double longitude = 0;  // degrees, positive west
+    double latitude = 0;   // degrees, positive north
+
+    // Indexed by BodyId. For the Moon (10) the heliocentric longitude and
+    // latitude hold its geocentric apparent longitude and latitude, and its
+    // geocentric distance is in kilometres.
+    double helioLongitude[kBodyCount] = {};
+    double helioLatitude[kBodyCount] = {};
+    double helioDistance[kBodyCount] = {};
+    double rightAscension[kBodyCount] = {};  // hours
+    double declination[kBodyCount] = {};     // degrees
+    double geoDistance[kBodyCount] = {};     // AU, km for the Moon
+    double azimuth[kBodyCount] = {};         // degrees from south towards west
+    double altitude[kBodyCount] = {};        // degrees
+    double obliquity = 0;                    // true obliquity, degrees
+    double siderealTime = 0;                 // Greenwich apparent, hours
+
+    std::string locationName;
+    LocationTable locations;
+    int realTime = 0;  // non-zero while following the computer clock
+};
+
+// Years outside this range are computed as the nearest end of it.
+constexpr int kFirstYear = -4713;
+constexpr int kLastYear = 9999;
+
+class SkyCalculator {
+public:
+    // Fills the computed and shown fields of `state` for its instant and
+    // observer and returns it. May move `state.day` while it reads the date
+    // in the right calendar; callers copy the shown instant back afterwards.
+    SkyState& ComputeSky(SkyState& state) const;
+
+    // The Universal Time Julian day that ComputeSky uses for `state`.
+    static double JulianDayOf(SkyState state);
+
+    static GeocentricPosition HeliocentricToGeocentric(double l0, double b0, double r0, double l,
+                                                       double b, double r);
+};
+
+}  // namespace skyvane::engine
