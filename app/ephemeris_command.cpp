@@ -1,0 +1,388 @@
+#include "app/ephemeris_command.h"
+
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <ostream>
+#include <regex>
+
+#include "engine/calendar.h"
+
+namespace skyvane::app {
+
+using engine::SkyState;
+
+const char kEphemerisUsage[] =
+    "usage: skyvane ephemeris (--date Y-M-D [--time H:M[:S]] | --jd JD | --now)\n"
+    "                         [--tz HOURS] [--dst 0|1] [--lon DEG] [--lat DEG] [--json]\n"
+    "  --date     local civil date, astronomical year numbering (-4713 .. 9999)\n"
+    "  --time     local civil time, default 00:00:00\n"
+    "  --jd       Julian day in Universal Time instead of a local date\n"
+    "  --now      the computer clock\n"
+    "  --tz       time zone, hours east of Greenwich (default 0)\n"
+    "  --dst      daylight-saving hours in force, 0 or 1 (default 0)\n"
+    "  --lon      observer longitude, degrees, positive WEST (default 0)\n"
+    "  --lat      observer latitude, degrees, positive north (default 0)\n"
+    "  --json     one JSON object instead of the table\n";
+
+namespace {
+
+// Julian days of the first and the last instant the program accepts:
+// 4713 BC January 1, 0h and the end of 9999 December 31.
+constexpr double kFirstJulianDay = -365.5;
+constexpr double kLastJulianDay = 5373484.5;
+
+// Julian day of the Unix epoch, for the computer clock.
+constexpr double kUnixEpochJulianDay = 2440587.5;
+
+bool ParseNumber(const std::string& text, double& value)
+{
+    if (text.empty())
+        return false;
+    char* end = nullptr;
+    value = std::strtod(text.c_str(), &end);
+    return end == text.c_str() + text.size() && std::isfinite(value);
+}
+
+bool ParseDate(const std::string& text, EphemerisRequest& r, std::string& why)
+{
+    static const std::regex kDate(R"(^(-?\d{1,5})-(\d{1,2})-(\d{1,2})$)");
+    std::smatch m;
+    if (!std::regex_match(text, m, kDate)) {
+        why = "expected YEAR-MONTH-DAY such as 2006-06-21 or -3167-03-01";
+        return false;
+    }
+    r.year = std::stoi(m[1]);
+    r.month = std::stoi(m[2]);
+    r.day = std::stoi(m[3]);
+    if (r.year < engine::kFirstYear || r.year > engine::kLastYear) {
+        why = "year must lie between -4713 and 9999";
+        return false;
+    }
+    if (r.month < 1 || r.month > 12 || r.day < 1 || r.day > 31) {
+        why = "month must be 1-12 and day 1-31";
+        return false;
+    }
+    return true;
+}
+
+bool ParseTime(const std::string& text, EphemerisRequest& r, std::string& why)
+{
+    static const std::regex kTime(R"(^(\d{1,2}):(\d{1,2})(?::(\d{1,2}(?:\.\d+)?))?$)");
+    std::smatch m;
+    if (!std::regex_match(text, m, kTime)) {
+        why = "expected HOUR:MINUTE[:SECOND] such as 12:00:00";
+        return false;
+    }
+    r.hour = std::stoi(m[1]);
+    r.minute = std::stoi(m[2]);
+    r.second = m[3].matched ? std::stod(m[3]) : 0;
+    if (r.hour > 23 || r.minute > 59 || r.second >= 60) {
+        why = "hour must be 0-23, minute 0-59 and second below 60";
+        return false;
+    }
+    return true;
+}
+
+struct NumberOption {
+    const char* name;
+    double EphemerisRequest::*field;
+    double min;
+    double max;
+};
+
+constexpr NumberOption kNumberOptions[] = {
+    {"--tz", &EphemerisRequest::timeZone, -14, 14},
+    {"--lon", &EphemerisRequest::longitude, -180, 180},
+    {"--lat", &EphemerisRequest::latitude, -90, 90},
+    {"--jd", &EphemerisRequest::julianDay, kFirstJulianDay, kLastJulianDay},
+};
+
+std::string Quote(const std::string& s) { return "'" + s + "'"; }
+
+std::string FormatNumber(double x)
+{
+    char buf[40];
+    std::snprintf(buf, sizeof buf, "%.17g", x);
+    return buf;
+}
+
+}  // namespace
+
+std::optional<EphemerisRequest> ParseEphemerisArguments(const std::vector<std::string>& args,
+                                                        std::string& error)
+{
+    EphemerisRequest r;
+    int sources = 0;
+    bool timeGiven = false;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (arg == "--json") {
+            r.json = true;
+            continue;
+        }
+        if (arg == "--help" || arg == "-h") {
+            r.help = true;
+            continue;
+        }
+        if (arg == "--now") {
+            r.source = InstantSource::kNow;
+            ++sources;
+            continue;
+        }
+        const bool takesValue = arg == "--date" || arg == "--time" || arg == "--dst" ||
+                                arg == "--tz" || arg == "--lon" || arg == "--lat" ||
+                                arg == "--jd";
+        if (!takesValue) {
+            error = arg.rfind("--", 0) == 0 ? arg + ": unknown option"
+                                            : Quote(arg) + ": unexpected argument";
+            return std::nullopt;
+        }
+        if (i + 1 >= args.size()) {
+            error = arg + ": missing value";
+            return std::nullopt;
+        }
+        const std::string& value = args[++i];
+        std::string why;
+        if (arg == "--date") {
+            r.source = InstantSource::kLocalDate;
+            ++sources;
+            if (!ParseDate(value, r, why)) {
+                error = "--date: " + why + ", got " + Quote(value);
+                return std::nullopt;
+            }
+        } else if (arg == "--time") {
+            timeGiven = true;
+            if (!ParseTime(value, r, why)) {
+                error = "--time: " + why + ", got " + Quote(value);
+                return std::nullopt;
+            }
+        } else if (arg == "--dst") {
+            if (value != "0" && value != "1") {
+                error = "--dst: expected 0 or 1, got " + Quote(value);
+                return std::nullopt;
+            }
+            r.dst = value == "1" ? 1 : 0;
+        } else {
+            for (const NumberOption& option : kNumberOptions) {
+                if (arg != option.name)
+                    continue;
+                double x = 0;
+                if (!ParseNumber(value, x) || x < option.min || x > option.max) {
+                    error = arg + ": expected a number from " + FormatNumber(option.min) +
+                            " to " + FormatNumber(option.max) + ", got " + Quote(value);
+                    return std::nullopt;
+                }
+                r.*option.field = x;
+                if (arg == "--jd") {
+                    r.source = InstantSource::kJulianDay;
+                    ++sources;
+                }
+            }
+        }
+    }
+    if (r.help)
+        return r;
+    if (sources != 1) {
+        error = sources == 0 ? "--date: missing (or give --jd or --now)"
+                             : "--date: give only one of --date, --jd and --now";
+        return std::nullopt;
+    }
+    if (timeGiven && r.source != InstantSource::kLocalDate) {
+        error = "--time: only with --date";
+        return std::nullopt;
+    }
+    return r;
+}
+
+SkyState SkyStateFor(const EphemerisRequest& request, double nowJulianDay)
+{
+    SkyState state{};
+    state.timeZone = request.timeZone;
+    state.dst = request.dst;
+    state.longitude = request.longitude;
+    state.latitude = request.latitude;
+    if (request.source == InstantSource::kLocalDate) {
+        state.year = request.year;
+        state.month = request.month;
+        state.day = request.day;
+        state.hour = request.hour;
+        state.minute = request.minute;
+        state.second = request.second;
+        return state;
+    }
+
+    // A Universal Time instant becomes a local date at midnight plus the
+    // seconds since then; the date comes in the calendar the scene
+    // computation reads for it, so the instant survives the round trip.
+    const double ut = request.source == InstantSource::kNow ? nowJulianDay : request.julianDay;
+    const double local = ut + (request.timeZone + request.dst) / 24;
+    engine::CalendarDate midnight;
+    midnight.jd = std::floor(local - 0.5) + 0.5;
+    const engine::DateFields date = midnight.Split();
+    state.year = date.year;
+    state.month = date.month;
+    state.day = date.day;
+    state.second = (local - midnight.jd) * 86400;
+    if (request.source == InstantSource::kNow) {
+        // Following the clock, as the sky window does: the fields hold the
+        // local time of day and are shown as they are.
+        engine::CalendarDate clock;
+        clock.jd = local;
+        const engine::DateFields now = clock.Split();
+        state.hour = now.hour;
+        state.minute = now.minute;
+        state.second = std::floor(now.second);
+        state.realTime = 1;
+    }
+    return state;
+}
+
+namespace {
+
+std::string Format(const char* format, double x)
+{
+    char buf[64];
+    std::snprintf(buf, sizeof buf, format, x);
+    return buf;
+}
+
+// 13h 13m 30.76s
+std::string FormatHours(double hours)
+{
+    const double totalSeconds = std::round(hours * 360000) / 100;
+    const int h = static_cast<int>(totalSeconds / 3600);
+    const int m = static_cast<int>((totalSeconds - h * 3600) / 60);
+    const double s = totalSeconds - h * 3600 - m * 60;
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%2dh %02dm %05.2fs", h, m, s);
+    return buf;
+}
+
+std::string FormatInstant(const SkyState& s)
+{
+    char buf[80];
+    std::snprintf(buf, sizeof buf, "%05d-%02d-%02d %02d:%02d:%02d", s.shownYear, s.shownMonth,
+                  s.shownDay, s.shownHour, s.shownMinute, static_cast<int>(s.shownSecond));
+    // %05d pads a negative year as -3167 and a positive one as 02006.
+    std::string text = buf;
+    if (s.shownYear >= 0)
+        text.erase(0, 1);
+    return text;
+}
+
+// What the engine computes per body: the Sun has no heliocentric place,
+// the Earth no geocentric one, Pluto nothing.
+bool HasHeliocentric(int body)
+{
+    return body != engine::kSun && body != engine::kPluto;
+}
+bool HasGeocentric(int body) { return body != engine::kEarth && body != engine::kPluto; }
+
+}  // namespace
+
+std::string FormatEphemerisTable(const SkyState& s, double jd)
+{
+    std::string out;
+    out += "Instant        " + FormatInstant(s) + " local time (zone " +
+           Format("%+g h", s.timeZone) + (s.dst ? ", daylight saving +1 h" : "") + ")\n";
+    out += "Julian day     " + Format("%.6f", jd) + " UT\n";
+    out += "Observer       longitude " + Format("%.4f", std::fabs(s.longitude)) +
+           (s.longitude >= 0 ? " W" : " E") + ", latitude " +
+           Format("%.4f", std::fabs(s.latitude)) + (s.latitude >= 0 ? " N" : " S") + "\n";
+    out += "Obliquity      " + Format("%.6f", s.obliquity) + " deg (true)\n";
+    out += "Sidereal time  " + FormatHours(s.siderealTime) + " (Greenwich apparent)\n\n";
+    out +=
+        "Body        helio L deg  helio B deg   helio R AU  RA             Dec deg    "
+        "Distance            Azimuth deg  Altitude deg\n";
+    for (int b = 0; b < engine::kBodyCount; ++b) {
+        char row[256];
+        std::string helio = HasHeliocentric(b)
+                                ? Format("%11.6f", s.helioLongitude[b]) + "  " +
+                                      Format("%11.6f", s.helioLatitude[b]) + "  " +
+                                      (b == engine::kMoon ? std::string(11, ' ') + "-"
+                                                          : Format("%12.8f", s.helioDistance[b]))
+                                : std::string(10, ' ') + "-" + std::string(12, ' ') + "-" +
+                                      std::string(13, ' ') + "-";
+        std::string geo = "-";
+        if (HasGeocentric(b)) {
+            const std::string distance = b == engine::kMoon
+                                             ? Format("%12.1f km", s.geoDistance[b])
+                                             : Format("%12.8f AU", s.geoDistance[b]);
+            geo = FormatHours(s.rightAscension[b]) + "  " + Format("%9.5f", s.declination[b]) +
+                  "  " + distance + "  " + Format("%11.5f", s.azimuth[b]) + "  " +
+                  Format("%12.5f", s.altitude[b]);
+        }
+        std::snprintf(row, sizeof row, "%-9s %s  %s\n", engine::BodyName(b), helio.c_str(),
+                      geo.c_str());
+        out += row;
+    }
+    out += "\nRight ascension and declination of the Sun and Moon are apparent, of the "
+           "planets geometric;\nazimuth counts from the south point towards the west; "
+           "no refraction.\n";
+    return out;
+}
+
+std::string FormatEphemerisJson(const SkyState& s, double jd)
+{
+    std::string out = "{\"instant\": {";
+    out += "\"year\": " + std::to_string(s.shownYear) + ", \"month\": " +
+           std::to_string(s.shownMonth) + ", \"day\": " + std::to_string(s.shownDay) +
+           ", \"hour\": " + std::to_string(s.shownHour) + ", \"minute\": " +
+           std::to_string(s.shownMinute) + ", \"second\": " + FormatNumber(s.shownSecond) + "}";
+    out += ", \"jd\": " + FormatNumber(jd);
+    out += ", \"obliquity\": " + FormatNumber(s.obliquity);
+    out += ", \"siderealTime\": " + FormatNumber(s.siderealTime);
+    out += ", \"bodies\": [";
+    struct Field {
+        const char* name;
+        const double (SkyState::*values)[engine::kBodyCount];
+    };
+    static constexpr Field kFields[] = {
+        {"helioLongitude", &SkyState::helioLongitude},
+        {"helioLatitude", &SkyState::helioLatitude},
+        {"helioDistance", &SkyState::helioDistance},
+        {"rightAscension", &SkyState::rightAscension},
+        {"declination", &SkyState::declination},
+        {"geoDistance", &SkyState::geoDistance},
+        {"azimuth", &SkyState::azimuth},
+        {"altitude", &SkyState::altitude},
+    };
+    for (int b = 0; b < engine::kBodyCount; ++b) {
+        out += b == 0 ? "\n  {" : ",\n  {";
+        out += "\"id\": " + std::to_string(b) + ", \"name\": \"" + engine::BodyName(b) + "\"";
+        for (const Field& f : kFields)
+            out += std::string(", \"") + f.name + "\": " + FormatNumber((s.*f.values)[b]);
+        out += "}";
+    }
+    out += "\n]}\n";
+    return out;
+}
+
+int RunEphemerisCommand(const std::vector<std::string>& args, std::ostream& out,
+                        std::ostream& err)
+{
+    std::string error;
+    const std::optional<EphemerisRequest> request = ParseEphemerisArguments(args, error);
+    if (!request) {
+        err << "skyvane ephemeris: " << error << "\n";
+        return 2;
+    }
+    if (request->help) {
+        out << kEphemerisUsage;
+        return 0;
+    }
+    const double now =
+        kUnixEpochJulianDay +
+        std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch())
+                .count() /
+            86400;
+    SkyState state = SkyStateFor(*request, now);
+    const double jd = engine::SkyCalculator::JulianDayOf(state);
+    engine::SkyCalculator().ComputeSky(state);
+    out << (request->json ? FormatEphemerisJson(state, jd) : FormatEphemerisTable(state, jd));
+    return 0;
+}
+
+}  // namespace skyvane::app

@@ -1,0 +1,48 @@
+// `skyvane ephemeris`: the scene computation for a place and instant,
+// printed as a table or as JSON.
+#pragma once
+
+#include <iosfwd>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "engine/sky.h"
+
+namespace skyvane::app {
+
+enum class InstantSource { kLocalDate, kJulianDay, kNow };
+
+struct EphemerisRequest {
+    InstantSource source = InstantSource::kLocalDate;
+    int year = 0, month = 0, day = 0, hour = 0, minute = 0;
+    double second = 0;
+    double julianDay = 0;  // Universal Time, with kJulianDay
+    double timeZone = 0;   // hours east of Greenwich
+    int dst = 0;
+    double longitude = 0;  // degrees, positive west
+    double latitude = 0;
+    bool json = false;
+    bool help = false;
+};
+
+// Reads the command's arguments (without the subcommand itself). On a bad
+// argument returns nothing and sets `error` to one line naming it.
+std::optional<EphemerisRequest> ParseEphemerisArguments(const std::vector<std::string>& args,
+                                                        std::string& error);
+
+// The sky window's state for the request, not yet computed. `nowJulianDay`
+// is the computer clock in Universal Time, used with kNow.
+engine::SkyState SkyStateFor(const EphemerisRequest& request, double nowJulianDay);
+
+// A computed state as a readable table and as one JSON object.
+std::string FormatEphemerisTable(const engine::SkyState& state, double jd);
+std::string FormatEphemerisJson(const engine::SkyState& state, double jd);
+
+extern const char kEphemerisUsage[];
+
+// The whole command; returns the process exit status.
+int RunEphemerisCommand(const std::vector<std::string>& args, std::ostream& out,
+                        std::ostream& err);
+
+}  // namespace skyvane::app

@@ -1,0 +1,27 @@
+// The skyvane program: subcommands that work without a display.
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "app/ephemeris_command.h"
+
+namespace {
+
+constexpr char kUsage[] =
+    "usage: skyvane ephemeris [options]   the sky for a place and instant (--help for options)\n";
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    if (args.empty() || args[0] == "--help" || args[0] == "-h") {
+        std::cout << kUsage;
+        return args.empty() ? 2 : 0;
+    }
+    if (args[0] == "ephemeris")
+        return skyvane::app::RunEphemerisCommand({args.begin() + 1, args.end()}, std::cout,
+                                                 std::cerr);
+    std::cerr << "skyvane: " << args[0] << ": unknown command\n" << kUsage;
+    return 2;
+}

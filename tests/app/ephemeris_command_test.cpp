@@ -1,0 +1,179 @@
+#include "app/ephemeris_command.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <regex>
+#include <sstream>
+
+namespace skyvane::app {
+namespace {
+
+struct RunResult {
+    int status;
+    std::string out;
+    std::string err;
+};
+
+RunResult RunCommand(const std::vector<std::string>& args)
+{
+    std::ostringstream out;
+    std::ostringstream err;
+    const int status = RunEphemerisCommand(args, out, err);
+    return {status, out.str(), err.str()};
+}
+
+// The value of `field` in the JSON object of body `id`.
+double BodyField(const std::string& json, int id, const std::string& field)
+{
+    const std::regex object("\\{\"id\": " + std::to_string(id) + ",[^}]*\\}");
+    std::smatch m;
+    if (!std::regex_search(json, m, object))
+        ADD_FAILURE() << "no body " << id;
+    const std::string body = m.str();
+    const std::regex value("\"" + field + "\": ([-0-9.e+]+)");
+    std::smatch v;
+    if (!std::regex_search(body, v, value))
+        ADD_FAILURE() << "no field " << field << " in " << body;
+    return std::strtod(v[1].str().c_str(), nullptr);
+}
+
+double TopField(const std::string& json, const std::string& field)
+{
+    std::smatch v;
+    if (!std::regex_search(json, v, std::regex("\"" + field + "\": ([-0-9.e+]+)")))
+        ADD_FAILURE() << "no field " << field;
+    return std::strtod(v[1].str().c_str(), nullptr);
+}
+
+TEST(EphemerisCommand, JsonForJulianDayGivesTheSunsApparentPlace)
+{
+    const RunResult r = RunCommand({"--jd", "2448908.5", "--json"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(TopField(r.out, "jd"), 2448908.5);
+    const double ra = BodyField(r.out, 0, "rightAscension");
+    EXPECT_NEAR(ra * 3600, 13 * 3600 + 13 * 60 + 30.8, 0.1);
+    EXPECT_NEAR(BodyField(r.out, 0, "declination"), -7.7839, 0.0001);
+    EXPECT_NEAR(TopField(r.out, "obliquity"), 23.44014, 0.00001);
+    EXPECT_NE(r.out.find("\"instant\": {\"year\": 1992, \"month\": 10, \"day\": 13, \"hour\": 0, "
+                         "\"minute\": 0, \"second\": 0}"),
+              std::string::npos)
+        << r.out;
+}
+
+TEST(EphemerisCommand, JsonListsEveryBodyWithItsNameAndAllValues)
+{
+    const RunResult r = RunCommand({"--date", "2006-06-21", "--time", "12:00:00", "--tz", "-5", "--dst",
+                             "1", "--lon", "74.006", "--lat", "40.714", "--json"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const char* names[] = {"Sun",    "Mercury", "Venus",  "Earth",   "Mars", "Jupiter",
+                           "Saturn", "Uranus",  "Neptune", "Pluto", "Moon"};
+    for (int id = 0; id < 11; ++id) {
+        EXPECT_NE(r.out.find("{\"id\": " + std::to_string(id) + ", \"name\": \"" + names[id] +
+                             "\""),
+                  std::string::npos)
+            << id;
+        for (const char* field : {"helioLongitude", "helioLatitude", "helioDistance",
+                                  "rightAscension", "declination", "geoDistance", "azimuth",
+                                  "altitude"})
+            BodyField(r.out, id, field);
+    }
+    // 16:00 UT of the same day.
+    EXPECT_NEAR(TopField(r.out, "jd"), 2453907.5 + 16.0 / 24, 1e-9);
+}
+
+TEST(EphemerisCommand, JsonNumbersKeepFullDoublePrecision)
+{
+    EphemerisRequest request;
+    request.source = InstantSource::kJulianDay;
+    request.julianDay = 2451545.123456789;
+    engine::SkyState state = SkyStateFor(request, 0);
+    engine::SkyCalculator().ComputeSky(state);
+    const std::string json = FormatEphemerisJson(state, 2451545.123456789);
+    EXPECT_EQ(BodyField(json, 10, "geoDistance"), state.geoDistance[10]);
+    EXPECT_EQ(BodyField(json, 5, "helioLongitude"), state.helioLongitude[5]);
+    EXPECT_EQ(TopField(json, "siderealTime"), state.siderealTime);
+}
+
+TEST(EphemerisCommand, TableNamesEveryBodyAndTheInstant)
+{
+    const RunResult r = RunCommand({"--date", "-3167-03-01", "--time", "06:30"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("-3167-03-01 06:30:00"), std::string::npos) << r.out;
+    for (const char* name : {"Sun", "Mercury", "Earth", "Neptune", "Pluto", "Moon"})
+        EXPECT_NE(r.out.find(std::string("\n") + name), std::string::npos) << name;
+}
+
+TEST(EphemerisCommand, UniversalJulianDaySurvivesTheLocalDateRoundTrip)
+{
+    // Before and after the calendar reform, with a zone that moves the
+    // local date across midnight.
+    for (double jd : {2448908.5, 2299160.9, 2299159.2, 1842713.0, 100.25, -300.75, 5373484.0}) {
+        EphemerisRequest request;
+        request.source = InstantSource::kJulianDay;
+        request.julianDay = jd;
+        request.timeZone = 9.5;
+        request.dst = 1;
+        EXPECT_NEAR(engine::SkyCalculator::JulianDayOf(SkyStateFor(request, 0)), jd, 1e-8) << jd;
+    }
+}
+
+TEST(EphemerisCommand, NowFollowsTheClockLikeTheSkyWindow)
+{
+    EphemerisRequest request;
+    request.source = InstantSource::kNow;
+    request.timeZone = 1;
+    // 2026-12-07 09:41:30 UT.
+    const double now = 2461381.5 + (9 * 3600 + 41 * 60 + 30.25) / 86400;
+    engine::SkyState state = SkyStateFor(request, now);
+    EXPECT_EQ(state.realTime, 1);
+    EXPECT_EQ(state.year, 2026);
+    EXPECT_EQ(state.month, 12);
+    EXPECT_EQ(state.day, 7);
+    EXPECT_EQ(state.hour, 10);
+    EXPECT_EQ(state.minute, 41);
+    EXPECT_EQ(state.second, 30);
+    EXPECT_NEAR(engine::SkyCalculator::JulianDayOf(state), now, 1e-5);
+}
+
+struct BadArguments {
+    std::vector<std::string> args;
+    std::string named;
+};
+
+class EphemerisBadArguments : public ::testing::TestWithParam<BadArguments> {};
+
+TEST_P(EphemerisBadArguments, GiveOneLineNamingTheArgumentAndFail)
+{
+    const RunResult r = RunCommand(GetParam().args);
+    EXPECT_NE(r.status, 0);
+    EXPECT_TRUE(r.out.empty());
+    EXPECT_EQ(r.err.find(GetParam().named), r.err.find(": ") + 2) << r.err;
+    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, EphemerisBadArguments,
+    ::testing::Values(BadArguments{{}, "--date"},
+                      BadArguments{{"--date", "2006-13-01"}, "--date"},
+                      BadArguments{{"--date", "2006/06/21"}, "--date"},
+                      BadArguments{{"--date", "10000-01-01"}, "--date"},
+                      BadArguments{{"--date", "-4714-12-31"}, "--date"},
+                      BadArguments{{"--date", "2006-06-21", "--time", "25:00"}, "--time"},
+                      BadArguments{{"--date", "2006-06-21", "--time", "noon"}, "--time"},
+                      BadArguments{{"--date", "2006-06-21", "--tz", "abc"}, "--tz"},
+                      BadArguments{{"--date", "2006-06-21", "--tz", "nan"}, "--tz"},
+                      BadArguments{{"--date", "2006-06-21", "--dst", "2"}, "--dst"},
+                      BadArguments{{"--date", "2006-06-21", "--lon", "181"}, "--lon"},
+                      BadArguments{{"--date", "2006-06-21", "--lat", "-90.5"}, "--lat"},
+                      BadArguments{{"--date", "2006-06-21", "--lat"}, "--lat"},
+                      BadArguments{{"--jd", "inf"}, "--jd"},
+                      BadArguments{{"--jd", "1e300"}, "--jd"},
+                      BadArguments{{"--jd", "2448908.5", "--time", "12:00"}, "--time"},
+                      BadArguments{{"--jd", "2448908.5", "--now"}, "--date"},
+                      BadArguments{{"--date", "2006-06-21", "--frobnicate"}, "--frobnicate"}));
+
+}  // namespace
+}  // namespace skyvane::app
