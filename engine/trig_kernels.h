@@ -30,7 +30,9 @@ void SumCosineSeriesRuns(const double* a, const double* b, const double* c, cons
                          int seriesCount, double tau, double* sums);
 
 // sinOut[i] = sin(x[i]) and cosOut[i] = cos(x[i]) for i < count, count a
-// multiple of kKernelWidth. Arguments in radians, |x| below 2^50.
+// multiple of kKernelWidth. Arguments in radians; accurate to the last place
+// or two for |x| up to about 1e7 (the reduction by pi is exact for fewer
+// than 2^20 half turns), degrading gracefully beyond.
 void SinCosArrays(const double* x, double* sinOut, double* cosOut, int count);
 
 }  // namespace skyvane::engine
