@@ -1,0 +1,129 @@
+#include "skydata/sky_data.h"
+
+#include <utility>
+#include <vector>
+
+#include "skydata/layout_script.h"
+
+namespace skyvane::skydata {
+namespace {
+
+std::shared_ptr<const SkyData> EmptySkyData()
+{
+    auto data = std::make_shared<SkyData>();
+    data->catalogue = std::make_shared<const SkyCatalogue>();
+    return data;
+}
+
+std::mutex starterMutex;
+std::function<void()>& RegisteredStarter()
+{
+    // Never destroyed, like the process store below.
+    static auto* starter = new std::function<void()>;
+    return *starter;
+}
+
+void StartDataFileUpdate()
+{
+    std::function<void()> starter;
+    {
+        std::lock_guard lock(starterMutex);
+        starter = RegisteredStarter();
+    }
+    if (starter) starter();
+}
+
+}  // namespace
+
+SkyDataStore::SkyDataStore() : current_(EmptySkyData()) {}
+
+std::shared_ptr<const SkyData> SkyDataStore::Current() const
+{
+    std::lock_guard lock(currentMutex_);
+    return current_;
+}
+
+void SkyDataStore::Publish(std::shared_ptr<const SkyData> data)
+{
+    std::lock_guard lock(writeMutex_);
+    PublishLocked(std::move(data));
+}
+
+void SkyDataStore::PublishLocked(std::shared_ptr<const SkyData> data)
+{
+    // A null snapshot would leave readers nothing to draw from.
+    if (!data || !data->catalogue) return;
+    {
+        std::lock_guard lock(currentMutex_);
+        current_.swap(data);
+    }
+    // `data` now holds the previous snapshot; if no reader keeps it, it is
+    // freed here, outside the lock.
+}
+
+bool SkyDataStore::Load(std::span<const unsigned char> file)
+{
+    // Unpacking and decoding happen before the lock: they need nothing
+    // from the previous snapshot.
+    const std::optional<DecodedDataFile> decoded = DecodeDataFile(file);
+    if (!decoded) return false;
+    PictureTable pictures = BuildPictureTable(*decoded);
+
+    std::lock_guard lock(writeMutex_);
+    const std::shared_ptr<const SkyData> previous = Current();
+    auto next = std::make_shared<SkyData>();
+    next->pictures = std::move(pictures);
+    // A file without an intro picture record keeps the previous choice.
+    next->introPictureName = previous->introPictureName;
+    ParseLayoutScript(decoded->layoutText, kLayoutModeFileLoad, next->introPictureName);
+    // The catalogue is read once per run; later files share the first
+    // one's tables.
+    if (previous->catalogue->loaded) {
+        next->catalogue = previous->catalogue;
+    } else {
+        auto catalogue = std::make_shared<SkyCatalogue>();
+        ParseCatalogue(decoded->catalogueText, *catalogue);
+        next->catalogue = std::move(catalogue);
+    }
+    PublishLocked(std::move(next));
+    return true;
+}
+
+void SkyDataStore::ReleasePictures()
+{
+    std::lock_guard lock(writeMutex_);
+    auto next = std::make_shared<SkyData>(*Current());
+    skydata::ReleasePictures(next->pictures);
+    PublishLocked(std::move(next));
+}
+
+SkyDataStore& ProcessSkyData()
+{
+    // Never destroyed: download workers are detached and may still be
+    // loading while the program exits.
+    static auto* store = new SkyDataStore;
+    return *store;
+}
+
+std::shared_ptr<const SkyData> CurrentSkyData() { return ProcessSkyData().Current(); }
+
+void PublishSkyData(std::shared_ptr<const SkyData> data) { ProcessSkyData().Publish(std::move(data)); }
+
+bool LoadDataFile(std::span<const unsigned char> file) { return ProcessSkyData().Load(file); }
+
+void ReleasePictures() { ProcessSkyData().ReleasePictures(); }
+
+void SetDataFileUpdateStarter(std::function<void()> starter)
+{
+    std::lock_guard lock(starterMutex);
+    RegisteredStarter() = std::move(starter);
+}
+
+void LoadDataFileAtStartup(bool& fileRead, const std::filesystem::path& path, SkyDataStore& store)
+{
+    std::vector<unsigned char> bytes;
+    fileRead = ReadDataFile(path, bytes) && store.Load(bytes);
+    if (!fileRead) StartDataFileUpdate();
+}
+
+}  // namespace skyvane::skydata
