@@ -1,0 +1,20 @@
+// `skyvane update-data`: one data file update now, in the foreground, by
+// the same rules as the program's own downloads (the size threshold, the
+// temporary file renamed over the old one, "NBFD" and "NOFD" in the
+// settings). For scripts and tests: it says in one line what happened.
+#pragma once
+
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+namespace skyvane::app {
+
+extern const char kUpdateDataUsage[];
+
+// The whole command (arguments without the subcommand itself); returns the
+// process exit status: 0 when the data file was replaced and loads, 1 when
+// the update failed, 2 on bad arguments.
+int RunUpdateDataCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+
+}  // namespace skyvane::app

@@ -1,0 +1,241 @@
+#include "online/data_file_update.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <mutex>
+#include <system_error>
+#include <thread>
+#include <utility>
+#include <vector>
+
+#ifdef _WIN32
+#include <process.h>
+#else
+#include <unistd.h>
+#endif
+
+#include "online/blocking_socket.h"
+#include "platform/profile_store.h"
+#include "platform/worker_thread.h"
+#include "skydata/data_file.h"
+#include "skydata/layout_script.h"
+#include "skydata/sky_data.h"
+
+namespace skyvane::online {
+namespace {
+
+using namespace std::chrono_literals;
+
+constexpr auto kDelayAfterSuccess = 22h;
+constexpr auto kDelayAfterFailure = 14h;
+// The starter gives the worker a moment to get going before the window
+// carries on with its start-up work.
+constexpr auto kStarterPause = 100ms;
+
+constexpr char kNextDownloadFormat[] = "20%y-%m-%d %H:%M:%S";
+constexpr std::size_t kNextDownloadLength = 19;
+
+constexpr char kLocationSection[] = "Location";
+constexpr char kLocationSavedKey[] = "datasaved";
+
+// Process-wide state that detached workers may still use while the
+// program ends, so it is never destroyed.
+struct UpdateState {
+    std::mutex fileMutex;  // write, rename and reload of the data file
+    std::mutex pathMutex;
+    std::filesystem::path dataFile = skydata::kDataFileName;
+    std::atomic<unsigned> temporaryCount{0};
+};
+
+UpdateState& State()
+{
+    static UpdateState* state = new UpdateState;
+    return *state;
+}
+
+int ProcessId()
+{
+#ifdef _WIN32
+    return _getpid();
+#else
+    return static_cast<int>(::getpid());
+#endif
+}
+
+std::string HostText(const HostAddress& host) { return host.name + ":" + std::to_string(host.port); }
+
+std::string DataFileRequest(const HostAddress& host, const std::string& path)
+{
+    return "GET " + path + " HTTP/1.1\r\nAccept: */*\r\nHost: " + host.name + "\r\n\r\n";
+}
+
+std::string NextDownloadTime(std::chrono::seconds delay)
+{
+    return FormatNextDownloadTime(std::time(nullptr) + static_cast<std::time_t>(delay.count()));
+}
+
+std::string DescribeRefusal(const HostAddress& host, const HttpExchangeResult& exchange)
+{
+    const std::string from = "the answer from " + HostText(host);
+    const std::string cause = exchange.failure.empty() ? "" : " (" + exchange.failure + ")";
+    if (exchange.announcedLength > kDownloadBufferBytes)
+        return from + " announces " + std::to_string(exchange.announcedLength) + " bytes, more than the " +
+               std::to_string(kDownloadBufferBytes) + "-byte receive buffer";
+    if (exchange.received < exchange.announcedLength)
+        return from + " stopped after " + std::to_string(exchange.received) + " of " +
+               std::to_string(exchange.announcedLength) + " bytes" + cause;
+    if (exchange.announcedLength <= 0 && !exchange.failure.empty())
+        return "no answer from " + HostText(host) + cause;
+    return from + " has only " + std::to_string(std::max(exchange.announcedLength, 0)) +
+           " bytes (a data file has more than " + std::to_string(kMinDataFileBytes) + ")";
+}
+
+// Writes `size` bytes to a new file next to `target` and renames it over
+// `target`. On any failure the temporary file is removed and `target` is
+// left as it was. The caller holds the file lock.
+bool ReplaceFile(const std::filesystem::path& target, const char* data, std::size_t size, std::string& error)
+{
+    std::filesystem::path temporary = target;
+    temporary += ".download-" + std::to_string(ProcessId()) + "-" + std::to_string(++State().temporaryCount);
+
+    // "x": never write into a file someone else has just created there.
+    std::FILE* file = std::fopen(temporary.string().c_str(), "wbx");
+    if (file == nullptr) {
+        error = "cannot create " + temporary.string() + ": " + std::generic_category().message(errno);
+        return false;
+    }
+    int failure = 0;
+    if (std::fwrite(data, 1, size, file) != size || std::fflush(file) != 0) failure = errno;
+#ifndef _WIN32
+    // The rename must not reach the disk before the bytes do.
+    if (failure == 0 && ::fsync(::fileno(file)) != 0) failure = errno;
+#endif
+    if (std::fclose(file) != 0 && failure == 0) failure = errno;
+    std::error_code renameError;
+    if (failure == 0) std::filesystem::rename(temporary, target, renameError);
+    if (failure != 0 || renameError) {
+        error = "cannot write " + target.string() + ": " +
+                (failure != 0 ? std::generic_category().message(failure) : renameError.message());
+        std::error_code ignored;
+        std::filesystem::remove(temporary, ignored);
+        return false;
+    }
+    return true;
+}
+
+// Each download attempt, good or bad, ends with one click report; the
+// empty layout script changes nothing else.
+void SendAfterDownloadReport()
+{
+    SocketLibraryScope scope;
+    std::string introPictureName;
+    skydata::ParseLayoutScript("", skydata::kLayoutModeAfterDownload, introPictureName);
+}
+
+}  // namespace
+
+void SetDataFilePath(const std::filesystem::path& path)
+{
+    std::lock_guard lock(State().pathMutex);
+    State().dataFile = path;
+}
+
+std::filesystem::path DataFilePath()
+{
+    std::lock_guard lock(State().pathMutex);
+    return State().dataFile;
+}
+
+void StartDataFileDownload()
+{
+    DataFileDownloadParameters parameters{VendorHost(),
+                                          std::string(kDataFileServerFolder) + kDataFileServerName};
+    platform::StartWorkerThread(DataFileDownloadThread, std::move(parameters));
+    std::this_thread::sleep_for(kStarterPause);
+}
+
+int DataFileDownloadThread(DataFileDownloadParameters parameters)
+{
+    SocketLibraryScope scope;
+    DownloadDataFile(parameters.host, parameters.path);
+    return 0;
+}
+
+DataFileDownloadOutcome DownloadDataFile(const HostAddress& host, const std::string& path,
+                                         const HttpTimeouts& timeouts)
+{
+    DataFileDownloadOutcome outcome;
+    {
+        std::vector<char> body(kDownloadBufferBytes);
+        outcome.exchange = HttpExchange(host, DataFileRequest(host, path), timeouts, body.data(),
+                                        static_cast<int>(body.size()));
+        const HttpExchangeResult& exchange = outcome.exchange;
+        // Neither the status nor the content type is looked at: any complete
+        // body of more than the threshold is taken for the data file.
+        outcome.accepted = exchange.announcedLength > kMinDataFileBytes &&
+                           exchange.announcedLength <= kDownloadBufferBytes &&
+                           exchange.received == exchange.announcedLength;
+
+        UpdateState& state = State();
+        std::lock_guard lock(state.fileMutex);
+        if (outcome.accepted) {
+            const std::filesystem::path target = DataFilePath();
+            outcome.written = ReplaceFile(target, body.data(), static_cast<std::size_t>(exchange.received),
+                                          outcome.failure);
+            platform::WriteProfileString(kInstalledSection, kNextDownloadKey, NextDownloadTime(kDelayAfterSuccess));
+            platform::WriteProfileInt(kInstalledSection, kDownloadCountKey,
+                                      platform::GetProfileInt(kInstalledSection, kBaseCountKey, 0) + 1);
+            // Read back what is on disk now, as every other load does.
+            std::vector<unsigned char> bytes;
+            outcome.loaded = skydata::ReadDataFile(target, bytes) && skydata::LoadDataFile(bytes);
+        } else {
+            outcome.failure = DescribeRefusal(host, exchange);
+            platform::WriteProfileString(kInstalledSection, kNextDownloadKey, NextDownloadTime(kDelayAfterFailure));
+        }
+    }
+    SendAfterDownloadReport();
+    return outcome;
+}
+
+std::string FormatNextDownloadTime(std::time_t when)
+{
+    std::tm local{};
+#ifdef _WIN32
+    if (localtime_s(&local, &when) != 0) return {};
+#else
+    if (localtime_r(&when, &local) == nullptr) return {};
+#endif
+    char text[64];
+    const std::size_t length = std::strftime(text, sizeof text, kNextDownloadFormat, &local);
+    return std::string(text, length);
+}
+
+bool DataFileDownloadDue(std::time_t now)
+{
+    if (platform::GetProfileInt(kLocationSection, kLocationSavedKey, 0) == 0) return true;
+    const std::string next = platform::GetProfileString(kInstalledSection, kNextDownloadKey);
+    if (next.size() != kNextDownloadLength) return true;
+    auto number = [&next](std::size_t offset, std::size_t width) {
+        return std::atoi(next.substr(offset, width).c_str());
+    };
+    std::tm due{};
+    due.tm_year = number(0, 4) - 1900;
+    due.tm_mon = number(5, 2) - 1;
+    due.tm_mday = number(8, 2);
+    due.tm_hour = number(11, 2);
+    due.tm_min = number(14, 2);
+    due.tm_sec = number(17, 2);
+    due.tm_isdst = -1;  // whatever daylight saving time says for that day
+    return now > std::mktime(&due);
+}
+
+void DataFileStartupPolicy()
+{
+    if (DataFileDownloadDue(std::time(nullptr))) StartDataFileDownload();
+}
+
+}  // namespace skyvane::online
