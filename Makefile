@@ -6,7 +6,7 @@ JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 # Zurich, as the default location table has it (longitude positive west).
 ZURICH = --lon -8.5 --lat 47.32 --tz 1
 
-.PHONY: all deps configure build test bench run clean
+.PHONY: all deps configure build test bench run fuzz clean
 
 all: build
 
@@ -30,5 +30,23 @@ bench: build
 run: build
 	$(BUILD_DIR)/app/skyvane ephemeris --now $(ZURICH)
 
+# Fuzzes the data file reader for FUZZ_SECONDS (default ten minutes), seeded
+# with our own data file and its texts; findings land in build-fuzz/.
+FUZZ_SECONDS ?= 600
+FUZZ_DIR ?= build-fuzz
+fuzz: build
+	@bash scripts/install-deps.sh --fuzz
+	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DSKYVANE_FUZZ=ON -DSKYVANE_BUILD_TESTS=OFF -DSKYVANE_BUILD_BENCH=OFF
+	cmake --build $(FUZZ_DIR) --target datafile_fuzzer
+	mkdir -p $(FUZZ_DIR)/corpus $(FUZZ_DIR)/findings $(FUZZ_DIR)/small
+	cp $(BUILD_DIR)/datas.bin data/stars.txt data/Datafile.txt $(FUZZ_DIR)/corpus/
+	# A small data file too: mutations of it run a hundred times faster.
+	head -n 40 data/stars.txt > $(FUZZ_DIR)/small/stars.txt
+	grep -E '^(C|L|M)' data/stars.txt | head -n 6 >> $(FUZZ_DIR)/small/stars.txt
+	$(BUILD_DIR)/tools/pack_datafile $(FUZZ_DIR)/corpus/small.bin data/Datafile.txt $(FUZZ_DIR)/small/stars.txt
+	cd $(FUZZ_DIR)/findings && ../tests/fuzz/datafile_fuzzer -max_total_time=$(FUZZ_SECONDS) \
+	  -rss_limit_mb=4096 -print_final_stats=1 ../corpus
+
 clean:
-	rm -rf $(BUILD_DIR)
+	rm -rf $(BUILD_DIR) $(FUZZ_DIR)

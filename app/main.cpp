@@ -4,16 +4,20 @@
 #include <vector>
 
 #include "app/ephemeris_command.h"
+#include "app/update_data_command.h"
+#include "online/online_hooks.h"
 
 namespace {
 
 constexpr char kUsage[] =
-    "usage: skyvane ephemeris [options]   the sky for a place and instant (--help for options)\n";
+    "usage: skyvane ephemeris [options]   the sky for a place and instant (--help for options)\n"
+    "       skyvane update-data [options] fetch the sky data file now (--help for options)\n";
 
 }  // namespace
 
 int main(int argc, char** argv)
 {
+    skyvane::online::InstallOnlineHooks();
     const std::vector<std::string> args(argv + 1, argv + argc);
     if (args.empty() || args[0] == "--help" || args[0] == "-h") {
         std::cout << kUsage;
@@ -22,6 +26,9 @@ int main(int argc, char** argv)
     if (args[0] == "ephemeris")
         return skyvane::app::RunEphemerisCommand({args.begin() + 1, args.end()}, std::cout,
                                                  std::cerr);
+    if (args[0] == "update-data")
+        return skyvane::app::RunUpdateDataCommand({args.begin() + 1, args.end()}, std::cout,
+                                                  std::cerr);
     std::cerr << "skyvane: " << args[0] << ": unknown command\n" << kUsage;
     return 2;
 }

@@ -1,15 +1,22 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build, the tests and the program need.
-# Safe to run again: it installs only what is missing.
+# Safe to run again: it installs only what is missing. With --fuzz it adds
+# what make fuzz needs.
 set -euo pipefail
 
 packages=(
   g++ make cmake ninja-build pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
   zlib1g-dev
+  libcpp-httplib-dev libsqlite3-dev
   qt6-base-dev
   fonts-liberation2
 )
+
+# make fuzz needs clang with libFuzzer and the sanitizer runtimes.
+if [ "${1:-}" = "--fuzz" ]; then
+  packages+=(clang libclang-rt-14-dev)
+fi
 
 missing=()
 for p in "${packages[@]}"; do
