@@ -196,42 +196,49 @@ Horizontal EquatorialToHorizontal(double hourAngle, double declination, double l
                               AngleTrig::OfDegrees(latitude));
 }
 
-void EclipticToEquatorial(const double* longitude, const double* latitude, int count,
-                          const AngleTrig& obliquity, Equatorial* out)
+namespace {
+
+// Runs `convert` over `count` items in batches, handing it the sines and
+// cosines of the two angles of each item (the first's unit turned into
+// radians by `firstToRad`, the second in degrees) and the second's tangent.
+template <typename Result, typename Convert>
+void ConvertInBatches(const double* first, double (*firstToRad)(double), const double* second,
+                      int count, Result* out, Convert convert)
 {
     for (int start = 0; start < count; start += kMaxBatch) {
         const int n = count - start < kMaxBatch ? count - start : kMaxBatch;
-        double l[kMaxBatch];
+        double a[kMaxBatch];
         double b[kMaxBatch];
         for (int i = 0; i < n; ++i) {
-            l[i] = DegToRad(longitude[start + i]);
-            b[i] = DegToRad(latitude[start + i]);
+            a[i] = firstToRad(first[start + i]);
+            b[i] = DegToRad(second[start + i]);
         }
-        const BatchTrig trig(l, b, n);
+        const BatchTrig trig(a, b, n);
         for (int i = 0; i < n; ++i) {
             const AngleTrig bt = trig.Second(i);
-            out[start + i] = EquatorialFromTrig(trig.First(i), bt, bt.sin / bt.cos, obliquity);
+            out[start + i] = convert(trig.First(i), bt, bt.sin / bt.cos);
         }
     }
+}
+
+}  // namespace
+
+void EclipticToEquatorial(const double* longitude, const double* latitude, int count,
+                          const AngleTrig& obliquity, Equatorial* out)
+{
+    ConvertInBatches(longitude, DegToRad, latitude, count, out,
+                     [&](const AngleTrig& l, const AngleTrig& b, double tanB) {
+                         return EquatorialFromTrig(l, b, tanB, obliquity);
+                     });
 }
 
 void EquatorialToHorizontal(const double* hourAngle, const double* declination, int count,
                             const AngleTrig& latitude, Horizontal* out)
 {
-    for (int start = 0; start < count; start += kMaxBatch) {
-        const int n = count - start < kMaxBatch ? count - start : kMaxBatch;
-        double h[kMaxBatch];
-        double d[kMaxBatch];
-        for (int i = 0; i < n; ++i) {
-            h[i] = HoursToRad(hourAngle[start + i]);
-            d[i] = DegToRad(declination[start + i]);
-        }
-        const BatchTrig trig(h, d, n);
-        for (int i = 0; i < n; ++i) {
-            const AngleTrig dt = trig.Second(i);
-            out[start + i] = HorizontalFromTrig(trig.First(i), dt, dt.sin / dt.cos, latitude);
-        }
-    }
+    ConvertInBatches(hourAngle, HoursToRad, declination, count, out,
+                     [&](const AngleTrig& h, const AngleTrig& d, double tanD) {
+                         return HorizontalFromTrig(h, d, tanD, latitude);
+                     });
 }
 
 double HourAngle(double siderealTime, double longitude, double ra)
