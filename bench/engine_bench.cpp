@@ -36,12 +36,7 @@ void BM_ComputeSky(benchmark::State& st)
         // As an animation tick does: step, compute, fold the shown instant back.
         sky.second += 240;
         calculator.ComputeSky(sky);
-        sky.year = sky.shownYear;
-        sky.month = sky.shownMonth;
-        sky.day = sky.shownDay;
-        sky.hour = sky.shownHour;
-        sky.minute = sky.shownMinute;
-        sky.second = sky.shownSecond;
+        FoldShownInstant(sky);
         benchmark::DoNotOptimize(sky.altitude);
     }
 }

@@ -37,6 +37,16 @@ constexpr int kPlacedCount = sizeof kPlaced / sizeof kPlaced[0];
 
 }  // namespace
 
+void FoldShownInstant(SkyState& state)
+{
+    state.year = state.shownYear;
+    state.month = state.shownMonth;
+    state.day = state.shownDay;
+    state.hour = state.shownHour;
+    state.minute = state.shownMinute;
+    state.second = state.shownSecond;
+}
+
 GeocentricPosition SkyCalculator::HeliocentricToGeocentric(double l0, double b0, double r0,
                                                           double l, double b, double r)
 {
@@ -63,6 +73,39 @@ double UniversalJulianDay(const SkyState& state, int gregorian)
                      gregorian);
 }
 
+// The entered local instant with its time of day carried into the date,
+// read in the given calendar. The date goes through a Julian day at
+// midnight, which a double holds exactly; the time of day is carried in
+// seconds. Splitting one fractional Julian day instead would resolve only
+// some 40 microseconds, so a stepped time of 12:04:00 could come back as
+// 12:03:59.99996 and, truncated, lose a second at every time step.
+DateFields NormaliseLocalInstant(const SkyState& state, int gregorian)
+{
+    const double secondsOfDay = state.hour * 3600.0 + state.minute * 60.0 + state.second;
+    double days = std::floor(secondsOfDay / 86400);
+    double rest = secondsOfDay - days * 86400;
+    // The division may round across a day boundary.
+    if (rest < 0) {
+        rest += 86400;
+        days -= 1;
+    } else if (rest >= 86400) {
+        rest -= 86400;
+        days += 1;
+    }
+    // Seconds so large (or not a number) that no time of day survives them.
+    if (!(rest >= 0 && rest < 86400))
+        rest = 0;
+    CalendarDate midnight;
+    midnight.Set(state.year, state.month, state.day + days, 0, 0, 0, gregorian);
+    DateFields shown = midnight.Split();
+    const double hour = std::floor(rest / 3600);
+    const double minute = std::floor((rest - hour * 3600) / 60);
+    shown.hour = static_cast<int>(hour);
+    shown.minute = static_cast<int>(minute);
+    shown.second = rest - hour * 3600 - minute * 60;
+    return shown;
+}
+
 }  // namespace
 
 double SkyCalculator::JulianDayOf(SkyState state)
@@ -86,18 +129,14 @@ SkyState& SkyCalculator::ComputeSky(SkyState& state) const
         state.shownSecond = state.second;
     } else {
         gregorian = ChooseCalendar(state);
-        CalendarDate local;
-        local.Set(state.year, state.month, state.day, state.hour, state.minute, state.second,
-                  gregorian);
-        const DateFields shown = local.Split();
+        const DateFields shown = NormaliseLocalInstant(state, gregorian);
         state.shownYear = shown.year;
         state.shownMonth = shown.month;
         state.shownDay = shown.day;
         state.shownHour = shown.hour;
         state.shownMinute = shown.minute;
-        // Whole seconds, truncated; + 0.0 keeps a noise value of -1e-10 from
-        // showing as -0.
-        state.shownSecond = std::trunc(shown.second) + 0.0;
+        // Whole seconds, truncated.
+        state.shownSecond = std::trunc(shown.second);
     }
 
     const double jd = UniversalJulianDay(state, gregorian);

@@ -73,6 +73,11 @@ struct SkyState {
 constexpr int kFirstYear = -4713;
 constexpr int kLastYear = 9999;
 
+// Copies the normalised instant back into the entered one, as every caller
+// of ComputeSky does after the call, so that accumulated seconds fold into
+// the date.
+void FoldShownInstant(SkyState& state);
+
 class SkyCalculator {
 public:
     // Fills the computed and shown fields of `state` for its instant and

@@ -142,6 +142,34 @@ TEST(ComputeSkyTest, SecondsCarryAndShowTruncated)
     ExpectComputedFor(s, JulianDay(2010, 7, 7 + (44 + 3 / 60.0 + 0.75 / 3600) / 24, 1));
 }
 
+// Time stepping adds seconds and folds the shown instant back after every
+// scene: a year of 4-minute steps must land on the same instant as one jump.
+TEST(ComputeSkyTest, FoldingTheShownInstantKeepsSteppedTimeExact)
+{
+    SkyState s = Instant(2006, 12, 31, 23, 0, 0);
+    for (int step = 0; step < 15; ++step) {
+        s.second += 240;
+        SkyCalculator().ComputeSky(s);
+        FoldShownInstant(s);
+    }
+    EXPECT_EQ((std::array{s.year, s.month, s.day, s.hour, s.minute}),
+              (std::array{2007, 1, 1, 0, 0}));
+    EXPECT_EQ(s.second, 0);
+}
+
+// Garbage in the seconds (from a damaged setting, say) gives some instant
+// with a valid time of day, never a crash.
+TEST(ComputeSkyTest, AbsurdSecondsStillShowAValidTimeOfDay)
+{
+    for (double second : {std::nan(""), 1e300, -1e300, HUGE_VAL}) {
+        const SkyState s = Computed(Instant(2006, 6, 1, 12, 0, second));
+        EXPECT_GE(s.shownHour, 0) << second;
+        EXPECT_LT(s.shownHour, 24) << second;
+        EXPECT_GE(s.shownMinute, 0) << second;
+        EXPECT_LT(s.shownMinute, 60) << second;
+    }
+}
+
 // 1992-10-13 0h UT: the Sun's apparent place.
 TEST(ComputeSkyTest, SunOn1992October13)
 {
