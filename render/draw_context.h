@@ -1,0 +1,122 @@
+// A drawing context with the pixel rules the charts are laid out by: boxes
+// whose right and bottom edges are exclusive, one-pixel solid pens, lines
+// that stop one pixel short of their end point, text drawn opaque with its
+// top-left corner at the given point, and AND / OR picture copies.
+//
+// Every shape is broken into horizontal spans of whole pixels here rather
+// than handed to QPainter's rasteriser, so the pixels are ours to decide
+// and do not move between Qt versions. Spans go straight into the image's
+// memory when the context draws on an image of its own, and through
+// QPainter::fillRect otherwise (a printer). Text and picture copies always
+// go through QPainter.
+#pragma once
+
+#include <QFont>
+#include <QImage>
+#include <QPainter>
+#include <QPoint>
+#include <QString>
+#include <QRgb>
+
+#include <optional>
+#include <vector>
+
+namespace skyvane::render {
+
+// One text drawn through the context, as tests and the picking code read
+// it back: what, where (the top-left corner asked for), in which font and
+// colours.
+struct TextCall {
+    QString text;
+    QPoint position;
+    QFont font;
+    QRgb color = 0;
+    QRgb background = 0;
+};
+
+class DrawContext {
+public:
+    // Draws through `painter`, whose device shows logical point `origin` at
+    // its pixel (0, 0). When `pixels` is given it must be the painter's own
+    // device, a 32-bit image; shapes are then written into it directly.
+    DrawContext(QPainter& painter, QPoint origin, QImage* pixels);
+
+    DrawContext(const DrawContext&) = delete;
+    DrawContext& operator=(const DrawContext&) = delete;
+
+    // Pens are solid and one pixel wide; "no pen" leaves outlines undrawn.
+    void SetPen(QRgb color) { pen_ = color; }
+    void SetNullPen() { pen_.reset(); }
+    std::optional<QRgb> Pen() const { return pen_; }
+    // Solid brushes fill shapes inside their outline; "no brush" leaves the
+    // inside untouched.
+    void SetBrush(QRgb color) { brush_ = color; }
+    void SetNullBrush() { brush_.reset(); }
+    std::optional<QRgb> Brush() const { return brush_; }
+
+    void SetTextColor(QRgb color) { textColor_ = color; }
+    QRgb TextColor() const { return textColor_; }
+    void SetBkColor(QRgb color) { background_ = color; }
+    QRgb BkColor() const { return background_; }
+    // Makes `font` current and returns the one it replaces.
+    QFont SelectFont(const QFont& font);
+    const QFont& Font() const { return font_; }
+
+    void SetPixel(int x, int y, QRgb color);
+    // Fills columns left..right-1 of rows top..bottom-1; no pen involved.
+    void FillSolidRect(int left, int top, int right, int bottom, QRgb color);
+    // Outline in the pen on the box's first and last rows and columns,
+    // the rest in the brush. Covers left..right-1 and top..bottom-1.
+    void Rectangle(int left, int top, int right, int bottom);
+    // The ellipse inscribed in the same box, right and bottom exclusive.
+    void Ellipse(int left, int top, int right, int bottom);
+
+    // Lines in the pen from the current position; the end point itself is
+    // not drawn and becomes the current position.
+    void MoveTo(int x, int y) { current_ = QPoint(x, y); }
+    void LineTo(int x, int y);
+    void Line(int x0, int y0, int x1, int y1);
+    void Polyline(const QPoint* points, int count);
+
+    // The text with the top-left corner of its cell (ascent plus descent
+    // high, as wide as its advances) at (x, y); the cell is first filled
+    // with the background colour.
+    void TextOut(int x, int y, const QString& text);
+    // Width and height of the cell TextOut fills for `text`.
+    QSize TextExtent(const QString& text) const;
+
+    // Combine `picture` with what is already drawn, pixel by pixel, with its
+    // top-left corner at (x, y): AND keeps only what is lit in both, OR
+    // adds the picture's light.
+    void CopyAnd(int x, int y, const QImage& picture);
+    void CopyOr(int x, int y, const QImage& picture);
+
+    // From the next text on, keep a TextCall per TextOut until told to stop.
+    void SetRecordText(bool on) { recordText_ = on; }
+    const std::vector<TextCall>& RecordedText() const { return recorded_; }
+    void ClearRecordedText() { recorded_.clear(); }
+
+private:
+    void FillBox(int left, int top, int right, int bottom, QRgb color);
+    void DrawLine(QPoint from, QPoint to);
+    void CopyWith(QPainter::CompositionMode mode, int x, int y, const QImage& picture);
+
+    QPainter& painter_;
+    QPoint origin_;
+    uchar* bits_ = nullptr;
+    qsizetype stride_ = 0;
+    int deviceWidth_ = 0;
+    int deviceHeight_ = 0;
+
+    std::optional<QRgb> pen_;
+    std::optional<QRgb> brush_;
+    QRgb textColor_;
+    QRgb background_;
+    QFont font_;
+    QPoint current_;
+
+    bool recordText_ = false;
+    std::vector<TextCall> recorded_;
+};
+
+}  // namespace skyvane::render

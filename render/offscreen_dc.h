@@ -1,0 +1,44 @@
+// The surface every chart draws into. For a window it is an image the size
+// of the target's clip box, filled with the target's background colour and
+// copied to the target in one piece when the surface goes away, so a chart
+// redrawn on every animation tick never shows half a frame. For a printer it
+// draws straight onto the printer's painter.
+#pragma once
+
+#include <QImage>
+#include <QPainter>
+#include <QRect>
+
+#include <optional>
+
+#include "render/draw_context.h"
+
+namespace skyvane::render {
+
+enum class OutputKind { Window, Printer };
+
+class COffscreenDC {
+public:
+    // `target` stays active and unchanged (apart from the final copy) for
+    // the surface's lifetime.
+    COffscreenDC(QPainter& target, OutputKind kind);
+    ~COffscreenDC();
+
+    COffscreenDC(const COffscreenDC&) = delete;
+    COffscreenDC& operator=(const COffscreenDC&) = delete;
+
+    DrawContext& dc() { return *dc_; }
+    bool Buffered() const { return kind_ == OutputKind::Window; }
+    // The target's area the surface covers, in the target's coordinates.
+    QRect ClipBox() const { return clipBox_; }
+
+private:
+    QPainter& target_;
+    OutputKind kind_;
+    QRect clipBox_;
+    QImage image_;
+    QPainter imagePainter_;
+    std::optional<DrawContext> dc_;
+};
+
+}  // namespace skyvane::render

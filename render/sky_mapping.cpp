@@ -1,0 +1,107 @@
+#include "render/sky_mapping.h"
+
+#include <cmath>
+
+#include "engine/transforms.h"
+
+namespace skyvane::render {
+
+namespace {
+
+// The charts convert degrees with this divisor, not a multiplication by
+// pi / 180, so the last bit of a position matches theirs.
+constexpr double kDegreesPerRadian = 57.29577951308232;
+
+int Truncate(double value)
+{
+    return static_cast<int>(value);
+}
+
+}  // namespace
+
+std::int32_t RaCode(double rightAscensionHours)
+{
+    return static_cast<std::int32_t>(rightAscensionHours * kRaCodePerHour);
+}
+
+std::int32_t DecCode(double declinationDegrees)
+{
+    return static_cast<std::int32_t>(declinationDegrees * kDecCodePerDegree);
+}
+
+PixelPoint ProjectHorizontal(int cx, int cy, int radius, double azimuth, double altitude,
+                             int orientation)
+{
+    const double theta = (azimuth + 180) * orientation / kDegreesPerRadian;
+    // Floating division: the horizon must land on the rim, not inside it.
+    const double rho = (90 - altitude) * (radius / 90.0);
+    return {cx + Truncate(std::sin(theta) * rho), cy - Truncate(std::cos(theta) * rho)};
+}
+
+StarPlacement ProjectStarHorizontal(const engine::SkyState& state, std::int32_t raCode,
+                                    std::int32_t decCode, int cx, int cy, int radius,
+                                    int orientation)
+{
+    StarPlacement placement;
+    const double ra = static_cast<double>(raCode) / kRaCodePerHour;
+    const double dec = static_cast<double>(decCode) / kDecCodePerDegree;
+    const double hourAngle = engine::HourAngle(state.siderealTime, state.longitude, ra);
+    const engine::Horizontal horizontal =
+        engine::EquatorialToHorizontal(hourAngle, dec, state.latitude);
+    placement.visible = horizontal.altitude > 0;
+    if (placement.visible) {
+        const PixelPoint point =
+            ProjectHorizontal(cx, cy, radius, horizontal.azimuth, horizontal.altitude, orientation);
+        placement.x = point.x;
+        placement.y = point.y;
+    }
+    return placement;
+}
+
+bool StarVisibleInTwilight(double sunAltitude, double magnitude)
+{
+    constexpr double kFullNight = -15;
+    constexpr double kDaylight = -1;
+    if (sunAltitude <= kFullNight) {
+        return true;
+    }
+    if (sunAltitude < kDaylight) {
+        // The limiting magnitude rises by 0.55 per degree the Sun sinks.
+        constexpr double kLimitOffset = 4;
+        constexpr double kLimitPerDegree = 0.55;
+        return magnitude < (-sunAltitude - kLimitOffset) * kLimitPerDegree;
+    }
+    return false;
+}
+
+PixelPoint ProjectGeocentric(std::int32_t raCode, std::int32_t decCode, int width, int height,
+                             int flip)
+{
+    constexpr int kTableSpace = 200;
+    constexpr double kHoursPerTurn = 24;
+    constexpr double kDegreesPerChartHeight = 90;
+    double ra = static_cast<double>(raCode) / kRaCodePerHour;
+    double dec = static_cast<double>(decCode) / kDecCodePerDegree;
+    if (flip == 1) {
+        ra = -ra;
+    } else {
+        dec = -dec;
+    }
+    const int chartHeight = height - kTableSpace;
+    // (chartHeight / 2) is whole-number division: the chart's equator sits on
+    // a whole pixel row.
+    return {Truncate(ra * width / kHoursPerTurn + width),
+            Truncate(-chartHeight * dec / kDegreesPerChartHeight + chartHeight / 2)};
+}
+
+PixelPoint ProjectHeliocentric(double longitude, double distance, int zoom)
+{
+    double a = longitude - 90;
+    if (a < 0) {
+        a += 360;
+    }
+    a /= kDegreesPerRadian;
+    return {Truncate(std::cos(a) * distance * zoom), Truncate(std::sin(a) * distance * zoom)};
+}
+
+}  // namespace skyvane::render

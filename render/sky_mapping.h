@@ -1,0 +1,58 @@
+// The three ways the charts turn sky positions into window pixels, and the
+// rule that decides which stars twilight leaves visible.
+#pragma once
+
+#include <cstdint>
+
+#include "engine/sky.h"
+
+namespace skyvane::render {
+
+struct PixelPoint {
+    int x = 0;
+    int y = 0;
+    friend bool operator==(const PixelPoint&, const PixelPoint&) = default;
+};
+
+// Catalogue positions reach the sky mappings as whole steps of 1/2700 hour
+// and 1/360 degree, cut toward zero.
+inline constexpr int kRaCodePerHour = 2700;
+inline constexpr int kDecCodePerDegree = 360;
+std::int32_t RaCode(double rightAscensionHours);
+std::int32_t DecCode(double declinationDegrees);
+
+// Horizontal chart: azimuthal equidistant, zenith at (cx, cy), horizon on
+// the circle of `radius`. Azimuth in degrees from the south towards the
+// west, altitude in degrees. `orientation` -1 puts north up and west right;
+// +1 mirrors east and west.
+PixelPoint ProjectHorizontal(int cx, int cy, int radius, double azimuth, double altitude,
+                             int orientation);
+
+// A catalogue object on the horizontal chart for the instant and observer of
+// `state`. Objects at or below the horizon are not visible and keep (0, 0).
+struct StarPlacement {
+    bool visible = false;
+    int x = 0;
+    int y = 0;
+};
+StarPlacement ProjectStarHorizontal(const engine::SkyState& state, std::int32_t raCode,
+                                    std::int32_t decCode, int cx, int cy, int radius,
+                                    int orientation);
+
+// Whether a star of `magnitude` shows with the Sun at `sunAltitude` degrees:
+// all of them in full night, only the brightest in twilight, none by day.
+bool StarVisibleInTwilight(double sunAltitude, double magnitude);
+
+// Geocentric chart of a window width x height with 200 pixels kept below for
+// the tables. With flip 1 (what the chart uses) right ascension runs from
+// 24 h at the left edge to 0 h at the right and declination from +45 at the
+// top to -45 at the bottom of the chart area.
+PixelPoint ProjectGeocentric(std::int32_t raCode, std::int32_t decCode, int width, int height,
+                             int flip);
+
+// Heliocentric chart: offset from the Sun in pixels of a body at heliocentric
+// `longitude` degrees and `distance` AU, `zoom` pixels per AU. Longitude 0 is
+// up, 90 right, 180 down.
+PixelPoint ProjectHeliocentric(double longitude, double distance, int zoom);
+
+}  // namespace skyvane::render

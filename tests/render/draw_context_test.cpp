@@ -1,0 +1,292 @@
+#include "render/draw_context.h"
+
+#include <gtest/gtest.h>
+
+#include "render/chart_fonts.h"
+#include "render/offscreen_dc.h"
+#include "render_test_canvas.h"
+
+namespace skyvane::render {
+namespace {
+
+using test::Canvas;
+using test::kCanvasBlack;
+
+constexpr QRgb kRed = qRgb(255, 0, 0);
+constexpr QRgb kGreen = qRgb(0, 255, 0);
+constexpr QRgb kBlue = qRgb(0, 0, 255);
+constexpr QRgb kWhite = qRgb(255, 255, 255);
+
+// Boxes: the right column and bottom row named by a rectangle are outside it.
+
+TEST(DrawContextEdges, RectangleStopsBeforeRightAndBottom)
+{
+    Canvas canvas;
+    canvas.dc().SetPen(kRed);
+    canvas.dc().SetBrush(kGreen);
+    canvas.dc().Rectangle(10, 20, 15, 24);
+    EXPECT_EQ(canvas.At(10, 20), kRed);
+    EXPECT_EQ(canvas.At(14, 23), kRed);  // last column and row inside
+    EXPECT_EQ(canvas.At(12, 21), kGreen);
+    EXPECT_EQ(canvas.At(15, 22), kCanvasBlack);
+    EXPECT_EQ(canvas.At(12, 24), kCanvasBlack);
+    EXPECT_EQ(canvas.At(9, 22), kCanvasBlack);
+    EXPECT_EQ(canvas.At(12, 19), kCanvasBlack);
+}
+
+TEST(DrawContextEdges, EllipseFitsInsideItsBoxWithExclusiveRightAndBottom)
+{
+    Canvas canvas;
+    canvas.dc().SetPen(kRed);
+    canvas.dc().SetBrush(kGreen);
+    canvas.dc().Ellipse(10, 10, 20, 20);
+    // Widest row and column touch the box's left/top and its right-1/bottom-1.
+    EXPECT_EQ(canvas.At(10, 15), kRed);
+    EXPECT_EQ(canvas.At(19, 15), kRed);
+    EXPECT_EQ(canvas.At(15, 10), kRed);
+    EXPECT_EQ(canvas.At(15, 19), kRed);
+    EXPECT_EQ(canvas.At(20, 15), kCanvasBlack);
+    EXPECT_EQ(canvas.At(15, 20), kCanvasBlack);
+    // Round, not square: the box's corners stay clear; inside is the brush.
+    EXPECT_EQ(canvas.At(10, 10), kCanvasBlack);
+    EXPECT_EQ(canvas.At(19, 19), kCanvasBlack);
+    EXPECT_EQ(canvas.At(15, 15), kGreen);
+}
+
+TEST(DrawContextEdges, TwoPixelEllipseIsASquare)
+{
+    Canvas canvas;
+    canvas.dc().SetPen(kBlue);
+    canvas.dc().Ellipse(30, 30, 32, 32);
+    for (int y = 30; y < 32; ++y) {
+        for (int x = 30; x < 32; ++x) {
+            EXPECT_EQ(canvas.At(x, y), kBlue) << x << "," << y;
+        }
+    }
+    EXPECT_EQ(canvas.At(32, 31), kCanvasBlack);
+    EXPECT_EQ(canvas.At(31, 32), kCanvasBlack);
+}
+
+TEST(DrawContextEdges, NullBrushLeavesTheInsideAlone)
+{
+    Canvas canvas;
+    canvas.dc().SetPen(kWhite);
+    canvas.dc().SetNullBrush();
+    canvas.dc().Ellipse(40, 40, 60, 60);
+    EXPECT_EQ(canvas.At(50, 50), kCanvasBlack);
+    EXPECT_EQ(canvas.At(40, 50), kWhite);
+}
+
+// Lines are one pixel wide and leave out their end point.
+
+TEST(DrawContextLines, EndPointIsNotDrawn)
+{
+    Canvas canvas;
+    canvas.dc().SetPen(kRed);
+    canvas.dc().Line(5, 5, 15, 5);
+    EXPECT_EQ(canvas.At(5, 5), kRed);
+    EXPECT_EQ(canvas.At(14, 5), kRed);
+    EXPECT_EQ(canvas.At(15, 5), kCanvasBlack);
+    EXPECT_EQ(canvas.At(10, 4), kCanvasBlack);  // one pixel wide
+    EXPECT_EQ(canvas.At(10, 6), kCanvasBlack);
+
+    canvas.dc().Line(40, 30, 40, 20);  // drawn upwards
+    EXPECT_EQ(canvas.At(40, 30), kRed);
+    EXPECT_EQ(canvas.At(40, 21), kRed);
+    EXPECT_EQ(canvas.At(40, 20), kCanvasBlack);
+
+    canvas.dc().Line(60, 60, 65, 65);
+    for (int i = 0; i < 5; ++i) {
+        EXPECT_EQ(canvas.At(60 + i, 60 + i), kRed) << i;
+    }
+    EXPECT_EQ(canvas.At(65, 65), kCanvasBlack);
+    EXPECT_EQ(canvas.At(61, 60), kCanvasBlack);
+}
+
+TEST(DrawContextLines, ShallowLineHasOnePixelPerColumn)
+{
+    Canvas canvas;
+    canvas.dc().SetPen(kGreen);
+    canvas.dc().Line(10, 50, 40, 57);
+    for (int x = 10; x < 40; ++x) {
+        int lit = 0;
+        for (int y = 45; y < 62; ++y) {
+            lit += canvas.At(x, y) == kGreen ? 1 : 0;
+        }
+        EXPECT_EQ(lit, 1) << "column " << x;
+    }
+    EXPECT_EQ(canvas.At(40, 57), kCanvasBlack);
+}
+
+TEST(DrawContextLines, PolylineDrawsInnerCornersAndLeavesTheLastPoint)
+{
+    Canvas canvas;
+    canvas.dc().SetPen(kWhite);
+    const QPoint points[] = {{10, 10}, {20, 10}, {20, 20}};
+    canvas.dc().Polyline(points, 3);
+    EXPECT_EQ(canvas.At(20, 10), kWhite);
+    EXPECT_EQ(canvas.At(20, 19), kWhite);
+    EXPECT_EQ(canvas.At(20, 20), kCanvasBlack);
+}
+
+TEST(DrawContextLines, NothingOutsideTheImageIsTouched)
+{
+    Canvas canvas(50, 40);
+    canvas.dc().SetPen(kRed);
+    canvas.dc().Line(-20, 10, 80, 10);  // clipped, no crash
+    EXPECT_EQ(canvas.At(0, 10), kRed);
+    EXPECT_EQ(canvas.At(49, 10), kRed);
+    EXPECT_EQ(canvas.At(25, 11), kCanvasBlack);
+    // The whole image lies inside this ring, so nothing of it shows.
+    canvas.dc().SetNullBrush();
+    canvas.dc().Ellipse(-100, -100, 300, 300);
+    EXPECT_EQ(canvas.At(25, 20), kCanvasBlack);
+    EXPECT_EQ(canvas.At(0, 0), kCanvasBlack);
+}
+
+// Text: an opaque cell of ascent + descent rows from the given top-left.
+
+TEST(DrawContextText, CellIsFilledWithTheBackgroundFromItsTopLeftCorner)
+{
+    const QRgb paper = qRgb(200, 10, 10);
+    Canvas canvas(300, 80, paper);
+    DrawContext& dc = canvas.dc();
+    dc.SelectFont(ChartFont(ChartFontUse::ChartText));
+    dc.SetBkColor(kBlue);
+    dc.SetTextColor(kWhite);
+    const QString text = QStringLiteral("Planet");
+    TextOutString(dc, 30, 20, text);
+    const QSize cell = dc.TextExtent(text);
+    ASSERT_GT(cell.width(), 20);
+    ASSERT_GT(cell.height(), 10);
+
+    // The cell's corners are background (no glyph reaches the top-left or
+    // the line below the descender's top), the pixels outside it are not.
+    EXPECT_EQ(canvas.At(30, 20), kBlue);
+    EXPECT_EQ(canvas.At(30 + cell.width() - 1, 20), kBlue);
+    EXPECT_EQ(canvas.At(30, 20 + cell.height() - 1), kBlue);
+    EXPECT_EQ(canvas.At(29, 20), paper);
+    EXPECT_EQ(canvas.At(30, 19), paper);
+    EXPECT_EQ(canvas.At(30 + cell.width(), 25), paper);
+    EXPECT_EQ(canvas.At(35, 20 + cell.height()), paper);
+
+    // Only the two colours inside the cell: glyphs are not antialiased.
+    int textPixels = 0;
+    for (int y = 20; y < 20 + cell.height(); ++y) {
+        for (int x = 30; x < 30 + cell.width(); ++x) {
+            const QRgb pixel = canvas.At(x, y);
+            ASSERT_TRUE(pixel == kBlue || pixel == kWhite) << x << "," << y;
+            textPixels += pixel == kWhite ? 1 : 0;
+        }
+    }
+    EXPECT_GT(textPixels, 30);
+}
+
+TEST(DrawContextText, RecordsCallsOnlyWhileAsked)
+{
+    Canvas canvas;
+    DrawContext& dc = canvas.dc();
+    const QFont& font = ChartFont(ChartFontUse::HorizontalCaption);
+    dc.SelectFont(font);
+    dc.SetTextColor(qRgb(255, 255, 0));
+    dc.SetBkColor(kCanvasBlack);
+    TextOutString(dc, 1, 2, QStringLiteral("before"));
+    EXPECT_TRUE(dc.RecordedText().empty());
+
+    dc.SetRecordText(true);
+    TextOutString(dc, 11, 7, QStringLiteral("Moon phase"));
+    ASSERT_EQ(dc.RecordedText().size(), 1u);
+    const TextCall& call = dc.RecordedText().front();
+    EXPECT_EQ(call.text, QStringLiteral("Moon phase"));
+    EXPECT_EQ(call.position, QPoint(11, 7));
+    EXPECT_EQ(call.font, font);
+    EXPECT_EQ(call.color, qRgb(255, 255, 0));
+    EXPECT_EQ(call.background, kCanvasBlack);
+}
+
+// AND and OR copies combine the picture's channels with the chart's.
+
+TEST(DrawContextRasterCopies, AndAndOrCombineChannelByChannel)
+{
+    const QRgb chart = qRgb(0xF0, 0x0F, 0xCC);
+    const QRgb lit = qRgb(0x3C, 0xFF, 0x00);
+    // An 8-bit picture, as the Moon's is: two columns, lit and black.
+    QImage picture(2, 1, QImage::Format_Indexed8);
+    picture.setColorTable({lit, qRgb(0, 0, 0)});
+    picture.setPixel(0, 0, 0);
+    picture.setPixel(1, 0, 1);
+
+    Canvas canvas(20, 10, chart);
+    canvas.dc().CopyAnd(3, 4, picture);
+    EXPECT_EQ(canvas.At(3, 4), qRgb(0x30, 0x0F, 0x00));
+    EXPECT_EQ(canvas.At(4, 4), qRgb(0, 0, 0));
+    EXPECT_EQ(canvas.At(5, 4), chart);  // beside the picture: untouched
+
+    Canvas other(20, 10, chart);
+    other.dc().CopyOr(3, 4, picture);
+    EXPECT_EQ(other.At(3, 4), qRgb(0xFC, 0xFF, 0xCC));
+    EXPECT_EQ(other.At(4, 4), chart);
+    EXPECT_EQ(other.At(3, 5), chart);
+}
+
+// The off-screen surface.
+
+class OffscreenDCTest : public ::testing::Test {
+protected:
+    OffscreenDCTest() : window_(120, 90, QImage::Format_RGB32)
+    {
+        window_.fill(kWhite);
+        target_.begin(&window_);
+        target_.setBackground(QColor(0, 0, 0));
+    }
+    QRgb At(int x, int y) const { return window_.pixel(x, y); }
+
+    QImage window_;
+    QPainter target_;
+};
+
+TEST_F(OffscreenDCTest, WindowSeesTheFrameOnlyWhenTheSurfaceGoesAway)
+{
+    {
+        COffscreenDC surface(target_, OutputKind::Window);
+        EXPECT_TRUE(surface.Buffered());
+        EXPECT_EQ(surface.dc().BkColor(), kCanvasBlack);
+        surface.dc().SetPixel(5, 6, kRed);
+        EXPECT_EQ(At(5, 6), kWhite);
+        EXPECT_EQ(At(60, 60), kWhite);
+    }
+    EXPECT_EQ(At(5, 6), kRed);
+    EXPECT_EQ(At(60, 60), kCanvasBlack);  // filled with the background colour
+}
+
+TEST_F(OffscreenDCTest, WindowSurfaceCoversTheClipBoxInTheTargetsCoordinates)
+{
+    target_.setClipRect(QRect(20, 10, 30, 40));
+    {
+        COffscreenDC surface(target_, OutputKind::Window);
+        EXPECT_EQ(surface.ClipBox(), QRect(20, 10, 30, 40));
+        surface.dc().SetPixel(25, 15, kRed);
+        surface.dc().SetPixel(5, 5, kRed);  // outside the clip box
+    }
+    EXPECT_EQ(At(25, 15), kRed);
+    EXPECT_EQ(At(20, 10), kCanvasBlack);
+    EXPECT_EQ(At(49, 49), kCanvasBlack);
+    EXPECT_EQ(At(50, 30), kWhite);
+    EXPECT_EQ(At(5, 5), kWhite);
+}
+
+TEST_F(OffscreenDCTest, PrinterIsDrawnOnStraightAway)
+{
+    COffscreenDC surface(target_, OutputKind::Printer);
+    EXPECT_FALSE(surface.Buffered());
+    surface.dc().SetPen(kBlue);
+    surface.dc().SetBrush(kBlue);
+    surface.dc().Rectangle(10, 10, 14, 14);
+    EXPECT_EQ(At(10, 10), kBlue);
+    EXPECT_EQ(At(13, 13), kBlue);
+    EXPECT_EQ(At(14, 13), kWhite);
+    EXPECT_EQ(At(60, 60), kWhite);  // no background fill on paper
+}
+
+}  // namespace
+}  // namespace skyvane::render
