@@ -24,7 +24,8 @@ constexpr int kLocationSlots = 10;
 constexpr int kLocationsInUse = 5;
 
 struct LocationTable {
-    std::array<Location, kLocationSlots> slots{};
+    // Not "slots": Qt reserves that word as a macro.
+    std::array<Location, kLocationSlots> entries{};
 };
 
 // The sky window's block of state; value-initialised it reads as zeros.
