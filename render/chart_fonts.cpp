@@ -16,7 +16,9 @@ struct FontEntry {
 };
 
 // Face, cell height and weight of each use. "SansSerif" is not a real face:
-// whatever the system substitutes for it is what the tables show.
+// the charts were laid out where such a name falls back to Arial, so it is
+// mapped to Arial's metric twin below; left to fontconfig it becomes a much
+// wider face whose numbers run into the next table column.
 constexpr std::array<FontEntry, 5> kFontTable{{
     {ChartFontUse::HorizontalCaption, "Times New Roman", 24, 400},
     {ChartFontUse::ChartText, "SansSerif", 16, 700},
@@ -51,6 +53,7 @@ const QFont& ChartFont(ChartFontUse use)
 {
     // Made on first use: fonts need the application object to exist.
     static const std::array<QFont, kFontTable.size()> fonts = [] {
+        QFont::insertSubstitution(QStringLiteral("SansSerif"), QStringLiteral("Liberation Sans"));
         std::array<QFont, kFontTable.size()> made;
         for (std::size_t i = 0; i < kFontTable.size(); ++i) {
             made[i] = MakeChartFont(QString::fromLatin1(kFontTable[i].face),

@@ -16,6 +16,21 @@ QRect ClipBoxOf(const QPainter& painter)
     return painter.clipBoundingRect().toAlignedRect() & whole;
 }
 
+// One window surface per thread is kept from frame to frame: allocating a
+// fresh window-sized image for every animation tick costs more than drawing
+// the heliocentric chart itself. A second surface alive at the same time on
+// the same thread gets an image of its own.
+struct KeptSurface {
+    QImage image;
+    bool inUse = false;
+};
+
+KeptSurface& ThreadSurface()
+{
+    thread_local KeptSurface surface;
+    return surface;
+}
+
 }  // namespace
 
 COffscreenDC::COffscreenDC(QPainter& target, OutputKind kind)
@@ -26,10 +41,18 @@ COffscreenDC::COffscreenDC(QPainter& target, OutputKind kind)
         target_.save();
         dc_.emplace(target_, QPoint(0, 0), nullptr);
     } else {
-        image_ = QImage(clipBox_.size(), QImage::Format_RGB32);
-        image_.fill(background);
-        imagePainter_.begin(&image_);
-        dc_.emplace(imagePainter_, clipBox_.topLeft(), &image_);
+        KeptSurface& kept = ThreadSurface();
+        if (!kept.inUse) {
+            kept.inUse = usesKeptSurface_ = true;
+            if (kept.image.size() != clipBox_.size())
+                kept.image = QImage(clipBox_.size(), QImage::Format_RGB32);
+            image_ = &kept.image;
+        } else {
+            image_ = &ownImage_.emplace(clipBox_.size(), QImage::Format_RGB32);
+        }
+        image_->fill(background);
+        imagePainter_.begin(image_);
+        dc_.emplace(imagePainter_, clipBox_.topLeft(), image_);
     }
     dc_->SetBkColor(background);
 }
@@ -44,8 +67,10 @@ COffscreenDC::~COffscreenDC()
     imagePainter_.end();
     target_.save();
     target_.setCompositionMode(QPainter::CompositionMode_Source);
-    target_.drawImage(clipBox_.topLeft(), image_);
+    target_.drawImage(clipBox_.topLeft(), *image_);
     target_.restore();
+    if (usesKeptSurface_)
+        ThreadSurface().inUse = false;
 }
 
 }  // namespace skyvane::render

@@ -36,7 +36,9 @@ private:
     QPainter& target_;
     OutputKind kind_;
     QRect clipBox_;
-    QImage image_;
+    QImage* image_ = nullptr;  // the thread's kept surface, or ownImage_
+    std::optional<QImage> ownImage_;
+    bool usesKeptSurface_ = false;
     QPainter imagePainter_;
     std::optional<DrawContext> dc_;
 };

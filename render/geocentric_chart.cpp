@@ -1,0 +1,398 @@
+#include "render/geocentric_chart.h"
+
+#include <QRgb>
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/body.h"
+#include "places/formatting.h"
+#include "places/windows1252.h"
+#include "render/body_symbols.h"
+#include "render/chart_fonts.h"
+#include "render/navigation_help.h"
+#include "render/sky_mapping.h"
+#include "render/star_marker.h"
+#include "skydata/constellations.h"
+
+namespace skyvane::render {
+
+namespace {
+
+constexpr QRgb kWhite = qRgb(255, 255, 255);
+constexpr QRgb kYellow = qRgb(255, 255, 0);
+constexpr QRgb kRed = qRgb(255, 0, 0);
+
+// The chart always runs right ascension from 24 h at the left edge to 0 h
+// at the right.
+constexpr int kFlip = 1;
+// Rows below the map kept for the tables.
+constexpr int kTableSpace = 200;
+
+// The band the map shows, and the right ascensions a figure line may join
+// without running across the 0 h seam.
+constexpr double kBandLimitDegrees = 45;
+constexpr double kSeamSafeFirstHour = 1.0;
+constexpr double kSeamSafeLastHour = 23.5;
+
+template <typename... Args>
+std::string Printf(const char* format, Args... args)
+{
+    char buffer[64];
+    const int n = std::snprintf(buffer, sizeof buffer, format, args...);
+    if (n < 0) {
+        return {};
+    }
+    if (static_cast<std::size_t>(n) < sizeof buffer) {
+        return std::string(buffer, static_cast<std::size_t>(n));
+    }
+    // Only absurd distances (1e300 AU) need more room.
+    std::string text(static_cast<std::size_t>(n) + 1, '\0');
+    std::snprintf(text.data(), text.size(), format, args...);
+    text.resize(static_cast<std::size_t>(n));
+    return text;
+}
+
+// Formatter and catalogue texts are Windows-1252 bytes.
+void Text(DrawContext& dc, int x, int y, std::string_view text)
+{
+    TextOutString(dc, x, y, places::FromWindows1252(text));
+}
+
+PixelPoint MapPosition(double raHours, double decDegrees, int width, int height)
+{
+    return ProjectGeocentric(RaCode(raHours), DecCode(decDegrees), width, height, kFlip);
+}
+
+bool InBand(double decDegrees)
+{
+    return decDegrees > -kBandLimitDegrees && decDegrees < kBandLimitDegrees;
+}
+
+void DrawDeclinationGrid(DrawContext& dc, int width, int height)
+{
+    constexpr int kStepDegrees = 5;
+    constexpr int kLabelX = 13;
+    constexpr int kSouthLabelX = 5;  // room for the minus sign
+    constexpr int kSouthLabelFrom = -5;
+    constexpr int kLabelRaise = 8;
+    constexpr int kTopLabelDrop = 6;  // keeps "45" inside the window
+    const int top = static_cast<int>(kBandLimitDegrees);
+    for (int d = -top; d <= top; d += kStepDegrees) {
+        const int y = MapPosition(0, d, width, height).y;
+        dc.Line(0, y, width, y);
+        // The bottom line is the map's edge and needs no label.
+        if (d == -top) {
+            continue;
+        }
+        const int x = d < kSouthLabelFrom ? kSouthLabelX : kLabelX;
+        const int labelY = y - kLabelRaise + (d == top ? kTopLabelDrop : 0);
+        Text(dc, x, labelY, Printf("%2d", d));
+    }
+}
+
+void DrawRightAscensionGrid(DrawContext& dc, int width, int height)
+{
+    constexpr int kHours = 24;
+    constexpr int kLabelShift = 9;
+    constexpr int kLabelDrop = 5;
+    const int equatorY = MapPosition(0, 0, width, height).y;
+    const int bottomY = MapPosition(0, -kBandLimitDegrees, width, height).y;
+    // Each label sits in the middle of the hour column right of its line.
+    const int halfColumn = width / (2 * kHours);
+    for (int h = 0; h < kHours; ++h) {
+        const int x = MapPosition(h, 0, width, height).x;
+        dc.Line(x, 0, x, bottomY);
+        Text(dc, x + halfColumn - kLabelShift, equatorY + kLabelDrop, Printf("%02d", h));
+    }
+}
+
+void DrawTableFrame(DrawContext& dc, int width, int height, int timeControlMode, int stepUnit)
+{
+    constexpr int kPanelWidth = 310;
+    constexpr int kHelpRaise = 224;
+    constexpr int kCaptionRuleFromBottom = 170;
+    const int panelX = width - kPanelWidth;
+    const int tableTop = height - kTableSpace;
+    dc.SetPen(kWhite);
+    DrawNavigationHelp(dc, kNavigationHelpGeocentric, panelX, height - kHelpRaise,
+                       timeControlMode, stepUnit);
+    dc.Line(0, tableTop, width, tableTop);
+    dc.Line(panelX, tableTop, panelX, height);
+    dc.Line(width, height - kCaptionRuleFromBottom, panelX, height - kCaptionRuleFromBottom);
+
+    struct Header {
+        int x;
+        const char* text;
+    };
+    constexpr std::array<Header, 5> kHeaders{{
+        {50, "Planet"},
+        {107, "Right Ascension"},
+        {225, "Declination"},
+        {320, "Distance"},
+        {430, "Horoscope Data"},
+    }};
+    constexpr int kHeaderFromBottom = 193;
+    dc.SetTextColor(kWhite);
+    for (const Header& header : kHeaders) {
+        Text(dc, header.x, height - kHeaderFromBottom, header.text);
+    }
+}
+
+// Where each star lands this frame, and whether it may be drawn or joined.
+struct StarPlace {
+    PixelPoint point;
+    bool inBand = false;
+    bool seamSafe = false;  // in the band and clear of the 0 h seam
+};
+
+// The selected star's constellation abbreviation when the star belongs to
+// a figure, else empty. Zero entries of a figure are gaps, not star row 0.
+std::string SelectedConstellation(const skydata::SkyCatalogue& catalogue, int selectedStar)
+{
+    if (selectedStar <= 0 || selectedStar >= catalogue.starCount) {
+        return {};
+    }
+    bool inFigure = false;
+    for (int row = 0; row < catalogue.figureCount && !inFigure; ++row) {
+        for (const std::int32_t index : catalogue.figures[static_cast<std::size_t>(row)].stars) {
+            if (index == selectedStar) {
+                inFigure = true;
+                break;
+            }
+        }
+    }
+    if (!inFigure) {
+        return {};
+    }
+    std::string abbreviation;
+    for (const char c : skydata::StarConstellation(
+             catalogue.stars[static_cast<std::size_t>(selectedStar)])) {
+        if (c != ' ') {
+            abbreviation.push_back(c);
+        }
+    }
+    return abbreviation;
+}
+
+void DrawFigures(DrawContext& dc, const skydata::SkyCatalogue& catalogue,
+                 const std::vector<StarPlace>& places, std::string_view selectedConstellation)
+{
+    constexpr QRgb kFigurePen = qRgb(70, 70, 255);
+    constexpr QRgb kHighlightPen = kRed;
+    const int starCount = static_cast<int>(places.size());
+    const auto joinable = [&](std::int32_t index) {
+        return index > 0 && index < starCount && places[static_cast<std::size_t>(index)].seamSafe;
+    };
+    for (int row = 0; row < catalogue.figureCount; ++row) {
+        const auto& stars = catalogue.figures[static_cast<std::size_t>(row)].stars;
+        const std::int32_t first = stars[0];
+        const bool highlighted =
+            !selectedConstellation.empty() && first >= 0 && first < skydata::kStarCapacity &&
+            skydata::StarConstellation(catalogue.stars[static_cast<std::size_t>(first)]) ==
+                selectedConstellation;
+        dc.SetPen(highlighted ? kHighlightPen : kFigurePen);
+        for (std::size_t k = 0; k + 1 < stars.size(); ++k) {
+            const std::int32_t a = stars[k];
+            const std::int32_t b = stars[k + 1];
+            if (!joinable(a) || !joinable(b)) {
+                continue;
+            }
+            const PixelPoint from = places[static_cast<std::size_t>(a)].point;
+            const PixelPoint to = places[static_cast<std::size_t>(b)].point;
+            dc.Line(from.x, from.y, to.x, to.y);
+        }
+    }
+}
+
+// Draws the stars of the band and returns whether the selected one was
+// among them.
+bool DrawStars(DrawContext& dc, const skydata::SkyCatalogue& catalogue,
+               const std::vector<StarPlace>& places, int width,
+               skydata::CatalogueClickRects& clickRects, const DisplayPreferences& preferences,
+               int selectedStar)
+{
+    constexpr int kSelectionMargin = 3;
+    constexpr QRgb kSelectionFill = kRed;
+    const bool spectral = preferences.starColor == kStarsSpectral;
+    bool selectionDrawn = false;
+    dc.SetPen(kWhite);
+    for (std::size_t i = 0; i < places.size(); ++i) {
+        const StarPlace& place = places[i];
+        if (!place.inBand) {
+            continue;
+        }
+        const skydata::StarRecord& star = catalogue.stars[i];
+        const int s = StarSizeClass(star.magnitude, width);
+        const int x = place.point.x;
+        const int y = place.point.y;
+        if (static_cast<int>(i) == selectedStar) {
+            const auto brush = dc.Brush();
+            dc.SetBrush(kSelectionFill);
+            const int reach = s + kSelectionMargin;
+            dc.Ellipse(x - reach, y - reach, x + reach, y + reach);
+            brush ? dc.SetBrush(*brush) : dc.SetNullBrush();
+            selectionDrawn = true;
+        }
+        const QRgb color = spectral ? SpectralColor(star.spectrum) : kWhite;
+        clickRects.stars[i] = DrawStarMarker(dc, x, y, s, color);
+    }
+    return selectionDrawn;
+}
+
+// Every body the scene computes a geocentric position for: not the Earth,
+// and not Pluto, which the engine names but never computes.
+bool ShownBody(int body)
+{
+    return body != engine::kEarth && body != engine::kPluto;
+}
+
+void DrawBodies(DrawContext& dc, const engine::SkyState& state, int width, int height,
+                int planetMode)
+{
+    // From the Moon down to the Sun, so the Sun ends up on top.
+    for (int body = engine::kBodyCount - 1; body >= 0; --body) {
+        if (!ShownBody(body)) {
+            continue;
+        }
+        const PixelPoint p =
+            MapPosition(state.rightAscension[body], state.declination[body], width, height);
+        DrawBodySymbol(dc, body, p.x, p.y, planetMode);
+    }
+}
+
+std::string DistanceText(int body, double distance)
+{
+    constexpr double kKilometresPerMile = 1.609;
+    constexpr double kFourDecimalsFrom = 10;  // AU; keeps the column width
+    if (body == engine::kMoon) {
+        return Printf(" %0.0f MI", distance / kKilometresPerMile);
+    }
+    return Printf(distance >= kFourDecimalsFrom ? "%6.4f AU" : "%6.5f AU", distance);
+}
+
+void DrawBodyTable(DrawContext& dc, const engine::SkyState& state, int height)
+{
+    constexpr int kFirstRowFromBottom = 173;
+    constexpr int kRowHeight = 17;
+    constexpr int kNameX = 50;
+    constexpr int kSymbolDrop = 8;
+    constexpr int kRightAscensionX = 110;
+    constexpr int kDeclinationX = 215;
+    constexpr int kDistanceX = 320;
+    constexpr int kSignX = 430;
+    constexpr int kSignDegreesX = 500;
+    // The sign's degrees lose the leading zero of their three-digit field.
+    constexpr std::size_t kSignDegreesFrom = 1;
+    constexpr std::size_t kSignDegreesLength = 13;
+    // Rows alternate so the eye can follow a line across the table.
+    struct RowStyle {
+        QRgb values;
+        int symbolX;
+    };
+    constexpr std::array<RowStyle, 2> kRowStyles{{{kWhite, 15}, {kYellow, 35}}};
+
+    int n = 0;
+    for (int body = 0; body < engine::kBodyCount; ++body) {
+        if (!ShownBody(body)) {
+            continue;
+        }
+        const RowStyle& style = kRowStyles[static_cast<std::size_t>(n % 2)];
+        const int y = height - kFirstRowFromBottom + kRowHeight * n;
+        const double ra = state.rightAscension[body];
+
+        dc.SetTextColor(BodyColor(body));
+        Text(dc, kNameX, y, engine::BodyName(body));
+        DrawBodySymbol(dc, body, style.symbolX, y + kSymbolDrop, kPlanetModeBigSymbols);
+
+        dc.SetTextColor(style.values);
+        Text(dc, kRightAscensionX, y, places::FormatAngle(ra, places::kAngleHours));
+        Text(dc, kDeclinationX, y,
+             places::FormatAngle(state.declination[body], places::kAngleSignedDegrees));
+        Text(dc, kDistanceX, y, DistanceText(body, state.geoDistance[body]));
+
+        std::string sign;
+        double degrees = 0;
+        places::ZodiacSign(ra, sign, degrees);
+        Text(dc, kSignX, y, sign);
+        const std::string degreesText = places::FormatAngle(degrees, places::kAngleUnsignedDegrees);
+        if (degreesText.size() > kSignDegreesFrom) {
+            Text(dc, kSignDegreesX, y, degreesText.substr(kSignDegreesFrom, kSignDegreesLength));
+        }
+        ++n;
+    }
+}
+
+void DrawCaption(DrawContext& dc, const engine::SkyState& state, int width, int height)
+{
+    constexpr int kCaptionFromRight = 275;
+    constexpr int kCaptionFromBottom = 196;
+    dc.SelectFont(ChartFont(ChartFontUse::GeocentricCaption));
+    dc.SetTextColor(kYellow);
+    Text(dc, width - kCaptionFromRight, height - kCaptionFromBottom,
+         places::FormatDateTime(state.shownYear, state.shownMonth, state.shownDay,
+                                state.shownHour, state.shownMinute, state.shownSecond,
+                                places::kDateMonthDayYear12h, state.dst));
+}
+
+}  // namespace
+
+void DrawGeocentricChart(DrawContext& dc, const engine::SkyState& state, int height, int width,
+                         int timeControlMode, int stepUnit,
+                         const skydata::SkyCatalogue& catalogue,
+                         skydata::CatalogueClickRects& clickRects,
+                         const DisplayPreferences& preferences, const ObjectSelection& selection)
+{
+    constexpr QRgb kGridPen = qRgb(20, 60, 20);
+    constexpr QRgb kGridText = qRgb(40, 120, 40);
+
+    const QFont previousFont = dc.SelectFont(ChartFont(ChartFontUse::ChartText));
+    dc.SetPen(kGridPen);
+    dc.SetTextColor(kGridText);
+    DrawDeclinationGrid(dc, width, height);
+    DrawRightAscensionGrid(dc, width, height);
+    DrawTableFrame(dc, width, height, timeControlMode, stepUnit);
+
+    const int starCount = std::clamp(catalogue.starCount, 0, skydata::kStarCapacity);
+    std::vector<StarPlace> places(static_cast<std::size_t>(starCount));
+    for (int i = 0; i < starCount; ++i) {
+        const skydata::StarRecord& star = catalogue.stars[static_cast<std::size_t>(i)];
+        StarPlace& place = places[static_cast<std::size_t>(i)];
+        // Stars outside the band are neither drawn nor joined: no position.
+        place.inBand = InBand(star.dec);
+        if (!place.inBand) {
+            continue;
+        }
+        place.point = MapPosition(star.ra, star.dec, width, height);
+        place.seamSafe = star.ra > kSeamSafeFirstHour && star.ra < kSeamSafeLastHour;
+    }
+    const int selectedStar = selection.selectedStar;
+    DrawFigures(dc, catalogue, places, SelectedConstellation(catalogue, selectedStar));
+    const bool selectionDrawn =
+        DrawStars(dc, catalogue, places, width, clickRects, preferences, selectedStar);
+    DrawStarPanelGeocentric(dc, catalogue, selectedStar, selectionDrawn);
+
+    DrawBodies(dc, state, width, height, preferences.planetMode);
+    DrawBodyTable(dc, state, height);
+    DrawCaption(dc, state, width, height);
+    dc.SelectFont(previousFont);
+}
+
+void DrawGeocentricChart(QPainter& target, OutputKind output, engine::SkyState state, int height,
+                         int width, [[maybe_unused]] int zoom,
+                         [[maybe_unused]] skydata::IntRect& objectLinkRect, int timeControlMode,
+                         int stepUnit, const skydata::SkyCatalogue& catalogue,
+                         skydata::CatalogueClickRects& clickRects,
+                         const DisplayPreferences& preferences, const ObjectSelection& selection)
+{
+    COffscreenDC surface(target, output);
+    DrawGeocentricChart(surface.dc(), state, height, width, timeControlMode, stepUnit, catalogue,
+                        clickRects, preferences, selection);
+}
+
+}  // namespace skyvane::render

@@ -1,0 +1,235 @@
+#include "render/heliocentric_chart.h"
+
+#include <QRgb>
+
+#include <array>
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+#include "engine/body.h"
+#include "places/formatting.h"
+#include "places/windows1252.h"
+#include "render/body_symbols.h"
+#include "render/chart_fonts.h"
+#include "render/navigation_help.h"
+#include "render/sky_mapping.h"
+
+namespace skyvane::render {
+
+namespace {
+
+constexpr QRgb kWhite = qRgb(255, 255, 255);
+constexpr QRgb kYellow = qRgb(255, 255, 0);
+constexpr QRgb kBlack = qRgb(0, 0, 0);
+
+// Width of the table panel on the right.
+constexpr int kPanelWidth = 340;
+
+template <typename... Args>
+std::string Printf(const char* format, Args... args)
+{
+    char buffer[64];
+    const int n = std::snprintf(buffer, sizeof buffer, format, args...);
+    if (n < 0) {
+        return {};
+    }
+    if (static_cast<std::size_t>(n) < sizeof buffer) {
+        return std::string(buffer, static_cast<std::size_t>(n));
+    }
+    // Only absurd distances (1e300 AU) need more room.
+    std::string text(static_cast<std::size_t>(n) + 1, '\0');
+    std::snprintf(text.data(), text.size(), format, args...);
+    text.resize(static_cast<std::size_t>(n));
+    return text;
+}
+
+// Formatter texts are Windows-1252 bytes.
+void Text(DrawContext& dc, int x, int y, std::string_view text)
+{
+    TextOutString(dc, x, y, places::FromWindows1252(text));
+}
+
+int Truncate(double value)
+{
+    return static_cast<int>(value);
+}
+
+// Whether something `radius` pixels from the Sun at (c, c) still lies left
+// of the panel, whose edge is about 2c.
+bool FitsLeftOfPanel(int c, double radius)
+{
+    return Truncate(c + radius) < 2 * c;
+}
+
+void DrawOrbits(DrawContext& dc, const engine::SkyState& state, int c, int zoom)
+{
+    constexpr QRgb kOrbitPen = qRgb(96, 96, 196);
+    dc.SetBrush(kBlack);
+    dc.SetPen(kOrbitPen);
+    // Outermost first: each disc is filled black, so an inner circle must
+    // come after the outer ones. Mercury's and Mars's orbits are too
+    // eccentric for a circle through the planet to look like their path.
+    for (int body = engine::kNeptune; body >= engine::kSun; --body) {
+        if (body == engine::kMercury || body == engine::kMars) {
+            continue;
+        }
+        const double r = zoom * state.helioDistance[body];
+        if (!FitsLeftOfPanel(c, r)) {
+            continue;
+        }
+        dc.Ellipse(Truncate(c - r), Truncate(c - r), Truncate(c + r), Truncate(c + r));
+    }
+}
+
+// Zoomed out, the inner planets would pile up on the Sun's symbol.
+bool HiddenAtZoom(int body, int zoom)
+{
+    struct Limit {
+        int belowZoom;
+        int upToBody;
+    };
+    constexpr std::array<Limit, 3> kLimits{{
+        {50, engine::kMercury},
+        {40, engine::kVenus},
+        {15, engine::kMars},
+    }};
+    for (const Limit& limit : kLimits) {
+        if (zoom < limit.belowZoom && body <= limit.upToBody) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// The map and table geometry of one frame.
+struct Layout {
+    int height;
+    int x0;  // the panel's left edge
+    int c;   // the Sun sits at (c, c), as far from the top as from the left
+};
+
+void DrawPlanetOnMap(DrawContext& dc, const engine::SkyState& state, int body, const Layout& l,
+                     int zoom, int planetMode)
+{
+    // Half a big symbol: the symbol must stay out of the panel.
+    constexpr int kSymbolReach = 9;
+    if (HiddenAtZoom(body, zoom)) {
+        return;
+    }
+    const double distance = state.helioDistance[body];
+    if (!FitsLeftOfPanel(l.c, zoom * distance)) {
+        return;
+    }
+    const PixelPoint offset = ProjectHeliocentric(state.helioLongitude[body], distance, zoom);
+    const int x = l.c + offset.x;
+    const int y = l.c + offset.y;
+    if (x + kSymbolReach < l.x0 && y < l.height && y > 0 && x > 0) {
+        DrawBodySymbol(dc, body, x, y, planetMode);
+    }
+}
+
+void DrawTableRow(DrawContext& dc, const engine::SkyState& state, int body, int x0, int y)
+{
+    constexpr int kSymbolDx = 20;
+    constexpr int kSymbolRaise = 2;
+    constexpr int kTextRaise = 8;
+    constexpr int kNameDx = 30;
+    constexpr int kLongitudeDx = 90;
+    constexpr int kLatitudeDx = 180;
+    constexpr int kDistanceDx = 280;
+    constexpr double kFiveDecimalsFrom = 10;  // AU; keeps the column width
+    const int textY = y - kTextRaise;
+    DrawBodySymbol(dc, body, x0 + kSymbolDx, y - kSymbolRaise, kPlanetModeBigSymbols);
+    dc.SetTextColor(BodyColor(body));
+    Text(dc, x0 + kNameDx, textY, engine::BodyName(body));
+    dc.SetTextColor(kWhite);
+    Text(dc, x0 + kLongitudeDx, textY,
+         places::FormatAngle(state.helioLongitude[body], places::kAngleUnsignedDegrees));
+    Text(dc, x0 + kLatitudeDx, textY,
+         places::FormatAngle(state.helioLatitude[body], places::kAngleSignedDegrees));
+    const double distance = state.helioDistance[body];
+    Text(dc, x0 + kDistanceDx, textY,
+         Printf(distance >= kFiveDecimalsFrom ? "%0.5f" : "%0.6f", distance));
+}
+
+void DrawTableHeader(DrawContext& dc, int x0)
+{
+    constexpr QRgb kHeaderText = qRgb(196, 196, 196);
+    constexpr int kHeaderY = 48;
+    struct Header {
+        int dx;
+        const char* text;
+    };
+    constexpr std::array<Header, 4> kHeaders{{
+        {12, "Planet"},
+        {88, "Longitude"},
+        {173, "   Latitude"},
+        {255, "AU from Sun"},
+    }};
+    dc.SetTextColor(kHeaderText);
+    for (const Header& header : kHeaders) {
+        Text(dc, x0 + header.dx, kHeaderY, header.text);
+    }
+}
+
+}  // namespace
+
+void DrawHeliocentricChart(DrawContext& dc, const engine::SkyState& state, int height, int width,
+                           int zoom, int timeControlMode, int stepUnit,
+                           const DisplayPreferences& preferences)
+{
+    constexpr int kCaptionDx = 45;
+    constexpr int kCaptionY = 8;
+    constexpr int kHeaderRuleY = 40;
+    constexpr int kFirstRowY = 80;
+    constexpr int kRowHeight = 23;
+    constexpr int kHelpDx = -7;
+    constexpr int kHelpDy = -45;
+    constexpr int kHelpRuleY = 475;
+
+    const int x0 = width - kPanelWidth;
+    const Layout layout{height, x0, x0 / 2};
+
+    const QFont previousFont = dc.SelectFont(ChartFont(ChartFontUse::HeliocentricCaption));
+    dc.SetTextColor(kYellow);
+    Text(dc, x0 + kCaptionDx, kCaptionY,
+         places::FormatDateTime(state.shownYear, state.shownMonth, state.shownDay,
+                                state.shownHour, state.shownMinute, state.shownSecond,
+                                places::kDateMonthDayYear12h, state.dst));
+    dc.SelectFont(ChartFont(ChartFontUse::ChartText));
+
+    DrawOrbits(dc, state, layout.c, zoom);
+    DrawBodySymbol(dc, engine::kSun, layout.c, layout.c, preferences.planetMode);
+    // In whatever pen is current now: the orbits' pen, or the Sun's colour
+    // when the Sun was drawn as a dot.
+    dc.Line(x0, kHeaderRuleY, width, kHeaderRuleY);
+    DrawTableHeader(dc, x0);
+
+    int y = kFirstRowY;
+    for (int body = engine::kMercury; body <= engine::kNeptune; ++body) {
+        DrawPlanetOnMap(dc, state, body, layout, zoom, preferences.planetMode);
+        DrawTableRow(dc, state, body, x0, y);
+        y += kRowHeight;
+    }
+
+    dc.SetPen(kWhite);
+    DrawNavigationHelp(dc, kNavigationHelpHeliocentric, x0 + kHelpDx, y + kHelpDy,
+                       timeControlMode, stepUnit);
+    dc.Line(x0, y, width, y);
+    dc.Line(x0, 0, x0, height);
+    dc.Line(x0, kHelpRuleY, width, kHelpRuleY);
+    dc.SelectFont(previousFont);
+}
+
+void DrawHeliocentricChart(QPainter& target, OutputKind output, engine::SkyState state,
+                           int height, int width, int zoom,
+                           [[maybe_unused]] skydata::IntRect& objectLinkRect, int timeControlMode,
+                           int stepUnit, const DisplayPreferences& preferences)
+{
+    COffscreenDC surface(target, output);
+    DrawHeliocentricChart(surface.dc(), state, height, width, zoom, timeControlMode, stepUnit,
+                          preferences);
+}
+
+}  // namespace skyvane::render

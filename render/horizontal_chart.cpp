@@ -1,0 +1,640 @@
+#include "render/horizontal_chart.h"
+
+#include <QString>
+#include <QtGlobal>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/body.h"
+#include "places/formatting.h"
+#include "places/windows1252.h"
+#include "render/body_symbols.h"
+#include "render/chart_fonts.h"
+#include "render/horizontal_placement.h"
+#include "render/navigation_help.h"
+#include "render/sky_mapping.h"
+#include "render/star_marker.h"
+#include "skydata/constellations.h"
+
+// Resources compiled into a static library are only registered when
+// something refers to their initialiser; this is that reference. The macro
+// must be used outside any namespace.
+static void RegisterChartResources()
+{
+    Q_INIT_RESOURCE(resources);
+}
+
+namespace skyvane::render {
+
+namespace {
+
+constexpr QRgb kBlack = qRgb(0, 0, 0);
+constexpr QRgb kWhite = qRgb(255, 255, 255);
+constexpr QRgb kYellow = qRgb(255, 255, 0);
+
+// Casts toward zero as the layout's integer arithmetic does, with values no
+// window can show (and NaN) pinned to something harmless first.
+int TruncateToPixel(double value)
+{
+    constexpr double kFarOutside = 1e6;
+    if (!(value > -kFarOutside)) {
+        return std::isnan(value) ? 0 : -static_cast<int>(kFarOutside);
+    }
+    if (value > kFarOutside) {
+        return static_cast<int>(kFarOutside);
+    }
+    return static_cast<int>(value);
+}
+
+void Text(DrawContext& dc, int x, int y, QRgb color, const QString& text)
+{
+    dc.SetTextColor(color);
+    TextOutString(dc, x, y, text);
+}
+
+// Catalogue, place and formatter texts are Windows-1252 bytes.
+void Text(DrawContext& dc, int x, int y, QRgb color, std::string_view text)
+{
+    Text(dc, x, y, color, places::FromWindows1252(text));
+}
+
+// Where everything sits for a window of a given size. Integer divisions cut
+// toward zero; for an even height the disc touches rows 1 and H - 1 and
+// starts 13 pixels from the left edge.
+struct ChartLayout {
+    int cx;
+    int cy;
+    int radius;
+    int x0;  // left edge of the panel
+    int height;
+    int width;
+};
+
+ChartLayout LayoutFor(int height, int width)
+{
+    const int r0 = (height - 20) / 2;
+    constexpr int kPanelWidth = 300;
+    return {r0 + 22, r0 + 10, height / 2 - 1, width - kPanelWidth, height, width};
+}
+
+// ---------------------------------------------------------------- sky disc
+
+// Black once the Sun is 12 degrees down, brightening through blue to its
+// full day colour at sunrise.
+QRgb SkyDiscColor(double sunAltitude)
+{
+    constexpr double kDarkAltitude = -12;
+    constexpr double kStepsPerDegree = 12;
+    constexpr int kDayBlue = 144;
+    const int v = std::clamp(TruncateToPixel((sunAltitude - kDarkAltitude) * kStepsPerDegree), 0,
+                             kDayBlue);
+    return qRgb(v / 4, v / 4, v);
+}
+
+void DrawSkyDisc(DrawContext& dc, const ChartLayout& layout, double sunAltitude)
+{
+    dc.SetPen(kWhite);
+    dc.SetBrush(SkyDiscColor(sunAltitude));
+    dc.Ellipse(layout.cx - layout.radius, layout.cy - layout.radius, layout.cx + layout.radius,
+               layout.cy + layout.radius);
+}
+
+// ------------------------------------------------------ catalogue objects
+
+// Where each star lands in this frame. Kept between frames: a frame
+// allocates nothing per star and reuses what the declinations fix.
+HorizontalStarPlacer& StarPlacer()
+{
+    thread_local HorizontalStarPlacer placer;
+    return placer;
+}
+
+struct CatalogueResult {
+    std::string selectedConstellation;  // empty unless the selected star is in a figure
+    bool selectionOnScreen = false;
+};
+
+bool StarInAnyFigure(const skydata::SkyCatalogue& catalogue, int star)
+{
+    // 0 marks an empty place in a figure, never star row 0.
+    if (star <= 0) {
+        return false;
+    }
+    for (const skydata::ConstellationFigure& figure : catalogue.figures) {
+        for (const std::int32_t entry : figure.stars) {
+            if (entry == star) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+// The selected star's constellation as the figures are matched against it:
+// the designation's last three characters with any blanks removed.
+std::string ConstellationOfSelection(const skydata::StarRecord& star)
+{
+    std::string abbreviation;
+    for (const char c : skydata::StarConstellation(star)) {
+        if (c != ' ') {
+            abbreviation += c;
+        }
+    }
+    return abbreviation;
+}
+
+void DrawFigures(DrawContext& dc, const skydata::SkyCatalogue& catalogue,
+                 const std::vector<StarPlacement>& stars, int starCount,
+                 std::string_view selectedConstellation)
+{
+    // The chart draws this many figure rows whatever the figure count;
+    // rows past the count are empty and draw nothing.
+    constexpr int kFigureRowsDrawn = 122;
+    constexpr QRgb kFigureBlue = qRgb(70, 70, 220);
+    constexpr QRgb kHighlightRed = qRgb(255, 0, 0);
+    const auto placed = [&](std::int32_t star) -> const StarPlacement* {
+        if (star <= 0 || star >= starCount) {
+            return nullptr;
+        }
+        const StarPlacement& p = stars[static_cast<std::size_t>(star)];
+        return p.visible ? &p : nullptr;
+    };
+    for (int row = 0; row < std::min(kFigureRowsDrawn, skydata::kFigureCapacity); ++row) {
+        const skydata::ConstellationFigure& figure = catalogue.figures[row];
+        // A figure belongs to the constellation of its first star.
+        const std::int32_t first = figure.stars[0];
+        const bool highlighted =
+            !selectedConstellation.empty() && first >= 0 && first < skydata::kStarCapacity &&
+            skydata::StarConstellation(catalogue.stars[static_cast<std::size_t>(first)]) ==
+                selectedConstellation;
+        dc.SetPen(highlighted ? kHighlightRed : kFigureBlue);
+        for (int k = 0; k + 1 < skydata::kFigureLength; ++k) {
+            const StarPlacement* a = placed(figure.stars[k]);
+            const StarPlacement* b = placed(figure.stars[k + 1]);
+            if (a != nullptr && b != nullptr) {
+                dc.Line(a->x, a->y, b->x, b->y);
+            }
+        }
+    }
+}
+
+// Returns whether the selected object was drawn.
+bool DrawMessierObjects(DrawContext& dc, const StarPlacement* placements, int count,
+                        int selectedDeepSky, skydata::CatalogueClickRects& clickRects)
+{
+    constexpr int kRingReach = 6;
+    constexpr QRgb kRingPen = qRgb(255, 0, 0);
+    constexpr QRgb kRingFill = qRgb(255, 255, 255);
+    constexpr int kMarkerReach = 3;
+    // The marker is one pixel shorter at the bottom than its click box.
+    constexpr int kMarkerBottom = 2;
+    constexpr QRgb kMarkerPen = qRgb(204, 87, 57);
+    constexpr QRgb kMarkerFill = qRgb(0, 0, 0);
+    bool selectionDrawn = false;
+    for (int i = 0; i < count; ++i) {
+        const StarPlacement& p = placements[i];
+        if (!p.visible) {
+            continue;
+        }
+        if (i == selectedDeepSky) {
+            dc.SetPen(kRingPen);
+            dc.SetBrush(kRingFill);
+            dc.Ellipse(p.x - kRingReach, p.y - kRingReach, p.x + kRingReach, p.y + kRingReach);
+            selectionDrawn = true;
+        }
+        dc.SetPen(kMarkerPen);
+        dc.SetBrush(kMarkerFill);
+        dc.Ellipse(p.x - kMarkerReach, p.y - kMarkerReach, p.x + kMarkerReach, p.y + kMarkerBottom);
+        clickRects.deepSky[static_cast<std::size_t>(i)] = {
+            p.x - kMarkerReach, p.y - kMarkerReach, p.x + kMarkerReach, p.y + kMarkerReach};
+    }
+    return selectionDrawn;
+}
+
+// Returns whether the selected star was drawn.
+bool DrawStars(DrawContext& dc, const skydata::SkyCatalogue& catalogue,
+               const std::vector<StarPlacement>& placements, int starCount, double sunAltitude,
+               int width, const DisplayPreferences& preferences, int selectedStar,
+               skydata::CatalogueClickRects& clickRects)
+{
+    constexpr int kRingMargin = 3;
+    constexpr QRgb kRingColor = qRgb(255, 0, 0);
+    constexpr QRgb kPlainStar = qRgb(255, 255, 255);
+    const bool always = preferences.starsVisibleMode == kStarsAlways;
+    const bool spectral = preferences.starColor == kStarsSpectral;
+    bool selectionDrawn = false;
+    for (int i = 0; i < starCount; ++i) {
+        const StarPlacement& p = placements[static_cast<std::size_t>(i)];
+        if (!p.visible) {
+            continue;
+        }
+        const skydata::StarRecord& star = catalogue.stars[static_cast<std::size_t>(i)];
+        if (!always && !StarVisibleInTwilight(sunAltitude, star.magnitude)) {
+            continue;
+        }
+        const int sizeClass = StarSizeClass(star.magnitude, width);
+        if (i == selectedStar) {
+            const int reach = sizeClass + kRingMargin;
+            dc.SetPen(kRingColor);
+            dc.SetBrush(kRingColor);
+            dc.Ellipse(p.x - reach, p.y - reach, p.x + reach, p.y + reach);
+            selectionDrawn = true;
+        }
+        // Records at exactly 0 h or 0 degrees are empty rows, never stars.
+        if (star.ra == 0 || star.dec == 0) {
+            continue;
+        }
+        const QRgb color = spectral ? SpectralColor(star.spectrum) : kPlainStar;
+        clickRects.stars[static_cast<std::size_t>(i)] =
+            DrawStarMarker(dc, p.x, p.y, sizeClass, color);
+    }
+    return selectionDrawn;
+}
+
+CatalogueResult DrawCatalogueObjects(DrawContext& dc, const ChartLayout& layout,
+                                     const engine::SkyState& state, int orientation,
+                                     const skydata::SkyCatalogue& catalogue,
+                                     const DisplayPreferences& preferences,
+                                     const ObjectSelection& selection,
+                                     skydata::CatalogueClickRects& clickRects)
+{
+    CatalogueResult result;
+    const double sunAltitude = state.altitude[engine::kSun];
+    const bool always = preferences.starsVisibleMode == kStarsAlways;
+    // Stars come out in nautical twilight; the faint deep-sky objects only
+    // once it is fully dark.
+    constexpr double kStarsFromAltitude = -2;
+    constexpr double kDeepSkyFromAltitude = -15;
+    if (preferences.noStars != 0 || !(sunAltitude < kStarsFromAltitude || always)) {
+        return result;
+    }
+
+    const int starCount = std::clamp(catalogue.starCount, 0, skydata::kStarCapacity);
+    if (selection.selectedStar >= 0 && selection.selectedStar < starCount &&
+        StarInAnyFigure(catalogue, selection.selectedStar)) {
+        result.selectedConstellation = ConstellationOfSelection(
+            catalogue.stars[static_cast<std::size_t>(selection.selectedStar)]);
+    }
+
+    // Each object is placed once; the figure lines reuse the placements.
+    HorizontalStarPlacer& placer = StarPlacer();
+    placer.Place(state, catalogue, starCount, layout.cx, layout.cy, layout.radius, orientation);
+    const std::vector<StarPlacement>& stars = placer.Placements();
+    const int deepSkyCount = std::clamp(catalogue.deepSkyCount, 0, skydata::kDeepSkyCapacity);
+    StarPlacement deepSky[skydata::kDeepSkyCapacity];
+    for (int i = 0; i < deepSkyCount; ++i) {
+        const skydata::DeepSkyObject& object = catalogue.deepSky[static_cast<std::size_t>(i)];
+        deepSky[i] = ProjectStarHorizontal(state, RaCode(object.ra), DecCode(object.dec),
+                                           layout.cx, layout.cy, layout.radius, orientation);
+    }
+
+    if (preferences.showConstellations == 1) {
+        DrawFigures(dc, catalogue, stars, starCount, result.selectedConstellation);
+    }
+    if (sunAltitude < kDeepSkyFromAltitude || always) {
+        result.selectionOnScreen |= DrawMessierObjects(dc, deepSky, deepSkyCount,
+                                                       selection.selectedDeepSky, clickRects);
+    }
+    result.selectionOnScreen |= DrawStars(dc, catalogue, stars, starCount, sunAltitude,
+                                          layout.width, preferences, selection.selectedStar,
+                                          clickRects);
+    return result;
+}
+
+// ------------------------------------------------------------------ panel
+
+void DrawPanelFrame(DrawContext& dc, const ChartLayout& layout)
+{
+    constexpr QRgb kFrameGrey = qRgb(200, 200, 200);
+    constexpr int kRuleRows[] = {58, 274, 372, 520};
+    dc.SetPen(kFrameGrey);
+    dc.Line(layout.x0, 0, layout.x0, layout.height);
+    for (const int y : kRuleRows) {
+        dc.Line(layout.x0, y, layout.width, y);
+    }
+}
+
+void DrawCaption(DrawContext& dc, const ChartLayout& layout, const engine::SkyState& state)
+{
+    constexpr int kCaptionDx = 11;
+    constexpr int kDateY = 7;
+    constexpr int kPlaceY = 30;
+    const QFont tableFont = dc.SelectFont(ChartFont(ChartFontUse::HorizontalCaption));
+    Text(dc, layout.x0 + kCaptionDx, kDateY, kYellow,
+         places::FormatDateTime(state.shownYear, state.shownMonth, state.shownDay,
+                                state.shownHour, state.shownMinute, state.shownSecond,
+                                places::kDateMonthDayYear12h, state.dst));
+    Text(dc, layout.x0 + kCaptionDx, kPlaceY, kYellow, state.locationName + " ");
+    dc.SelectFont(tableFont);
+}
+
+// Draws the bodies on the disc and their table rows; returns the row
+// position below the table.
+int DrawBodies(DrawContext& dc, const ChartLayout& layout, const engine::SkyState& state,
+               int orientation, const DisplayPreferences& preferences)
+{
+    // The Earth is where we stand and Pluto is never computed.
+    constexpr int kTableBodies[] = {engine::kSun,     engine::kMercury, engine::kVenus,
+                                    engine::kMars,    engine::kJupiter, engine::kSaturn,
+                                    engine::kUranus,  engine::kNeptune, engine::kMoon};
+    constexpr int kFirstRowY = 90;
+    constexpr int kRowStep = 21;
+    constexpr int kSymbolDx = 20;
+    constexpr int kNameDx = 35;
+    constexpr int kAzimuthDx = 100;
+    constexpr int kAltitudeDx = 200;
+    constexpr int kTextRaise = 6;  // texts sit this much above the symbol's row
+    constexpr QRgb kBelowHorizon = qRgb(210, 210, 230);
+    constexpr double kHalfTurn = 180;
+    constexpr double kFullTurn = 360;
+
+    int y = kFirstRowY;
+    for (const int body : kTableBodies) {
+        const double azimuth = state.azimuth[body];
+        const double altitude = state.altitude[body];
+        const bool up = altitude > 0;
+        if (up) {
+            const PixelPoint at = ProjectHorizontal(layout.cx, layout.cy, layout.radius, azimuth,
+                                                    altitude, orientation);
+            DrawBodySymbol(dc, body, at.x, at.y, preferences.planetMode);
+        }
+        DrawBodySymbol(dc, body, layout.x0 + kSymbolDx, y, kPlanetModeBigSymbols);
+        Text(dc, layout.x0 + kNameDx, y - kTextRaise, BodyColor(body),
+             QString::fromLatin1(engine::BodyName(body)));
+        // Azimuths are kept from the south; shown from the north they run
+        // up to 360 inclusive, never wrapping a due-south body to 0.
+        double shownAzimuth = azimuth;
+        if (preferences.northAtZero) {
+            shownAzimuth += kHalfTurn;
+            if (shownAzimuth > kFullTurn) {
+                shownAzimuth -= kFullTurn;
+            }
+        }
+        const QRgb color = up ? kYellow : kBelowHorizon;
+        Text(dc, layout.x0 + kAzimuthDx, y - kTextRaise, color,
+             places::FormatAngle(shownAzimuth, places::kAngleUnsignedDegrees));
+        Text(dc, layout.x0 + kAltitudeDx, y - kTextRaise, color,
+             places::FormatAngle(altitude, places::kAngleSignedDegrees));
+        y += kRowStep;
+    }
+    return y;
+}
+
+void DrawTableHeader(DrawContext& dc, const ChartLayout& layout)
+{
+    constexpr int kHeaderDx = 35;
+    constexpr int kHeaderY = 64;
+    Text(dc, layout.x0 + kHeaderDx, kHeaderY, kWhite,
+         QStringLiteral("Planet         Azimuth              Altitude"));
+}
+
+void DrawStoredLocations(DrawContext& dc, const ChartLayout& layout, const engine::SkyState& state,
+                         int y)
+{
+    constexpr int kNumberDx = 11;
+    constexpr int kNameDx = 30;
+    constexpr int kFirstDy = 5;
+    constexpr int kLineStep = 17;
+    constexpr QRgb kNameColor = qRgb(128, 128, 255);
+    // The slots the digit keys pick; the rest of the table is never used.
+    const int lastUsed = std::min(engine::kLocationsInUse, engine::kLocationSlots) - 1;
+    for (int k = 0; k <= lastUsed; ++k) {
+        const int lineY = y + kFirstDy + kLineStep * k;
+        Text(dc, layout.x0 + kNumberDx, lineY, kWhite, QString::number(k));
+        Text(dc, layout.x0 + kNameDx, lineY, kNameColor,
+             std::string_view(state.locations.entries[static_cast<std::size_t>(k)].name));
+    }
+}
+
+void DrawMoonPhase(DrawContext& dc, const ChartLayout& layout, const engine::SkyState& state,
+                   int y)
+{
+    constexpr int kPictureDx = 100;
+    constexpr int kPictureDy = 109;
+    constexpr int kLabelDx = 12;
+    constexpr int kLabelDy = 101;
+    const double phase =
+        MoonPhase(state.rightAscension[engine::kMoon], state.rightAscension[engine::kSun]);
+    DrawMoonWithShadow(dc, layout.x0 + kPictureDx, y + kPictureDy, phase);
+    Text(dc, layout.x0 + kLabelDx, y + kLabelDy, kWhite, QStringLiteral("Moon phase"));
+}
+
+void DrawStatusLine(DrawContext& dc, bool selectionShown)
+{
+    constexpr int kStatusX = 5;
+    constexpr int kStatusY = 5;
+    Text(dc, kStatusX, kStatusY, kWhite,
+         selectionShown ? QStringLiteral("F1 for Navigation help")
+                        : QStringLiteral("Click Star for more information"));
+}
+
+void DrawLowerPanel(DrawContext& dc, const ChartLayout& layout, int y, bool selectionShown,
+                    int timeControlMode, int stepUnit, const skydata::SkyCatalogue& catalogue,
+                    const ObjectSelection& selection, std::string_view selectedConstellation,
+                    skydata::IntRect& objectLinkRect)
+{
+    if (!selectionShown) {
+        constexpr int kHelpDx = -7;
+        constexpr int kHelpDy = 191;
+        dc.SetPen(kWhite);
+        DrawNavigationHelp(dc, kNavigationHelpHorizontal, layout.x0 + kHelpDx, y + kHelpDy,
+                           timeControlMode, stepUnit);
+        return;
+    }
+    constexpr int kPanelDy = 23;
+    const int base = y + kPanelDy;
+    if (selection.selectedStar != -1) {
+        DrawStarPanelHorizontal(dc, layout.x0, base, layout.width, catalogue,
+                                selection.selectedStar, selectedConstellation, objectLinkRect);
+    }
+    if (selection.selectedDeepSky != -1) {
+        DrawMessierPanelHorizontal(dc, layout.x0, base, layout.width, catalogue,
+                                   selection.selectedDeepSky, objectLinkRect);
+    }
+}
+
+void DrawCompass(DrawContext& dc, const ChartLayout& layout, int orientation)
+{
+    constexpr QRgb kCompassGreen = qRgb(0, 220, 0);
+    // Offsets from the rim, fitted to the letters' widths.
+    constexpr int kLeftLetterDx = 2;
+    constexpr int kRightEastDx = -10;
+    constexpr int kRightWestDx = -16;
+    constexpr int kSideLetterDy = -8;
+    constexpr int kTopBottomDx = -4;
+    constexpr int kNorthDy = 2;
+    constexpr int kSouthDy = -18;
+    const int leftX = layout.cx + kLeftLetterDx - layout.radius;
+    const int sideY = layout.cy + kSideLetterDy;
+    if (orientation == kWestLeftEastRight) {
+        Text(dc, leftX, sideY, kCompassGreen, QStringLiteral("W"));
+        Text(dc, layout.cx + kRightEastDx + layout.radius, sideY, kCompassGreen,
+             QStringLiteral("E"));
+    } else {
+        Text(dc, leftX, sideY, kCompassGreen, QStringLiteral("E"));
+        Text(dc, layout.cx + kRightWestDx + layout.radius, sideY, kCompassGreen,
+             QStringLiteral("W"));
+    }
+    Text(dc, layout.cx + kTopBottomDx, layout.cy + kNorthDy - layout.radius, kCompassGreen,
+         QStringLiteral("N"));
+    Text(dc, layout.cx + kTopBottomDx, layout.cy + kSouthDy + layout.radius, kCompassGreen,
+         QStringLiteral("S"));
+}
+
+void DrawCredit(DrawContext& dc, const ChartLayout& layout)
+{
+    constexpr QRgb kCreditGrey = qRgb(128, 128, 128);
+    constexpr int kCreditX = 4;
+    constexpr int kCreditBottomOffset = 18;
+    // Short enough to end well left of the "S" under the disc.
+    Text(dc, kCreditX, layout.height - kCreditBottomOffset, kCreditGrey,
+         QStringLiteral("Skyvane, by the Skyvane developers"));
+}
+
+// ------------------------------------------------------------- Moon picture
+
+constexpr int kMoonPictureSize = 120;
+
+// Blackens row `row` of `picture` from column 0 for `left` pixels and, when
+// `right` is inside the picture's nominal width, from column `right` to its
+// end. Parts outside the picture are cut off: the last row of the shadow
+// falls one row below the picture.
+void BlackenRow(QImage& picture, int row, int left, int right)
+{
+    if (row < 0 || row >= picture.height()) {
+        return;
+    }
+    auto* line = reinterpret_cast<QRgb*>(picture.scanLine(row));
+    const int width = picture.width();
+    const QRgb black = kBlack | 0xff000000u;
+    std::fill(line, line + std::clamp(left, 0, width), black);
+    if (right < kMoonPictureSize) {
+        std::fill(line + std::clamp(right, 0, width), line + width, black);
+    }
+}
+
+}  // namespace
+
+double MoonPhase(double moonRightAscension, double sunRightAscension)
+{
+    constexpr double kDegreesPerHour = 15;
+    constexpr double kFullTurn = 360;
+    double elongation = (moonRightAscension - sunRightAscension) * kDegreesPerHour + kFullTurn;
+    if (elongation > kFullTurn) {
+        elongation -= kFullTurn;
+    }
+    return elongation / kFullTurn;
+}
+
+const QImage& MoonPicture()
+{
+    static const QImage picture = [] {
+        RegisterChartResources();
+        // Bitmap resource 139 of the program: our own full-Moon picture.
+        QImage loaded(QStringLiteral(":/bitmaps/139"), "BMP");
+        return loaded.isNull() ? loaded : loaded.convertToFormat(QImage::Format_RGB32);
+    }();
+    return picture;
+}
+
+void DrawMoonWithShadow(DrawContext& dc, int x, int y, double phase)
+{
+    const QImage& picture = MoonPicture();
+    if (picture.isNull()) {
+        return;
+    }
+    // The AND copy clears what lies under the picture's black; the OR copy
+    // then adds the picture with its unlit part blackened.
+    dc.CopyAnd(x, y, picture);
+
+    // The working copy is kept between frames.
+    thread_local QImage shadowed;
+    if (shadowed.size() != picture.size() || shadowed.format() != picture.format()) {
+        shadowed = QImage(picture.size(), picture.format());
+    }
+    for (int row = 0; row < picture.height(); ++row) {
+        std::memcpy(shadowed.scanLine(row), picture.constScanLine(row),
+                    static_cast<std::size_t>(picture.bytesPerLine()));
+    }
+
+    // Row by row over a circle a pixel wider than the disc: the terminator
+    // is half an ellipse whose width follows the phase.
+    constexpr double kShadowRadius = 61.0;
+    constexpr int kCentre = 60;
+    constexpr double kTwoPi = 6.283185308;
+    constexpr double kFull = 0.5;
+    const double k = std::cos(phase * kTwoPi);
+    for (int c = 0; c <= kCentre; ++c) {
+        const double f = std::cos(std::asin(c / kShadowRadius)) * kShadowRadius;
+        int left;
+        int right;
+        if (phase >= kFull) {
+            left = TruncateToPixel(kCentre - f);
+            right = TruncateToPixel(kCentre - f * k);
+        } else {
+            right = TruncateToPixel(kCentre + f);
+            left = TruncateToPixel(kCentre + f * k);
+        }
+        if (left >= -1) {
+            BlackenRow(shadowed, kCentre + c, left, right);
+            if (c > 0) {
+                BlackenRow(shadowed, kCentre - c, left, right);
+            }
+        }
+    }
+    dc.CopyOr(x, y, shadowed);
+}
+
+void DrawHorizontalChart(DrawContext& dc, const engine::SkyState& state, int height, int width,
+                         skydata::IntRect& objectLinkRect, int timeControlMode, int stepUnit,
+                         const skydata::SkyCatalogue& catalogue,
+                         skydata::CatalogueClickRects& clickRects,
+                         const DisplayPreferences& preferences, const ObjectSelection& selection)
+{
+    const ChartLayout layout = LayoutFor(height, width);
+    const int orientation = preferences.eastWestSign == kWestLeftEastRight ? kWestLeftEastRight
+                                                                            : kEastLeftWestRight;
+    const QFont previousFont = dc.SelectFont(ChartFont(ChartFontUse::ChartText));
+
+    DrawSkyDisc(dc, layout, state.altitude[engine::kSun]);
+    const CatalogueResult objects = DrawCatalogueObjects(dc, layout, state, orientation, catalogue,
+                                                         preferences, selection, clickRects);
+
+    dc.SetBkColor(kBlack);
+    DrawPanelFrame(dc, layout);
+    DrawCaption(dc, layout, state);
+    const int y = DrawBodies(dc, layout, state, orientation, preferences);
+    DrawTableHeader(dc, layout);
+    DrawStoredLocations(dc, layout, state, y);
+    DrawMoonPhase(dc, layout, state, y);
+
+    // With the help asked for, the selection counts as not on screen.
+    const bool selectionShown = objects.selectionOnScreen && !selection.helpOverlay;
+    DrawStatusLine(dc, selectionShown);
+    DrawLowerPanel(dc, layout, y, selectionShown, timeControlMode, stepUnit, catalogue, selection,
+                   objects.selectedConstellation, objectLinkRect);
+    DrawCompass(dc, layout, orientation);
+    DrawCredit(dc, layout);
+
+    dc.SelectFont(previousFont);
+}
+
+void DrawHorizontalChart(QPainter& target, OutputKind output, engine::SkyState state, int height,
+                         int width, int /*zoom*/, skydata::IntRect& objectLinkRect,
+                         int timeControlMode, int stepUnit,
+                         const skydata::SkyCatalogue& catalogue,
+                         skydata::CatalogueClickRects& clickRects,
+                         const DisplayPreferences& preferences, const ObjectSelection& selection)
+{
+    COffscreenDC surface(target, output);
+    DrawHorizontalChart(surface.dc(), state, height, width, objectLinkRect, timeControlMode,
+                        stepUnit, catalogue, clickRects, preferences, selection);
+}
+
+}  // namespace skyvane::render

@@ -1,0 +1,55 @@
+// The sky as the observer sees it: a round map of the visible hemisphere
+// with the zenith in the middle and the horizon as its rim, showing the
+// stars, constellation figures, Messier objects, Sun, Moon and planets above
+// the horizon, and on the right a panel with the date, the place, the
+// bodies' azimuths and altitudes, the stored places, the Moon's phase and
+// either the selected object's data or the navigation keys.
+#pragma once
+
+#include <QImage>
+#include <QPainter>
+
+#include "engine/sky.h"
+#include "render/display_preferences.h"
+#include "render/draw_context.h"
+#include "render/object_panel.h"
+#include "render/offscreen_dc.h"
+#include "skydata/catalogue.h"
+#include "skydata/click_rects.h"
+#include "skydata/int_rect.h"
+
+namespace skyvane::render {
+
+// Draws the chart for a window `height` x `width` pixels onto `target`
+// through an off-screen surface (the view paints on black). Every star and
+// Messier object drawn gets its click rectangle written; the others keep
+// theirs. `objectLinkRect` is written when the panel shows the link button
+// of the selected object. `zoom` belongs to the heliocentric chart.
+void DrawHorizontalChart(QPainter& target, OutputKind output, engine::SkyState state, int height,
+                         int width, int zoom, skydata::IntRect& objectLinkRect,
+                         int timeControlMode, int stepUnit,
+                         const skydata::SkyCatalogue& catalogue,
+                         skydata::CatalogueClickRects& clickRects,
+                         const DisplayPreferences& preferences, const ObjectSelection& selection);
+
+// The same onto a surface the caller holds.
+void DrawHorizontalChart(DrawContext& dc, const engine::SkyState& state, int height, int width,
+                         skydata::IntRect& objectLinkRect, int timeControlMode, int stepUnit,
+                         const skydata::SkyCatalogue& catalogue,
+                         skydata::CatalogueClickRects& clickRects,
+                         const DisplayPreferences& preferences, const ObjectSelection& selection);
+
+// The Moon's phase from the right ascensions of the Moon and the Sun in
+// hours: 0 new, 0.25 first quarter, 0.5 full, 0.75 last quarter.
+double MoonPhase(double moonRightAscension, double sunRightAscension);
+
+// Our picture of the full Moon, 120 x 120 pixels, lit disc on black.
+const QImage& MoonPicture();
+
+// Draws the Moon picture with the part of the disc that phase `phase`
+// leaves unlit blackened, top-left corner at (x, y): the lit part is on the
+// right while the Moon waxes (phase below 0.5) and on the left while it
+// wanes.
+void DrawMoonWithShadow(DrawContext& dc, int x, int y, double phase);
+
+}  // namespace skyvane::render
