@@ -24,11 +24,22 @@ build: configure
 test: build
 	ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS)
 
+BENCH_FLAGS = --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 bench: build
-	$(BUILD_DIR)/bench/skyvane_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
+	$(BUILD_DIR)/bench/skyvane_bench $(BENCH_FLAGS)
+	$(BUILD_DIR)/bench/skyvane_render_bench $(BENCH_FLAGS)
 
+# Until the desktop window arrives, the program shows its sky for now at
+# Zurich as a table and as the charts drawn into PNG files in $(RUN_DIR).
+RUN_DIR ?= run
+SKYVANE = $(abspath $(BUILD_DIR))/app/skyvane
 run: build
-	$(BUILD_DIR)/app/skyvane ephemeris --now $(ZURICH)
+	mkdir -p $(RUN_DIR)
+	cp $(BUILD_DIR)/datas.bin $(RUN_DIR)/
+	$(SKYVANE) ephemeris --now $(ZURICH)
+	cd $(RUN_DIR) && for chart in horizontal geocentric heliocentric intro; do \
+	  $(SKYVANE) render $$chart --now $(ZURICH) -o $$chart.png || exit 1; done
+	@echo "The charts are in $(abspath $(RUN_DIR))/"
 
 # Fuzzes the data file reader for FUZZ_SECONDS (default ten minutes), seeded
 # with our own data file and its texts; findings land in build-fuzz/.

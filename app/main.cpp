@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "app/ephemeris_command.h"
+#include "app/render_command.h"
 #include "app/update_data_command.h"
 #include "online/online_hooks.h"
 
@@ -11,6 +12,7 @@ namespace {
 
 constexpr char kUsage[] =
     "usage: skyvane ephemeris [options]   the sky for a place and instant (--help for options)\n"
+    "       skyvane render CHART [options] draw a chart into a PNG file (--help for options)\n"
     "       skyvane update-data [options] fetch the sky data file now (--help for options)\n";
 
 }  // namespace
@@ -26,6 +28,8 @@ int main(int argc, char** argv)
     if (args[0] == "ephemeris")
         return skyvane::app::RunEphemerisCommand({args.begin() + 1, args.end()}, std::cout,
                                                  std::cerr);
+    if (args[0] == "render")
+        return skyvane::app::RunRenderCommandMain(argc, argv, {args.begin() + 1, args.end()});
     if (args[0] == "update-data")
         return skyvane::app::RunUpdateDataCommand({args.begin() + 1, args.end()}, std::cout,
                                                   std::cerr);

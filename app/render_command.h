@@ -1,0 +1,45 @@
+// `skyvane render CHART`: one chart drawn off-screen into a PNG file, for
+// machines without a display and for looking at a chart from a script.
+#pragma once
+
+#include <iosfwd>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/ephemeris_command.h"
+#include "render/display_preferences.h"
+#include "render/object_panel.h"
+
+namespace skyvane::app {
+
+enum class ChartKind { kHorizontal, kGeocentric, kHeliocentric, kIntro };
+
+struct RenderRequest {
+    ChartKind chart = ChartKind::kHorizontal;
+    EphemerisRequest place;  // place and instant, as skyvane ephemeris reads them
+    int width = 1280;
+    int height = 800;
+    int zoom = 210;  // heliocentric scale, pixels per AU, as the window starts
+    render::DisplayPreferences preferences;  // first-run values unless given
+    render::ObjectSelection selection;
+    std::string dataFile = "datas.bin";
+    std::string output;
+};
+
+extern const char kRenderUsage[];
+
+// Reads the command's arguments (without "render"). On a bad argument
+// returns nothing and sets `error` to one line naming it.
+std::optional<RenderRequest> ParseRenderArguments(const std::vector<std::string>& args,
+                                                  std::string& error);
+
+// The whole command; returns the process exit status. Needs a
+// QGuiApplication (fonts); RunRenderCommandMain makes one.
+int RunRenderCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+
+// Entry from main(): makes an off-screen QGuiApplication when there is no
+// display, then runs the command.
+int RunRenderCommandMain(int argc, char** argv, const std::vector<std::string>& args);
+
+}  // namespace skyvane::app

@@ -1,0 +1,113 @@
+// Speed of the charts: one frame each, drawn as the window draws it (an
+// off-screen surface copied in one piece), with the full catalogue at a
+// dark sky so that every star above the horizon is drawn.
+#include <benchmark/benchmark.h>
+
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+
+#include <cstdlib>
+#include <memory>
+
+#include "engine/sky.h"
+#include "render/geocentric_chart.h"
+#include "render/heliocentric_chart.h"
+#include "render/horizontal_chart.h"
+#include "skydata/click_rects.h"
+#include "skydata/data_file.h"
+#include "skydata/sky_data.h"
+
+namespace {
+
+using namespace skyvane;
+
+struct Scene {
+    std::shared_ptr<const skydata::SkyData> data;
+    engine::SkyState sky{};
+    std::unique_ptr<skydata::CatalogueClickRects> clickRects =
+        std::make_unique<skydata::CatalogueClickRects>();
+    render::DisplayPreferences preferences;
+    render::ObjectSelection selection;
+};
+
+// Zurich on 2026-12-07 at 22:00: the Sun some 60 degrees below the horizon.
+const Scene& DarkSky()
+{
+    static const Scene scene = [] {
+        Scene s;
+        skydata::SkyDataStore store;
+        std::vector<unsigned char> bytes;
+        if (!skydata::ReadDataFile(SKYVANE_DATAS_BIN, bytes) || !store.Load(bytes))
+            std::abort();
+        s.data = store.Current();
+        s.sky.year = 2026;
+        s.sky.month = 12;
+        s.sky.day = 7;
+        s.sky.hour = 22;
+        s.sky.timeZone = 1;
+        s.sky.longitude = -8.5;
+        s.sky.latitude = 47.32;
+        engine::SkyCalculator().ComputeSky(s.sky);
+        return s;
+    }();
+    return scene;
+}
+
+enum Chart { kHorizontal, kGeocentric, kHeliocentric };
+
+void BM_Chart(benchmark::State& st)
+{
+    const Scene& scene = DarkSky();
+    const auto chart = static_cast<Chart>(st.range(0));
+    const int width = static_cast<int>(st.range(1));
+    const int height = static_cast<int>(st.range(2));
+    QImage window(width, height, QImage::Format_RGB32);
+    skydata::IntRect link{};
+    for (auto _ : st) {
+        QPainter painter(&window);
+        painter.setBackground(QColor(0, 0, 0));
+        switch (chart) {
+        case kHorizontal:
+            render::DrawHorizontalChart(painter, render::OutputKind::Window, scene.sky, height,
+                                        width, 210, link, 0, 0, *scene.data->catalogue,
+                                        *scene.clickRects, scene.preferences, scene.selection);
+            break;
+        case kGeocentric:
+            render::DrawGeocentricChart(painter, render::OutputKind::Window, scene.sky, height,
+                                        width, 210, link, 0, 0, *scene.data->catalogue,
+                                        *scene.clickRects, scene.preferences, scene.selection);
+            break;
+        case kHeliocentric:
+            render::DrawHeliocentricChart(painter, render::OutputKind::Window, scene.sky, height,
+                                          width, 210, link, 0, 0, scene.preferences);
+            break;
+        }
+        painter.end();
+        benchmark::DoNotOptimize(window.constBits());
+    }
+    static const char* const kNames[] = {"horizontal", "geocentric", "heliocentric"};
+    st.SetLabel(kNames[chart]);
+}
+
+void ChartSizes(benchmark::internal::Benchmark* b)
+{
+    for (int chart : {kHorizontal, kGeocentric, kHeliocentric}) {
+        b->Args({chart, 1280, 800});
+        b->Args({chart, 1920, 1080});
+    }
+    b->Unit(benchmark::kMicrosecond);
+}
+BENCHMARK(BM_Chart)->Apply(ChartSizes);
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    QGuiApplication application(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
