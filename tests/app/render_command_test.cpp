@@ -1,0 +1,129 @@
+#include "app/render_command.h"
+
+#include <gtest/gtest.h>
+
+#include <QImage>
+
+#include <filesystem>
+#include <set>
+#include <sstream>
+
+namespace skyvane::app {
+namespace {
+
+std::optional<RenderRequest> Parse(const std::vector<std::string>& args, std::string& error)
+{
+    return ParseRenderArguments(args, error);
+}
+
+TEST(RenderArguments, DefaultsAreTheFirstRunViewOfNow)
+{
+    std::string error;
+    const auto r = Parse({"heliocentric"}, error);
+    ASSERT_TRUE(r) << error;
+    EXPECT_EQ(r->chart, ChartKind::kHeliocentric);
+    EXPECT_EQ(r->width, 1280);
+    EXPECT_EQ(r->height, 800);
+    EXPECT_EQ(r->zoom, 210);
+    EXPECT_EQ(r->output, "heliocentric.png");
+    EXPECT_EQ(r->dataFile, "datas.bin");
+    EXPECT_EQ(r->place.source, InstantSource::kNow);
+    EXPECT_EQ(r->preferences, render::DisplayPreferences{});
+    EXPECT_EQ(r->selection, render::ObjectSelection{});
+}
+
+TEST(RenderArguments, PreferencesSelectionAndPlaceAreRead)
+{
+    std::string error;
+    const auto r = Parse({"horizontal", "--ew", "0", "--ns", "0", "--planet-mode", "2",
+                          "--stars-visible", "1", "--star-color", "1", "--no-stars",
+                          "--no-constellations", "--select-star", "12", "--help-overlay",
+                          "--size", "1920x1080", "--zoom", "300", "--date", "2026-12-07",
+                          "--time", "22:00", "--tz", "1", "--lon", "-8.5", "--lat", "47.32",
+                          "-o", "/tmp/x.png"},
+                         error);
+    ASSERT_TRUE(r) << error;
+    EXPECT_EQ(r->preferences.eastWestSign, render::kEastLeftWestRight);
+    EXPECT_FALSE(r->preferences.northAtZero);
+    EXPECT_EQ(r->preferences.planetMode, 2);
+    EXPECT_EQ(r->preferences.starsVisibleMode, 1);
+    EXPECT_EQ(r->preferences.starColor, 1);
+    EXPECT_EQ(r->preferences.noStars, 1);
+    EXPECT_EQ(r->preferences.showConstellations, 0);
+    EXPECT_EQ(r->selection.selectedStar, 12);
+    EXPECT_TRUE(r->selection.helpOverlay);
+    EXPECT_EQ(r->width, 1920);
+    EXPECT_EQ(r->height, 1080);
+    EXPECT_EQ(r->zoom, 300);
+    EXPECT_EQ(r->place.source, InstantSource::kLocalDate);
+    EXPECT_EQ(r->place.hour, 22);
+    EXPECT_EQ(r->place.longitude, -8.5);
+    EXPECT_EQ(r->output, "/tmp/x.png");
+}
+
+class RenderBadArguments : public ::testing::TestWithParam<std::pair<std::vector<std::string>, std::string>> {};
+
+TEST_P(RenderBadArguments, AreRefusedNamingTheArgument)
+{
+    std::string error;
+    EXPECT_FALSE(Parse(GetParam().first, error));
+    EXPECT_EQ(error.rfind(GetParam().second, 0), 0u) << error;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, RenderBadArguments,
+    ::testing::Values(
+        std::pair<std::vector<std::string>, std::string>{{}, "chart"},
+        std::pair<std::vector<std::string>, std::string>{{"sideways"}, "chart"},
+        std::pair<std::vector<std::string>, std::string>{{"intro", "--size", "1280"}, "--size"},
+        std::pair<std::vector<std::string>, std::string>{{"intro", "--size", "99999x800"}, "--size"},
+        std::pair<std::vector<std::string>, std::string>{{"heliocentric", "--zoom", "301"}, "--zoom"},
+        std::pair<std::vector<std::string>, std::string>{{"horizontal", "--planet-mode", "3"}, "--planet-mode"},
+        std::pair<std::vector<std::string>, std::string>{{"horizontal", "--ew", "yes"}, "--ew"},
+        std::pair<std::vector<std::string>, std::string>{{"horizontal", "--select-star", "10000"}, "--select-star"},
+        std::pair<std::vector<std::string>, std::string>{{"horizontal", "--select-star", "1", "--select-messier", "2"}, "--select-messier"},
+        std::pair<std::vector<std::string>, std::string>{{"horizontal", "-o"}, "-o"},
+        std::pair<std::vector<std::string>, std::string>{{"horizontal", "--lat", "100"}, "--lat"}));
+
+// Every chart draws a real picture of the size asked for from our own
+// data file; a chart that failed to draw would leave one flat colour.
+TEST(RenderCommand, WritesEveryChartAsAPicture)
+{
+    const auto dir = std::filesystem::temp_directory_path() / "skyvane-render-test";
+    std::filesystem::create_directories(dir);
+    for (const char* chart : {"horizontal", "geocentric", "heliocentric", "intro"}) {
+        const std::string file = (dir / (std::string(chart) + ".png")).string();
+        std::ostringstream out;
+        std::ostringstream err;
+        const int status = RunRenderCommand(
+            {chart, "--date", "2026-12-07", "--time", "22:00", "--tz", "1", "--lon", "-8.5",
+             "--lat", "47.32", "--size", "1024x700", "--data", SKYVANE_DATAS_BIN, "-o", file},
+            out, err);
+        ASSERT_EQ(status, 0) << chart << ": " << err.str();
+        EXPECT_TRUE(err.str().empty()) << err.str();
+        const QImage image(QString::fromStdString(file));
+        ASSERT_FALSE(image.isNull()) << chart;
+        EXPECT_EQ(image.width(), 1024);
+        EXPECT_EQ(image.height(), 700);
+        std::set<QRgb> colours;
+        for (int y = 0; y < image.height(); y += 7)
+            for (int x = 0; x < image.width(); x += 7)
+                colours.insert(image.pixel(x, y));
+        EXPECT_GT(colours.size(), 3u) << chart;
+    }
+    std::filesystem::remove_all(dir);
+}
+
+TEST(RenderCommand, AnUnwritablePictureFailsWithAMessage)
+{
+    std::ostringstream out;
+    std::ostringstream err;
+    EXPECT_EQ(RunRenderCommand({"heliocentric", "--data", SKYVANE_DATAS_BIN, "-o",
+                                "/nonexistent-dir/x.png"},
+                               out, err),
+              1);
+    EXPECT_NE(err.str().find("cannot write"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace skyvane::app
