@@ -12,6 +12,7 @@
 #include "places/windows1252.h"
 #include "render/body_symbols.h"
 #include "render/chart_fonts.h"
+#include "render/chart_text.h"
 #include "render/navigation_help.h"
 #include "render/sky_mapping.h"
 
@@ -26,28 +27,10 @@ constexpr QRgb kBlack = qRgb(0, 0, 0);
 // Width of the table panel on the right.
 constexpr int kPanelWidth = 340;
 
-template <typename... Args>
-std::string Printf(const char* format, Args... args)
-{
-    char buffer[64];
-    const int n = std::snprintf(buffer, sizeof buffer, format, args...);
-    if (n < 0) {
-        return {};
-    }
-    if (static_cast<std::size_t>(n) < sizeof buffer) {
-        return std::string(buffer, static_cast<std::size_t>(n));
-    }
-    // Only absurd distances (1e300 AU) need more room.
-    std::string text(static_cast<std::size_t>(n) + 1, '\0');
-    std::snprintf(text.data(), text.size(), format, args...);
-    text.resize(static_cast<std::size_t>(n));
-    return text;
-}
-
 // Formatter texts are Windows-1252 bytes.
 void Text(DrawContext& dc, int x, int y, std::string_view text)
 {
-    TextOutString(dc, x, y, places::FromWindows1252(text));
+    TextOutWindows1252(dc, x, y, text);
 }
 
 int Truncate(double value)

@@ -8,6 +8,7 @@
 #include "places/formatting.h"
 #include "places/windows1252.h"
 #include "render/chart_fonts.h"
+#include "render/chart_text.h"
 #include "skydata/constellations.h"
 
 namespace skyvane::render {
@@ -21,25 +22,11 @@ constexpr QRgb kYellow = qRgb(255, 255, 0);
 constexpr QRgb kGreen = qRgb(0, 255, 0);
 constexpr QRgb kBlack = qRgb(0, 0, 0);
 
-template <typename... Args>
-std::string Printf(const char* format, Args... args)
-{
-    char buffer[64];
-    const int n = std::snprintf(buffer, sizeof buffer, format, args...);
-    if (n < 0) return {};
-    if (static_cast<std::size_t>(n) < sizeof buffer) return std::string(buffer, n);
-    // Only absurd catalogue values (a distance of 1e300) get here.
-    std::string text(static_cast<std::size_t>(n) + 1, '\0');
-    std::snprintf(text.data(), text.size(), format, args...);
-    text.resize(static_cast<std::size_t>(n));
-    return text;
-}
-
 // Catalogue and formatter texts are Windows-1252 bytes.
 void Text(DrawContext& dc, int x, int y, QRgb color, const std::string& text)
 {
     dc.SetTextColor(color);
-    TextOutString(dc, x, y, places::FromWindows1252(text));
+    TextOutWindows1252(dc, x, y, text);
 }
 
 const skydata::StarRecord* StarAt(const skydata::SkyCatalogue& catalogue, int row)

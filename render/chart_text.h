@@ -1,0 +1,33 @@
+// Text helpers the charts and panels share.
+#pragma once
+
+#include <cstddef>
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+#include "render/draw_context.h"
+
+namespace skyvane::render {
+
+// printf into a string. Ordinary chart texts fit the small buffer; absurd
+// values (a catalogue distance of 1e300) get all the room they need.
+template <typename... Args>
+std::string Printf(const char* format, Args... args)
+{
+    char buffer[64];
+    const int n = std::snprintf(buffer, sizeof buffer, format, args...);
+    if (n < 0)
+        return {};
+    if (static_cast<std::size_t>(n) < sizeof buffer)
+        return std::string(buffer, static_cast<std::size_t>(n));
+    std::string text(static_cast<std::size_t>(n) + 1, '\0');
+    std::snprintf(text.data(), text.size(), format, args...);
+    text.resize(static_cast<std::size_t>(n));
+    return text;
+}
+
+// Draws catalogue and formatter texts, which are Windows-1252 bytes.
+void TextOutWindows1252(DrawContext& dc, int x, int y, std::string_view text);
+
+}  // namespace skyvane::render
