@@ -70,7 +70,18 @@ QFont DrawContext::SelectFont(const QFont& font)
 {
     QFont previous = font_;
     font_ = font;
+    metrics_.reset();
+    painterFontCurrent_ = false;
     return previous;
+}
+
+// Text is drawn dozens of times a frame with few font changes: the metrics
+// and the painter's font are set up once per font, not once per text.
+const QFontMetrics& DrawContext::Metrics() const
+{
+    if (!metrics_)
+        metrics_.emplace(font_, painter_.device());
+    return *metrics_;
 }
 
 void DrawContext::FillBox(int left, int top, int right, int bottom, QRgb color)
@@ -242,7 +253,7 @@ void DrawContext::Polyline(const QPoint* points, int count)
 
 QSize DrawContext::TextExtent(const QString& text) const
 {
-    const QFontMetrics metrics(font_, painter_.device());
+    const QFontMetrics& metrics = Metrics();
     return QSize(metrics.horizontalAdvance(text), metrics.ascent() + metrics.descent());
 }
 
@@ -251,11 +262,17 @@ void DrawContext::TextOut(int x, int y, const QString& text)
     if (recordText_) {
         recorded_.push_back(TextCall{text, QPoint(x, y), font_, textColor_, background_});
     }
-    const QFontMetrics metrics(font_, painter_.device());
+    const QFontMetrics& metrics = Metrics();
     const QSize cell(metrics.horizontalAdvance(text), metrics.ascent() + metrics.descent());
     FillBox(x, y, x + cell.width(), y + cell.height(), background_);
-    painter_.setFont(font_);
-    painter_.setPen(QColor(textColor_));
+    if (!painterFontCurrent_) {
+        painter_.setFont(font_);
+        painterFontCurrent_ = true;
+    }
+    if (painterTextColor_ != textColor_) {
+        painter_.setPen(QColor(textColor_));
+        painterTextColor_ = textColor_;
+    }
     painter_.drawText(QPoint(x, y + metrics.ascent()), text);
 }
 

@@ -12,6 +12,7 @@
 #pragma once
 
 #include <QFont>
+#include <QFontMetrics>
 #include <QImage>
 #include <QPainter>
 #include <QPoint>
@@ -112,7 +113,12 @@ private:
     std::optional<QRgb> brush_;
     QRgb textColor_;
     QRgb background_;
+    const QFontMetrics& Metrics() const;
+
     QFont font_;
+    mutable std::optional<QFontMetrics> metrics_;
+    bool painterFontCurrent_ = false;
+    std::optional<QRgb> painterTextColor_;
     QPoint current_;
 
     bool recordText_ = false;
