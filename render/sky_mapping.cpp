@@ -1,5 +1,7 @@
 #include "render/sky_mapping.h"
 
+#include <limits>
+
 #include <cmath>
 
 #include "engine/transforms.h"
@@ -19,14 +21,34 @@ int Truncate(double value)
 
 }  // namespace
 
+namespace {
+
+// Cut toward zero like a plain cast, but a catalogue value far outside the
+// sky (or not a number) must not turn into undefined behaviour: it
+// saturates, and NaN becomes 0.
+std::int32_t TruncatedCode(double value)
+{
+    if (!(value == value))
+        return 0;
+    constexpr double kMax = std::numeric_limits<std::int32_t>::max();
+    constexpr double kMin = std::numeric_limits<std::int32_t>::min();
+    if (value >= kMax)
+        return std::numeric_limits<std::int32_t>::max();
+    if (value <= kMin)
+        return std::numeric_limits<std::int32_t>::min();
+    return static_cast<std::int32_t>(value);
+}
+
+}  // namespace
+
 std::int32_t RaCode(double rightAscensionHours)
 {
-    return static_cast<std::int32_t>(rightAscensionHours * kRaCodePerHour);
+    return TruncatedCode(rightAscensionHours * kRaCodePerHour);
 }
 
 std::int32_t DecCode(double declinationDegrees)
 {
-    return static_cast<std::int32_t>(declinationDegrees * kDecCodePerDegree);
+    return TruncatedCode(declinationDegrees * kDecCodePerDegree);
 }
 
 PixelPoint ProjectHorizontal(int cx, int cy, int radius, double azimuth, double altitude,

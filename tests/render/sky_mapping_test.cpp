@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdint>
+#include <limits>
+
 #include "render/display_preferences.h"
 
 namespace skyvane::render {
@@ -105,6 +109,15 @@ TEST(CatalogueCodes, AreCutTowardZero)
     EXPECT_EQ(RaCode(1.0 / 2700 * 1.5), 1);
     EXPECT_EQ(DecCode(-45), -16200);
     EXPECT_EQ(DecCode(-1.0 / 360 * 1.5), -1);
+}
+
+// A damaged catalogue can carry any finite number; the codes saturate
+// instead of overflowing.
+TEST(CatalogueCodes, SaturateForValuesOutsideTheSky)
+{
+    EXPECT_EQ(RaCode(1e300), std::numeric_limits<std::int32_t>::max());
+    EXPECT_EQ(DecCode(-1e300), std::numeric_limits<std::int32_t>::min());
+    EXPECT_EQ(RaCode(std::nan("")), 0);
 }
 
 // Which stars twilight leaves.
