@@ -1,6 +1,9 @@
 #include "places/windows1252.h"
 
 #include <array>
+#include <cstddef>
+
+#include <QByteArray>
 
 namespace skyvane::places {
 namespace {
@@ -12,6 +15,15 @@ constexpr std::array<char16_t, 32> kHighControls = {
     0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
     0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
 };
+
+char UnicodeToWindows1252(char32_t code)
+{
+    if (code < 0x80 || (code >= 0xA0 && code <= 0xFF)) return static_cast<char>(code);
+    for (std::size_t i = 0; i < kHighControls.size(); ++i) {
+        if (kHighControls[i] == code) return static_cast<char>(0x80 + i);
+    }
+    return '?';
+}
 
 }  // namespace
 
@@ -50,6 +62,52 @@ std::string Windows1252ToUtf8(std::string_view text)
         }
     }
     return result;
+}
+
+std::string Utf8ToWindows1252(std::string_view text)
+{
+    std::string result;
+    result.reserve(text.size());
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const auto lead = static_cast<unsigned char>(text[i]);
+        std::size_t length = 0;
+        char32_t code = 0;
+        if (lead < 0x80) {
+            length = 1;
+            code = lead;
+        } else if ((lead & 0xE0) == 0xC0) {
+            length = 2;
+            code = lead & 0x1F;
+        } else if ((lead & 0xF0) == 0xE0) {
+            length = 3;
+            code = lead & 0x0F;
+        } else if ((lead & 0xF8) == 0xF0) {
+            length = 4;
+            code = lead & 0x07;
+        }
+        bool valid = length != 0 && i + length <= text.size();
+        for (std::size_t k = 1; valid && k < length; ++k) {
+            const auto next = static_cast<unsigned char>(text[i + k]);
+            valid = (next & 0xC0) == 0x80;
+            code = (code << 6) | (next & 0x3F);
+        }
+        if (!valid) {
+            // One replacement per bad byte, then resynchronise on the next.
+            result += '?';
+            ++i;
+            continue;
+        }
+        result += UnicodeToWindows1252(code);
+        i += length;
+    }
+    return result;
+}
+
+std::string ToWindows1252(const QString& text)
+{
+    const QByteArray utf8 = text.toUtf8();
+    return Utf8ToWindows1252(std::string_view(utf8.constData(), static_cast<std::size_t>(utf8.size())));
 }
 
 }  // namespace skyvane::places

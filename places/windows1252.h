@@ -15,4 +15,10 @@ char16_t Windows1252ToUnicode(unsigned char byte);
 QString FromWindows1252(std::string_view text);
 std::string Windows1252ToUtf8(std::string_view text);
 
+// The way back, for texts that come from the settings store or from the
+// user. Characters Windows-1252 has no byte for, and malformed UTF-8, become
+// "?" so that the result is always one byte per character.
+std::string Utf8ToWindows1252(std::string_view text);
+std::string ToWindows1252(const QString& text);
+
 }  // namespace skyvane::places
