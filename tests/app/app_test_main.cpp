@@ -1,6 +1,6 @@
-// The app tests draw charts, which need fonts and so a QGuiApplication; it
-// runs off-screen.
-#include <QGuiApplication>
+// The app tests draw charts, which need fonts, and open dialogs, which need
+// widgets: one QApplication, off-screen.
+#include <QApplication>
 
 #include <gtest/gtest.h>
 
@@ -9,7 +9,7 @@
 int main(int argc, char** argv)
 {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    QGuiApplication application(argc, argv);
+    QApplication application(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }
