@@ -19,6 +19,7 @@
 #endif
 
 #include "online/blocking_socket.h"
+#include "online/check_time.h"
 #include "platform/profile_store.h"
 #include "platform/worker_thread.h"
 #include "skydata/data_file.h"
@@ -35,9 +36,6 @@ constexpr auto kDelayAfterFailure = 14h;
 // The starter gives the worker a moment to get going before the window
 // carries on with its start-up work.
 constexpr auto kStarterPause = 100ms;
-
-constexpr char kNextDownloadFormat[] = "20%y-%m-%d %H:%M:%S";
-constexpr std::size_t kNextDownloadLength = 19;
 
 constexpr char kLocationSection[] = "Location";
 constexpr char kLocationSavedKey[] = "datasaved";
@@ -201,36 +199,13 @@ DataFileDownloadOutcome DownloadDataFile(const HostAddress& host, const std::str
     return outcome;
 }
 
-std::string FormatNextDownloadTime(std::time_t when)
-{
-    std::tm local{};
-#ifdef _WIN32
-    if (localtime_s(&local, &when) != 0) return {};
-#else
-    if (localtime_r(&when, &local) == nullptr) return {};
-#endif
-    char text[64];
-    const std::size_t length = std::strftime(text, sizeof text, kNextDownloadFormat, &local);
-    return std::string(text, length);
-}
+std::string FormatNextDownloadTime(std::time_t when) { return FormatCheckTime(when); }
 
 bool DataFileDownloadDue(std::time_t now)
 {
     if (platform::GetProfileInt(kLocationSection, kLocationSavedKey, 0) == 0) return true;
-    const std::string next = platform::GetProfileString(kInstalledSection, kNextDownloadKey);
-    if (next.size() != kNextDownloadLength) return true;
-    auto number = [&next](std::size_t offset, std::size_t width) {
-        return std::atoi(next.substr(offset, width).c_str());
-    };
-    std::tm due{};
-    due.tm_year = number(0, 4) - 1900;
-    due.tm_mon = number(5, 2) - 1;
-    due.tm_mday = number(8, 2);
-    due.tm_hour = number(11, 2);
-    due.tm_min = number(14, 2);
-    due.tm_sec = number(17, 2);
-    due.tm_isdst = -1;  // whatever daylight saving time says for that day
-    return now > std::mktime(&due);
+    const auto due = ParseCheckTime(platform::GetProfileString(kInstalledSection, kNextDownloadKey));
+    return !due || now > *due;
 }
 
 void DataFileStartupPolicy()
