@@ -15,6 +15,17 @@
 
 namespace skyvane::platform {
 
+// Workers still running. The program waits for them, for a while, before it
+// ends: a worker cut off by the process's own teardown would find the
+// settings store and the sky data tables destroyed under it.
+class LiveWorkerCount {
+public:
+    static void Enter();
+    static void Leave();
+    // True when no worker runs any more, false when `limit` passed first.
+    static bool WaitUntilNone(std::chrono::milliseconds limit);
+};
+
 // Runs `function(arguments...)` on a new detached thread. The thread holds
 // copies of the function object and of every argument (taken before this
 // returns), so the caller's variables may go away at once. Raw pointers are
@@ -33,12 +44,15 @@ bool StartWorkerThread(Function&& function, Arguments&&... arguments)
             // Workers report through their results (settings, files); a
             // failure that escapes one must not take the window down.
         }
+        LiveWorkerCount::Leave();
     };
+    LiveWorkerCount::Enter();
     try {
         std::thread(std::move(body), std::forward<Function>(function),
                     std::forward<Arguments>(arguments)...)
             .detach();
     } catch (const std::system_error&) {
+        LiveWorkerCount::Leave();
         return false;
     }
     return true;
