@@ -1,0 +1,160 @@
+#include "app/main_frame.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QResizeEvent>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+
+#include "online/http_exchange.h"
+#include "online/report_request.h"
+#include "platform/worker_thread.h"
+
+namespace skyvane::app {
+namespace {
+
+// How long the program waits at its end for workers still talking to the
+// vendor host (a download, a version check, a click report).
+constexpr std::chrono::milliseconds kWorkerGrace{3000};
+
+}  // namespace
+
+CAboutDialog::CAboutDialog(QWidget* parent) : QDialog(parent)
+{
+    setObjectName("100");
+    setWindowTitle("About Starwick");
+    auto* layout = new QVBoxLayout(this);
+    const QString host = QString::fromStdString(online::HostHeaderText(online::VendorHost()));
+    for (const QString& line : {QString("Vemox Starwick V 1.41"),
+                                QString("Copyright (C) Vemox Software Inc."),
+                                QString("Sky data and updates from ") + host,
+                                QString("Planets, Moon and stars computed for any date "
+                                        "from 4713 BC to 9999 AD")})
+        layout->addWidget(new QLabel(line, this));
+    auto* ok = new QPushButton("OK", this);
+    ok->setObjectName("1");
+    ok->setDefault(true);
+    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+    layout->addWidget(ok, 0, Qt::AlignRight);
+}
+
+CMainFrame::CMainFrame(CSkyvaneView::Clock clock)
+{
+    // The caption is ours alone: no document title is ever added to it.
+    setWindowTitle(kMainWindowCaption);
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
+    setGeometry(0, 0, kRestoredWidth, kRestoredHeight);
+
+    view_ = new CSkyvaneView(this, std::move(clock));
+    setCentralWidget(view_);
+
+    AddMenu("&File", {{"Print Pre&view", kCommandPrintPreview},
+                      {"&Print", kCommandPrint},
+                      {"E&xit Program", kCommandExit}});
+    AddMenu("&Config", {{"&Preferences", kCommandPreferences},
+                        {"Update datafile", kCommandUpdateDataFile}});
+    AddMenu("&View", {{"Heliocentric", kCommandHeliocentric},
+                      {"Geocentric", kCommandGeocentric},
+                      {"Horizontal", kCommandHorizontal},
+                      {"Intro Screen", kCommandIntroScreen}});
+    AddMenu("&Location", {{"&Edit", kCommandEditLocation}});
+    AddMenu("&Time", {{"&Enter", kCommandEnterTime}});
+    AddMenu("Search", {{"Constellation", kCommandSearchConstellation}});
+    AddMenu("&Manual", {{"Go to the online &Manual", kCommandManual}});
+    AddMenu("&Website", {{"&Go to software website", kCommandWebsite}});
+    AddMenu("&Donate", {{"Support Software", kCommandDonate}});
+    AddMenu("&About", {{"&About Starwick ...", kCommandAbout}});
+}
+
+QMenu* CMainFrame::AddMenu(const char* title,
+                           std::initializer_list<std::pair<const char*, int>> items)
+{
+    QMenu* menu = menuBar()->addMenu(title);
+    for (const auto& [text, id] : items) {
+        QAction* action = menu->addAction(text);
+        action->setData(id);
+        action->setObjectName(QString::number(id));
+        connect(action, &QAction::triggered, this, [this, id = id] { OnCommand(id); });
+    }
+    return menu;
+}
+
+QAction* CMainFrame::CommandAction(int id) const
+{
+    return findChild<QAction*>(QString::number(id));
+}
+
+void CMainFrame::OnCommand(int id)
+{
+    switch (id) {
+    case kCommandAbout: OnAppAbout(); break;
+    case kCommandExit: close(); break;
+    case kCommandPrint: break;         // PRINTING-PENDING
+    case kCommandPrintPreview: break;  // PRINTING-PENDING
+    default: view_->OnCommand(id); break;
+    }
+}
+
+void CMainFrame::OnAppAbout()
+{
+    CAboutDialog about(this);
+    about.exec();
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event)
+{
+    view_->OnDestroy();
+    QMainWindow::closeEvent(event);
+}
+
+void CMainFrame::resizeEvent(QResizeEvent* event)
+{
+    QMainWindow::resizeEvent(event);
+    // The border does not size the window: a restored window goes back to
+    // its one size. Checked once the window system has settled the state,
+    // since a maximise may report its new size before its new state.
+    QTimer::singleShot(0, this, &CMainFrame::KeepRestoredSize);
+}
+
+void CMainFrame::KeepRestoredSize()
+{
+    if (!isVisible() ||
+        (windowState() & (Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen)))
+        return;
+    if (size() != QSize(kRestoredWidth, kRestoredHeight))
+        resize(kRestoredWidth, kRestoredHeight);
+}
+
+int RunDesktopProgram(int argc, char** argv)
+{
+    int status = 0;
+    {
+        QApplication application(argc, argv);
+        QApplication::setOrganizationName("Skyvane");
+        QApplication::setApplicationName("Skyvane");
+        CMainFrame frame;
+        frame.showMaximized();
+        frame.View().OnInitialUpdate();
+        frame.View().setFocus();
+        status = QApplication::exec();
+    }
+    // A worker that is still talking to the vendor host gets a little time
+    // to finish; after that the process ends without tearing down the
+    // tables and the settings store a worker may still be using.
+    if (!platform::LiveWorkerCount::WaitUntilNone(kWorkerGrace)) {
+        std::fflush(nullptr);
+        std::_Exit(status);
+    }
+    return status;
+}
+
+}  // namespace skyvane::app

@@ -1,0 +1,71 @@
+// The application shell: the application object's start-up, the empty
+// document, the main window with its menu bar, and the About box.
+#pragma once
+
+#include <QDialog>
+#include <QMainWindow>
+
+#include "app/sky_view.h"
+
+class QMenu;
+
+namespace skyvane::app {
+
+// The caption; the document never shows in it.
+inline constexpr char kMainWindowCaption[] = "Vemox Starwick V 1.41";
+// The restored window: top-left corner of the screen, this size.
+inline constexpr int kRestoredWidth = 1024;
+inline constexpr int kRestoredHeight = 750;
+
+// Application-level command ids.
+inline constexpr int kCommandAbout = 57664;
+inline constexpr int kCommandExit = 57665;
+inline constexpr int kCommandPrintPreview = 57609;
+inline constexpr int kCommandPrint = 57607;
+
+// The document the window framework expects; it holds and stores nothing.
+class CSkyvaneDoc {
+public:
+    void Serialize(bool storing) { (void)storing; }
+};
+
+class CAboutDialog : public QDialog {
+    Q_OBJECT
+
+public:
+    explicit CAboutDialog(QWidget* parent = nullptr);
+};
+
+class CMainFrame : public QMainWindow {
+    Q_OBJECT
+
+public:
+    // `clock` is handed to the sky window (tests give their own).
+    explicit CMainFrame(CSkyvaneView::Clock clock = {});
+
+    CSkyvaneView& View() { return *view_; }
+    // The menu action of command `id`, or null.
+    QAction* CommandAction(int id) const;
+
+    void OnAppAbout();
+    void OnFilePrint();
+    void OnFilePrintPreview();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    QMenu* AddMenu(const char* title, std::initializer_list<std::pair<const char*, int>> items);
+    void OnCommand(int id);
+    void KeepRestoredSize();
+
+    CSkyvaneDoc document_;
+    CSkyvaneView* view_ = nullptr;
+};
+
+// The desktop program: application object, main window maximised, the
+// sky window's initial update, the event loop. Returns the exit status.
+int RunDesktopProgram(int argc, char** argv);
+
+}  // namespace skyvane::app

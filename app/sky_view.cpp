@@ -1,0 +1,525 @@
+#include "app/sky_view.h"
+
+#include <QColor>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPageLayout>
+#include <QPainter>
+#include <QPrinter>
+#include <QTimerEvent>
+
+#include "app/constellation_dialog.h"
+#include "app/preferences.h"
+#include "app/preferences_dialog.h"
+#include "online/click_report.h"
+#include "online/data_file_update.h"
+#include "online/http_exchange.h"
+#include "online/report_request.h"
+#include "online/version_check.h"
+#include "places/location_dialog.h"
+#include "places/locations.h"
+#include "places/time_dialog.h"
+#include "places/time_entry.h"
+#include "platform/profile_store.h"
+#include "platform/url_opener.h"
+#include "render/geocentric_chart.h"
+#include "render/heliocentric_chart.h"
+#include "render/horizontal_chart.h"
+#include "render/intro_screen.h"
+#include "render/offscreen_dc.h"
+#include "skydata/constellations.h"
+#include "skydata/sky_data.h"
+
+namespace skyvane::app {
+namespace {
+
+constexpr char kInstalledSection[] = "Installed";
+constexpr char kUsageKey[] = "Data";
+constexpr char kCountryKey[] = "Country";
+constexpr char kNextDownloadKey[] = "NBFD";
+
+constexpr char kHomePagePath[] = "/";
+constexpr char kManualPagePath[] = "/manual.php";
+constexpr char kDonatePagePath[] = "/donate.php";
+
+// The last slot the digit keys, the editor and the store use.
+constexpr int kLastUsedLocation = engine::kLocationsInUse - 1;
+
+// The intro screen hands over after this many ticks (2 s).
+constexpr int kIntroTicksBeforeDone = 3;
+
+// Start-count rule: the home page on the fourth start, then now and again.
+constexpr int kFourthStart = 4;
+constexpr int kStartsBetweenVisits = 20;
+constexpr int kStartsBetweenUpdateReminders = 7;
+
+QDateTime LocalNow()
+{
+    return QDateTime::currentDateTime();
+}
+
+void StoreUsageRecord(online::UsageRecord& usage)
+{
+    online::EncodeUsageRecord(usage);
+    platform::WriteProfileString(kInstalledSection, kUsageKey, usage.text);
+}
+
+// A new installation's record: this build, a fresh id, nothing counted.
+void StoreNewUsageRecord()
+{
+    online::UsageRecord fresh;
+    fresh.build = online::kBuildNumber;
+    fresh.installId = online::MakeInstallId();
+    StoreUsageRecord(fresh);
+}
+
+}  // namespace
+
+std::string VendorPageUrl(const std::string& path)
+{
+    return "http://" + online::HostHeaderText(online::VendorHost()) + path;
+}
+
+NavigationKey NavigationKeyOf(const QKeyEvent& event, int& digit)
+{
+    const bool keypad = event.modifiers().testFlag(Qt::KeypadModifier);
+    const int key = event.key();
+    if (key >= Qt::Key_0 && key <= Qt::Key_9) {
+        digit = key - Qt::Key_0;
+        return NavigationKey::kDigit;
+    }
+    switch (key) {
+    case Qt::Key_N: return NavigationKey::kN;
+    case Qt::Key_Return:
+    case Qt::Key_Enter: return NavigationKey::kEnter;
+    case Qt::Key_B: return NavigationKey::kB;
+    case Qt::Key_F: return NavigationKey::kF;
+    case Qt::Key_Left: return NavigationKey::kLeft;
+    case Qt::Key_Right: return NavigationKey::kRight;
+    case Qt::Key_Up: return NavigationKey::kUp;
+    case Qt::Key_Down: return NavigationKey::kDown;
+    // Only the keypad's plus and minus zoom; the main keyboard's do not.
+    case Qt::Key_Plus: return keypad ? NavigationKey::kKeypadPlus : NavigationKey::kOther;
+    case Qt::Key_Minus: return keypad ? NavigationKey::kKeypadMinus : NavigationKey::kOther;
+    case Qt::Key_F1: return NavigationKey::kF1;
+    default: return NavigationKey::kOther;
+    }
+}
+
+CSkyvaneView::CSkyvaneView(QWidget* parent, Clock clock)
+    : QWidget(parent),
+      clock_(clock ? std::move(clock) : Clock(LocalNow)),
+      clickRects_(std::make_unique<skydata::CatalogueClickRects>())
+{
+    // Every chart paints its whole area, so nothing is erased first.
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setAttribute(Qt::WA_NoSystemBackground);
+    setFocusPolicy(Qt::StrongFocus);
+}
+
+CSkyvaneView::~CSkyvaneView()
+{
+    OnDestroy();
+    skydata::ReleasePictures();
+}
+
+void CSkyvaneView::OnInitialUpdate()
+{
+    viewMode_ = kViewIntro;
+    navigation_ = ChartNavigation{};
+    SetInstantToNow();
+    currentLocation_ = 0;
+    selection_ = render::ObjectSelection{};
+    introTicks_ = 0;
+    introDone_ = 0;
+    objectLinkRect_ = skydata::IntRect{};
+    StartTimer(kStartupTimer, kStartupDelayMs);
+    StartTimer(kIntroTimer, kIntroPeriodMs);
+    ReloadPreferences();
+}
+
+void CSkyvaneView::LoadUsageRecord(std::string& storedText)
+{
+    if (!places::LocationsSaved()) StoreNewUsageRecord();
+    storedText = platform::GetProfileString(kInstalledSection, kUsageKey);
+    if (storedText.empty()) {
+        StoreNewUsageRecord();
+        storedText = platform::GetProfileString(kInstalledSection, kUsageKey);
+    }
+    online::DecodeUsageRecord(storedText, usage_);
+    if (usage_.build != online::kBuildNumber) {
+        // A record of another build: take it over, and look for the data
+        // file that goes with this one at once.
+        usage_.build = online::kBuildNumber;
+        StoreUsageRecord(usage_);
+        storedText = platform::GetProfileString(kInstalledSection, kUsageKey);
+        online::DecodeUsageRecord(storedText, usage_);
+        platform::WriteProfileString(kInstalledSection, kNextDownloadKey, "");
+    }
+}
+
+void CSkyvaneView::ApplyStartCountRule()
+{
+    const int starts = usage_.starts;
+    // A damaged record can count 0 or below; that is no anniversary.
+    if (starts <= 0) return;
+    const bool updateKnown = online::UpdateAvailable();
+    if (starts == kFourthStart)
+        OpenVendorPage(kHomePagePath, kReportFourthStart);
+    else if (!updateKnown && starts % kStartsBetweenVisits == 0)
+        OpenVendorPage(kHomePagePath, kReportStartWithoutUpdate);
+    else if (updateKnown && starts % kStartsBetweenUpdateReminders == 0)
+        OpenVendorPage(kHomePagePath, kReportStartWithUpdate);
+}
+
+void CSkyvaneView::DeferredStartup()
+{
+    std::string storedText;
+    LoadUsageRecord(storedText);
+
+    usage_.starts += 1;
+    online::EncodeUsageRecord(usage_);
+    online::StartVersionCheck(online::kVersionText, storedText, false);
+
+    ApplyStartCountRule();
+
+    bool fileRead = false;
+    skydata::LoadDataFileAtStartup(fileRead);
+    Redraw();
+
+    const bool firstRun = !places::LocationsSaved();
+    // Decided before the first-run table is saved: a new user always gets
+    // a fresh data file.
+    online::DataFileStartupPolicy();
+    if (firstRun) {
+        engine::LocationTable defaults;
+        places::FillDefaultLocations(
+            defaults, platform::GetProfileString(kInstalledSection, kCountryKey));
+        places::SaveLocations(defaults);
+    }
+
+    if (!PreferencesWritten()) {
+        WriteFirstRunPreferences();
+        ReloadPreferences();
+    }
+
+    places::LoadLocations(sky_.locations);
+    places::ApplyCurrentLocation(sky_.locations, currentLocation_, sky_);
+    engine_.ComputeSky(sky_);
+
+    StartTimer(kUsageSecondsTimer, kUsageSecondsPeriodMs);
+    StartTimer(kUsageSaveTimer, kUsageSavePeriodMs);
+}
+
+void CSkyvaneView::ReloadPreferences()
+{
+    const LoadedPreferences loaded = LoadPreferences();
+    preferences_ = loaded.display;
+    navigation_.timeControl = loaded.timeControl;
+    navigation_.stepUnit = kStepUnitDay;
+}
+
+void CSkyvaneView::OnTimer(int id)
+{
+    switch (id) {
+    case kStartupTimer:
+        KillTimer(kStartupTimer);
+        DeferredStartup();
+        break;
+    case kIntroTimer:
+        if (++introTicks_ > kIntroTicksBeforeDone) introDone_ = 1;
+        Redraw();
+        break;
+    case kUsageSecondsTimer:
+        if (viewMode_ == kViewHeliocentric) ++usage_.helioSeconds;
+        if (viewMode_ == kViewGeocentric) ++usage_.geoSeconds;
+        if (viewMode_ == kViewHorizontal) ++usage_.horizonSeconds;
+        break;
+    case kUsageSaveTimer:
+        StoreUsageRecord(usage_);
+        break;
+    case kClockTimer:
+        SetInstantToNow();
+        Recompute();
+        Redraw();
+        break;
+    case kHelioAnimationTimer:
+        AnimateInstant(kViewHeliocentric, navigation_, sky_);
+        Recompute();
+        Redraw();
+        break;
+    case kGeoAnimationTimer:
+        AnimateInstant(kViewGeocentric, navigation_, sky_);
+        Recompute();
+        Redraw();
+        break;
+    case kHorizonAnimationTimer:
+        AnimateInstant(kViewHorizontal, navigation_, sky_);
+        Recompute();
+        Redraw();
+        break;
+    default:
+        break;
+    }
+}
+
+void CSkyvaneView::OnKeyDown(NavigationKey key, int digit, int repeatCount)
+{
+    if (viewMode_ == kViewIntro) {
+        if (!introDone_) return;
+        // Any key leaves the intro for the horizontal chart of now.
+        KillTimer(kIntroTimer);
+        viewMode_ = kViewHorizontal;
+        key = NavigationKey::kN;
+    }
+    const KeyOutcome outcome = HandleChartKey(viewMode_, key, digit, repeatCount,
+                                              kLastUsedLocation, navigation_, sky_);
+    for (int timer : outcome.startTimers)
+        if (timer != 0) StartTimer(timer, timer == kClockTimer ? kClockPeriodMs : kAnimationPeriodMs);
+    if (outcome.toggleHelpOverlay) selection_.helpOverlay = !selection_.helpOverlay;
+    if (outcome.locationSlot >= 0 &&
+        places::ApplyCurrentLocation(sky_.locations, outcome.locationSlot, sky_))
+        currentLocation_ = outcome.locationSlot;
+    for (int timer : outcome.stopTimers)
+        if (timer != 0) KillTimer(timer);
+    if (outcome.recompute) {
+        if (navigation_.realTime) SetInstantToNow();
+        Recompute();
+    }
+    if (outcome.redraw) Redraw();
+}
+
+void CSkyvaneView::OnCommand(int id)
+{
+    switch (id) {
+    case kCommandHeliocentric: ShowChart(kViewHeliocentric); break;
+    case kCommandGeocentric: ShowChart(kViewGeocentric); break;
+    case kCommandHorizontal: ShowChart(kViewHorizontal); break;
+    case kCommandIntroScreen:
+        if (viewMode_ == kViewIntro) break;
+        viewMode_ = kViewIntro;
+        introTicks_ = 0;
+        StartTimer(kIntroTimer, kIntroPeriodMs);
+        KillChartTimers();
+        Redraw();
+        break;
+    case kCommandEditLocation:
+        if (viewMode_ != kViewIntro) EditLocation();
+        break;
+    case kCommandEnterTime:
+        if (viewMode_ != kViewIntro) EnterTime();
+        break;
+    case kCommandSearchConstellation: OnSearchConstellation(); break;
+    case kCommandPreferences:
+        if (viewMode_ != kViewIntro) EditPreferences();
+        break;
+    case kCommandUpdateDataFile: online::StartDataFileDownload(); break;
+    case kCommandManual: OpenVendorPage(kManualPagePath, kReportManual); break;
+    case kCommandWebsite: OpenVendorPage(kHomePagePath, kReportWebsite); break;
+    case kCommandDonate: OpenVendorPage(kDonatePagePath, kReportDonate); break;
+    default: break;
+    }
+}
+
+void CSkyvaneView::ShowChart(int viewMode)
+{
+    if (!introDone_) return;
+    viewMode_ = viewMode;
+    KillChartTimers();
+    Redraw();
+}
+
+void CSkyvaneView::EditLocation()
+{
+    places::CLocationEditorDialog dialog(
+        places::EditorSlotsFromTable(sky_.locations),
+        places::LocationsPageUrl(online::HostHeaderText(online::VendorHost())), this);
+    dialog.exec();
+    // Whichever way it closed: the store holds what counts.
+    places::LoadLocations(sky_.locations);
+    places::ApplyCurrentLocation(sky_.locations, currentLocation_, sky_);
+    Recompute();
+    Redraw();
+}
+
+void CSkyvaneView::EnterTime()
+{
+    KillChartTimers();
+    places::CTimeDialog dialog(this, clock_);
+    dialog.SetEntry(places::TimeEntryOf(sky_));
+    dialog.exec();
+    // Cancel hands back what it was given (and a daylight-saving box already
+    // changed), so both ways take the entry. An entered instant no longer
+    // follows the clock; otherwise the next digit key would jump back to now.
+    places::ApplyTimeEntry(sky_, dialog.Entry(), engine_);
+    navigation_.realTime = 0;
+    Redraw();
+}
+
+void CSkyvaneView::EditPreferences()
+{
+    CPreferencesDialog dialog(this);
+    dialog.exec();
+    ReloadPreferences();
+    Redraw();
+}
+
+void CSkyvaneView::OnSearchConstellation()
+{
+    if (viewMode_ == kViewIntro) return;
+    selection_.selectedStar = 0;
+    // One selected object at a time: the search replaces a Messier object.
+    selection_.selectedDeepSky = -1;
+    CConstellationDialog dialog(*skydata::CurrentSkyData()->catalogue, this);
+    if (dialog.exec() != QDialog::Accepted) return;
+    const skydata::ConstellationChoice choice = skydata::ChooseConstellationStar(
+        *skydata::CurrentSkyData()->catalogue, dialog.SelectedIndex());
+    selection_.selectedStar = choice.selectedStar;
+    if (choice.redraw) Redraw();
+}
+
+void CSkyvaneView::OpenVendorPage(const std::string& path, int reportCode)
+{
+    platform::OpenUrl(VendorPageUrl(path));
+    online::SendClickReport(usage_.installId, reportCode, 0);
+}
+
+void CSkyvaneView::LeftButtonDown(QPoint point)
+{
+    if (viewMode_ == kViewIntro) return;
+    const auto data = skydata::CurrentSkyData();
+    const render::PickResult result =
+        render::PickObject(point, *data->catalogue, *clickRects_, objectLinkRect_, selection_);
+    if (result.pageAddress) {
+        platform::OpenUrl(*result.pageAddress);
+        online::SendClickReport(usage_.installId, render::kObjectLinkClickCode, 0);
+    }
+    if (result.invalidate) Redraw();
+}
+
+void CSkyvaneView::OnPreparePrinting(QPrinter& printer) const
+{
+    if (viewMode_ == kViewGeocentric)
+        printer.setPageOrientation(QPageLayout::Landscape);
+    else if (viewMode_ != kViewIntro)
+        printer.setPageOrientation(QPageLayout::Portrait);
+}
+
+void CSkyvaneView::OnDestroy()
+{
+    if (destroyed_) return;
+    destroyed_ = true;
+    for (const auto& [id, qtId] : timers_) killTimer(qtId);
+    timers_.clear();
+    // Before the deferred start-up there is no record of this run to keep.
+    if (usage_.text.empty()) return;
+    StoreUsageRecord(usage_);
+    if (usage_.starts == 1 || usage_.starts == kFourthStart)
+        online::StartVersionCheck(online::kVersionText, usage_.text, true);
+}
+
+void CSkyvaneView::SetInstantToNow()
+{
+    const QDateTime now = clock_();
+    const QDate date = now.date();
+    const QTime time = now.time();
+    sky_.year = date.year();
+    sky_.month = date.month();
+    sky_.day = date.day();
+    sky_.hour = time.hour();
+    sky_.minute = time.minute();
+    sky_.second = time.second();
+}
+
+void CSkyvaneView::Recompute()
+{
+    engine_.ComputeSky(sky_);
+    engine::FoldShownInstant(sky_);
+}
+
+void CSkyvaneView::Redraw()
+{
+    ++redrawRequests_;
+    update();
+}
+
+void CSkyvaneView::StartTimer(int id, int periodMs)
+{
+    // Starting a running timer again restarts it with the new period.
+    KillTimer(id);
+    const int qtId = startTimer(periodMs, Qt::PreciseTimer);
+    if (qtId != 0) timers_[id] = qtId;
+}
+
+void CSkyvaneView::KillTimer(int id)
+{
+    const auto found = timers_.find(id);
+    if (found == timers_.end()) return;
+    killTimer(found->second);
+    timers_.erase(found);
+}
+
+void CSkyvaneView::KillChartTimers()
+{
+    for (int id : {kGeoAnimationTimer, kHelioAnimationTimer, kHorizonAnimationTimer, kClockTimer})
+        KillTimer(id);
+}
+
+void CSkyvaneView::timerEvent(QTimerEvent* event)
+{
+    for (const auto& [id, qtId] : timers_)
+        if (qtId == event->timerId()) {
+            OnTimer(id);
+            return;
+        }
+    QWidget::timerEvent(event);
+}
+
+void CSkyvaneView::keyPressEvent(QKeyEvent* event)
+{
+    int digit = 0;
+    const NavigationKey key = NavigationKeyOf(*event, digit);
+    OnKeyDown(key, digit, event->count());
+    QWidget::keyPressEvent(event);
+}
+
+void CSkyvaneView::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton) LeftButtonDown(event->position().toPoint());
+    QWidget::mousePressEvent(event);
+}
+
+void CSkyvaneView::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    painter.setBackground(QColor(0, 0, 0));
+    const auto data = skydata::CurrentSkyData();
+    const int w = width();
+    const int h = height();
+    const engine::SkyState state = sky_;
+    const int zoom = navigation_.heliocentricZoom;
+    const int timeControl = navigation_.timeControl;
+    const int stepUnit = navigation_.stepUnit;
+    constexpr auto window = render::OutputKind::Window;
+    switch (viewMode_) {
+    case kViewHeliocentric:
+        render::DrawHeliocentricChart(painter, window, state, h, w, zoom, objectLinkRect_,
+                                      timeControl, stepUnit, preferences_);
+        break;
+    case kViewGeocentric:
+        render::DrawGeocentricChart(painter, window, state, h, w, zoom, objectLinkRect_,
+                                    timeControl, stepUnit, *data->catalogue, *clickRects_,
+                                    preferences_, selection_);
+        break;
+    case kViewHorizontal:
+        render::DrawHorizontalChart(painter, window, state, h, w, zoom, objectLinkRect_,
+                                    timeControl, stepUnit, *data->catalogue, *clickRects_,
+                                    preferences_, selection_);
+        break;
+    default:
+        render::DrawIntroScreen(painter, h, w, introDone_ != 0, *data);
+        break;
+    }
+}
+
+}  // namespace skyvane::app

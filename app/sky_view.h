@@ -1,0 +1,159 @@
+// The sky window: the one content of the main window and its controller.
+// It owns the shown instant and place, chooses which picture is drawn
+// (intro screen or one of the three charts), runs the start-up work,
+// handles the menu commands, the mouse, the keys and the timers, and
+// prepares and draws the printed page.
+#pragma once
+
+#include <QDateTime>
+#include <QWidget>
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+
+#include "app/time_navigation.h"
+#include "engine/sky.h"
+#include "online/usage_record.h"
+#include "render/display_preferences.h"
+#include "render/object_panel.h"
+#include "skydata/click_rects.h"
+#include "skydata/int_rect.h"
+
+class QPainter;
+class QPrinter;
+
+namespace skyvane::app {
+
+// Menu command ids of the sky window.
+inline constexpr int kCommandHeliocentric = 32771;
+inline constexpr int kCommandHorizontal = 32772;
+inline constexpr int kCommandGeocentric = 32773;
+inline constexpr int kCommandEditLocation = 32774;
+inline constexpr int kCommandEnterTime = 32775;
+inline constexpr int kCommandSearchConstellation = 32782;
+inline constexpr int kCommandManual = 32783;
+inline constexpr int kCommandWebsite = 32784;
+inline constexpr int kCommandPreferences = 32785;
+inline constexpr int kCommandIntroScreen = 32786;
+inline constexpr int kCommandUpdateDataFile = 32787;
+inline constexpr int kCommandDonate = 32789;
+
+// Click report codes of the sky window.
+inline constexpr int kReportFourthStart = 990;
+inline constexpr int kReportStartWithUpdate = 991;
+inline constexpr int kReportStartWithoutUpdate = 992;
+inline constexpr int kReportManual = 994;
+inline constexpr int kReportWebsite = 995;
+inline constexpr int kReportDonate = 998;
+
+// The vendor host's pages, as "http://host[:port]" + path.
+std::string VendorPageUrl(const std::string& path);
+
+class CSkyvaneView : public QWidget {
+    Q_OBJECT
+
+public:
+    // Where "now" comes from: the computer's local clock unless a test
+    // gives another.
+    using Clock = std::function<QDateTime()>;
+
+    explicit CSkyvaneView(QWidget* parent = nullptr, Clock clock = {});
+    ~CSkyvaneView() override;
+
+    // The initial update: initial values, the start-up and intro timers,
+    // the display preferences. The deferred start-up follows 50 ms later.
+    void OnInitialUpdate();
+
+    // A menu command by id; refused silently when its rule says so.
+    void OnCommand(int id);
+
+    // One tick of timer `id`, as the window's timers deliver it.
+    void OnTimer(int id);
+
+    // One key-down message; `repeatCount` presses in this one message.
+    void OnKeyDown(NavigationKey key, int digit, int repeatCount);
+
+    // The search command: choose a constellation and select one of its
+    // stars.
+    void OnSearchConstellation();
+
+    // Before printing: the page's orientation for the chart shown.
+    void OnPreparePrinting(QPrinter& printer) const;
+
+    // The close work: the usage record saved and, at the first and fourth
+    // start, the version check sent again.
+    void OnDestroy();
+
+    // State, for the frame and for tests.
+    int ViewMode() const { return viewMode_; }
+    int IntroDone() const { return introDone_; }
+    int IntroTicks() const { return introTicks_; }
+    const engine::SkyState& Sky() const { return sky_; }
+    engine::SkyState& MutableSky() { return sky_; }
+    const ChartNavigation& Navigation() const { return navigation_; }
+    ChartNavigation& MutableNavigation() { return navigation_; }
+    const render::ObjectSelection& Selection() const { return selection_; }
+    const render::DisplayPreferences& Preferences() const { return preferences_; }
+    const online::UsageRecord& Usage() const { return usage_; }
+    int CurrentLocation() const { return currentLocation_; }
+    skydata::IntRect ObjectLinkRect() const { return objectLinkRect_; }
+    bool TimerRunning(int id) const { return timers_.count(id) != 0; }
+    // How many times the window asked to be drawn again.
+    int RedrawRequests() const { return redrawRequests_; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void timerEvent(QTimerEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+
+private:
+    void DeferredStartup();
+    void LoadUsageRecord(std::string& storedText);
+    void ApplyStartCountRule();
+    void StartDataFileCheck();
+    void ReloadPreferences();
+    void ShowChart(int viewMode);
+    void EditLocation();
+    void EnterTime();
+    void EditPreferences();
+    void OpenVendorPage(const std::string& path, int reportCode);
+    void LeftButtonDown(QPoint point);
+
+    void SetInstantToNow();
+    void Recompute();
+    void Redraw();
+
+    void StartTimer(int id, int periodMs);
+    void KillTimer(int id);
+    void KillChartTimers();
+
+    Clock clock_;
+    int introTicks_ = 0;
+    int introDone_ = 0;
+    skydata::IntRect objectLinkRect_{};
+    engine::SkyState sky_{};
+    int viewMode_ = kViewIntro;
+    ChartNavigation navigation_;
+    int currentLocation_ = 0;
+    online::UsageRecord usage_;
+    engine::SkyCalculator engine_;
+
+    render::DisplayPreferences preferences_;
+    render::ObjectSelection selection_;
+    // Where the charts drew each star and Messier object, for the clicks.
+    std::unique_ptr<skydata::CatalogueClickRects> clickRects_;
+
+    // Our timer ids and the toolkit's.
+    std::map<int, int> timers_;
+    int redrawRequests_ = 0;
+    bool destroyed_ = false;
+};
+
+// The key of a key event as the charts know it; `digit` receives the digit
+// of a digit key.
+NavigationKey NavigationKeyOf(const QKeyEvent& event, int& digit);
+
+}  // namespace skyvane::app

@@ -1,0 +1,95 @@
+// The main window: its caption, its menu bar with every text and command id
+// in order, no tool or status bar, the restored size, and the About box.
+#include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QTest>
+#include <QTimer>
+#include <QToolBar>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "app/main_frame.h"
+#include "platform/profile_store.h"
+
+namespace skyvane::app {
+namespace {
+
+QDateTime FixedNow()
+{
+    return QDateTime(QDate(2026, 12, 7), QTime(22, 0, 0));
+}
+
+TEST(MainFrameTest, MenuBarCarriesEveryTextAndCommandIdInOrder)
+{
+    CMainFrame frame(FixedNow);
+    using Items = std::vector<std::pair<std::string, int>>;
+    const std::vector<std::pair<std::string, Items>> expected = {
+        {"&File", {{"Print Pre&view", 57609}, {"&Print", 57607}, {"E&xit Program", 57665}}},
+        {"&Config", {{"&Preferences", 32785}, {"Update datafile", 32787}}},
+        {"&View",
+         {{"Heliocentric", 32771}, {"Geocentric", 32773}, {"Horizontal", 32772},
+          {"Intro Screen", 32786}}},
+        {"&Location", {{"&Edit", 32774}}},
+        {"&Time", {{"&Enter", 32775}}},
+        {"Search", {{"Constellation", 32782}}},
+        {"&Manual", {{"Go to the online &Manual", 32783}}},
+        {"&Website", {{"&Go to software website", 32784}}},
+        {"&Donate", {{"Support Software", 32789}}},
+        {"&About", {{"&About Starwick ...", 57664}}},
+    };
+    std::vector<std::pair<std::string, Items>> found;
+    for (QAction* menuAction : frame.menuBar()->actions()) {
+        Items items;
+        for (QAction* item : menuAction->menu()->actions())
+            items.emplace_back(item->text().toStdString(), item->data().toInt());
+        found.emplace_back(menuAction->text().toStdString(), items);
+    }
+    EXPECT_EQ(found, expected);
+}
+
+TEST(MainFrameTest, FixedCaptionNoBarsAndTheRestoredSize)
+{
+    CMainFrame frame(FixedNow);
+    EXPECT_EQ(frame.windowTitle(), "Vemox Starwick V 1.41");
+    EXPECT_TRUE(frame.findChildren<QToolBar*>().isEmpty());
+    EXPECT_EQ(frame.findChild<QStatusBar*>(), nullptr);
+    EXPECT_EQ(frame.centralWidget(), &frame.View());
+    EXPECT_EQ(frame.geometry(), QRect(0, 0, 1024, 750));
+    const Qt::WindowFlags flags = frame.windowFlags();
+    EXPECT_TRUE(flags.testFlag(Qt::WindowMinimizeButtonHint));
+    EXPECT_TRUE(flags.testFlag(Qt::WindowMaximizeButtonHint));
+
+    // A restored window dragged to another size goes back to its own.
+    frame.show();
+    frame.resize(800, 600);
+    QTest::qWait(20);
+    EXPECT_EQ(frame.size(), QSize(1024, 750));
+    frame.setWindowTitle(frame.windowTitle());
+    EXPECT_EQ(frame.windowTitle(), "Vemox Starwick V 1.41");
+}
+
+TEST(MainFrameTest, AboutCommandShowsTheAboutBoxModally)
+{
+    CMainFrame frame(FixedNow);
+    QStringList lines;
+    QTimer::singleShot(0, [&] {
+        auto* about = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(about, nullptr);
+        for (auto* label : about->findChildren<QLabel*>()) lines << label->text();
+        about->accept();
+    });
+    frame.CommandAction(kCommandAbout)->trigger();
+    ASSERT_EQ(lines.size(), 4);
+    EXPECT_EQ(lines[0], "Vemox Starwick V 1.41");
+}
+
+}  // namespace
+}  // namespace skyvane::app

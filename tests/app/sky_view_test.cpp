@@ -1,0 +1,526 @@
+// The sky window as the user meets it: start-up on a first and a later run,
+// the start-count pages, the data file check, the intro screen's rules, the
+// commands and dialogs, keys through real key events, timers and close.
+// The vendor host is a scripted server on 127.0.0.1; pages are recorded.
+#include <QApplication>
+#include <QCheckBox>
+#include <QDialog>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/constellation_dialog.h"
+#include "app/preferences.h"
+#include "app/sky_view.h"
+#include "online/data_file_update.h"
+#include "online/usage_record.h"
+#include "places/locations.h"
+#include "platform/profile_store.h"
+#include "platform/url_opener.h"
+#include "platform/worker_thread.h"
+#include "skydata/sky_data.h"
+#include "../online/report_test_server.h"
+
+namespace skyvane::app {
+namespace {
+
+using namespace std::chrono_literals;
+using online::reporttest::Answer;
+using online::reporttest::ReportTestEnvironment;
+using online::reporttest::ReportTestServer;
+using online::reporttest::SlowAnswer;
+using platform::GetProfileInt;
+using platform::GetProfileString;
+using platform::WriteProfileInt;
+using platform::WriteProfileString;
+
+constexpr char kNoUpdate[] = "<html>Version:0141 Country=*CH Campain=*000</html>";
+constexpr char kUpdate[] = "<html>Version:0142 Country=*CH Campain=*000</html>";
+
+QDateTime FixedNow()
+{
+    return QDateTime(QDate(2026, 12, 7), QTime(22, 0, 0));
+}
+
+// Requests for one path among those the server has seen.
+std::vector<std::string> RequestsFor(const ReportTestServer& server, const std::string& path)
+{
+    std::vector<std::string> found;
+    for (const std::string& request : server.Requests())
+        if (request.find(" " + path) != std::string::npos) found.push_back(request);
+    return found;
+}
+
+// Runs `command`, which may open a modal dialog; `handle` gets the dialog
+// (or null when none opened) and must close it.
+int RunWithDialog(const std::function<void()>& command,
+                  const std::function<void(QDialog*)>& handle)
+{
+    int opened = 0;
+    int tries = 0;
+    QTimer poll;
+    poll.setInterval(10);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+            poll.stop();
+            ++opened;
+            handle(dialog);
+        } else if (++tries > 20) {
+            poll.stop();
+        }
+    });
+    poll.start();
+    command();
+    while (poll.isActive()) QTest::qWait(10);
+    return opened;
+}
+
+class SkyViewTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        platform::SetUrlOpener([this](const std::string& url) {
+            opened_.push_back(url);
+            return true;
+        });
+    }
+    void TearDown() override
+    {
+        view_.reset();
+        // Workers of this test finish before the next one changes the host.
+        platform::LiveWorkerCount::WaitUntilNone(10s);
+        platform::SetUrlOpener({});
+    }
+
+    // A user who has run the program `starts` times before: a stored usage
+    // record, the locations saved and the next data file check far ahead.
+    void StoreEarlierRuns(int starts, const std::string& nextDownload = "2099-01-01 00:00:00")
+    {
+        online::UsageRecord record;
+        record.installId = "abcdef";
+        record.build = online::kBuildNumber;
+        record.starts = starts;
+        online::EncodeUsageRecord(record);
+        WriteProfileString("Installed", "Data", record.text);
+        engine::LocationTable table;
+        places::FillDefaultLocations(table, "US");
+        places::SaveLocations(table);
+        WriteProfileString("Installed", "NBFD", nextDownload);
+        // The campaign the server's answers carry (none), so the version
+        // check keeps the next data file time.
+        WriteProfileInt("Installed", "ABID", 100);
+        WriteFirstRunPreferences();
+    }
+
+    void StartView(const std::string& answer = kNoUpdate)
+    {
+        server_ = std::make_unique<ReportTestServer>(Answer(answer));
+        environment_.PointAt(server_->HostSetting());
+        view_ = std::make_unique<CSkyvaneView>(nullptr, FixedNow);
+        view_->resize(1024, 700);
+        view_->show();
+        view_->OnInitialUpdate();
+        view_->OnTimer(kStartupTimer);
+    }
+
+    void FinishIntro()
+    {
+        for (int tick = 0; tick < 4; ++tick) view_->OnTimer(kIntroTimer);
+    }
+
+    void ShowChart(int command)
+    {
+        FinishIntro();
+        view_->OnCommand(command);
+    }
+
+    std::string HomePage() const { return "http://" + server_->HostSetting() + "/"; }
+
+    ReportTestEnvironment environment_;
+    std::unique_ptr<ReportTestServer> server_;
+    std::unique_ptr<CSkyvaneView> view_;
+    std::vector<std::string> opened_;
+};
+
+TEST_F(SkyViewTest, StartsOnTheIntroWithItsInitialValues)
+{
+    StartView();
+    EXPECT_EQ(view_->ViewMode(), kViewIntro);
+    EXPECT_EQ(view_->IntroDone(), 0);
+    const ChartNavigation& nav = view_->Navigation();
+    EXPECT_EQ(nav.heliocentricZoom, 210);
+    EXPECT_EQ(nav.heliocentricStepHours, 72.0);
+    EXPECT_EQ(nav.geocentricSpeedSeconds, 3600.0);
+    EXPECT_EQ(nav.realTime, 1);
+    EXPECT_EQ(view_->Selection(), render::ObjectSelection{});
+    EXPECT_TRUE(view_->TimerRunning(kIntroTimer));
+    EXPECT_FALSE(view_->TimerRunning(kStartupTimer));
+    EXPECT_TRUE(view_->TimerRunning(kUsageSecondsTimer));
+    EXPECT_TRUE(view_->TimerRunning(kUsageSaveTimer));
+    // The first computation does not fold back, but the instant is now's.
+    EXPECT_EQ(view_->Sky().shownYear, 2026);
+    EXPECT_EQ(view_->Sky().shownHour, 22);
+}
+
+TEST_F(SkyViewTest, FirstRunWritesDefaultsAndRunsOnWhatTheStoreHolds)
+{
+    StartView();
+    EXPECT_EQ(GetProfileInt("Location", "datasaved"), 1);
+    EXPECT_EQ(GetProfileInt("Preferences", "CHECK"), 1);
+    EXPECT_EQ(GetProfileInt("Preferences", "EW"), 1);
+
+    // The country came with the version check's answer.
+    engine::LocationTable expected;
+    places::FillDefaultLocations(expected, "CH");
+    for (int slot = 0; slot < engine::kLocationsInUse; ++slot) {
+        const auto& got = view_->Sky().locations.entries[slot];
+        const auto& want = expected.entries[slot];
+        EXPECT_EQ(got.name, want.name) << slot;
+        EXPECT_NEAR(got.longitude, want.longitude, 5e-5) << slot;
+        EXPECT_NEAR(got.latitude, want.latitude, 5e-5) << slot;
+        EXPECT_EQ(got.timeZone, want.timeZone) << slot;
+        EXPECT_EQ(got.dst, want.dst) << slot;
+    }
+    EXPECT_EQ(view_->Sky().locationName, expected.entries[0].name);
+    EXPECT_EQ(view_->Preferences(), render::DisplayPreferences{});
+
+    // A new record counted this start; a first run always fetches the data file.
+    EXPECT_EQ(view_->Usage().starts, 1);
+    EXPECT_EQ(view_->Usage().build, online::kBuildNumber);
+    EXPECT_EQ(view_->Usage().installId.size(), 6u);
+    EXPECT_TRUE(server_->WaitForRequests(2, 5s));
+    EXPECT_EQ(RequestsFor(*server_, "/versioncheck/versioncheck.php").size(), 1u);
+    EXPECT_FALSE(RequestsFor(*server_, "/system/datafile/").empty());
+    EXPECT_TRUE(opened_.empty());
+}
+
+TEST_F(SkyViewTest, StartCountsOpenTheHomePageWithTheirReportCode)
+{
+    struct Case {
+        int start;
+        const char* answer;
+        int code;  // 0: nothing opened
+    };
+    for (const Case c : {Case{4, kNoUpdate, 990}, Case{4, kUpdate, 990},
+                         Case{20, kNoUpdate, 992}, Case{40, kNoUpdate, 992},
+                         Case{7, kUpdate, 991}, Case{14, kUpdate, 991}, Case{7, kNoUpdate, 0},
+                         Case{20, kUpdate, 0}, Case{5, kNoUpdate, 0}}) {
+        SCOPED_TRACE(testing::Message() << "start " << c.start << " " << c.answer);
+        view_.reset();  // its close work belongs to the store it ran on
+        platform::LiveWorkerCount::WaitUntilNone(10s);
+        ReportTestEnvironment fresh;
+        opened_.clear();
+        StoreEarlierRuns(c.start - 1);
+        StartView(c.answer);
+        EXPECT_EQ(view_->Usage().starts, c.start);
+        if (c.code == 0) {
+            EXPECT_TRUE(opened_.empty());
+            continue;
+        }
+        ASSERT_EQ(opened_, std::vector<std::string>{HomePage()});
+        ASSERT_TRUE(server_->WaitForRequests(2, 5s));
+        const auto reports = RequestsFor(*server_, "/versioncheck/clickcount.php");
+        ASSERT_EQ(reports.size(), 1u);
+        EXPECT_EQ(online::reporttest::HeaderValue(reports[0], "Referer"),
+                  "abcdef" + std::to_string(c.code) + "0");
+    }
+}
+
+TEST_F(SkyViewTest, DataFileCheckRunsUnlessANineteenCharacterTimeLiesAhead)
+{
+    struct Case {
+        const char* nextDownload;
+        bool downloads;
+    };
+    for (const Case c : {Case{"2099-01-01 00:00:00", false}, Case{"2020-01-01 00:00:00", true},
+                         Case{"2099-01-01 00:00:0", true}, Case{"2099-01-01 00:00:000", true},
+                         Case{"", true}}) {
+        SCOPED_TRACE(c.nextDownload);
+        view_.reset();
+        platform::LiveWorkerCount::WaitUntilNone(10s);
+        ReportTestEnvironment fresh;
+        StoreEarlierRuns(10, c.nextDownload);
+        StartView();
+        if (c.downloads) {
+            for (int wait = 0; wait < 100 && RequestsFor(*server_, "/system/datafile/").empty();
+                 ++wait)
+                QTest::qWait(20);
+            EXPECT_FALSE(RequestsFor(*server_, "/system/datafile/").empty());
+        } else {
+            platform::LiveWorkerCount::WaitUntilNone(5s);
+            EXPECT_TRUE(RequestsFor(*server_, "/system/datafile/").empty());
+        }
+    }
+}
+
+TEST_F(SkyViewTest, TheIntroRefusesChartsForTwoSecondsThenAKeyShowsTheHorizontalChartOfNow)
+{
+    StoreEarlierRuns(10);
+    StartView();
+    for (int tick = 0; tick < 3; ++tick) {
+        view_->OnTimer(kIntroTimer);
+        view_->OnCommand(kCommandGeocentric);
+        QTest::keyClick(view_.get(), Qt::Key_Space);
+        EXPECT_EQ(view_->ViewMode(), kViewIntro) << tick;
+    }
+    view_->OnTimer(kIntroTimer);
+    EXPECT_EQ(view_->IntroDone(), 1);
+
+    view_->MutableSky().year = 1900;
+    QTest::keyClick(view_.get(), Qt::Key_Space);
+    EXPECT_EQ(view_->ViewMode(), kViewHorizontal);
+    EXPECT_FALSE(view_->TimerRunning(kIntroTimer));
+    EXPECT_TRUE(view_->TimerRunning(kClockTimer));
+    EXPECT_EQ(view_->Sky().realTime, 1);
+    EXPECT_EQ(view_->Sky().year, 2026);
+    EXPECT_EQ(view_->Sky().locationName, "Thousand Oaks, CA, USA");
+
+    // Back to the intro: it counts again but stays done.
+    view_->OnCommand(kCommandIntroScreen);
+    EXPECT_EQ(view_->ViewMode(), kViewIntro);
+    EXPECT_EQ(view_->IntroTicks(), 0);
+    EXPECT_EQ(view_->IntroDone(), 1);
+    EXPECT_FALSE(view_->TimerRunning(kClockTimer));
+    view_->OnCommand(kCommandHeliocentric);
+    EXPECT_EQ(view_->ViewMode(), kViewHeliocentric);
+}
+
+TEST_F(SkyViewTest, ChartCommandsStopTheClockAndEveryAnimation)
+{
+    StoreEarlierRuns(10);
+    StartView();
+    ShowChart(kCommandHorizontal);
+    QTest::keyClick(view_.get(), Qt::Key_N);
+    EXPECT_TRUE(view_->TimerRunning(kClockTimer));
+    QTest::keyClick(view_.get(), Qt::Key_F);
+    EXPECT_TRUE(view_->TimerRunning(kHorizonAnimationTimer));
+    EXPECT_FALSE(view_->TimerRunning(kClockTimer));
+    view_->OnCommand(kCommandGeocentric);
+    EXPECT_FALSE(view_->TimerRunning(kHorizonAnimationTimer));
+    // The flag stays until the next key in that chart.
+    EXPECT_EQ(view_->Navigation().horizontalAnimating, 1);
+}
+
+TEST_F(SkyViewTest, DialogCommandsAreRefusedOnTheIntroAndTheWebCommandsAreNot)
+{
+    StoreEarlierRuns(10);
+    StartView();
+    FinishIntro();
+    for (int command : {kCommandEditLocation, kCommandEnterTime, kCommandSearchConstellation,
+                        kCommandPreferences}) {
+        EXPECT_EQ(RunWithDialog([&] { view_->OnCommand(command); },
+                                [](QDialog* d) { d->reject(); }),
+                  0)
+            << command;
+    }
+    view_->OnCommand(kCommandManual);
+    view_->OnCommand(kCommandWebsite);
+    view_->OnCommand(kCommandDonate);
+    EXPECT_EQ(opened_, (std::vector<std::string>{"http://" + server_->HostSetting() + "/manual.php",
+                                                 HomePage(),
+                                                 "http://" + server_->HostSetting() + "/donate.php"}));
+    ASSERT_TRUE(server_->WaitForRequests(4, 5s));
+    std::vector<std::string> referers;
+    for (const auto& r : RequestsFor(*server_, "/versioncheck/clickcount.php"))
+        referers.push_back(online::reporttest::HeaderValue(r, "Referer"));
+    EXPECT_EQ(referers, (std::vector<std::string>{"abcdef9940", "abcdef9950", "abcdef9980"}));
+
+    view_->OnCommand(kCommandHorizontal);
+    for (int command : {kCommandEditLocation, kCommandEnterTime, kCommandSearchConstellation,
+                        kCommandPreferences}) {
+        EXPECT_EQ(RunWithDialog([&] { view_->OnCommand(command); },
+                                [](QDialog* d) { d->reject(); }),
+                  1)
+            << command;
+    }
+}
+
+TEST_F(SkyViewTest, KeysStepInTheUnitCycleAndCarryThirtyFirstJanuaryIntoMarch)
+{
+    StoreEarlierRuns(10);
+    StartView();
+    ShowChart(kCommandHorizontal);
+    engine::SkyState& sky = view_->MutableSky();
+    sky.year = 2027;
+    sky.month = 1;
+    sky.day = 31;
+    view_->MutableNavigation().timeControl = kTimeControlUnitCycle;
+    view_->MutableNavigation().realTime = 0;
+    QTest::keyClick(view_.get(), Qt::Key_Up);
+    QTest::keyClick(view_.get(), Qt::Key_Up);
+    EXPECT_EQ(view_->Navigation().stepUnit, kStepUnitMonth);
+    const int redraws = view_->RedrawRequests();
+    QTest::keyClick(view_.get(), Qt::Key_Right);
+    EXPECT_EQ(view_->Sky().month, 3);
+    EXPECT_EQ(view_->Sky().day, 3);
+    EXPECT_EQ(view_->Sky().year, 2027);
+    EXPECT_GT(view_->RedrawRequests(), redraws);
+}
+
+TEST_F(SkyViewTest, DigitAndKeypadKeysThroughKeyEvents)
+{
+    StoreEarlierRuns(10);
+    StartView();
+    ShowChart(kCommandHorizontal);
+    engine::LocationTable table;
+    places::FillDefaultLocations(table, "US");
+
+    QTest::keyClick(view_.get(), Qt::Key_2);
+    EXPECT_EQ(view_->CurrentLocation(), 2);
+    EXPECT_EQ(view_->Sky().locationName, table.entries[2].name);
+    QTest::keyClick(view_.get(), Qt::Key_4, Qt::KeypadModifier);
+    EXPECT_EQ(view_->CurrentLocation(), 4);
+    QTest::keyClick(view_.get(), Qt::Key_7);
+    EXPECT_EQ(view_->CurrentLocation(), 4);
+    EXPECT_EQ(view_->Sky().locationName, table.entries[4].name);
+
+    const int redraws = view_->RedrawRequests();
+    QTest::keyClick(view_.get(), Qt::Key_F1);
+    EXPECT_TRUE(view_->Selection().helpOverlay);
+    EXPECT_EQ(view_->RedrawRequests(), redraws);
+
+    view_->OnCommand(kCommandHeliocentric);
+    QTest::keyClick(view_.get(), Qt::Key_Plus);  // the main keyboard's plus
+    EXPECT_EQ(view_->Navigation().heliocentricZoom, 210);
+    QTest::keyClick(view_.get(), Qt::Key_Plus, Qt::KeypadModifier);
+    EXPECT_EQ(view_->Navigation().heliocentricZoom, 231);
+    // 231 / 1.1 is just below 210 in doubles, and the quotient is truncated.
+    QTest::keyClick(view_.get(), Qt::Key_Minus, Qt::KeypadModifier);
+    EXPECT_EQ(view_->Navigation().heliocentricZoom, 209);
+}
+
+TEST_F(SkyViewTest, TimeDialogTakesTheInstantBackAndStopsFollowingTheClock)
+{
+    StoreEarlierRuns(10);
+    StartView();
+    ShowChart(kCommandHorizontal);
+    QTest::keyClick(view_.get(), Qt::Key_N);
+    EXPECT_EQ(RunWithDialog([&] { view_->OnCommand(kCommandEnterTime); },
+                            [](QDialog* d) {
+                                auto* year = d->findChild<QLineEdit*>("1019");
+                                ASSERT_NE(year, nullptr);
+                                d->findChild<QRadioButton*>("1028")->click();
+                                year->setText("-3167");
+                                d->accept();
+                            }),
+              1);
+    EXPECT_EQ(view_->Sky().year, -3167);
+    EXPECT_EQ(view_->Navigation().realTime, 0);
+    EXPECT_FALSE(view_->TimerRunning(kClockTimer));
+    // A digit key now keeps the entered instant instead of jumping to now.
+    QTest::keyClick(view_.get(), Qt::Key_1);
+    EXPECT_EQ(view_->Sky().year, -3167);
+}
+
+TEST_F(SkyViewTest, PreferencesDialogShowsTheFirstRunOptionsAndResetsTheStepUnit)
+{
+    StoreEarlierRuns(10);
+    StartView();
+    ShowChart(kCommandGeocentric);
+    view_->MutableNavigation().stepUnit = kStepUnitYear;
+    std::vector<std::string> checked;
+    RunWithDialog([&] { view_->OnCommand(kCommandPreferences); },
+                  [&](QDialog* d) {
+                      for (auto* button : d->findChildren<QAbstractButton*>())
+                          if (button->isCheckable() && button->isChecked())
+                              checked.push_back(button->objectName().toStdString());
+                      d->findChild<QPushButton*>("1")->click();
+                  });
+    std::sort(checked.begin(), checked.end());
+    EXPECT_EQ(checked, (std::vector<std::string>{"1039", "1040", "1043", "1046", "1048", "1049",
+                                                 "1052"}));
+    EXPECT_EQ(view_->Navigation().stepUnit, kStepUnitDay);
+}
+
+TEST_F(SkyViewTest, ConstellationSearchSelectsTheAlphaStarOrLeavesRowZero)
+{
+    StoreEarlierRuns(10);
+    StartView();
+    ShowChart(kCommandHorizontal);
+    const auto& catalogue = *skydata::CurrentSkyData()->catalogue;
+    ASSERT_GT(catalogue.starCount, 0) << "the test folder holds our data file";
+
+    int redraws = view_->RedrawRequests();
+    std::vector<QString> rows;
+    RunWithDialog([&] { view_->OnSearchConstellation(); },
+                  [&](QDialog* d) {
+                      auto* list = d->findChild<QListWidget*>("1032");
+                      for (int i = 0; i < list->count(); ++i) rows.push_back(list->item(i)->text());
+                      EXPECT_EQ(list->currentRow(), 0);
+                      EXPECT_EQ(d->windowTitle(), "Constellations");
+                      EXPECT_EQ(d->findChild<QPushButton*>("1")->text(), "Show Constellation");
+                      EXPECT_FALSE(d->findChild<QPushButton*>("2")->isVisible());
+                      QTest::keyClick(d, Qt::Key_Escape);
+                  });
+    ASSERT_EQ(rows.size(), 88u);
+    EXPECT_EQ(rows[0].toStdString(), catalogue.constellationNames[0].substr(4));
+    EXPECT_EQ(view_->Selection().selectedStar, 0);
+    EXPECT_EQ(view_->RedrawRequests(), redraws);
+
+    // Orion's row, picked from the list.
+    int orion = -1;
+    for (int i = 0; i < 88; ++i)
+        if (catalogue.constellationNames[i].starts_with("Ori ")) orion = i;
+    ASSERT_GE(orion, 0);
+    RunWithDialog([&] { view_->OnSearchConstellation(); },
+                  [&](QDialog* d) {
+                      d->findChild<QListWidget*>("1032")->setCurrentRow(orion);
+                      d->findChild<QPushButton*>("1")->click();
+                  });
+    const auto& star = catalogue.stars[view_->Selection().selectedStar];
+    EXPECT_TRUE(star.designation.ends_with("Ori")) << star.designation;
+    EXPECT_NE(star.designation.find("Alp"), std::string::npos) << star.designation;
+    EXPECT_GT(view_->RedrawRequests(), redraws);
+}
+
+TEST_F(SkyViewTest, UsageSecondsCountPerChartAndAreSavedOnTheirTimerAndAtClose)
+{
+    StoreEarlierRuns(3);  // this is the fourth start
+    StartView();
+    view_->OnTimer(kUsageSecondsTimer);  // intro: not counted
+    ShowChart(kCommandGeocentric);
+    view_->OnTimer(kUsageSecondsTimer);
+    view_->OnTimer(kUsageSecondsTimer);
+    view_->OnCommand(kCommandHorizontal);
+    view_->OnTimer(kUsageSecondsTimer);
+    EXPECT_EQ(view_->Usage().geoSeconds, 2);
+    EXPECT_EQ(view_->Usage().horizonSeconds, 1);
+    EXPECT_EQ(view_->Usage().helioSeconds, 0);
+
+    view_->OnTimer(kUsageSaveTimer);
+    online::UsageRecord stored;
+    online::DecodeUsageRecord(GetProfileString("Installed", "Data"), stored);
+    EXPECT_EQ(stored.starts, 4);
+
+    // The fourth start checks the version again when the window closes.
+    const std::size_t checks = RequestsFor(*server_, "/versioncheck/versioncheck.php").size();
+    view_->OnDestroy();
+    EXPECT_EQ(RequestsFor(*server_, "/versioncheck/versioncheck.php").size(), checks + 1);
+}
+
+TEST_F(SkyViewTest, ClosingDuringADownloadLeavesTheWorkerToFinishAlone)
+{
+    StoreEarlierRuns(10);
+    StartView();
+    server_ = std::make_unique<ReportTestServer>(SlowAnswer(300ms, "short"));
+    environment_.PointAt(server_->HostSetting());
+    view_->OnCommand(kCommandUpdateDataFile);
+    view_.reset();
+    EXPECT_TRUE(platform::LiveWorkerCount::WaitUntilNone(15s));
+    EXPECT_FALSE(RequestsFor(*server_, "/system/datafile/").empty());
+}
+
+}  // namespace
+}  // namespace skyvane::app
