@@ -3,9 +3,6 @@ BUILD_DIR ?= build
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=Release
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-# Zurich, as the default location table has it (longitude positive west).
-ZURICH = --lon -8.5 --lat 47.32 --tz 1
-
 .PHONY: all deps configure build test bench run fuzz clean
 
 all: build
@@ -29,17 +26,11 @@ bench: build
 	$(BUILD_DIR)/bench/skyvane_bench $(BENCH_FLAGS)
 	$(BUILD_DIR)/bench/skyvane_render_bench $(BENCH_FLAGS)
 
-# Until the desktop window arrives, the program shows its sky for now at
-# Zurich as a table and as the charts drawn into PNG files in $(RUN_DIR).
+# The program in a run folder beside the build, talking to our own vendor
+# host on 127.0.0.1; without a display the charts are drawn into PNG files.
 RUN_DIR ?= run
-SKYVANE = $(abspath $(BUILD_DIR))/app/skyvane
 run: build
-	mkdir -p $(RUN_DIR)
-	cp $(BUILD_DIR)/datas.bin $(RUN_DIR)/
-	$(SKYVANE) ephemeris --now $(ZURICH)
-	cd $(RUN_DIR) && for chart in horizontal geocentric heliocentric intro; do \
-	  $(SKYVANE) render $$chart --now $(ZURICH) -o $$chart.png || exit 1; done
-	@echo "The charts are in $(abspath $(RUN_DIR))/"
+	bash scripts/run.sh $(BUILD_DIR) $(RUN_DIR)
 
 # Fuzzes the data file reader for FUZZ_SECONDS (default ten minutes), seeded
 # with our own data file and its texts; findings land in build-fuzz/.
