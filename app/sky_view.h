@@ -99,6 +99,7 @@ public:
     const online::UsageRecord& Usage() const { return usage_; }
     int CurrentLocation() const { return currentLocation_; }
     skydata::IntRect ObjectLinkRect() const { return objectLinkRect_; }
+    const skydata::CatalogueClickRects& ClickRects() const { return *clickRects_; }
     bool TimerRunning(int id) const { return timers_.count(id) != 0; }
     // How many times the window asked to be drawn again.
     int RedrawRequests() const { return redrawRequests_; }

@@ -485,6 +485,50 @@ TEST_F(SkyViewTest, ConstellationSearchSelectsTheAlphaStarOrLeavesRowZero)
     EXPECT_GT(view_->RedrawRequests(), redraws);
 }
 
+TEST_F(SkyViewTest, ClicksSelectWhatTheChartDrewAndTheLinkOpensItsPage)
+{
+    StoreEarlierRuns(10);
+    StartView();
+    ShowChart(kCommandHorizontal);
+    // Zurich on a winter night: the sky is full of stars.
+    QTest::keyClick(view_.get(), Qt::Key_1);
+    engine::SkyState& sky = view_->MutableSky();
+    sky.hour = 22;
+    QTest::keyClick(view_.get(), Qt::Key_Return);
+    view_->grab();
+
+    const auto& rects = view_->ClickRects().stars;
+    const auto& catalogue = *skydata::CurrentSkyData()->catalogue;
+    int star = -1;
+    for (int row = catalogue.starCount - 1; row > 0 && star < 0; --row)
+        if (rects[row].right > rects[row].left && catalogue.stars[row].hasInfoPage) star = row;
+    ASSERT_GT(star, 0) << "no star with a page was drawn";
+    const QPoint centre((rects[star].left + rects[star].right) / 2,
+                        (rects[star].top + rects[star].bottom) / 2);
+    QTest::mouseClick(view_.get(), Qt::LeftButton, {}, centre);
+    EXPECT_GE(view_->Selection().selectedStar, star);
+    EXPECT_EQ(view_->Selection().selectedDeepSky, -1);
+    EXPECT_TRUE(opened_.empty());
+
+    view_->grab();
+    const skydata::IntRect link = view_->ObjectLinkRect();
+    ASSERT_GT(link.right, link.left);
+    QTest::mouseClick(view_.get(), Qt::LeftButton, {},
+                      QPoint((link.left + link.right) / 2, (link.top + link.bottom) / 2));
+    ASSERT_EQ(opened_.size(), 1u);
+    EXPECT_TRUE(opened_[0].starts_with(catalogue.pagePrefix)) << opened_[0];
+    ASSERT_TRUE(server_->WaitForRequests(2, 5s));
+    const auto reports = RequestsFor(*server_, "/versioncheck/clickcount.php");
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_EQ(online::reporttest::HeaderValue(reports[0], "Referer"), "abcdef9970");
+
+    // Nothing is picked on the intro screen.
+    view_->OnCommand(kCommandIntroScreen);
+    const render::ObjectSelection before = view_->Selection();
+    QTest::mouseClick(view_.get(), Qt::LeftButton, {}, centre);
+    EXPECT_EQ(view_->Selection(), before);
+}
+
 TEST_F(SkyViewTest, UsageSecondsCountPerChartAndAreSavedOnTheirTimerAndAtClose)
 {
     StoreEarlierRuns(3);  // this is the fourth start
