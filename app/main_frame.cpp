@@ -112,6 +112,9 @@ void CMainFrame::OnAppAbout()
 
 void CMainFrame::closeEvent(QCloseEvent* event)
 {
+    // The close work may wait seconds for the version check; the window
+    // is gone from the screen meanwhile instead of hanging there.
+    hide();
     view_->OnDestroy();
     QMainWindow::closeEvent(event);
 }
