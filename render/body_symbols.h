@@ -13,6 +13,12 @@ namespace skyvane::render {
 
 inline constexpr int kGlyphSize = 8;
 
+// The bodies the sky charts show, in table order: every one but the Earth,
+// where we stand, and Pluto, which is never computed.
+inline constexpr std::array<int, 9> kSkyChartBodies{
+    engine::kSun,    engine::kMercury, engine::kVenus,   engine::kMars, engine::kJupiter,
+    engine::kSaturn, engine::kUranus,  engine::kNeptune, engine::kMoon};
+
 // Colour of body `body` (a BodyId); black for any other index.
 QRgb BodyColor(int body);
 

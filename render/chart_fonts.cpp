@@ -29,10 +29,20 @@ constexpr std::array<FontEntry, 5> kFontTable{{
 
 constexpr int kNormalWeight = 400;
 
+void SubstituteMissingFaces()
+{
+    static const bool substituted = [] {
+        QFont::insertSubstitution(QStringLiteral("SansSerif"), QStringLiteral("Liberation Sans"));
+        return true;
+    }();
+    (void)substituted;
+}
+
 }  // namespace
 
 QFont MakeChartFont(const QString& face, int cellHeight, int weight)
 {
+    SubstituteMissingFaces();
     QFont font(face);
     font.setStyleStrategy(QFont::NoAntialias);
     font.setWeight(static_cast<QFont::Weight>(weight == 0 ? kNormalWeight : weight));
@@ -53,7 +63,6 @@ const QFont& ChartFont(ChartFontUse use)
 {
     // Made on first use: fonts need the application object to exist.
     static const std::array<QFont, kFontTable.size()> fonts = [] {
-        QFont::insertSubstitution(QStringLiteral("SansSerif"), QStringLiteral("Liberation Sans"));
         std::array<QFont, kFontTable.size()> made;
         for (std::size_t i = 0; i < kFontTable.size(); ++i) {
             made[i] = MakeChartFont(QString::fromLatin1(kFontTable[i].face),

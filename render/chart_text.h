@@ -27,6 +27,25 @@ std::string Printf(const char* format, Args... args)
     return text;
 }
 
+// Column texts of the body tables, shared by the charts and their printed
+// pages.
+
+// A geocentric distance: the Moon's in whole miles from kilometres, the
+// others in AU with one decimal fewer from 10 AU on, so the column keeps
+// its width.
+std::string GeocentricDistanceText(int body, double distance);
+
+// The zodiac sign of a right ascension in hours and the degrees within it,
+// without the leading zero of their three-digit field.
+struct ZodiacText {
+    std::string sign;
+    std::string degrees;
+};
+ZodiacText ZodiacColumns(double raHours);
+
+// A distance from the Sun in AU, one decimal fewer from 10 AU on.
+std::string HeliocentricDistanceText(double distance);
+
 // Draws catalogue and formatter texts, which are Windows-1252 bytes.
 void TextOutWindows1252(DrawContext& dc, int x, int y, std::string_view text);
 

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 namespace skyvane::render {
 
@@ -152,6 +153,18 @@ void DrawContext::Ellipse(int left, int top, int right, int bottom)
     if (width <= 0 || height <= 0) {
         return;
     }
+    if (pen_ && penWidth_ > 1) {
+        WideEllipse(left, top, right, bottom);
+        return;
+    }
+    // Rim and inside in one colour (every star marker): one span a row.
+    if (pen_ && brush_ && *pen_ == *brush_) {
+        for (int row = 0; row < height; ++row) {
+            const Span here = EllipseRow(width, height, row);
+            FillBox(left + here.begin, top + row, left + here.end, top + row + 1, *pen_);
+        }
+        return;
+    }
     // A pixel is outline when one of its four neighbours lies outside the
     // ellipse, which gives a one-pixel, eight-connected rim.
     Span above{0, 0};
@@ -180,29 +193,77 @@ void DrawContext::Ellipse(int left, int top, int right, int bottom)
     }
 }
 
+// The rim of a wide pen is what lies between the ellipse of the box grown
+// by half the pen and the one of the box shrunk by the other half.
+void DrawContext::WideEllipse(int left, int top, int right, int bottom)
+{
+    const int before = penWidth_ / 2;
+    const int after = penWidth_ - before;
+    const QRect outer(QPoint(left - before, top - before), QPoint(right + before - 1, bottom + before - 1));
+    const QRect inner(QPoint(left + after, top + after), QPoint(right - after - 1, bottom - after - 1));
+    const bool hasInside = inner.width() > 0 && inner.height() > 0;
+    for (int row = 0; row < outer.height(); ++row) {
+        const int y = outer.top() + row;
+        const Span rim = EllipseRow(outer.width(), outer.height(), row);
+        const int rimBegin = outer.left() + rim.begin;
+        const int rimEnd = outer.left() + rim.end;
+        const int innerRow = y - inner.top();
+        Span hole{0, 0};
+        if (hasInside && innerRow >= 0 && innerRow < inner.height()) {
+            hole = EllipseRow(inner.width(), inner.height(), innerRow);
+        }
+        if (hole.end <= hole.begin) {
+            FillBox(rimBegin, y, rimEnd, y + 1, *pen_);
+            continue;
+        }
+        const int holeBegin = inner.left() + hole.begin;
+        const int holeEnd = inner.left() + hole.end;
+        FillBox(rimBegin, y, holeBegin, y + 1, *pen_);
+        FillBox(holeEnd, y, rimEnd, y + 1, *pen_);
+        if (brush_) {
+            FillBox(holeBegin, y, holeEnd, y + 1, *brush_);
+        }
+    }
+}
+
+void DrawContext::FillDisc(int left, int top, int diameter, QRgb color)
+{
+    for (int row = 0; row < diameter; ++row) {
+        const Span span = EllipseRow(diameter, diameter, row);
+        FillBox(left + span.begin, top + row, left + span.end, top + row + 1, color);
+    }
+}
+
 void DrawContext::DrawLine(QPoint from, QPoint to)
 {
     if (!pen_) {
         return;
     }
     const QRgb color = *pen_;
+    // A wide pen's band starts this far before the path and is penWidth_
+    // pixels across it; a one-pixel pen's band is the path itself.
+    const int thickness = penWidth_;
+    const int before = thickness / 2;
+    const bool wide = thickness > 1;
     const int dx = std::abs(to.x() - from.x());
     const int dy = std::abs(to.y() - from.y());
     const int sx = to.x() >= from.x() ? 1 : -1;
     const int sy = to.y() >= from.y() ? 1 : -1;
     int x = from.x();
     int y = from.y();
-    // Bresenham's walk, stopping before the end point; runs of pixels on
-    // one row (or column) are filled as one box.
+    // Bresenham's walk, stopping before the end point unless the pen is
+    // wide; runs of pixels on one row (or column) are filled as one box.
     if (dx >= dy) {
+        const int steps = dx + (wide ? 1 : 0);
         int error = dx / 2;
         int runStart = x;
-        for (int i = 0; i < dx; ++i) {
+        for (int i = 0; i < steps; ++i) {
             const int nextX = x + sx;
             error -= dy;
             const bool stepY = error < 0;
-            if (stepY || i + 1 == dx) {
-                FillBox(std::min(runStart, x), y, std::max(runStart, x) + 1, y + 1, color);
+            if (stepY || i + 1 == steps) {
+                FillBox(std::min(runStart, x), y - before, std::max(runStart, x) + 1,
+                        y - before + thickness, color);
                 runStart = nextX;
             }
             if (stepY) {
@@ -212,14 +273,16 @@ void DrawContext::DrawLine(QPoint from, QPoint to)
             x = nextX;
         }
     } else {
+        const int steps = dy + (wide ? 1 : 0);
         int error = dy / 2;
         int runStart = y;
-        for (int i = 0; i < dy; ++i) {
+        for (int i = 0; i < steps; ++i) {
             const int nextY = y + sy;
             error -= dx;
             const bool stepX = error < 0;
-            if (stepX || i + 1 == dy) {
-                FillBox(x, std::min(runStart, y), x + 1, std::max(runStart, y) + 1, color);
+            if (stepX || i + 1 == steps) {
+                FillBox(x - before, std::min(runStart, y), x - before + thickness,
+                        std::max(runStart, y) + 1, color);
                 runStart = nextY;
             }
             if (stepX) {
@@ -228,6 +291,11 @@ void DrawContext::DrawLine(QPoint from, QPoint to)
             }
             y = nextY;
         }
+    }
+    if (wide) {
+        // Round ends, so that lines meeting at a corner leave no notch.
+        FillDisc(from.x() - before, from.y() - before, thickness, color);
+        FillDisc(to.x() - before, to.y() - before, thickness, color);
     }
 }
 
@@ -248,6 +316,49 @@ void DrawContext::Polyline(const QPoint* points, int count)
 {
     for (int i = 0; i + 1 < count; ++i) {
         DrawLine(points[i], points[i + 1]);
+    }
+}
+
+void DrawContext::Polygon(const QPoint* points, int count)
+{
+    if (count < 2) {
+        return;
+    }
+    if (brush_ && count >= 3) {
+        int top = points[0].y();
+        int bottom = points[0].y();
+        for (int i = 1; i < count; ++i) {
+            top = std::min(top, points[i].y());
+            bottom = std::max(bottom, points[i].y());
+        }
+        std::vector<double> crossings;
+        for (int y = top; y < bottom; ++y) {
+            // Pixel centres decide, as for the ellipse.
+            const double centreY = y + 0.5;
+            crossings.clear();
+            for (int i = 0; i < count; ++i) {
+                const QPoint a = points[i];
+                const QPoint b = points[(i + 1) % count];
+                if (a.y() == b.y()) {
+                    continue;
+                }
+                const double low = std::min(a.y(), b.y());
+                const double high = std::max(a.y(), b.y());
+                if (centreY < low || centreY >= high) {
+                    continue;
+                }
+                crossings.push_back(a.x() + (centreY - a.y()) * (b.x() - a.x()) / (b.y() - a.y()));
+            }
+            std::sort(crossings.begin(), crossings.end());
+            for (std::size_t k = 0; k + 1 < crossings.size(); k += 2) {
+                const int first = static_cast<int>(std::ceil(crossings[k] - 0.5));
+                const int end = static_cast<int>(std::ceil(crossings[k + 1] - 0.5));
+                FillBox(first, y, end, y + 1, *brush_);
+            }
+        }
+    }
+    for (int i = 0; i < count; ++i) {
+        DrawLine(points[i], points[(i + 1) % count]);
     }
 }
 

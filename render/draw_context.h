@@ -45,10 +45,18 @@ public:
     DrawContext(const DrawContext&) = delete;
     DrawContext& operator=(const DrawContext&) = delete;
 
-    // Pens are solid and one pixel wide; "no pen" leaves outlines undrawn.
-    void SetPen(QRgb color) { pen_ = color; }
+    // Pens are solid and one pixel wide unless given a width; "no pen"
+    // leaves outlines undrawn. A wider pen is centred on the path: its
+    // lines have round ends that include the end point, and an ellipse's
+    // rim reaches half the width outside its box and half inside.
+    void SetPen(QRgb color, int width = 1)
+    {
+        pen_ = color;
+        penWidth_ = width > 1 ? width : 1;
+    }
     void SetNullPen() { pen_.reset(); }
     std::optional<QRgb> Pen() const { return pen_; }
+    int PenWidth() const { return penWidth_; }
     // Solid brushes fill shapes inside their outline; "no brush" leaves the
     // inside untouched.
     void SetBrush(QRgb color) { brush_ = color; }
@@ -78,6 +86,10 @@ public:
     void LineTo(int x, int y);
     void Line(int x0, int y0, int x1, int y1);
     void Polyline(const QPoint* points, int count);
+    // A closed polygon: the pixels whose centres lie inside (alternate
+    // filling, as overlapping parts cancel) in the brush, then its edges in
+    // the pen.
+    void Polygon(const QPoint* points, int count);
 
     // The text with the top-left corner of its cell (ascent plus descent
     // high, as wide as its advances) at (x, y); the cell is first filled
@@ -100,6 +112,9 @@ public:
 private:
     void FillBox(int left, int top, int right, int bottom, QRgb color);
     void DrawLine(QPoint from, QPoint to);
+    void DrawWideLine(QPoint from, QPoint to);
+    void FillDisc(int left, int top, int diameter, QRgb color);
+    void WideEllipse(int left, int top, int right, int bottom);
     void CopyWith(QPainter::CompositionMode mode, int x, int y, const QImage& picture);
 
     QPainter& painter_;
@@ -110,6 +125,7 @@ private:
     int deviceHeight_ = 0;
 
     std::optional<QRgb> pen_;
+    int penWidth_ = 1;
     std::optional<QRgb> brush_;
     QRgb textColor_;
     QRgb background_;

@@ -16,6 +16,7 @@
 #include "render/body_symbols.h"
 #include "render/chart_fonts.h"
 #include "render/chart_text.h"
+#include "render/figure_lines.h"
 #include "render/navigation_help.h"
 #include "render/sky_mapping.h"
 #include "render/star_marker.h"
@@ -29,32 +30,16 @@ constexpr QRgb kWhite = qRgb(255, 255, 255);
 constexpr QRgb kYellow = qRgb(255, 255, 0);
 constexpr QRgb kRed = qRgb(255, 0, 0);
 
-// The chart always runs right ascension from 24 h at the left edge to 0 h
-// at the right.
-constexpr int kFlip = 1;
 // Rows below the map kept for the tables.
 constexpr int kTableSpace = 200;
 
-// The band the map shows, and the right ascensions a figure line may join
-// without running across the 0 h seam.
+// The band the map shows.
 constexpr double kBandLimitDegrees = 45;
-constexpr double kSeamSafeFirstHour = 1.0;
-constexpr double kSeamSafeLastHour = 23.5;
 
 // Formatter and catalogue texts are Windows-1252 bytes.
 void Text(DrawContext& dc, int x, int y, std::string_view text)
 {
     TextOutWindows1252(dc, x, y, text);
-}
-
-PixelPoint MapPosition(double raHours, double decDegrees, int width, int height)
-{
-    return ProjectGeocentric(RaCode(raHours), DecCode(decDegrees), width, height, kFlip);
-}
-
-bool InBand(double decDegrees)
-{
-    return decDegrees > -kBandLimitDegrees && decDegrees < kBandLimitDegrees;
 }
 
 void DrawDeclinationGrid(DrawContext& dc, int width, int height)
@@ -67,7 +52,7 @@ void DrawDeclinationGrid(DrawContext& dc, int width, int height)
     constexpr int kTopLabelDrop = 6;  // keeps "45" inside the window
     const int top = static_cast<int>(kBandLimitDegrees);
     for (int d = -top; d <= top; d += kStepDegrees) {
-        const int y = MapPosition(0, d, width, height).y;
+        const int y = MapGeocentric(0, d, width, height).y;
         dc.Line(0, y, width, y);
         // The bottom line is the map's edge and needs no label.
         if (d == -top) {
@@ -84,12 +69,12 @@ void DrawRightAscensionGrid(DrawContext& dc, int width, int height)
     constexpr int kHours = 24;
     constexpr int kLabelShift = 9;
     constexpr int kLabelDrop = 5;
-    const int equatorY = MapPosition(0, 0, width, height).y;
-    const int bottomY = MapPosition(0, -kBandLimitDegrees, width, height).y;
+    const int equatorY = MapGeocentric(0, 0, width, height).y;
+    const int bottomY = MapGeocentric(0, -kBandLimitDegrees, width, height).y;
     // Each label sits in the middle of the hour column right of its line.
     const int halfColumn = width / (2 * kHours);
     for (int h = 0; h < kHours; ++h) {
-        const int x = MapPosition(h, 0, width, height).x;
+        const int x = MapGeocentric(h, 0, width, height).x;
         dc.Line(x, 0, x, bottomY);
         Text(dc, x + halfColumn - kLabelShift, equatorY + kLabelDrop, Printf("%02d", h));
     }
@@ -168,29 +153,24 @@ void DrawFigures(DrawContext& dc, const skydata::SkyCatalogue& catalogue,
 {
     constexpr QRgb kFigurePen = qRgb(70, 70, 255);
     constexpr QRgb kHighlightPen = kRed;
-    const int starCount = static_cast<int>(places.size());
-    const auto joinable = [&](std::int32_t index) {
-        return index > 0 && index < starCount && places[static_cast<std::size_t>(index)].seamSafe;
-    };
-    for (int row = 0; row < catalogue.figureCount; ++row) {
-        const auto& stars = catalogue.figures[static_cast<std::size_t>(row)].stars;
-        const std::int32_t first = stars[0];
+    const auto beginRow = [&](int row) {
+        const std::int32_t first = catalogue.figures[static_cast<std::size_t>(row)].stars[0];
         const bool highlighted =
             !selectedConstellation.empty() && first >= 0 && first < skydata::kStarCapacity &&
             skydata::StarConstellation(catalogue.stars[static_cast<std::size_t>(first)]) ==
                 selectedConstellation;
         dc.SetPen(highlighted ? kHighlightPen : kFigurePen);
-        for (std::size_t k = 0; k + 1 < stars.size(); ++k) {
-            const std::int32_t a = stars[k];
-            const std::int32_t b = stars[k + 1];
-            if (!joinable(a) || !joinable(b)) {
-                continue;
-            }
-            const PixelPoint from = places[static_cast<std::size_t>(a)].point;
-            const PixelPoint to = places[static_cast<std::size_t>(b)].point;
-            dc.Line(from.x, from.y, to.x, to.y);
-        }
-    }
+    };
+    const auto seamSafe = [&](std::int32_t star) {
+        return places[static_cast<std::size_t>(star)].seamSafe;
+    };
+    const auto line = [&](std::int32_t a, std::int32_t b) {
+        const PixelPoint from = places[static_cast<std::size_t>(a)].point;
+        const PixelPoint to = places[static_cast<std::size_t>(b)].point;
+        dc.Line(from.x, from.y, to.x, to.y);
+    };
+    ForEachFigureSegment(catalogue, catalogue.figureCount, static_cast<int>(places.size()),
+                         beginRow, seamSafe, line);
 }
 
 // Draws the stars of the band and returns whether the selected one was
@@ -228,35 +208,16 @@ bool DrawStars(DrawContext& dc, const skydata::SkyCatalogue& catalogue,
     return selectionDrawn;
 }
 
-// Every body the scene computes a geocentric position for: not the Earth,
-// and not Pluto, which the engine names but never computes.
-bool ShownBody(int body)
-{
-    return body != engine::kEarth && body != engine::kPluto;
-}
-
 void DrawBodies(DrawContext& dc, const engine::SkyState& state, int width, int height,
                 int planetMode)
 {
     // From the Moon down to the Sun, so the Sun ends up on top.
-    for (int body = engine::kBodyCount - 1; body >= 0; --body) {
-        if (!ShownBody(body)) {
-            continue;
-        }
+    for (auto it = kSkyChartBodies.rbegin(); it != kSkyChartBodies.rend(); ++it) {
+        const int body = *it;
         const PixelPoint p =
-            MapPosition(state.rightAscension[body], state.declination[body], width, height);
+            MapGeocentric(state.rightAscension[body], state.declination[body], width, height);
         DrawBodySymbol(dc, body, p.x, p.y, planetMode);
     }
-}
-
-std::string DistanceText(int body, double distance)
-{
-    constexpr double kKilometresPerMile = 1.609;
-    constexpr double kFourDecimalsFrom = 10;  // AU; keeps the column width
-    if (body == engine::kMoon) {
-        return Printf(" %0.0f MI", distance / kKilometresPerMile);
-    }
-    return Printf(distance >= kFourDecimalsFrom ? "%6.4f AU" : "%6.5f AU", distance);
 }
 
 void DrawBodyTable(DrawContext& dc, const engine::SkyState& state, int height)
@@ -270,9 +231,6 @@ void DrawBodyTable(DrawContext& dc, const engine::SkyState& state, int height)
     constexpr int kDistanceX = 320;
     constexpr int kSignX = 430;
     constexpr int kSignDegreesX = 500;
-    // The sign's degrees lose the leading zero of their three-digit field.
-    constexpr std::size_t kSignDegreesFrom = 1;
-    constexpr std::size_t kSignDegreesLength = 13;
     // Rows alternate so the eye can follow a line across the table.
     struct RowStyle {
         QRgb values;
@@ -281,10 +239,7 @@ void DrawBodyTable(DrawContext& dc, const engine::SkyState& state, int height)
     constexpr std::array<RowStyle, 2> kRowStyles{{{kWhite, 15}, {kYellow, 35}}};
 
     int n = 0;
-    for (int body = 0; body < engine::kBodyCount; ++body) {
-        if (!ShownBody(body)) {
-            continue;
-        }
+    for (const int body : kSkyChartBodies) {
         const RowStyle& style = kRowStyles[static_cast<std::size_t>(n % 2)];
         const int y = height - kFirstRowFromBottom + kRowHeight * n;
         const double ra = state.rightAscension[body];
@@ -297,16 +252,11 @@ void DrawBodyTable(DrawContext& dc, const engine::SkyState& state, int height)
         Text(dc, kRightAscensionX, y, places::FormatAngle(ra, places::kAngleHours));
         Text(dc, kDeclinationX, y,
              places::FormatAngle(state.declination[body], places::kAngleSignedDegrees));
-        Text(dc, kDistanceX, y, DistanceText(body, state.geoDistance[body]));
+        Text(dc, kDistanceX, y, GeocentricDistanceText(body, state.geoDistance[body]));
 
-        std::string sign;
-        double degrees = 0;
-        places::ZodiacSign(ra, sign, degrees);
-        Text(dc, kSignX, y, sign);
-        const std::string degreesText = places::FormatAngle(degrees, places::kAngleUnsignedDegrees);
-        if (degreesText.size() > kSignDegreesFrom) {
-            Text(dc, kSignDegreesX, y, degreesText.substr(kSignDegreesFrom, kSignDegreesLength));
-        }
+        const ZodiacText zodiac = ZodiacColumns(ra);
+        Text(dc, kSignX, y, zodiac.sign);
+        Text(dc, kSignDegreesX, y, zodiac.degrees);
         ++n;
     }
 }
@@ -324,6 +274,21 @@ void DrawCaption(DrawContext& dc, const engine::SkyState& state, int width, int 
 }
 
 }  // namespace
+
+bool GeocentricBandHolds(double declinationDegrees)
+{
+    return declinationDegrees > -kBandLimitDegrees && declinationDegrees < kBandLimitDegrees;
+}
+
+bool GeocentricFigureMayJoin(const skydata::StarRecord& star)
+{
+    // Right ascensions a figure line may join without running across the
+    // 0 h seam.
+    constexpr double kSeamSafeFirstHour = 1.0;
+    constexpr double kSeamSafeLastHour = 23.5;
+    return GeocentricBandHolds(star.dec) && star.ra > kSeamSafeFirstHour &&
+           star.ra < kSeamSafeLastHour;
+}
 
 void DrawGeocentricChart(DrawContext& dc, const engine::SkyState& state, int height, int width,
                          int timeControlMode, int stepUnit,
@@ -347,12 +312,12 @@ void DrawGeocentricChart(DrawContext& dc, const engine::SkyState& state, int hei
         const skydata::StarRecord& star = catalogue.stars[static_cast<std::size_t>(i)];
         StarPlace& place = places[static_cast<std::size_t>(i)];
         // Stars outside the band are neither drawn nor joined: no position.
-        place.inBand = InBand(star.dec);
+        place.inBand = GeocentricBandHolds(star.dec);
         if (!place.inBand) {
             continue;
         }
-        place.point = MapPosition(star.ra, star.dec, width, height);
-        place.seamSafe = star.ra > kSeamSafeFirstHour && star.ra < kSeamSafeLastHour;
+        place.point = MapGeocentric(star.ra, star.dec, width, height);
+        place.seamSafe = GeocentricFigureMayJoin(star);
     }
     const int selectedStar = selection.selectedStar;
     DrawFigures(dc, catalogue, places, SelectedConstellation(catalogue, selectedStar));

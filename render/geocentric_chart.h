@@ -17,6 +17,12 @@
 
 namespace skyvane::render {
 
+// The map shows the band of sky strictly between declinations -45 and +45.
+bool GeocentricBandHolds(double declinationDegrees);
+// A figure line joins only stars of the band clear of the 0 h seam, so that
+// no line runs across the whole map.
+bool GeocentricFigureMayJoin(const skydata::StarRecord& star);
+
 // Draws the chart for a window `height` x `width` pixels onto `target`
 // through an off-screen surface whose background is the target's background
 // colour (the view paints on black). Stars and figures are always drawn

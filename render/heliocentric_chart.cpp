@@ -121,7 +121,6 @@ void DrawTableRow(DrawContext& dc, const engine::SkyState& state, int body, int 
     constexpr int kLongitudeDx = 90;
     constexpr int kLatitudeDx = 180;
     constexpr int kDistanceDx = 280;
-    constexpr double kFiveDecimalsFrom = 10;  // AU; keeps the column width
     const int textY = y - kTextRaise;
     DrawBodySymbol(dc, body, x0 + kSymbolDx, y - kSymbolRaise, kPlanetModeBigSymbols);
     dc.SetTextColor(BodyColor(body));
@@ -131,9 +130,7 @@ void DrawTableRow(DrawContext& dc, const engine::SkyState& state, int body, int 
          places::FormatAngle(state.helioLongitude[body], places::kAngleUnsignedDegrees));
     Text(dc, x0 + kLatitudeDx, textY,
          places::FormatAngle(state.helioLatitude[body], places::kAngleSignedDegrees));
-    const double distance = state.helioDistance[body];
-    Text(dc, x0 + kDistanceDx, textY,
-         Printf(distance >= kFiveDecimalsFrom ? "%0.5f" : "%0.6f", distance));
+    Text(dc, x0 + kDistanceDx, textY, HeliocentricDistanceText(state.helioDistance[body]));
 }
 
 void DrawTableHeader(DrawContext& dc, int x0)

@@ -16,6 +16,7 @@
 #include "places/windows1252.h"
 #include "render/body_symbols.h"
 #include "render/chart_fonts.h"
+#include "render/figure_lines.h"
 #include "render/horizontal_placement.h"
 #include "render/navigation_help.h"
 #include "render/sky_mapping.h"
@@ -37,20 +38,6 @@ namespace {
 constexpr QRgb kBlack = qRgb(0, 0, 0);
 constexpr QRgb kWhite = qRgb(255, 255, 255);
 constexpr QRgb kYellow = qRgb(255, 255, 0);
-
-// Casts toward zero as the layout's integer arithmetic does, with values no
-// window can show (and NaN) pinned to something harmless first.
-int TruncateToPixel(double value)
-{
-    constexpr double kFarOutside = 1e6;
-    if (!(value > -kFarOutside)) {
-        return std::isnan(value) ? 0 : -static_cast<int>(kFarOutside);
-    }
-    if (value > kFarOutside) {
-        return static_cast<int>(kFarOutside);
-    }
-    return static_cast<int>(value);
-}
 
 void Text(DrawContext& dc, int x, int y, QRgb color, const QString& text)
 {
@@ -153,35 +140,26 @@ void DrawFigures(DrawContext& dc, const skydata::SkyCatalogue& catalogue,
                  const std::vector<StarPlacement>& stars, int starCount,
                  std::string_view selectedConstellation)
 {
-    // The chart draws this many figure rows whatever the figure count;
-    // rows past the count are empty and draw nothing.
-    constexpr int kFigureRowsDrawn = 122;
     constexpr QRgb kFigureBlue = qRgb(70, 70, 220);
     constexpr QRgb kHighlightRed = qRgb(255, 0, 0);
-    const auto placed = [&](std::int32_t star) -> const StarPlacement* {
-        if (star <= 0 || star >= starCount) {
-            return nullptr;
-        }
-        const StarPlacement& p = stars[static_cast<std::size_t>(star)];
-        return p.visible ? &p : nullptr;
-    };
-    for (int row = 0; row < std::min(kFigureRowsDrawn, skydata::kFigureCapacity); ++row) {
-        const skydata::ConstellationFigure& figure = catalogue.figures[row];
+    const auto beginRow = [&](int row) {
         // A figure belongs to the constellation of its first star.
-        const std::int32_t first = figure.stars[0];
+        const std::int32_t first = catalogue.figures[static_cast<std::size_t>(row)].stars[0];
         const bool highlighted =
             !selectedConstellation.empty() && first >= 0 && first < skydata::kStarCapacity &&
             skydata::StarConstellation(catalogue.stars[static_cast<std::size_t>(first)]) ==
                 selectedConstellation;
         dc.SetPen(highlighted ? kHighlightRed : kFigureBlue);
-        for (int k = 0; k + 1 < skydata::kFigureLength; ++k) {
-            const StarPlacement* a = placed(figure.stars[k]);
-            const StarPlacement* b = placed(figure.stars[k + 1]);
-            if (a != nullptr && b != nullptr) {
-                dc.Line(a->x, a->y, b->x, b->y);
-            }
-        }
-    }
+    };
+    const auto visible = [&](std::int32_t star) {
+        return stars[static_cast<std::size_t>(star)].visible;
+    };
+    const auto line = [&](std::int32_t a, std::int32_t b) {
+        const StarPlacement& from = stars[static_cast<std::size_t>(a)];
+        const StarPlacement& to = stars[static_cast<std::size_t>(b)];
+        dc.Line(from.x, from.y, to.x, to.y);
+    };
+    ForEachFigureSegment(catalogue, kHorizontalFigureRows, starCount, beginRow, visible, line);
 }
 
 // Returns whether the selected object was drawn.
@@ -226,7 +204,6 @@ bool DrawStars(DrawContext& dc, const skydata::SkyCatalogue& catalogue,
     constexpr int kRingMargin = 3;
     constexpr QRgb kRingColor = qRgb(255, 0, 0);
     constexpr QRgb kPlainStar = qRgb(255, 255, 255);
-    const bool always = preferences.starsVisibleMode == kStarsAlways;
     const bool spectral = preferences.starColor == kStarsSpectral;
     bool selectionDrawn = false;
     for (int i = 0; i < starCount; ++i) {
@@ -235,7 +212,7 @@ bool DrawStars(DrawContext& dc, const skydata::SkyCatalogue& catalogue,
             continue;
         }
         const skydata::StarRecord& star = catalogue.stars[static_cast<std::size_t>(i)];
-        if (!always && !StarVisibleInTwilight(sunAltitude, star.magnitude)) {
+        if (!HorizontalStarLit(sunAltitude, star.magnitude, preferences)) {
             continue;
         }
         const int sizeClass = StarSizeClass(star.magnitude, width);
@@ -246,8 +223,7 @@ bool DrawStars(DrawContext& dc, const skydata::SkyCatalogue& catalogue,
             dc.Ellipse(p.x - reach, p.y - reach, p.x + reach, p.y + reach);
             selectionDrawn = true;
         }
-        // Records at exactly 0 h or 0 degrees are empty rows, never stars.
-        if (star.ra == 0 || star.dec == 0) {
+        if (IsEmptyStarRow(star)) {
             continue;
         }
         const QRgb color = spectral ? SpectralColor(star.spectrum) : kPlainStar;
@@ -266,12 +242,7 @@ CatalogueResult DrawCatalogueObjects(DrawContext& dc, const ChartLayout& layout,
 {
     CatalogueResult result;
     const double sunAltitude = state.altitude[engine::kSun];
-    const bool always = preferences.starsVisibleMode == kStarsAlways;
-    // Stars come out in nautical twilight; the faint deep-sky objects only
-    // once it is fully dark.
-    constexpr double kStarsFromAltitude = -2;
-    constexpr double kDeepSkyFromAltitude = -15;
-    if (preferences.noStars != 0 || !(sunAltitude < kStarsFromAltitude || always)) {
+    if (!HorizontalShowsCatalogue(sunAltitude, preferences)) {
         return result;
     }
 
@@ -297,7 +268,7 @@ CatalogueResult DrawCatalogueObjects(DrawContext& dc, const ChartLayout& layout,
     if (preferences.showConstellations == 1) {
         DrawFigures(dc, catalogue, stars, starCount, result.selectedConstellation);
     }
-    if (sunAltitude < kDeepSkyFromAltitude || always) {
+    if (HorizontalShowsDeepSky(sunAltitude, preferences)) {
         result.selectionOnScreen |= DrawMessierObjects(dc, deepSky, deepSkyCount,
                                                        selection.selectedDeepSky, clickRects);
     }
@@ -339,10 +310,6 @@ void DrawCaption(DrawContext& dc, const ChartLayout& layout, const engine::SkySt
 int DrawBodies(DrawContext& dc, const ChartLayout& layout, const engine::SkyState& state,
                int orientation, const DisplayPreferences& preferences)
 {
-    // The Earth is where we stand and Pluto is never computed.
-    constexpr int kTableBodies[] = {engine::kSun,     engine::kMercury, engine::kVenus,
-                                    engine::kMars,    engine::kJupiter, engine::kSaturn,
-                                    engine::kUranus,  engine::kNeptune, engine::kMoon};
     constexpr int kFirstRowY = 90;
     constexpr int kRowStep = 21;
     constexpr int kSymbolDx = 20;
@@ -351,11 +318,9 @@ int DrawBodies(DrawContext& dc, const ChartLayout& layout, const engine::SkyStat
     constexpr int kAltitudeDx = 200;
     constexpr int kTextRaise = 6;  // texts sit this much above the symbol's row
     constexpr QRgb kBelowHorizon = qRgb(210, 210, 230);
-    constexpr double kHalfTurn = 180;
-    constexpr double kFullTurn = 360;
 
     int y = kFirstRowY;
-    for (const int body : kTableBodies) {
+    for (const int body : kSkyChartBodies) {
         const double azimuth = state.azimuth[body];
         const double altitude = state.altitude[body];
         const bool up = altitude > 0;
@@ -367,18 +332,10 @@ int DrawBodies(DrawContext& dc, const ChartLayout& layout, const engine::SkyStat
         DrawBodySymbol(dc, body, layout.x0 + kSymbolDx, y, kPlanetModeBigSymbols);
         Text(dc, layout.x0 + kNameDx, y - kTextRaise, BodyColor(body),
              QString::fromLatin1(engine::BodyName(body)));
-        // Azimuths are kept from the south; shown from the north they run
-        // up to 360 inclusive, never wrapping a due-south body to 0.
-        double shownAzimuth = azimuth;
-        if (preferences.northAtZero) {
-            shownAzimuth += kHalfTurn;
-            if (shownAzimuth > kFullTurn) {
-                shownAzimuth -= kFullTurn;
-            }
-        }
         const QRgb color = up ? kYellow : kBelowHorizon;
         Text(dc, layout.x0 + kAzimuthDx, y - kTextRaise, color,
-             places::FormatAngle(shownAzimuth, places::kAngleUnsignedDegrees));
+             places::FormatAngle(ShownAzimuth(azimuth, preferences.northAtZero),
+                                 places::kAngleUnsignedDegrees));
         Text(dc, layout.x0 + kAltitudeDx, y - kTextRaise, color,
              places::FormatAngle(altitude, places::kAngleSignedDegrees));
         y += kRowStep;
@@ -521,6 +478,49 @@ void BlackenRow(QImage& picture, int row, int left, int right)
 
 }  // namespace
 
+int HorizontalOrientation(const DisplayPreferences& preferences)
+{
+    return preferences.eastWestSign == kWestLeftEastRight ? kWestLeftEastRight
+                                                          : kEastLeftWestRight;
+}
+
+// Stars come out in nautical twilight; the faint deep-sky objects only once
+// it is fully dark.
+bool HorizontalShowsCatalogue(double sunAltitude, const DisplayPreferences& preferences)
+{
+    constexpr double kStarsFromAltitude = -2;
+    return preferences.noStars == 0 &&
+           (sunAltitude < kStarsFromAltitude || preferences.starsVisibleMode == kStarsAlways);
+}
+
+bool HorizontalShowsDeepSky(double sunAltitude, const DisplayPreferences& preferences)
+{
+    constexpr double kDeepSkyFromAltitude = -15;
+    return sunAltitude < kDeepSkyFromAltitude || preferences.starsVisibleMode == kStarsAlways;
+}
+
+bool HorizontalStarLit(double sunAltitude, double magnitude, const DisplayPreferences& preferences)
+{
+    return preferences.starsVisibleMode == kStarsAlways ||
+           StarVisibleInTwilight(sunAltitude, magnitude);
+}
+
+bool IsEmptyStarRow(const skydata::StarRecord& star)
+{
+    return star.ra == 0 || star.dec == 0;
+}
+
+double ShownAzimuth(double azimuth, bool northAtZero)
+{
+    constexpr double kHalfTurn = 180;
+    constexpr double kFullTurn = 360;
+    if (!northAtZero) {
+        return azimuth;
+    }
+    const double fromNorth = azimuth + kHalfTurn;
+    return fromNorth > kFullTurn ? fromNorth - kFullTurn : fromNorth;
+}
+
 double MoonPhase(double moonRightAscension, double sunRightAscension)
 {
     constexpr double kDegreesPerHour = 15;
@@ -598,8 +598,7 @@ void DrawHorizontalChart(DrawContext& dc, const engine::SkyState& state, int hei
                          const DisplayPreferences& preferences, const ObjectSelection& selection)
 {
     const ChartLayout layout = LayoutFor(height, width);
-    const int orientation = preferences.eastWestSign == kWestLeftEastRight ? kWestLeftEastRight
-                                                                            : kEastLeftWestRight;
+    const int orientation = HorizontalOrientation(preferences);
     const QFont previousFont = dc.SelectFont(ChartFont(ChartFontUse::ChartText));
 
     DrawSkyDisc(dc, layout, state.altitude[engine::kSun]);

@@ -39,6 +39,29 @@ void DrawHorizontalChart(DrawContext& dc, const engine::SkyState& state, int hei
                          skydata::CatalogueClickRects& clickRects,
                          const DisplayPreferences& preferences, const ObjectSelection& selection);
 
+// The rules by which the chart (and its printed page) decides what shows.
+
+// The chart draws this many figure rows whatever the figure count; rows
+// past the count are empty and draw nothing.
+inline constexpr int kHorizontalFigureRows = 122;
+
+// The mapping's orientation for the east-west preference: +1 puts west on
+// the left, -1 east.
+int HorizontalOrientation(const DisplayPreferences& preferences);
+// Whether stars and figures are drawn at all, with the Sun at
+// `sunAltitude` degrees.
+bool HorizontalShowsCatalogue(double sunAltitude, const DisplayPreferences& preferences);
+// Whether Messier objects are drawn (when the catalogue is).
+bool HorizontalShowsDeepSky(double sunAltitude, const DisplayPreferences& preferences);
+// Whether a star of `magnitude` above the horizon is drawn.
+bool HorizontalStarLit(double sunAltitude, double magnitude, const DisplayPreferences& preferences);
+// Records at exactly 0 h or 0 degrees are empty rows, never stars.
+bool IsEmptyStarRow(const skydata::StarRecord& star);
+// An azimuth kept from the south as the table shows it: from the north
+// when `northAtZero`, running up to 360 inclusive, so a due-south body
+// reads 360, not 0.
+double ShownAzimuth(double azimuth, bool northAtZero);
+
 // The Moon's phase from the right ascensions of the Moon and the Sun in
 // hours: 0 new, 0.25 first quarter, 0.5 full, 0.75 last quarter.
 double MoonPhase(double moonRightAscension, double sunRightAscension);

@@ -41,6 +41,18 @@ std::int32_t TruncatedCode(double value)
 
 }  // namespace
 
+int TruncateToPixel(double value)
+{
+    constexpr double kFarOutside = 1e6;
+    if (!(value > -kFarOutside)) {
+        return std::isnan(value) ? 0 : -static_cast<int>(kFarOutside);
+    }
+    if (value > kFarOutside) {
+        return static_cast<int>(kFarOutside);
+    }
+    return static_cast<int>(value);
+}
+
 std::int32_t RaCode(double rightAscensionHours)
 {
     return TruncatedCode(rightAscensionHours * kRaCodePerHour);
@@ -114,6 +126,12 @@ PixelPoint ProjectGeocentric(std::int32_t raCode, std::int32_t decCode, int widt
     // a whole pixel row.
     return {Truncate(ra * width / kHoursPerTurn + width),
             Truncate(-chartHeight * dec / kDegreesPerChartHeight + chartHeight / 2)};
+}
+
+PixelPoint MapGeocentric(double raHours, double decDegrees, int width, int height)
+{
+    constexpr int kFlip = 1;
+    return ProjectGeocentric(RaCode(raHours), DecCode(decDegrees), width, height, kFlip);
 }
 
 PixelPoint ProjectHeliocentric(double longitude, double distance, int zoom)

@@ -14,6 +14,11 @@ struct PixelPoint {
     friend bool operator==(const PixelPoint&, const PixelPoint&) = default;
 };
 
+// Casts toward zero as the charts' integer layout arithmetic does, with
+// values no page or window can show (and NaN) pinned to something harmless
+// first, so a wild input never becomes undefined behaviour.
+int TruncateToPixel(double value);
+
 // Catalogue positions reach the sky mappings as whole steps of 1/2700 hour
 // and 1/360 degree, cut toward zero.
 inline constexpr int kRaCodePerHour = 2700;
@@ -49,6 +54,10 @@ bool StarVisibleInTwilight(double sunAltitude, double magnitude);
 // top to -45 at the bottom of the chart area.
 PixelPoint ProjectGeocentric(std::int32_t raCode, std::int32_t decCode, int width, int height,
                              int flip);
+
+// The geocentric chart's placement of a position in hours and degrees:
+// through the integer codes, with flip 1.
+PixelPoint MapGeocentric(double raHours, double decDegrees, int width, int height);
 
 // Heliocentric chart: offset from the Sun in pixels of a body at heliocentric
 // `longitude` degrees and `distance` AU, `zoom` pixels per AU. Longitude 0 is

@@ -144,6 +144,147 @@ TEST(DrawContextLines, NothingOutsideTheImageIsTouched)
     EXPECT_EQ(canvas.At(0, 0), kCanvasBlack);
 }
 
+// Wide pens: a band of the pen's width centred on the path, with round
+// ends that cover the end point, so frames close without notches.
+
+TEST(DrawContextWidePens, LineIsABandAcrossItsPathWithRoundEnds)
+{
+    Canvas canvas;
+    canvas.dc().SetPen(kRed, 8);
+    EXPECT_EQ(canvas.dc().PenWidth(), 8);
+    canvas.dc().Line(40, 50, 120, 50);
+    // Rows 46..53: four above the path and three below.
+    int lit = 0;
+    for (int y = 40; y < 60; ++y) {
+        lit += canvas.At(80, y) == kRed ? 1 : 0;
+    }
+    EXPECT_EQ(lit, 8);
+    EXPECT_EQ(canvas.At(80, 46), kRed);
+    EXPECT_EQ(canvas.At(80, 53), kRed);
+    // The end point is covered and the round end reaches past it, but not
+    // into its corners.
+    EXPECT_EQ(canvas.At(120, 50), kRed);
+    EXPECT_EQ(canvas.At(123, 50), kRed);
+    EXPECT_EQ(canvas.At(124, 50), kCanvasBlack);
+    EXPECT_EQ(canvas.At(123, 46), kCanvasBlack);
+    EXPECT_EQ(canvas.At(36, 50), kRed);
+    EXPECT_EQ(canvas.At(35, 50), kCanvasBlack);
+}
+
+TEST(DrawContextWidePens, FrameCornersMeetWithoutANotch)
+{
+    Canvas canvas;
+    canvas.dc().SetPen(kWhite, 6);
+    canvas.dc().Line(30, 30, 100, 30);
+    canvas.dc().Line(30, 30, 30, 90);
+    // The outside of the corner is filled by the round ends.
+    EXPECT_EQ(canvas.At(28, 28), kWhite);
+    EXPECT_EQ(canvas.At(27, 32), kWhite);
+    EXPECT_EQ(canvas.At(32, 27), kWhite);
+}
+
+TEST(DrawContextWidePens, SteepAndSlantedLinesKeepTheirWidthAcrossTheMajorAxis)
+{
+    Canvas canvas;
+    canvas.dc().SetPen(kGreen, 3);
+    canvas.dc().Line(60, 10, 70, 100);
+    for (int y = 20; y < 90; y += 7) {
+        int lit = 0;
+        for (int x = 50; x < 80; ++x) {
+            lit += canvas.At(x, y) == kGreen ? 1 : 0;
+        }
+        EXPECT_EQ(lit, 3) << "row " << y;
+    }
+}
+
+TEST(DrawContextWidePens, EllipseRimStraddlesTheBoxAndTheInsideTakesTheBrush)
+{
+    Canvas canvas;
+    canvas.dc().SetPen(kRed, 3);
+    canvas.dc().SetBrush(kGreen);
+    canvas.dc().Ellipse(50, 20, 110, 80);
+    // Across the middle row: one pixel outside the box, two inside.
+    EXPECT_EQ(canvas.At(48, 50), kCanvasBlack);
+    EXPECT_EQ(canvas.At(49, 50), kRed);
+    EXPECT_EQ(canvas.At(51, 50), kRed);
+    EXPECT_EQ(canvas.At(52, 50), kGreen);
+    EXPECT_EQ(canvas.At(80, 50), kGreen);
+    EXPECT_EQ(canvas.At(107, 50), kGreen);
+    EXPECT_EQ(canvas.At(108, 50), kRed);
+    EXPECT_EQ(canvas.At(110, 50), kRed);
+    EXPECT_EQ(canvas.At(111, 50), kCanvasBlack);
+    EXPECT_EQ(canvas.At(80, 19), kRed);
+    EXPECT_EQ(canvas.At(80, 18), kCanvasBlack);
+    // The one-pixel pen is untouched by all this.
+    canvas.dc().SetPen(kBlue);
+    EXPECT_EQ(canvas.dc().PenWidth(), 1);
+}
+
+TEST(DrawContextEdges, EllipseInOneColourIsSolid)
+{
+    // Rim and inside alike, as every star marker is drawn.
+    Canvas solid;
+    solid.dc().SetPen(kWhite);
+    solid.dc().SetBrush(kWhite);
+    solid.dc().Ellipse(10, 10, 30, 30);
+    Canvas twoTone;
+    twoTone.dc().SetPen(kWhite);
+    twoTone.dc().SetBrush(kRed);
+    twoTone.dc().Ellipse(10, 10, 30, 30);
+    for (int y = 5; y < 35; ++y) {
+        for (int x = 5; x < 35; ++x) {
+            EXPECT_EQ(solid.At(x, y) != kCanvasBlack, twoTone.At(x, y) != kCanvasBlack)
+                << x << "," << y;
+        }
+    }
+}
+
+TEST(DrawContextPolygons, InsideByPixelCentresAndOutlinedInThePen)
+{
+    Canvas canvas;
+    canvas.dc().SetPen(kRed);
+    canvas.dc().SetBrush(kGreen);
+    // A diamond around (60, 60).
+    const QPoint diamond[] = {{60, 40}, {80, 60}, {60, 80}, {40, 60}};
+    canvas.dc().Polygon(diamond, 4);
+    EXPECT_EQ(canvas.At(60, 60), kGreen);
+    EXPECT_EQ(canvas.At(60, 40), kRed);
+    EXPECT_EQ(canvas.At(80, 60), kRed);
+    EXPECT_EQ(canvas.At(50, 50), kRed);  // on the edge
+    EXPECT_EQ(canvas.At(45, 45), kCanvasBlack);
+    EXPECT_EQ(canvas.At(75, 75), kCanvasBlack);
+    // Without a brush only the edges.
+    canvas.dc().SetNullBrush();
+    const QPoint square[] = {{100, 10}, {130, 10}, {130, 40}, {100, 40}};
+    canvas.dc().Polygon(square, 4);
+    EXPECT_EQ(canvas.At(115, 10), kRed);
+    EXPECT_EQ(canvas.At(130, 25), kRed);
+    EXPECT_EQ(canvas.At(115, 25), kCanvasBlack);
+}
+
+TEST(DrawContextPolygons, OverlapsCancelAndDegenerateOnesDrawOnlyEdges)
+{
+    Canvas canvas;
+    canvas.dc().SetNullPen();
+    canvas.dc().SetBrush(kBlue);
+    // A bow tie: two triangles meeting at (60, 30).
+    const QPoint bowTie[] = {{40, 10}, {80, 50}, {80, 10}, {40, 50}};
+    canvas.dc().Polygon(bowTie, 4);
+    EXPECT_EQ(canvas.At(45, 30), kBlue);
+    EXPECT_EQ(canvas.At(75, 30), kBlue);
+    EXPECT_EQ(canvas.At(60, 15), kCanvasBlack);
+    EXPECT_EQ(canvas.At(60, 45), kCanvasBlack);
+    // A flat polygon fills nothing; two points are a line there and back.
+    const QPoint flat[] = {{100, 70}, {140, 70}, {120, 70}};
+    canvas.dc().Polygon(flat, 3);
+    EXPECT_EQ(canvas.At(120, 70), kCanvasBlack);
+    canvas.dc().SetPen(kWhite);
+    const QPoint two[] = {{100, 90}, {110, 90}};
+    canvas.dc().Polygon(two, 2);
+    EXPECT_EQ(canvas.At(105, 90), kWhite);
+    canvas.dc().Polygon(two, 1);
+}
+
 // Text: an opaque cell of ascent + descent rows from the given top-left.
 
 TEST(DrawContextText, CellIsFilledWithTheBackgroundFromItsTopLeftCorner)
