@@ -200,6 +200,26 @@ std::optional<RenderRequest> ParseRenderArguments(const std::vector<std::string>
     return r;
 }
 
+ChartInputs LoadChartInputs(const RenderRequest& request, const char* command, std::ostream& err)
+{
+    // Without a data file the charts show what the program shows before its
+    // first download: no stars, figures or Messier objects.
+    skydata::SkyDataStore store;
+    std::vector<unsigned char> bytes;
+    if (!skydata::ReadDataFile(request.dataFile, bytes) || !store.Load(bytes))
+        err << "skyvane " << command << ": " << request.dataFile
+            << ": no usable data file, drawing without the catalogue\n";
+
+    const double now =
+        2440587.5 +
+        std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch())
+                .count() /
+            86400;
+    ChartInputs inputs{store.Current(), SkyStateFor(request.place, now)};
+    engine::SkyCalculator().ComputeSky(inputs.state);
+    return inputs;
+}
+
 int RunRenderCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
 {
     std::string error;
@@ -213,22 +233,9 @@ int RunRenderCommand(const std::vector<std::string>& args, std::ostream& out, st
         return 2;
     }
 
-    // Without a data file the charts show what the program shows before its
-    // first download: no stars, figures or Messier objects.
-    skydata::SkyDataStore store;
-    std::vector<unsigned char> bytes;
-    if (!skydata::ReadDataFile(request->dataFile, bytes) || !store.Load(bytes))
-        err << "skyvane render: " << request->dataFile
-            << ": no usable data file, drawing without the catalogue\n";
-    const std::shared_ptr<const skydata::SkyData> data = store.Current();
-
-    const double now =
-        2440587.5 +
-        std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch())
-                .count() /
-            86400;
-    engine::SkyState state = SkyStateFor(request->place, now);
-    engine::SkyCalculator().ComputeSky(state);
+    const ChartInputs inputs = LoadChartInputs(*request, "render", err);
+    const std::shared_ptr<const skydata::SkyData>& data = inputs.data;
+    const engine::SkyState& state = inputs.state;
 
     QImage image(request->width, request->height, QImage::Format_RGB32);
     image.fill(Qt::black);
@@ -275,7 +282,7 @@ int RunRenderCommand(const std::vector<std::string>& args, std::ostream& out, st
     return 0;
 }
 
-int RunRenderCommandMain(int argc, char** argv, const std::vector<std::string>& args)
+int RunWithGuiApplication(int argc, char** argv, const std::function<int()>& command)
 {
     // The charts need fonts, and so an application object; without a
     // display it works off-screen.
@@ -294,7 +301,13 @@ int RunRenderCommandMain(int argc, char** argv, const std::vector<std::string>& 
         setenv("XDG_RUNTIME_DIR", folder.c_str(), 1);
     }
     QGuiApplication application(argc, argv);
-    return RunRenderCommand(args, std::cout, std::cerr);
+    return command();
+}
+
+int RunRenderCommandMain(int argc, char** argv, const std::vector<std::string>& args)
+{
+    return RunWithGuiApplication(argc, argv,
+                                 [&] { return RunRenderCommand(args, std::cout, std::cerr); });
 }
 
 }  // namespace skyvane::app

@@ -2,7 +2,9 @@
 // machines without a display and for looking at a chart from a script.
 #pragma once
 
+#include <functional>
 #include <iosfwd>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -10,6 +12,7 @@
 #include "app/ephemeris_command.h"
 #include "render/display_preferences.h"
 #include "render/object_panel.h"
+#include "skydata/sky_data.h"
 
 namespace skyvane::app {
 
@@ -33,6 +36,20 @@ extern const char kRenderUsage[];
 // returns nothing and sets `error` to one line naming it.
 std::optional<RenderRequest> ParseRenderArguments(const std::vector<std::string>& args,
                                                   std::string& error);
+
+// What a chart is drawn from: the data file's tables and the sky computed
+// for the request's place and instant. Without a usable data file the
+// tables are the empty ones the program starts with, which `command` says
+// on `err`.
+struct ChartInputs {
+    std::shared_ptr<const skydata::SkyData> data;
+    engine::SkyState state;
+};
+ChartInputs LoadChartInputs(const RenderRequest& request, const char* command, std::ostream& err);
+
+// Runs `command` with the QGuiApplication that drawing needs (fonts),
+// off-screen when there is no display; returns its exit status.
+int RunWithGuiApplication(int argc, char** argv, const std::function<int()>& command);
 
 // The whole command; returns the process exit status. Needs a
 // QGuiApplication (fonts); RunRenderCommandMain makes one.
