@@ -1,0 +1,255 @@
+// The geocentric chart on paper: the band of sky between declinations -45
+// and +45 as a framed map with its grid, stars, figures and bodies, and
+// below it the table of the bodies' positions, distances and zodiac signs.
+#include <QString>
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "engine/body.h"
+#include "places/formatting.h"
+#include "print/page_parts.h"
+#include "print/print_charts.h"
+#include "render/body_symbols.h"
+#include "render/chart_text.h"
+#include "render/figure_lines.h"
+#include "render/geocentric_chart.h"
+#include "render/offscreen_dc.h"
+#include "render/sky_mapping.h"
+
+namespace skyvane::print {
+
+namespace {
+
+// The map, in device pixels: positions come from the screen mapping for a
+// window of width x height and are shifted by (left, top).
+struct Map {
+    int left;
+    int top;
+    int width;
+    int height;  // the mapping's window height, table space included
+    int bottom;  // mapped y of declination -45, before the shift
+
+    render::PixelPoint At(double raHours, double decDegrees) const
+    {
+        const render::PixelPoint p = render::MapGeocentric(raHours, decDegrees, width, height);
+        return {p.x + left, p.y + top};
+    }
+};
+
+Map MapOf(const PageGeometry& page)
+{
+    constexpr double kLeftMargin = 40;
+    constexpr double kTopMargin = 80;
+    constexpr double kSideMargins = 60;
+    constexpr double kHeightDivisor = 1.5;
+    constexpr double kBandEdge = -45;
+    Map map{Scaled(page, kLeftMargin), Scaled(page, kTopMargin),
+            render::TruncateToPixel(page.width - kSideMargins * page.scale),
+            render::TruncateToPixel(page.height / kHeightDivisor), 0};
+    map.bottom = render::MapGeocentric(0, kBandEdge, map.width, map.height).y;
+    return map;
+}
+
+void DrawGrid(render::DrawContext& dc, const PageGeometry& page, const Map& map)
+{
+    constexpr QRgb kGridPen = qRgb(128, 128, 128);
+    constexpr QRgb kGridText = qRgb(64, 64, 64);
+    constexpr int kBandLimit = 45;
+    constexpr int kDeclinationStep = 5;
+    constexpr double kDeclinationLabelDx = -22;
+    constexpr double kDeclinationLabelDy = -6;
+    constexpr int kHours = 24;
+    constexpr double kHourLabelDx = -23;
+    constexpr double kHourLabelDy = -18;
+    dc.SetPen(kGridPen);
+    for (int d = -kBandLimit; d <= kBandLimit; d += kDeclinationStep) {
+        const int y = map.At(0, d).y;
+        dc.Line(map.left, y, map.left + map.width, y);
+        // The top and bottom lines are the frame's and need no label.
+        if (d != -kBandLimit && d != kBandLimit) {
+            PageText(dc, map.left + Scaled(page, kDeclinationLabelDx),
+                     y + Scaled(page, kDeclinationLabelDy), kGridText,
+                     render::Printf("%3d", d));
+        }
+    }
+    // Each label stands over the middle of the hour column right of its line.
+    const int halfColumn = map.width / (2 * kHours);
+    for (int h = 0; h <= kHours; ++h) {
+        const int x = map.At(h, 0).x;
+        dc.Line(x, map.top, x, map.bottom + map.top);
+        PageText(dc, x + halfColumn + Scaled(page, kHourLabelDx),
+                 map.top + Scaled(page, kHourLabelDy), kGridText, render::Printf("%02dh", h));
+    }
+}
+
+void DrawMapFrame(render::DrawContext& dc, const Map& map)
+{
+    constexpr int kFramePen = 6;
+    const int right = map.left + map.width;
+    const int bottom = map.bottom + map.top;
+    const std::array<QPoint, 4> corners{{{map.left, map.top},
+                                         {map.left, bottom},
+                                         {right, bottom},
+                                         {right, map.top}}};
+    dc.SetPen(kPageBlack, kFramePen);
+    dc.SetNullBrush();
+    dc.Polygon(corners.data(), static_cast<int>(corners.size()));
+}
+
+void DrawCatalogue(render::DrawContext& dc, const PageGeometry& page, const Map& map,
+                   const skydata::SkyCatalogue& catalogue)
+{
+    constexpr QRgb kFigurePen = qRgb(0, 0, 255);
+    constexpr int kFigurePenWidth = 2;
+    const int starCount = std::clamp(catalogue.starCount, 0, skydata::kStarCapacity);
+    const auto star = [&](std::int32_t row) -> const skydata::StarRecord& {
+        return catalogue.stars[static_cast<std::size_t>(row)];
+    };
+    dc.SetPen(kFigurePen, kFigurePenWidth);
+    render::ForEachFigureSegment(
+        catalogue, catalogue.figureCount, starCount, [](int) {},
+        [&](std::int32_t row) { return render::GeocentricFigureMayJoin(star(row)); },
+        [&](std::int32_t a, std::int32_t b) {
+            const render::PixelPoint from = map.At(star(a).ra, star(a).dec);
+            const render::PixelPoint to = map.At(star(b).ra, star(b).dec);
+            dc.Line(from.x, from.y, to.x, to.y);
+        });
+    for (int i = 0; i < starCount; ++i) {
+        if (!render::GeocentricBandHolds(star(i).dec)) {
+            continue;
+        }
+        const render::PixelPoint p = map.At(star(i).ra, star(i).dec);
+        Disc(dc, p.x, p.y, PrintedStarRadius(star(i).magnitude, page.scale), kPageBlack,
+             kPageBlack);
+    }
+}
+
+void DrawBodies(render::DrawContext& dc, const PageGeometry& page, const Map& map,
+                const engine::SkyState& state)
+{
+    constexpr double kBodyRadius = 4;
+    constexpr double kSunRadius = 6;
+    constexpr double kNameDx = 9;
+    constexpr double kNameDy = -9;
+    // From the Moon down to the Sun, so the Sun ends up on top.
+    for (auto it = render::kSkyChartBodies.rbegin(); it != render::kSkyChartBodies.rend(); ++it) {
+        const int body = *it;
+        const render::PixelPoint p = map.At(state.rightAscension[body], state.declination[body]);
+        const int radius = Scaled(page, body == engine::kSun ? kSunRadius : kBodyRadius);
+        Disc(dc, p.x, p.y, radius, render::BodyColor(body), kPageBlack);
+        PageText(dc, p.x + Scaled(page, kNameDx), p.y + Scaled(page, kNameDy), kBodyNameGrey,
+                 engine::BodyName(body));
+    }
+}
+
+// Where the table's frame is divided: the footer sits right of it.
+int TableDivider(const Map& map)
+{
+    constexpr double kDividerAt = 0.667;  // of the map's width
+    return render::TruncateToPixel(map.width * kDividerAt);
+}
+
+// The table below the map from `top`.
+void DrawBodyTable(render::DrawContext& dc, const PageGeometry& page, const Map& map,
+                  const engine::SkyState& state, int top)
+{
+    constexpr std::array<ColumnHeader, 5> kHeaders{{
+        {15, "Planet"},
+        {100, "Right Ascension"},
+        {228, "Declination"},
+        {320, "Distance"},
+        {420, "Horoscope Data"},
+    }};
+    constexpr double kNameX = 15;
+    constexpr double kRightAscensionX = 100;
+    constexpr double kDeclinationX = 215;
+    constexpr double kDistanceX = 320;
+    constexpr double kSignX = 420;
+    constexpr double kSignDegreesX = 490;
+    constexpr double kHeaderDy = 6;
+    constexpr double kFirstRowDy = 23;
+    constexpr double kRowStep = 15;
+    const auto column = [&](double x) { return map.left + Scaled(page, x); };
+    DrawHeaders(dc, page, map.left, top + Scaled(page, kHeaderDy), kHeaders);
+    int n = 0;
+    for (const int body : render::kSkyChartBodies) {
+        const int y = top + Scaled(page, kFirstRowDy + kRowStep * n);
+        const QRgb color = RowColor(n);
+        const double ra = state.rightAscension[body];
+        PageText(dc, column(kNameX), y, color, engine::BodyName(body));
+        PageText(dc, column(kRightAscensionX), y, color,
+                 places::FormatAngle(ra, places::kAngleHours));
+        PageText(dc, column(kDeclinationX), y, color,
+                 places::FormatAngle(state.declination[body], places::kAngleSignedDegrees));
+        PageText(dc, column(kDistanceX), y, color,
+                 render::GeocentricDistanceText(body, state.geoDistance[body]));
+        const render::ZodiacText zodiac = render::ZodiacColumns(ra);
+        PageText(dc, column(kSignX), y, color, zodiac.sign);
+        PageText(dc, column(kSignDegreesX), y, color, zodiac.degrees);
+        ++n;
+    }
+}
+
+}  // namespace
+
+bool PrintGeocentricChart(render::DrawContext& dc, const PageMetrics& metrics,
+                          const engine::SkyState& state, const skydata::SkyCatalogue& catalogue)
+{
+    const std::optional<PageGeometry> geometry = PageGeometryOf(metrics);
+    if (!geometry) {
+        return false;
+    }
+    const PageGeometry& page = *geometry;
+    const Map map = MapOf(page);
+    constexpr int kTextPercent = 16;
+    constexpr int kTextWeight = 700;
+    constexpr int kTitlePercent = 28;
+    constexpr int kTitleWeight = 600;
+    const QFont previousFont =
+        dc.SelectFont(PageFont("SansSerif", page, kTextPercent, kTextWeight));
+    dc.SetBkColor(kPageWhite);
+
+    DrawGrid(dc, page, map);
+    DrawCatalogue(dc, page, map, catalogue);
+    DrawBodies(dc, page, map, state);
+    // Over the names of bodies at the map's edges, so the frame stays whole.
+    DrawMapFrame(dc, map);
+
+    constexpr double kTableGap = 15;
+    const int tableTop = map.bottom + Scaled(page, kTableGap) + map.top;
+    DrawBodyTable(dc, page, map, state, tableTop);
+    const int divider = TableDivider(map);
+    constexpr double kLogoDx = 60;
+    constexpr double kLogoDy = 75;
+    DrawLogoAndFooter(dc, page, divider + Scaled(page, kLogoDx), tableTop + Scaled(page, kLogoDy),
+                      divider, tableTop);
+    // Last, so that no text's white cell cuts into a line.
+    constexpr double kTableHeight = 178;
+    constexpr int kTableFramePen = 6;
+    DrawTableFrame(dc, {map.left, map.left + map.width, divider, tableTop,
+                        tableTop + Scaled(page, kTableHeight), kTableFramePen});
+
+    constexpr double kTitleY = 20;
+    dc.SelectFont(PageFont("Times New Roman", page, kTitlePercent, kTitleWeight));
+    const std::string when =
+        places::FormatDateTime(state.shownYear, state.shownMonth, state.shownDay,
+                               state.shownHour, state.shownMinute, state.shownSecond,
+                               places::kDateMonthDayYear12h, state.dst);
+    PageText(dc, map.left, Scaled(page, kTitleY), kPageBlack,
+             "Geocentric view for " + when + " (Localtime in " + state.locationName + ")");
+    dc.SelectFont(previousFont);
+    return true;
+}
+
+bool PrintGeocentricChart(QPainter& printer, const PageMetrics& page, engine::SkyState state,
+                          const skydata::SkyCatalogue& catalogue)
+{
+    render::COffscreenDC surface(printer, render::OutputKind::Printer);
+    return PrintGeocentricChart(surface.dc(), page, state, catalogue);
+}
+
+}  // namespace skyvane::print

@@ -1,0 +1,61 @@
+// The chart on screen laid out on one printer page: the same content as the
+// screen chart, drawn from the page's size and resolution instead of the
+// window's, in printer fonts on white paper, with a title naming the place
+// and time and our footer. Nothing is selected or highlighted on paper and
+// no click rectangle is written.
+//
+// Each function takes a copy of the sky window's state made when printing
+// starts, so the page does not change while it is produced. Each returns
+// false, drawing nothing, when `page` cannot describe a page (a size or
+// resolution of zero, or beyond any printer).
+#pragma once
+
+#include <QPainter>
+
+#include "engine/sky.h"
+#include "print/page_metrics.h"
+#include "render/display_preferences.h"
+#include "render/draw_context.h"
+#include "skydata/catalogue.h"
+
+namespace skyvane::print {
+
+// Values of the sky window's view mode, the chart on screen.
+inline constexpr int kViewIntro = 0;
+inline constexpr int kViewHeliocentric = 1;
+inline constexpr int kViewGeocentric = 2;
+inline constexpr int kViewHorizontal = 3;
+
+// The page for the chart of `viewMode` onto the printer's painter, in
+// device pixels: the heliocentric chart at the window's `heliocentricZoom`,
+// the geocentric or the horizontal chart. The intro screen, and any other
+// mode, prints an empty page (and returns true when the page is valid).
+bool PrintChart(int viewMode, QPainter& printer, const PageMetrics& page,
+                engine::SkyState state, const skydata::SkyCatalogue& catalogue,
+                const render::DisplayPreferences& preferences, int heliocentricZoom);
+
+// The round map of the sky above the observer with the bodies' azimuths and
+// altitudes below it; portrait.
+bool PrintHorizontalChart(QPainter& printer, const PageMetrics& page, engine::SkyState state,
+                          const skydata::SkyCatalogue& catalogue,
+                          const render::DisplayPreferences& preferences);
+bool PrintHorizontalChart(render::DrawContext& dc, const PageMetrics& page,
+                          const engine::SkyState& state, const skydata::SkyCatalogue& catalogue,
+                          const render::DisplayPreferences& preferences);
+
+// The right ascension / declination map with the bodies' positions,
+// distances and zodiac signs below it; landscape.
+bool PrintGeocentricChart(QPainter& printer, const PageMetrics& page, engine::SkyState state,
+                          const skydata::SkyCatalogue& catalogue);
+bool PrintGeocentricChart(render::DrawContext& dc, const PageMetrics& page,
+                          const engine::SkyState& state, const skydata::SkyCatalogue& catalogue);
+
+// The solar system from above the Sun at the window's `zoom` (screen pixels
+// per AU, see PrinterZoom) with the planets' heliocentric coordinates below
+// it; portrait.
+bool PrintHeliocentricChart(QPainter& printer, const PageMetrics& page, engine::SkyState state,
+                            int zoom);
+bool PrintHeliocentricChart(render::DrawContext& dc, const PageMetrics& page,
+                            const engine::SkyState& state, int zoom);
+
+}  // namespace skyvane::print
