@@ -5,6 +5,10 @@
 #include <QCloseEvent>
 #include <QLabel>
 #include <QMenuBar>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
 #include <QPushButton>
 #include <QResizeEvent>
 #include <QTimer>
@@ -98,8 +102,8 @@ void CMainFrame::OnCommand(int id)
     switch (id) {
     case kCommandAbout: OnAppAbout(); break;
     case kCommandExit: close(); break;
-    case kCommandPrint: break;         // PRINTING-PENDING
-    case kCommandPrintPreview: break;  // PRINTING-PENDING
+    case kCommandPrint: OnFilePrint(); break;
+    case kCommandPrintPreview: OnFilePrintPreview(); break;
     default: view_->OnCommand(id); break;
     }
 }
@@ -108,6 +112,29 @@ void CMainFrame::OnAppAbout()
 {
     CAboutDialog about(this);
     about.exec();
+}
+
+void CMainFrame::OnFilePrint()
+{
+    QPrinter printer(QPrinter::HighResolution);
+    view_->OnPreparePrinting(printer);
+    QPrintDialog dialog(&printer, this);
+    dialog.setMinMax(1, 1);
+    if (dialog.exec() != QDialog::Accepted) return;
+    QPainter painter(&printer);
+    view_->OnPrint(painter, printer);
+}
+
+void CMainFrame::OnFilePrintPreview()
+{
+    QPrinter printer(QPrinter::HighResolution);
+    view_->OnPreparePrinting(printer);
+    QPrintPreviewDialog preview(&printer, this);
+    connect(&preview, &QPrintPreviewDialog::paintRequested, this, [this](QPrinter* target) {
+        QPainter painter(target);
+        view_->OnPrint(painter, *target);
+    });
+    preview.exec();
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event)

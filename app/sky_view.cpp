@@ -20,6 +20,8 @@
 #include "places/locations.h"
 #include "places/time_dialog.h"
 #include "places/time_entry.h"
+#include "print/page_metrics.h"
+#include "print/print_charts.h"
 #include "platform/profile_store.h"
 #include "platform/url_opener.h"
 #include "render/geocentric_chart.h"
@@ -32,6 +34,10 @@
 
 namespace skyvane::app {
 namespace {
+
+static_assert(print::kViewIntro == kViewIntro && print::kViewHeliocentric == kViewHeliocentric &&
+              print::kViewGeocentric == kViewGeocentric &&
+              print::kViewHorizontal == kViewHorizontal);
 
 constexpr char kInstalledSection[] = "Installed";
 constexpr char kUsageKey[] = "Data";
@@ -399,10 +405,18 @@ void CSkyvaneView::LeftButtonDown(QPoint point)
 
 void CSkyvaneView::OnPreparePrinting(QPrinter& printer) const
 {
+    printer.setFromTo(1, 1);
     if (viewMode_ == kViewGeocentric)
         printer.setPageOrientation(QPageLayout::Landscape);
     else if (viewMode_ != kViewIntro)
         printer.setPageOrientation(QPageLayout::Portrait);
+}
+
+void CSkyvaneView::OnPrint(QPainter& painter, const QPrinter& printer) const
+{
+    print::PrintChart(viewMode_, painter, print::PageMetricsOf(printer), sky_,
+                      *skydata::CurrentSkyData()->catalogue, preferences_,
+                      navigation_.heliocentricZoom);
 }
 
 void CSkyvaneView::OnDestroy()

@@ -79,8 +79,11 @@ public:
     // stars.
     void OnSearchConstellation();
 
-    // Before printing: the page's orientation for the chart shown.
+    // Before printing: one page, in the orientation of the chart shown.
     void OnPreparePrinting(QPrinter& printer) const;
+    // The page of the chart shown onto the printer's painter: a copy of the
+    // state as it is now, nothing selected. The intro prints an empty page.
+    void OnPrint(QPainter& painter, const QPrinter& printer) const;
 
     // The close work: the usage record saved and, at the first and fourth
     // start, the version check sent again.

@@ -91,5 +91,19 @@ TEST(MainFrameTest, AboutCommandShowsTheAboutBoxModally)
     EXPECT_EQ(lines[0], "Vemox Starwick V 1.41");
 }
 
+TEST(MainFrameTest, PrintPreviewOpensModallyOverTheWindow)
+{
+    CMainFrame frame(FixedNow);
+    bool previewed = false;
+    QTimer::singleShot(0, [&] {
+        auto* preview = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(preview, nullptr);
+        previewed = preview->inherits("QPrintPreviewDialog");
+        preview->reject();
+    });
+    frame.CommandAction(kCommandPrintPreview)->trigger();
+    EXPECT_TRUE(previewed);
+}
+
 }  // namespace
 }  // namespace skyvane::app

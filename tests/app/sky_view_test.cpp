@@ -7,6 +7,8 @@
 #include <QDialog>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPainter>
+#include <QPrinter>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
@@ -15,6 +17,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <chrono>
 #include <functional>
 #include <memory>
@@ -527,6 +530,40 @@ TEST_F(SkyViewTest, ClicksSelectWhatTheChartDrewAndTheLinkOpensItsPage)
     const render::ObjectSelection before = view_->Selection();
     QTest::mouseClick(view_.get(), Qt::LeftButton, {}, centre);
     EXPECT_EQ(view_->Selection(), before);
+}
+
+TEST_F(SkyViewTest, PrintingLaysTheChartOnScreenOnOnePageInItsOrientation)
+{
+    StoreEarlierRuns(10);
+    StartView();
+    const std::string pdf = environment_.Folder() + "/page.pdf";
+    auto printPage = [&] {
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(QString::fromStdString(pdf));
+        printer.setResolution(150);
+        printer.setPageOrientation(QPageLayout::Landscape);
+        view_->OnPreparePrinting(printer);
+        const QPageLayout::Orientation orientation = printer.pageLayout().orientation();
+        EXPECT_EQ(printer.fromPage(), 1);
+        EXPECT_EQ(printer.toPage(), 1);
+        QPainter painter(&printer);
+        view_->OnPrint(painter, printer);
+        painter.end();
+        return orientation;
+    };
+    // The intro leaves the orientation alone.
+    EXPECT_EQ(printPage(), QPageLayout::Landscape);
+    ShowChart(kCommandGeocentric);
+    EXPECT_EQ(printPage(), QPageLayout::Landscape);
+    view_->OnCommand(kCommandHeliocentric);
+    EXPECT_EQ(printPage(), QPageLayout::Portrait);
+    view_->OnCommand(kCommandHorizontal);
+    view_->grab();
+    const auto before = view_->ClickRects();
+    EXPECT_EQ(printPage(), QPageLayout::Portrait);
+    EXPECT_GT(std::filesystem::file_size(pdf), 10000u);
+    EXPECT_TRUE(view_->ClickRects().stars == before.stars);
 }
 
 TEST_F(SkyViewTest, UsageSecondsCountPerChartAndAreSavedOnTheirTimerAndAtClose)
