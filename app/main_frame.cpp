@@ -29,6 +29,10 @@ namespace {
 // vendor host (a download, a version check, a click report).
 constexpr std::chrono::milliseconds kWorkerGrace{3000};
 
+// How long a window system may take between a window's new size and its
+// new state (maximised or restored).
+constexpr int kRestoredSizeSettleMs = 250;
+
 }  // namespace
 
 CAboutDialog::CAboutDialog(QWidget* parent) : QDialog(parent)
@@ -57,6 +61,10 @@ CMainFrame::CMainFrame(CSkyvaneView::Clock clock)
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
     setGeometry(0, 0, kRestoredWidth, kRestoredHeight);
+
+    restoredSizeCheck_.setSingleShot(true);
+    restoredSizeCheck_.setInterval(kRestoredSizeSettleMs);
+    connect(&restoredSizeCheck_, &QTimer::timeout, this, &CMainFrame::KeepRestoredSize);
 
     view_ = new CSkyvaneView(this, std::move(clock));
     setCentralWidget(view_);
@@ -150,9 +158,9 @@ void CMainFrame::resizeEvent(QResizeEvent* event)
 {
     QMainWindow::resizeEvent(event);
     // The border does not size the window: a restored window goes back to
-    // its one size. Checked once the window system has settled the state,
-    // since a maximise may report its new size before its new state.
-    QTimer::singleShot(0, this, &CMainFrame::KeepRestoredSize);
+    // its one size. Checked once the window system has settled: a maximise
+    // may report its new size well before its new state.
+    restoredSizeCheck_.start();
 }
 
 void CMainFrame::KeepRestoredSize()

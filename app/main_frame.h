@@ -4,6 +4,7 @@
 
 #include <QDialog>
 #include <QMainWindow>
+#include <QTimer>
 
 #include "app/sky_view.h"
 
@@ -61,6 +62,7 @@ private:
     void KeepRestoredSize();
 
     CSkyvaneDoc document_;
+    QTimer restoredSizeCheck_;
     CSkyvaneView* view_ = nullptr;
 };
 

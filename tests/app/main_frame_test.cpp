@@ -70,8 +70,12 @@ TEST(MainFrameTest, FixedCaptionNoBarsAndTheRestoredSize)
     // A restored window dragged to another size goes back to its own.
     frame.show();
     frame.resize(800, 600);
-    QTest::qWait(20);
-    EXPECT_EQ(frame.size(), QSize(1024, 750));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return frame.size() == QSize(1024, 750); }, 2000));
+    // Maximised, it takes the whole screen and keeps it.
+    frame.showMaximized();
+    QTest::qWait(400);
+    EXPECT_TRUE(frame.isMaximized());
+    EXPECT_NE(frame.size(), QSize(1024, 750));
     frame.setWindowTitle(frame.windowTitle());
     EXPECT_EQ(frame.windowTitle(), "Vemox Starwick V 1.41");
 }
