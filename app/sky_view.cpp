@@ -491,6 +491,13 @@ void CSkyvaneView::timerEvent(QTimerEvent* event)
 
 void CSkyvaneView::keyPressEvent(QKeyEvent* event)
 {
+    // Alt and its combinations (and F10) belong to the menu bar: Alt+F opens
+    // the File menu, it does not animate time, and it does not leave the intro.
+    if (event->modifiers().testFlag(Qt::AltModifier) || event->key() == Qt::Key_Alt ||
+        event->key() == Qt::Key_F10) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
     int digit = 0;
     const NavigationKey key = NavigationKeyOf(*event, digit);
     OnKeyDown(key, digit, event->count());

@@ -281,6 +281,11 @@ TEST_F(SkyViewTest, TheIntroRefusesChartsForTwoSecondsThenAKeyShowsTheHorizontal
     view_->OnTimer(kIntroTimer);
     EXPECT_EQ(view_->IntroDone(), 1);
 
+    // Menu keys do not count as a key press.
+    QTest::keyClick(view_.get(), Qt::Key_Alt);
+    QTest::keyClick(view_.get(), Qt::Key_F, Qt::AltModifier);
+    EXPECT_EQ(view_->ViewMode(), kViewIntro);
+
     view_->MutableSky().year = 1900;
     QTest::keyClick(view_.get(), Qt::Key_Space);
     EXPECT_EQ(view_->ViewMode(), kViewHorizontal);
@@ -307,6 +312,8 @@ TEST_F(SkyViewTest, ChartCommandsStopTheClockAndEveryAnimation)
     ShowChart(kCommandHorizontal);
     QTest::keyClick(view_.get(), Qt::Key_N);
     EXPECT_TRUE(view_->TimerRunning(kClockTimer));
+    QTest::keyClick(view_.get(), Qt::Key_F, Qt::AltModifier);  // the File menu
+    EXPECT_FALSE(view_->TimerRunning(kHorizonAnimationTimer));
     QTest::keyClick(view_.get(), Qt::Key_F);
     EXPECT_TRUE(view_->TimerRunning(kHorizonAnimationTimer));
     EXPECT_FALSE(view_->TimerRunning(kClockTimer));
