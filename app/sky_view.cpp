@@ -537,8 +537,10 @@ void CSkyvaneView::paintEvent(QPaintEvent*)
                                     timeControl, stepUnit, *data->catalogue, *clickRects_,
                                     preferences_, selection_);
         break;
-    default:
+    case kViewIntro:
         render::DrawIntroScreen(painter, h, w, introDone_ != 0, *data);
+        break;
+    default:
         break;
     }
 }

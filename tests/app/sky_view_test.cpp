@@ -495,6 +495,31 @@ TEST_F(SkyViewTest, ConstellationSearchSelectsTheAlphaStarOrLeavesRowZero)
     EXPECT_GT(view_->RedrawRequests(), redraws);
 }
 
+TEST_F(SkyViewTest, ConstellationSearchWithoutADataFileSelectsRowZeroWithoutARedraw)
+{
+    StoreEarlierRuns(10);
+    StartView();
+    ShowChart(kCommandGeocentric);
+    const auto loaded = skydata::CurrentSkyData();
+    auto empty = std::make_shared<skydata::SkyData>();
+    empty->catalogue = std::make_shared<skydata::SkyCatalogue>();
+    skydata::PublishSkyData(empty);
+
+    const int redraws = view_->RedrawRequests();
+    int rows = 0;
+    RunWithDialog([&] { view_->OnSearchConstellation(); },
+                  [&](QDialog* d) {
+                      auto* list = d->findChild<QListWidget*>("1032");
+                      rows = list->count();
+                      list->setCurrentRow(30);
+                      d->accept();
+                  });
+    skydata::PublishSkyData(loaded);
+    EXPECT_EQ(rows, 88);
+    EXPECT_EQ(view_->Selection().selectedStar, 0);
+    EXPECT_EQ(view_->RedrawRequests(), redraws);
+}
+
 TEST_F(SkyViewTest, ClicksSelectWhatTheChartDrewAndTheLinkOpensItsPage)
 {
     StoreEarlierRuns(10);
