@@ -1,0 +1,55 @@
+// The program itself, started as a user starts it: with no arguments it
+// opens its window, runs its start-up and keeps running until closed.
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QSettings>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include <unistd.h>
+
+namespace skyvane::app {
+namespace {
+
+TEST(DesktopProgramTest, StartsItsWindowAndWritesTheFirstRunSettings)
+{
+    std::string home = (std::filesystem::temp_directory_path() / "skyvane-home-XXXXXX").string();
+    ASSERT_NE(::mkdtemp(home.data()), nullptr);
+    std::filesystem::copy_file(SKYVANE_DATAS_BIN, std::filesystem::path(home) / "datas.bin");
+
+    QProcess program;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("HOME", QString::fromStdString(home));
+    environment.insert("XDG_CONFIG_HOME", QString::fromStdString(home + "/config"));
+    environment.insert("QT_QPA_PLATFORM", "offscreen");
+    environment.insert("SKYVANE_HOST", "127.0.0.1:1");  // nobody listens there
+    program.setProcessEnvironment(environment);
+    program.setWorkingDirectory(QString::fromStdString(home));
+    program.start(SKYVANE_BINARY, {});
+    ASSERT_TRUE(program.waitForStarted(5000));
+
+    const QString settingsFile = QString::fromStdString(home + "/config/Skyvane/Skyvane.conf");
+    auto started = [&] {
+        QSettings settings(settingsFile, QSettings::IniFormat);
+        return settings.value("Location/datasaved").toInt() == 1 &&
+               settings.value("Preferences/CHECK").toInt() == 1;
+    };
+    EXPECT_TRUE(QTest::qWaitFor(started, 15000));
+    // Still running: the window waits for its user.
+    EXPECT_EQ(program.state(), QProcess::Running);
+    QSettings settings(settingsFile, QSettings::IniFormat);
+    EXPECT_EQ(settings.value("Location/location1").toString(), "Zurich, Switzerland");
+    EXPECT_EQ(settings.value("Installed/Data").toString().size(), 22);
+
+    program.kill();
+    program.waitForFinished(5000);
+    std::error_code ignored;
+    std::filesystem::remove_all(home, ignored);
+}
+
+}  // namespace
+}  // namespace skyvane::app
