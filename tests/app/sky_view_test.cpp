@@ -219,7 +219,9 @@ TEST_F(SkyViewTest, StartCountsOpenTheHomePageWithTheirReportCode)
     for (const Case c : {Case{4, kNoUpdate, 990}, Case{4, kUpdate, 990},
                          Case{20, kNoUpdate, 992}, Case{40, kNoUpdate, 992},
                          Case{7, kUpdate, 991}, Case{14, kUpdate, 991}, Case{7, kNoUpdate, 0},
-                         Case{20, kUpdate, 0}, Case{5, kNoUpdate, 0}}) {
+                         Case{20, kUpdate, 0}, Case{5, kNoUpdate, 0},
+                         // A damaged record that counts to 0 is no twentieth start.
+                         Case{0, kNoUpdate, 0}}) {
         SCOPED_TRACE(testing::Message() << "start " << c.start << " " << c.answer);
         view_.reset();  // its close work belongs to the store it ran on
         platform::LiveWorkerCount::WaitUntilNone(10s);
