@@ -39,10 +39,10 @@ static_assert(print::kViewIntro == kViewIntro && print::kViewHeliocentric == kVi
               print::kViewGeocentric == kViewGeocentric &&
               print::kViewHorizontal == kViewHorizontal);
 
-constexpr char kInstalledSection[] = "Installed";
-constexpr char kUsageKey[] = "Data";
-constexpr char kCountryKey[] = "Country";
-constexpr char kNextDownloadKey[] = "NBFD";
+using online::kCountryKey;
+using online::kInstalledSection;
+using online::kNextDownloadKey;
+using online::kUsageRecordKey;
 
 constexpr char kHomePagePath[] = "/";
 constexpr char kManualPagePath[] = "/manual.php";
@@ -67,7 +67,7 @@ QDateTime LocalNow()
 void StoreUsageRecord(online::UsageRecord& usage)
 {
     online::EncodeUsageRecord(usage);
-    platform::WriteProfileString(kInstalledSection, kUsageKey, usage.text);
+    platform::WriteProfileString(kInstalledSection, kUsageRecordKey, usage.text);
 }
 
 // A new installation's record: this build, a fresh id, nothing counted.
@@ -147,10 +147,10 @@ void CSkyvaneView::OnInitialUpdate()
 void CSkyvaneView::LoadUsageRecord(std::string& storedText)
 {
     if (!places::LocationsSaved()) StoreNewUsageRecord();
-    storedText = platform::GetProfileString(kInstalledSection, kUsageKey);
+    storedText = platform::GetProfileString(kInstalledSection, kUsageRecordKey);
     if (storedText.empty()) {
         StoreNewUsageRecord();
-        storedText = platform::GetProfileString(kInstalledSection, kUsageKey);
+        storedText = platform::GetProfileString(kInstalledSection, kUsageRecordKey);
     }
     online::DecodeUsageRecord(storedText, usage_);
     if (usage_.build != online::kBuildNumber) {
@@ -158,7 +158,7 @@ void CSkyvaneView::LoadUsageRecord(std::string& storedText)
         // file that goes with this one at once.
         usage_.build = online::kBuildNumber;
         StoreUsageRecord(usage_);
-        storedText = platform::GetProfileString(kInstalledSection, kUsageKey);
+        storedText = platform::GetProfileString(kInstalledSection, kUsageRecordKey);
         online::DecodeUsageRecord(storedText, usage_);
         platform::WriteProfileString(kInstalledSection, kNextDownloadKey, "");
     }

@@ -6,6 +6,7 @@
 #include "online/blocking_socket.h"
 #include "online/http_exchange.h"
 #include "online/report_request.h"
+#include "online/usage_record.h"
 #include "platform/profile_store.h"
 #include "platform/worker_thread.h"
 #include "skydata/layout_script.h"
@@ -64,7 +65,7 @@ void SendClickReport(const std::string& idText, int code, int count)
 void InstallClickReportHook()
 {
     skydata::SetClickReportSender([](int count) {
-        const std::string record = platform::GetProfileString("Installed", "Data");
+        const std::string record = platform::GetProfileString("Installed", kUsageRecordKey);
         const int campaign = platform::GetProfileInt("Installed", "ABID");
         SendClickReport(record.substr(0, kInstallIdLength), campaign, count);
     });

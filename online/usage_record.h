@@ -26,6 +26,9 @@ namespace skyvane::online {
 inline constexpr const char* kVersionText = "0141";
 inline constexpr int kBuildNumber = 210;
 
+// Where the record is kept: section "Installed" (kInstalledSection).
+inline constexpr char kUsageRecordKey[] = "Data";
+
 struct UsageRecord {
     std::string installId;  // 6 characters
     int build = 0;

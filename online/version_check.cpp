@@ -116,7 +116,7 @@ void ReadAnswer(const std::string& text, int ownVersion)
     if (campaign == 0) campaign = kNoCampaign;
 
     const int previousCampaign = GetProfileInt(kInstalledSection, "ABID");
-    WriteProfileString(kInstalledSection, "Country", country);
+    WriteProfileString(kInstalledSection, kCountryKey, country);
     WriteProfileInt(kInstalledSection, "ABID", campaign);
     // Another campaign may come with its own data file: fetch it at the next
     // start.

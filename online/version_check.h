@@ -20,6 +20,10 @@ namespace skyvane::online {
 
 inline constexpr const char* kVersionCheckPath = "/versioncheck/versioncheck.php";
 
+// The country code the check stores in section "Installed"; the sky window
+// reads it to choose a new user's places.
+inline constexpr char kCountryKey[] = "Country";
+
 // How long the caller waits for the check before it goes on without it.
 inline constexpr std::chrono::milliseconds kVersionCheckWait{8000};
 
