@@ -4,27 +4,16 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <ostream>
 #include <regex>
 
+#include "app/command_output.h"
 #include "engine/calendar.h"
 
 namespace skyvane::app {
 
 using engine::SkyState;
-
-const char kEphemerisUsage[] =
-    "usage: skyvane ephemeris (--date Y-M-D [--time H:M[:S]] | --jd JD | --now)\n"
-    "                         [--tz HOURS] [--dst 0|1] [--lon DEG] [--lat DEG] [--json]\n"
-    "  --date     local civil date, astronomical year numbering (-4713 .. 9999)\n"
-    "  --time     local civil time, default 00:00:00\n"
-    "  --jd       Julian day in Universal Time instead of a local date\n"
-    "  --now      the computer clock\n"
-    "  --tz       time zone, hours east of Greenwich (default 0)\n"
-    "  --dst      daylight-saving hours in force, 0 or 1 (default 0)\n"
-    "  --lon      observer longitude, degrees, positive WEST (default 0)\n"
-    "  --lat      observer latitude, degrees, positive north (default 0)\n"
-    "  --json     one JSON object instead of the table\n";
 
 namespace {
 
@@ -92,14 +81,7 @@ struct NumberOption {
     double max;
 };
 
-constexpr NumberOption kNumberOptions[] = {
-    {"--tz", &EphemerisRequest::timeZone, -14, 14},
-    {"--lon", &EphemerisRequest::longitude, -180, 180},
-    {"--lat", &EphemerisRequest::latitude, -90, 90},
-    {"--jd", &EphemerisRequest::julianDay, kFirstJulianDay, kLastJulianDay},
-};
-
-std::string Quote(const std::string& s) { return "'" + s + "'"; }
+std::string Quote(const std::string& s) { return Quoted(s); }
 
 std::string FormatNumber(double x)
 {
@@ -108,91 +90,144 @@ std::string FormatNumber(double x)
     return buf;
 }
 
+// A number option's reader: the value within [min, max], or why not.
+std::function<std::string(EphemerisRequest&, const std::string&)> NumberReader(
+    const NumberOption& option)
+{
+    return [option](EphemerisRequest& r, const std::string& value) -> std::string {
+        double x = 0;
+        if (!ParseNumber(value, x) || x < option.min || x > option.max)
+            return "expected a number from " + FormatNumber(option.min) + " to " +
+                   FormatNumber(option.max) + ", got " + Quote(value);
+        r.*option.field = x;
+        return {};
+    };
+}
+
+constexpr NumberOption kTimeZone{"--tz", &EphemerisRequest::timeZone, -14, 14};
+constexpr NumberOption kLongitude{"--lon", &EphemerisRequest::longitude, -180, 180};
+constexpr NumberOption kLatitude{"--lat", &EphemerisRequest::latitude, -90, 90};
+constexpr NumberOption kJulianDay{"--jd", &EphemerisRequest::julianDay, kFirstJulianDay,
+                                  kLastJulianDay};
+
 }  // namespace
+
+const CommandOptions<EphemerisRequest>& PlaceAndTimeOptions()
+{
+    using R = EphemerisRequest;
+    static const CommandOptions<EphemerisRequest> kOptions = {
+        {{"--date"}, "Y-M-D", "local civil date, astronomical year numbering (-4713 .. 9999)",
+         [](R& r, const std::string& value) -> std::string {
+             r.source = InstantSource::kLocalDate;
+             ++r.instantOptions;
+             std::string why;
+             return ParseDate(value, r, why) ? "" : why + ", got " + Quote(value);
+         }},
+        {{"--time"}, "H:M[:S]", "local civil time, default 00:00:00",
+         [](R& r, const std::string& value) -> std::string {
+             r.timeGiven = true;
+             std::string why;
+             return ParseTime(value, r, why) ? "" : why + ", got " + Quote(value);
+         }},
+        {{"--jd"}, "JD", "Julian day in Universal Time instead of a local date",
+         [](R& r, const std::string& value) -> std::string {
+             const std::string why = NumberReader(kJulianDay)(r, value);
+             r.source = InstantSource::kJulianDay;
+             ++r.instantOptions;
+             return why;
+         }},
+        {{"--now"}, "", "the computer clock",
+         [](R& r, const std::string&) -> std::string {
+             r.source = InstantSource::kNow;
+             ++r.instantOptions;
+             return {};
+         }},
+        {{"--tz"}, "HOURS", "time zone, hours east of Greenwich (default 0)",
+         NumberReader(kTimeZone)},
+        {{"--dst"}, "0|1", "daylight-saving hours in force, 0 or 1 (default 0)",
+         [](R& r, const std::string& value) -> std::string {
+             if (value != "0" && value != "1")
+                 return "expected 0 or 1, got " + Quote(value);
+             r.dst = value == "1" ? 1 : 0;
+             return {};
+         }},
+        {{"--lon"}, "DEG", "observer longitude, degrees, positive WEST (default 0)",
+         NumberReader(kLongitude)},
+        {{"--lat"}, "DEG", "observer latitude, degrees, positive north (default 0)",
+         NumberReader(kLatitude)},
+    };
+    return kOptions;
+}
+
+bool CheckPlaceAndTime(EphemerisRequest& r, bool nowWhenNoInstant, std::string& error)
+{
+    if (r.instantOptions == 0 && nowWhenNoInstant) {
+        r.source = InstantSource::kNow;
+        r.instantOptions = 1;
+    }
+    if (r.instantOptions != 1) {
+        error = r.instantOptions == 0 ? "--date: missing (or give --jd or --now)"
+                                      : "--date: give only one of --date, --jd and --now";
+        return false;
+    }
+    if (r.timeGiven && r.source != InstantSource::kLocalDate) {
+        error = "--time: only with --date";
+        return false;
+    }
+    return true;
+}
+
+namespace {
+
+const CommandOptions<EphemerisRequest>& EphemerisOptions()
+{
+    using R = EphemerisRequest;
+    static const CommandOptions<EphemerisRequest> kOptions = [] {
+        CommandOptions<EphemerisRequest> options = PlaceAndTimeOptions();
+        options.push_back({{"--json"}, "", "one JSON object instead of the table",
+                           [](R& r, const std::string&) -> std::string {
+                               r.json = true;
+                               return {};
+                           }});
+        options.push_back({{"-o"}, "FILE", "write to FILE instead of standard output (- for it)",
+                           [](R& r, const std::string& value) -> std::string {
+                               r.output = value;
+                               return value.empty() ? BadValue(value) : "";
+                           }});
+        options.push_back({{"-h", "--help"}, "", "this help",
+                           [](R& r, const std::string&) -> std::string {
+                               r.help = true;
+                               return {};
+                           }});
+        return options;
+    }();
+    return kOptions;
+}
+
+}  // namespace
+
+std::string EphemerisUsage()
+{
+    return "usage: skyvane ephemeris (--date Y-M-D [--time H:M[:S]] | --jd JD | --now)\n"
+           "                         [--tz HOURS] [--dst 0|1] [--lon DEG] [--lat DEG] [--json]\n" +
+           DescribeOptions(EphemerisOptions());
+}
 
 std::optional<EphemerisRequest> ParseEphemerisArguments(const std::vector<std::string>& args,
                                                         std::string& error)
 {
     EphemerisRequest r;
-    int sources = 0;
-    bool timeGiven = false;
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (arg == "--json") {
-            r.json = true;
-            continue;
-        }
-        if (arg == "--help" || arg == "-h") {
-            r.help = true;
-            continue;
-        }
-        if (arg == "--now") {
-            r.source = InstantSource::kNow;
-            ++sources;
-            continue;
-        }
-        const bool takesValue = arg == "--date" || arg == "--time" || arg == "--dst" ||
-                                arg == "--tz" || arg == "--lon" || arg == "--lat" ||
-                                arg == "--jd";
-        if (!takesValue) {
-            error = arg.rfind("--", 0) == 0 ? arg + ": unknown option"
-                                            : Quote(arg) + ": unexpected argument";
-            return std::nullopt;
-        }
-        if (i + 1 >= args.size()) {
-            error = arg + ": missing value";
-            return std::nullopt;
-        }
-        const std::string& value = args[++i];
-        std::string why;
-        if (arg == "--date") {
-            r.source = InstantSource::kLocalDate;
-            ++sources;
-            if (!ParseDate(value, r, why)) {
-                error = "--date: " + why + ", got " + Quote(value);
-                return std::nullopt;
-            }
-        } else if (arg == "--time") {
-            timeGiven = true;
-            if (!ParseTime(value, r, why)) {
-                error = "--time: " + why + ", got " + Quote(value);
-                return std::nullopt;
-            }
-        } else if (arg == "--dst") {
-            if (value != "0" && value != "1") {
-                error = "--dst: expected 0 or 1, got " + Quote(value);
-                return std::nullopt;
-            }
-            r.dst = value == "1" ? 1 : 0;
-        } else {
-            for (const NumberOption& option : kNumberOptions) {
-                if (arg != option.name)
-                    continue;
-                double x = 0;
-                if (!ParseNumber(value, x) || x < option.min || x > option.max) {
-                    error = arg + ": expected a number from " + FormatNumber(option.min) +
-                            " to " + FormatNumber(option.max) + ", got " + Quote(value);
-                    return std::nullopt;
-                }
-                r.*option.field = x;
-                if (arg == "--jd") {
-                    r.source = InstantSource::kJulianDay;
-                    ++sources;
-                }
-            }
-        }
+    const auto positional = ReadOptions(EphemerisOptions(), args, r, error);
+    if (!positional)
+        return std::nullopt;
+    if (!positional->empty()) {
+        error = Quote(positional->front()) + ": unexpected argument";
+        return std::nullopt;
     }
     if (r.help)
         return r;
-    if (sources != 1) {
-        error = sources == 0 ? "--date: missing (or give --jd or --now)"
-                             : "--date: give only one of --date, --jd and --now";
+    if (!CheckPlaceAndTime(r, false, error))
         return std::nullopt;
-    }
-    if (timeGiven && r.source != InstantSource::kLocalDate) {
-        error = "--time: only with --date";
-        return std::nullopt;
-    }
     return r;
 }
 
@@ -331,29 +366,42 @@ std::string FormatEphemerisJson(const SkyState& s, double jd)
            std::to_string(s.shownMonth) + ", \"day\": " + std::to_string(s.shownDay) +
            ", \"hour\": " + std::to_string(s.shownHour) + ", \"minute\": " +
            std::to_string(s.shownMinute) + ", \"second\": " + FormatNumber(s.shownSecond) + "}";
+    out += ", \"observer\": {\"longitude\": " + FormatNumber(s.longitude) +
+           ", \"latitude\": " + FormatNumber(s.latitude) + ", \"timeZone\": " +
+           FormatNumber(s.timeZone) + ", \"dst\": " + std::to_string(s.dst) + "}";
     out += ", \"jd\": " + FormatNumber(jd);
     out += ", \"obliquity\": " + FormatNumber(s.obliquity);
     out += ", \"siderealTime\": " + FormatNumber(s.siderealTime);
     out += ", \"bodies\": [";
+    // A value the engine does not compute for a body is null, not 0.
+    enum class Applies { kHelio, kHelioDistance, kGeo };
     struct Field {
         const char* name;
         const double (SkyState::*values)[engine::kBodyCount];
+        Applies applies;
     };
     static constexpr Field kFields[] = {
-        {"helioLongitude", &SkyState::helioLongitude},
-        {"helioLatitude", &SkyState::helioLatitude},
-        {"helioDistance", &SkyState::helioDistance},
-        {"rightAscension", &SkyState::rightAscension},
-        {"declination", &SkyState::declination},
-        {"geoDistance", &SkyState::geoDistance},
-        {"azimuth", &SkyState::azimuth},
-        {"altitude", &SkyState::altitude},
+        {"helioLongitude", &SkyState::helioLongitude, Applies::kHelio},
+        {"helioLatitude", &SkyState::helioLatitude, Applies::kHelio},
+        {"helioDistance", &SkyState::helioDistance, Applies::kHelioDistance},
+        {"rightAscension", &SkyState::rightAscension, Applies::kGeo},
+        {"declination", &SkyState::declination, Applies::kGeo},
+        {"geoDistance", &SkyState::geoDistance, Applies::kGeo},
+        {"azimuth", &SkyState::azimuth, Applies::kGeo},
+        {"altitude", &SkyState::altitude, Applies::kGeo},
     };
     for (int b = 0; b < engine::kBodyCount; ++b) {
         out += b == 0 ? "\n  {" : ",\n  {";
         out += "\"id\": " + std::to_string(b) + ", \"name\": \"" + engine::BodyName(b) + "\"";
-        for (const Field& f : kFields)
-            out += std::string(", \"") + f.name + "\": " + FormatNumber((s.*f.values)[b]);
+        out += std::string(", \"distanceUnit\": \"") + (b == engine::kMoon ? "km" : "au") + "\"";
+        for (const Field& f : kFields) {
+            const bool applies = f.applies == Applies::kGeo ? HasGeocentric(b)
+                                 : f.applies == Applies::kHelio
+                                     ? HasHeliocentric(b)
+                                     : HasHeliocentric(b) && b != engine::kMoon;
+            out += std::string(", \"") + f.name +
+                   "\": " + (applies ? FormatNumber((s.*f.values)[b]) : "null");
+        }
         out += "}";
     }
     out += "\n]}\n";
@@ -366,12 +414,12 @@ int RunEphemerisCommand(const std::vector<std::string>& args, std::ostream& out,
     std::string error;
     const std::optional<EphemerisRequest> request = ParseEphemerisArguments(args, error);
     if (!request) {
-        err << "skyvane ephemeris: " << error << "\n";
+        err << "skyvane ephemeris: " << error << "; " << TryHelp("ephemeris") << "\n";
         return 2;
     }
     if (request->help) {
-        out << kEphemerisUsage;
-        return 0;
+        out << EphemerisUsage();
+        return FlushOutput(out).empty() ? 0 : 1;
     }
     const double now =
         kUnixEpochJulianDay +
@@ -381,7 +429,12 @@ int RunEphemerisCommand(const std::vector<std::string>& args, std::ostream& out,
     SkyState state = SkyStateFor(*request, now);
     const double jd = engine::SkyCalculator::JulianDayOf(state);
     engine::SkyCalculator().ComputeSky(state);
-    out << (request->json ? FormatEphemerisJson(state, jd) : FormatEphemerisTable(state, jd));
+    const std::string text =
+        request->json ? FormatEphemerisJson(state, jd) : FormatEphemerisTable(state, jd);
+    if (const std::string failed = WriteOutput(request->output, text, out); !failed.empty()) {
+        err << "skyvane ephemeris: " << failed << "\n";
+        return 1;
+    }
     return 0;
 }
 

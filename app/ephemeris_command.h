@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "app/command_options.h"
 #include "engine/sky.h"
 
 namespace skyvane::app {
@@ -24,7 +25,19 @@ struct EphemerisRequest {
     double latitude = 0;
     bool json = false;
     bool help = false;
+    std::string output = "-";  // "-": standard output
+    // How often an instant was given (--date, --jd, --now) and whether a
+    // time of day was: checked once every option has been read.
+    int instantOptions = 0;
+    bool timeGiven = false;
 };
+
+// The place and time options that ephemeris, render and print share.
+const CommandOptions<EphemerisRequest>& PlaceAndTimeOptions();
+
+// After the place and time options: exactly one instant, and a time of day
+// only with a date. With `nowWhenNoInstant` no instant at all means now.
+bool CheckPlaceAndTime(EphemerisRequest& request, bool nowWhenNoInstant, std::string& error);
 
 // Reads the command's arguments (without the subcommand itself). On a bad
 // argument returns nothing and sets `error` to one line naming it.
@@ -39,7 +52,7 @@ engine::SkyState SkyStateFor(const EphemerisRequest& request, double nowJulianDa
 std::string FormatEphemerisTable(const engine::SkyState& state, double jd);
 std::string FormatEphemerisJson(const engine::SkyState& state, double jd);
 
-extern const char kEphemerisUsage[];
+std::string EphemerisUsage();
 
 // The whole command; returns the process exit status.
 int RunEphemerisCommand(const std::vector<std::string>& args, std::ostream& out,

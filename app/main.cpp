@@ -1,9 +1,13 @@
 // The skyvane program: the desktop program, and subcommands that work
 // without a display.
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <iostream>
 #include <string>
 #include <vector>
 
+#include "app/desktop_start.h"
 #include "app/ephemeris_command.h"
 #include "app/main_frame.h"
 #include "app/print_command.h"
@@ -14,11 +18,22 @@
 namespace {
 
 constexpr char kUsage[] =
-    "usage: skyvane                       the desktop program\n"
+    "usage: skyvane [--data-dir DIR]       the desktop program\n"
     "       skyvane ephemeris [options]   the sky for a place and instant (--help for options)\n"
-    "       skyvane render CHART [options] draw a chart into a PNG file (--help for options)\n"
+    "       skyvane render CHART [options] draw a chart into a picture (--help for options)\n"
     "       skyvane print CHART [options]  print a chart into a PDF file (--help for options)\n"
-    "       skyvane update-data [options] fetch the sky data file now (--help for options)\n";
+    "       skyvane update-data [options] fetch the sky data file now (--help for options)\n"
+    "       skyvane --version             the program's version\n";
+
+// Writes to standard output that did not arrive make the run a failure.
+int Finished(int status)
+{
+    if (status == 0 && (!std::cout.flush() || std::fflush(stdout) != 0)) {
+        std::cerr << "skyvane: standard output: " << std::strerror(errno) << "\n";
+        return 1;
+    }
+    return status;
+}
 
 }  // namespace
 
@@ -26,22 +41,29 @@ int main(int argc, char** argv)
 {
     skyvane::online::InstallOnlineHooks();
     const std::vector<std::string> args(argv + 1, argv + argc);
-    if (args.empty())
+    // No command, or options only: the desktop program, which hands Qt's
+    // own options (-platform, -style) to Qt and reads the rest itself.
+    if (args.empty() || (args[0].rfind('-', 0) == 0 && args[0] != "--help" &&
+                         args[0] != "-h" && args[0] != "--version" && args[0] != "-v"))
         return skyvane::app::RunDesktopProgram(argc, argv);
     if (args[0] == "--help" || args[0] == "-h") {
         std::cout << kUsage;
-        return 0;
+        return Finished(0);
+    }
+    if (args[0] == "--version" || args[0] == "-v") {
+        std::cout << skyvane::app::VersionText() << "\n";
+        return Finished(0);
     }
     if (args[0] == "ephemeris")
-        return skyvane::app::RunEphemerisCommand({args.begin() + 1, args.end()}, std::cout,
-                                                 std::cerr);
+        return Finished(skyvane::app::RunEphemerisCommand({args.begin() + 1, args.end()},
+                                                          std::cout, std::cerr));
     if (args[0] == "render")
-        return skyvane::app::RunRenderCommandMain(argc, argv, {args.begin() + 1, args.end()});
+        return Finished(skyvane::app::RunRenderCommandMain(argc, argv));
     if (args[0] == "print")
-        return skyvane::app::RunPrintCommandMain(argc, argv, {args.begin() + 1, args.end()});
+        return Finished(skyvane::app::RunPrintCommandMain(argc, argv));
     if (args[0] == "update-data")
-        return skyvane::app::RunUpdateDataCommand({args.begin() + 1, args.end()}, std::cout,
-                                                  std::cerr);
-    std::cerr << "skyvane: " << args[0] << ": unknown command\n" << kUsage;
+        return Finished(skyvane::app::RunUpdateDataCommand({args.begin() + 1, args.end()},
+                                                           std::cout, std::cerr));
+    std::cerr << "skyvane: " << args[0] << ": unknown command; try 'skyvane --help'\n";
     return 2;
 }

@@ -17,7 +17,9 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <iostream>
 
+#include "app/desktop_start.h"
 #include "online/http_exchange.h"
 #include "online/report_request.h"
 #include "platform/worker_thread.h"
@@ -179,6 +181,12 @@ int RunDesktopProgram(int argc, char** argv)
         QApplication application(argc, argv);
         QApplication::setOrganizationName("Skyvane");
         QApplication::setApplicationName("Skyvane");
+        QGuiApplication::setDesktopFileName(kApplicationId);
+        QApplication::setWindowIcon(ProgramIcon());
+        // Every file the program reads and writes lives in its data folder.
+        if (const int exit = EnterDataFolder(QApplication::arguments(), std::cout, std::cerr);
+            exit >= 0)
+            return exit;
         CMainFrame frame;
         frame.showMaximized();
         frame.View().OnInitialUpdate();

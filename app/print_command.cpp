@@ -4,7 +4,9 @@
 #include <QPageSize>
 #include <QPainter>
 #include <QPrinter>
+#include <QFile>
 #include <QString>
+#include <QTemporaryDir>
 
 #include <algorithm>
 #include <charconv>
@@ -14,24 +16,12 @@
 #include <iterator>
 #include <ostream>
 
+#include "app/command_output.h"
+#include "places/windows1252.h"
 #include "print/page_metrics.h"
 #include "print/print_charts.h"
 
 namespace skyvane::app {
-
-const char kPrintUsage[] =
-    "usage: skyvane print horizontal|geocentric|heliocentric [options]\n"
-    "  place and time as skyvane render: --date Y-M-D [--time H:M[:S]] | --jd JD | --now\n"
-    "                                    --tz HOURS --dst 0|1 --lon DEG --lat DEG\n"
-    "  --place NAME          the place named in the title (default: its coordinates)\n"
-    "  --zoom N              heliocentric scale of the window, pixels per AU, 10-300 (default 210)\n"
-    "  --ew 0|1 --ns 0|1 --stars-visible 0|1 --no-stars --no-constellations\n"
-    "                        display preferences (default: as a first run sets them)\n"
-    "  --dpi N               printer resolution, 72-2400 dots per inch (default 600)\n"
-    "  --data FILE           sky data file (default datas.bin)\n"
-    "  -o FILE               the PDF to write (default CHART.pdf)\n"
-    "The page is A4: portrait for the horizontal and heliocentric charts, landscape\n"
-    "for the geocentric one.\n";
 
 namespace {
 
@@ -79,118 +69,192 @@ int ViewModeOf(ChartKind chart)
 
 }  // namespace
 
+const CommandOptions<PrintRequest>& PrintOptions()
+{
+    using R = PrintRequest;
+    static const CommandOptions<PrintRequest> kOptions = [] {
+        CommandOptions<PrintRequest> options;
+        // The chart, place, instant, zoom, preferences and data file as
+        // skyvane render reads them; what only a window has is refused.
+        for (CommandOption<PrintRequest> option : LiftOptions(RenderOptions(), &R::chart)) {
+            const std::string& name = option.names.back();
+            if (name == "-o" || name == "--help")
+                continue;
+            if (std::find(std::begin(kWindowOnlyOptions), std::end(kWindowOnlyOptions), name) !=
+                std::end(kWindowOnlyOptions)) {
+                continue;
+            }
+            options.push_back(std::move(option));
+        }
+        for (const std::string& name : kWindowOnlyOptions) {
+            // Still known, so that the message says why.
+            const bool takesValue = name != "--help-overlay";
+            options.push_back({{name}, takesValue ? "X" : "", "",
+                               [](R&, const std::string&) -> std::string {
+                                   return "not for a printed page";
+                               }});
+        }
+        const CommandOptions<PrintRequest> own = {
+            {{"--place"}, "NAME", "the place named in the title (default: its coordinates)",
+             [](R& r, const std::string& v) -> std::string {
+                 r.placeName = v;
+                 return {};
+             }},
+            {{"--dpi"}, "N", "printer resolution, 72-2400 dots per inch (default 600)",
+             [](R& r, const std::string& v) {
+                 return ParseDotsPerInch(v, r.dotsPerInch) ? "" : BadValue(v);
+             }},
+            {{"-o"}, "FILE", "the PDF to write (default CHART.pdf; - for standard output)",
+             [](R& r, const std::string& v) {
+                 r.output = v;
+                 return v.empty() ? BadValue(v) : "";
+             }},
+            {{"-h", "--help"}, "", "this help",
+             [](R& r, const std::string&) -> std::string {
+                 r.help = true;
+                 return {};
+             }},
+        };
+        options.insert(options.end(), own.begin(), own.end());
+        return options;
+    }();
+    return kOptions;
+}
+
+std::string PrintUsage()
+{
+    std::string usage =
+        "usage: skyvane print horizontal|geocentric|heliocentric [options]\n"
+        "Lays one chart out on an A4 page and writes it as a one-page PDF: portrait for\n"
+        "the horizontal and heliocentric charts, landscape for the geocentric one. The\n"
+        "place, time, zoom and display preferences as skyvane render takes them.\n";
+    CommandOptions<PrintRequest> shown;
+    for (const CommandOption<PrintRequest>& option : PrintOptions())
+        if (!option.help.empty())
+            shown.push_back(option);
+    return usage + DescribeOptions(shown);
+}
+
 std::optional<PrintRequest> ParsePrintArguments(const std::vector<std::string>& args,
                                                 std::string& error)
 {
-    // Our own options come out; the chart, place, instant, zoom, preferences
-    // and data file go to skyvane render's reader.
-    struct OwnOption {
-        const char* name;
-        bool (*read)(const std::string& value, PrintRequest& request);
-    };
-    static const OwnOption kOwnOptions[] = {
-        {"--dpi", [](const std::string& v, PrintRequest& r) {
-             return ParseDotsPerInch(v, r.dotsPerInch);
-         }},
-        {"--place", [](const std::string& v, PrintRequest& r) {
-             r.placeName = v;
-             return true;
-         }},
-        {"-o", [](const std::string& v, PrintRequest& r) {
-             r.output = v;
-             return !v.empty();
-         }},
-    };
     PrintRequest r;
-    std::vector<std::string> chartArgs;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (std::find(std::begin(kWindowOnlyOptions), std::end(kWindowOnlyOptions), arg) !=
-            std::end(kWindowOnlyOptions)) {
-            error = arg + ": not for a printed page";
-            return std::nullopt;
-        }
-        const auto own = std::find_if(std::begin(kOwnOptions), std::end(kOwnOptions),
-                                      [&](const OwnOption& o) { return arg == o.name; });
-        if (own == std::end(kOwnOptions)) {
-            chartArgs.push_back(arg);
-        } else if (i + 1 == args.size()) {
-            error = arg + ": missing value";
-            return std::nullopt;
-        } else if (!own->read(args[++i], r)) {
-            error = arg + ": bad value '" + args[i] + "'";
-            return std::nullopt;
-        }
-    }
-    if (!chartArgs.empty() && chartArgs[0] == "intro") {
+    const auto positional = ReadOptions(PrintOptions(), args, r, error);
+    if (!positional)
+        return std::nullopt;
+    if (r.help)
+        return r;
+    if (!positional->empty() && positional->front() == "intro") {
         error = "chart: the intro screen prints an empty page; choose horizontal, geocentric "
                 "or heliocentric";
         return std::nullopt;
     }
-    const std::optional<RenderRequest> chart = ParseRenderArguments(chartArgs, error);
-    if (!chart) {
+    if (!FinishRenderRequest(r.chart, *positional, error))
         return std::nullopt;
-    }
-    r.chart = *chart;
-    if (r.output.empty()) {
-        r.output = chartArgs[0] + ".pdf";
-    }
+    if (r.output.empty())
+        r.output = r.chart.chartName + ".pdf";
     return r;
 }
 
-int RunPrintCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
-{
-    if (!args.empty() && (args[0] == "--help" || args[0] == "-h")) {
-        out << kPrintUsage;
-        return 0;
-    }
-    std::string error;
-    const std::optional<PrintRequest> request = ParsePrintArguments(args, error);
-    if (!request) {
-        err << "skyvane print: " << error << "\n";
-        return 2;
-    }
-    ChartInputs inputs = LoadChartInputs(request->chart, "print", err);
-    inputs.state.locationName =
-        request->placeName.empty()
-            ? CoordinatesText(inputs.state.longitude, inputs.state.latitude)
-            : request->placeName;
+namespace {
 
+// The whole PDF file as bytes: QPrinter writes only to a named file, so
+// the page goes to a private temporary one first and is then written where
+// it was asked for, where every failure shows.
+std::optional<QByteArray> PrintPage(const PrintRequest& request, const ChartInputs& inputs,
+                                    std::string& error)
+{
+    QTemporaryDir folder;
+    if (!folder.isValid()) {
+        error = "cannot make a temporary folder: " + folder.errorString().toStdString();
+        return std::nullopt;
+    }
+    const QString file = folder.filePath(QStringLiteral("page.pdf"));
     QPrinter printer(QPrinter::HighResolution);
     printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(QString::fromStdString(request->output));
-    printer.setResolution(request->dotsPerInch);
+    printer.setOutputFileName(file);
+    printer.setResolution(request.dotsPerInch);
     printer.setPageSize(QPageSize(QPageSize::A4));
-    const bool landscape = request->chart.chart == ChartKind::kGeocentric;
+    const bool landscape = request.chart.chart == ChartKind::kGeocentric;
     printer.setPageOrientation(landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
 
     QPainter painter;
     if (!painter.begin(&printer)) {
-        err << "skyvane print: " << request->output << ": cannot write the page\n";
-        return 1;
+        error = "cannot write the page";
+        return std::nullopt;
     }
     const print::PageMetrics page = print::PageMetricsOf(printer);
     const bool printed =
-        print::PrintChart(ViewModeOf(request->chart.chart), painter, page, inputs.state,
-                          *inputs.data->catalogue, request->chart.preferences,
-                          request->chart.zoom);
+        print::PrintChart(ViewModeOf(request.chart.chart), painter, page, inputs.state,
+                          *inputs.data->catalogue, request.chart.preferences, request.chart.zoom);
     if (!painter.end()) {
-        err << "skyvane print: " << request->output << ": cannot write the page\n";
-        return 1;
+        error = "cannot write the page";
+        return std::nullopt;
     }
     if (!printed) {
-        err << "skyvane print: the printer reports no usable page size or resolution\n";
+        error = "the printer reports no usable page size or resolution";
+        return std::nullopt;
+    }
+    QFile pdf(file);
+    if (!pdf.open(QIODevice::ReadOnly)) {
+        error = "cannot write the page";
+        return std::nullopt;
+    }
+    return pdf.readAll();
+}
+
+}  // namespace
+
+int RunPrintCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
+{
+    std::string error;
+    const std::optional<PrintRequest> request = ParsePrintArguments(args, error);
+    if (!request) {
+        err << "skyvane print: " << error << "; " << TryHelp("print") << "\n";
+        return 2;
+    }
+    if (request->help) {
+        out << PrintUsage();
+        return FlushOutput(out).empty() ? 0 : 1;
+    }
+    std::optional<ChartInputs> inputs = LoadChartInputs(request->chart, error);
+    if (!inputs) {
+        err << "skyvane print: " << error << "\n";
         return 1;
     }
+    // Command-line text is UTF-8; the pages draw the program's Windows-1252
+    // texts.
+    inputs->state.locationName =
+        request->placeName.empty()
+            ? CoordinatesText(inputs->state.longitude, inputs->state.latitude)
+            : places::Utf8ToWindows1252(request->placeName);
+
+    const std::optional<QByteArray> pdf = PrintPage(*request, *inputs, error);
+    if (!pdf) {
+        err << "skyvane print: " << request->output << ": " << error << "\n";
+        return 1;
+    }
+    error = WriteOutput(request->output, std::string_view(pdf->constData(), pdf->size()), out);
+    if (!error.empty()) {
+        err << "skyvane print: cannot write the page: " << error << "\n";
+        return 1;
+    }
+    if (request->output == kStandardOutput)
+        return 0;
+    const bool landscape = request->chart.chart == ChartKind::kGeocentric;
     out << "page written to " << request->output << " (A4 "
         << (landscape ? "landscape" : "portrait") << ", " << request->dotsPerInch << " dpi)\n";
+    if (const std::string flushed = FlushOutput(out); !flushed.empty()) {
+        err << "skyvane print: " << flushed << "\n";
+        return 1;
+    }
     return 0;
 }
 
-int RunPrintCommandMain(int argc, char** argv, const std::vector<std::string>& args)
+int RunPrintCommandMain(int argc, char** argv)
 {
-    return RunWithGuiApplication(argc, argv,
-                                 [&] { return RunPrintCommand(args, std::cout, std::cerr); });
+    return RunWithGuiApplication(
+        argc, argv, [] { return RunPrintCommand(CommandArguments(), std::cout, std::cerr); });
 }
 
 }  // namespace skyvane::app

@@ -17,10 +17,12 @@ struct PrintRequest {
     RenderRequest chart;
     int dotsPerInch = 600;
     std::string placeName;  // the title's place; the coordinates when empty
-    std::string output;
+    std::string output;  // "-": standard output
+    bool help = false;
 };
 
-extern const char kPrintUsage[];
+const CommandOptions<PrintRequest>& PrintOptions();
+std::string PrintUsage();
 
 // Reads the command's arguments (without "print"). On a bad argument
 // returns nothing and sets `error` to one line naming it.
@@ -31,6 +33,6 @@ std::optional<PrintRequest> ParsePrintArguments(const std::vector<std::string>& 
 // QGuiApplication (fonts); RunPrintCommandMain makes one.
 int RunPrintCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
-int RunPrintCommandMain(int argc, char** argv, const std::vector<std::string>& args);
+int RunPrintCommandMain(int argc, char** argv);
 
 }  // namespace skyvane::app

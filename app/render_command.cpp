@@ -1,9 +1,13 @@
 #include "app/render_command.h"
 
 #include <QGuiApplication>
+#include <QBuffer>
 #include <QImage>
+#include <QImageWriter>
 #include <QPainter>
 
+#include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <iostream>
 #include <cstdlib>
@@ -14,6 +18,8 @@
 
 #include <unistd.h>
 
+#include "app/command_output.h"
+#include "app/data_folder.h"
 #include "render/geocentric_chart.h"
 #include "render/heliocentric_chart.h"
 #include "render/horizontal_chart.h"
@@ -23,21 +29,6 @@
 #include "skydata/sky_data.h"
 
 namespace skyvane::app {
-
-const char kRenderUsage[] =
-    "usage: skyvane render horizontal|geocentric|heliocentric|intro [options]\n"
-    "  place and time as skyvane ephemeris: --date Y-M-D [--time H:M[:S]] | --jd JD | --now\n"
-    "                                       --tz HOURS --dst 0|1 --lon DEG --lat DEG\n"
-    "                                       (the clock when no instant is given)\n"
-    "  --size WxH            picture size in pixels (default 1280x800)\n"
-    "  --zoom N              heliocentric scale, pixels per AU, 10-300 (default 210)\n"
-    "  --select-star N       star row to select;  --select-messier N  Messier row to select\n"
-    "  --help-overlay        show the navigation keys instead of the object panel\n"
-    "  --ew 0|1 --ns 0|1 --planet-mode 0|1|2 --stars-visible 0|1 --star-color 0|1\n"
-    "  --no-stars --no-constellations\n"
-    "                        display preferences (default: as a first run sets them)\n"
-    "  --data FILE           sky data file (default datas.bin)\n"
-    "  -o FILE               the PNG to write (default CHART.png)\n";
 
 namespace {
 
@@ -80,135 +71,193 @@ bool ParseSize(const std::string& text, int& width, int& height)
     return width >= kMinSide && width <= kMaxSide && height >= kMinSide && height <= kMaxSide;
 }
 
-// A 0/1 preference option and where it lands in the request.
-struct SwitchOption {
-    const char* name;
-    void (*apply)(RenderRequest&, int);
-};
+using Reader = std::function<std::string(RenderRequest&, const std::string&)>;
 
-const SwitchOption kSwitches[] = {
-    {"--ew",
-     [](RenderRequest& r, int v) {
-         r.preferences.eastWestSign =
-             v == 1 ? render::kWestLeftEastRight : render::kEastLeftWestRight;
-     }},
-    {"--ns", [](RenderRequest& r, int v) { r.preferences.northAtZero = v != 0; }},
-    {"--stars-visible", [](RenderRequest& r, int v) { r.preferences.starsVisibleMode = v; }},
-    {"--star-color", [](RenderRequest& r, int v) { r.preferences.starColor = v; }},
-};
-
-bool IsInstantOption(const std::string& arg)
+// An integer option from `min` to `max` into `field`.
+Reader IntReader(int min, int max, std::function<int&(RenderRequest&)> field)
 {
-    return arg == "--date" || arg == "--jd" || arg == "--now";
+    return [=](RenderRequest& r, const std::string& value) {
+        return ParseInt(value, min, max, field(r)) ? "" : BadValue(value);
+    };
 }
 
+// A 0/1 preference option.
+Reader SwitchReader(void (*apply)(RenderRequest&, int))
+{
+    return [=](RenderRequest& r, const std::string& value) {
+        int v = 0;
+        if (!ParseInt(value, 0, 1, v))
+            return BadValue(value);
+        apply(r, v);
+        return std::string();
+    };
+}
+
+Reader Flag(void (*apply)(RenderRequest&))
+{
+    return [=](RenderRequest& r, const std::string&) {
+        apply(r);
+        return std::string();
+    };
+}
+
+// The image formats by the output's extension; WebP when this Qt has it.
+struct PictureFormat {
+    const char* extension;
+    const char* format;
+};
+constexpr PictureFormat kPictureFormats[] = {
+    {".png", "png"}, {".jpg", "jpg"}, {".jpeg", "jpg"}, {".bmp", "bmp"}, {".webp", "webp"}};
+
 }  // namespace
+
+const CommandOptions<RenderRequest>& RenderOptions()
+{
+    using R = RenderRequest;
+    static const CommandOptions<RenderRequest> kOptions = [] {
+        CommandOptions<RenderRequest> options = LiftOptions(PlaceAndTimeOptions(), &R::place);
+        const CommandOptions<RenderRequest> own = {
+            {{"--size"}, "WxH", "picture size in pixels (default 1280x800)",
+             [](R& r, const std::string& v) {
+                 return ParseSize(v, r.width, r.height) ? "" : BadValue(v);
+             }},
+            {{"--zoom"}, "N", "heliocentric scale, pixels per AU, 10-300 (default 210)",
+             IntReader(kMinZoom, kMaxZoom, [](R& r) -> int& { return r.zoom; })},
+            {{"--select-star"}, "N", "star row to select",
+             IntReader(-1, skydata::kStarCapacity - 1,
+                       [](R& r) -> int& { return r.selection.selectedStar; })},
+            {{"--select-messier"}, "N", "Messier row to select",
+             IntReader(-1, skydata::kDeepSkyCapacity - 1,
+                       [](R& r) -> int& { return r.selection.selectedDeepSky; })},
+            {{"--help-overlay"}, "", "show the navigation keys instead of the object panel",
+             Flag([](R& r) { r.selection.helpOverlay = true; })},
+            {{"--ew"}, "0|1", "1: west left, east right; 0: east left (display preference)",
+             SwitchReader([](R& r, int v) {
+                 r.preferences.eastWestSign =
+                     v == 1 ? render::kWestLeftEastRight : render::kEastLeftWestRight;
+             })},
+            {{"--ns"}, "0|1", "1: azimuths counted from north; 0: from south (display preference)",
+             SwitchReader([](R& r, int v) { r.preferences.northAtZero = v != 0; })},
+            {{"--planet-mode"}, "0|1|2", "planets as 0 big symbols, 1 small symbols, 2 dots (display preference)",
+             IntReader(0, 2, [](R& r) -> int& { return r.preferences.planetMode; })},
+            {{"--stars-visible"}, "0|1", "1: stars always; 0: only when twilight allows (display preference)",
+             SwitchReader([](R& r, int v) { r.preferences.starsVisibleMode = v; })},
+            {{"--star-color"}, "0|1", "1: stars in their spectral colour; 0: white (display preference)",
+             SwitchReader([](R& r, int v) { r.preferences.starColor = v; })},
+            {{"--no-stars"}, "", "planets only, no stars (display preference)",
+             Flag([](R& r) { r.preferences.noStars = 1; })},
+            {{"--no-constellations"}, "", "no constellation figures (display preference)",
+             Flag([](R& r) { r.preferences.showConstellations = 0; })},
+            {{"-o"}, "FILE",
+             "the picture to write, .png, .jpg, .bmp or .webp (default CHART.png; - for "
+             "standard output, PNG)",
+             [](R& r, const std::string& v) {
+                 r.output = v;
+                 return v.empty() ? BadValue(v) : "";
+             }},
+            {{"-h", "--help"}, "", "this help", Flag([](R& r) { r.help = true; })},
+        };
+        options.insert(options.end(), own.begin(), own.end());
+        const CommandOptions<RenderRequest> data = LiftOptions(DataFileOptions(), &R::data);
+        options.insert(options.end() - 2, data.begin(), data.end());
+        return options;
+    }();
+    return kOptions;
+}
+
+std::string RenderUsage()
+{
+    return "usage: skyvane render horizontal|geocentric|heliocentric|intro [options]\n"
+           "Draws one chart into a picture; the place and time as skyvane ephemeris takes\n"
+           "them (the clock when no instant is given), the display preferences as a first\n"
+           "run sets them unless given.\n" +
+           DescribeOptions(RenderOptions());
+}
+
+std::optional<std::string> PictureFormatFor(const std::string& output)
+{
+    if (output == kStandardOutput)
+        return "png";
+    std::string extension = std::filesystem::path(output).extension().string();
+    if (extension.empty())
+        return "png";
+    for (char& c : extension)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    const QList<QByteArray> writable = QImageWriter::supportedImageFormats();
+    for (const PictureFormat& f : kPictureFormats)
+        if (extension == f.extension && writable.contains(QByteArray(f.format)))
+            return f.format;
+    return std::nullopt;
+}
+
+bool FinishRenderRequest(RenderRequest& r, const std::vector<std::string>& positional,
+                         std::string& error)
+{
+    if (positional.empty()) {
+        error = "chart: missing (horizontal, geocentric, heliocentric or intro)";
+        return false;
+    }
+    const std::string& chart = positional.front();
+    const auto known = std::find_if(std::begin(kCharts), std::end(kCharts),
+                                    [&](const ChartName& c) { return chart == c.name; });
+    if (known == std::end(kCharts)) {
+        error = "chart: unknown chart '" + chart +
+                "' (horizontal, geocentric, heliocentric or intro)";
+        return false;
+    }
+    if (positional.size() > 1) {
+        error = Quoted(positional[1]) + ": unexpected argument";
+        return false;
+    }
+    r.chart = known->kind;
+    r.chartName = known->name;
+    if (r.output.empty())
+        r.output = r.chartName + ".png";
+    // A star and a Messier object are never selected together.
+    if (r.selection.selectedStar >= 0 && r.selection.selectedDeepSky >= 0) {
+        error = "--select-messier: give only one of --select-star and --select-messier";
+        return false;
+    }
+    return CheckPlaceAndTime(r.place, true, error);
+}
 
 std::optional<RenderRequest> ParseRenderArguments(const std::vector<std::string>& args,
                                                   std::string& error)
 {
     RenderRequest r;
-    if (args.empty()) {
-        error = "chart: missing (horizontal, geocentric, heliocentric or intro)";
+    const auto positional = ReadOptions(RenderOptions(), args, r, error);
+    if (!positional)
+        return std::nullopt;
+    if (r.help)
+        return r;
+    if (!FinishRenderRequest(r, *positional, error))
+        return std::nullopt;
+    if (!PictureFormatFor(r.output)) {
+        error = "-o: cannot write " + Quoted(r.output) +
+                ": the picture formats are .png, .jpg, .jpeg, .bmp" +
+                (PictureFormatFor("x.webp") ? " and .webp" : "");
         return std::nullopt;
     }
-    bool chartKnown = false;
-    for (const ChartName& c : kCharts) {
-        if (args[0] == c.name) {
-            r.chart = c.kind;
-            r.output = std::string(c.name) + ".png";
-            chartKnown = true;
-        }
-    }
-    if (!chartKnown) {
-        error = "chart: unknown chart '" + args[0] +
-                "' (horizontal, geocentric, heliocentric or intro)";
-        return std::nullopt;
-    }
-
-    std::vector<std::string> placeArgs;
-    bool instantGiven = false;
-    for (size_t i = 1; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (arg == "--help-overlay") {
-            r.selection.helpOverlay = true;
-            continue;
-        }
-        if (arg == "--no-stars") {
-            r.preferences.noStars = 1;
-            continue;
-        }
-        if (arg == "--no-constellations") {
-            r.preferences.showConstellations = 0;
-            continue;
-        }
-        const bool renderValue = arg == "--size" || arg == "--zoom" || arg == "--select-star" ||
-                                 arg == "--select-messier" || arg == "--planet-mode" ||
-                                 arg == "--data" || arg == "-o" || arg == "--ew" ||
-                                 arg == "--ns" || arg == "--stars-visible" ||
-                                 arg == "--star-color";
-        if (!renderValue) {
-            // Everything else is the place and the instant.
-            instantGiven = instantGiven || IsInstantOption(arg);
-            placeArgs.push_back(arg);
-            continue;
-        }
-        if (i + 1 >= args.size()) {
-            error = arg + ": missing value";
-            return std::nullopt;
-        }
-        const std::string& value = args[++i];
-        bool ok = true;
-        if (arg == "--size") {
-            ok = ParseSize(value, r.width, r.height);
-        } else if (arg == "--zoom") {
-            ok = ParseInt(value, kMinZoom, kMaxZoom, r.zoom);
-        } else if (arg == "--select-star") {
-            ok = ParseInt(value, -1, skydata::kStarCapacity - 1, r.selection.selectedStar);
-        } else if (arg == "--select-messier") {
-            ok = ParseInt(value, -1, skydata::kDeepSkyCapacity - 1, r.selection.selectedDeepSky);
-        } else if (arg == "--planet-mode") {
-            ok = ParseInt(value, 0, 2, r.preferences.planetMode);
-        } else if (arg == "--data") {
-            r.dataFile = value;
-        } else if (arg == "-o") {
-            r.output = value;
-            ok = !value.empty();
-        } else {
-            int v = 0;
-            ok = ParseInt(value, 0, 1, v);
-            for (const SwitchOption& s : kSwitches)
-                if (ok && arg == s.name)
-                    s.apply(r, v);
-        }
-        if (!ok) {
-            error = arg + ": bad value '" + value + "'";
-            return std::nullopt;
-        }
-    }
-    // A star and a Messier object are never selected together.
-    if (r.selection.selectedStar >= 0 && r.selection.selectedDeepSky >= 0) {
-        error = "--select-messier: give only one of --select-star and --select-messier";
-        return std::nullopt;
-    }
-    if (!instantGiven)
-        placeArgs.push_back("--now");
-    const auto place = ParseEphemerisArguments(placeArgs, error);
-    if (!place)
-        return std::nullopt;
-    r.place = *place;
     return r;
 }
 
-ChartInputs LoadChartInputs(const RenderRequest& request, const char* command, std::ostream& err)
+std::optional<ChartInputs> LoadChartInputs(const RenderRequest& request, std::string& error)
 {
-    // Without a data file the charts show what the program shows before its
-    // first download: no stars, figures or Messier objects.
+    const std::filesystem::path file = ResolveDataFile(request.data, error);
+    if (file.empty())
+        return std::nullopt;
+    // A chart without the catalogue would look like a chart of an empty
+    // sky; a script is better told.
     skydata::SkyDataStore store;
     std::vector<unsigned char> bytes;
-    if (!skydata::ReadDataFile(request.dataFile, bytes) || !store.Load(bytes))
-        err << "skyvane " << command << ": " << request.dataFile
-            << ": no usable data file, drawing without the catalogue\n";
+    if (!skydata::ReadDataFile(file, bytes)) {
+        error = file.string() + ": no sky data file there (skyvane update-data fetches one)";
+        return std::nullopt;
+    }
+    if (!store.Load(bytes)) {
+        error = file.string() + ": not a usable sky data file";
+        return std::nullopt;
+    }
 
     const double now =
         2440587.5 +
@@ -223,19 +272,23 @@ ChartInputs LoadChartInputs(const RenderRequest& request, const char* command, s
 int RunRenderCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
 {
     std::string error;
-    if (!args.empty() && (args[0] == "--help" || args[0] == "-h")) {
-        out << kRenderUsage;
-        return 0;
-    }
     const std::optional<RenderRequest> request = ParseRenderArguments(args, error);
     if (!request) {
-        err << "skyvane render: " << error << "\n";
+        err << "skyvane render: " << error << "; " << TryHelp("render") << "\n";
         return 2;
     }
+    if (request->help) {
+        out << RenderUsage();
+        return FlushOutput(out).empty() ? 0 : 1;
+    }
 
-    const ChartInputs inputs = LoadChartInputs(*request, "render", err);
-    const std::shared_ptr<const skydata::SkyData>& data = inputs.data;
-    const engine::SkyState& state = inputs.state;
+    const std::optional<ChartInputs> inputs = LoadChartInputs(*request, error);
+    if (!inputs) {
+        err << "skyvane render: " << error << "\n";
+        return 1;
+    }
+    const std::shared_ptr<const skydata::SkyData>& data = inputs->data;
+    const engine::SkyState& state = inputs->state;
 
     QImage image(request->width, request->height, QImage::Format_RGB32);
     image.fill(Qt::black);
@@ -272,13 +325,31 @@ int RunRenderCommand(const std::vector<std::string>& args, std::ostream& out, st
             break;
         }
     }
-    if (!image.save(QString::fromStdString(request->output), "PNG")) {
-        err << "skyvane render: " << request->output << ": cannot write the picture\n";
+    QByteArray encoded;
+    {
+        QBuffer buffer(&encoded);
+        buffer.open(QIODevice::WriteOnly);
+        if (!image.save(&buffer, PictureFormatFor(request->output)->c_str())) {
+            err << "skyvane render: " << request->output << ": cannot encode the picture\n";
+            return 1;
+        }
+    }
+    const std::string failed = WriteOutput(
+        request->output, std::string_view(encoded.constData(), encoded.size()), out);
+    if (!failed.empty()) {
+        err << "skyvane render: cannot write the picture: " << failed << "\n";
         return 1;
     }
-    out << (request->chart == ChartKind::kIntro ? "intro screen" : args[0] + " chart")
+    // On standard output the picture is all there is.
+    if (request->output == kStandardOutput)
+        return 0;
+    out << (request->chart == ChartKind::kIntro ? "intro screen" : request->chartName + " chart")
         << " written to " << request->output << " (" << request->width << "x"
         << request->height << ")\n";
+    if (const std::string flushed = FlushOutput(out); !flushed.empty()) {
+        err << "skyvane render: " << flushed << "\n";
+        return 1;
+    }
     return 0;
 }
 
@@ -304,10 +375,21 @@ int RunWithGuiApplication(int argc, char** argv, const std::function<int()>& com
     return command();
 }
 
-int RunRenderCommandMain(int argc, char** argv, const std::vector<std::string>& args)
+std::vector<std::string> CommandArguments()
 {
-    return RunWithGuiApplication(argc, argv,
-                                 [&] { return RunRenderCommand(args, std::cout, std::cerr); });
+    // Qt has taken out its own options (-platform offscreen); what is left
+    // after the program's and the command's names is the command's.
+    std::vector<std::string> args;
+    const QStringList all = QCoreApplication::arguments();
+    for (qsizetype i = 2; i < all.size(); ++i)
+        args.push_back(all[i].toStdString());
+    return args;
+}
+
+int RunRenderCommandMain(int argc, char** argv)
+{
+    return RunWithGuiApplication(
+        argc, argv, [] { return RunRenderCommand(CommandArguments(), std::cout, std::cerr); });
 }
 
 }  // namespace skyvane::app

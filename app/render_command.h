@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "app/data_folder.h"
 #include "app/ephemeris_command.h"
 #include "render/display_preferences.h"
 #include "render/object_panel.h"
@@ -26,26 +27,39 @@ struct RenderRequest {
     int zoom = 210;  // heliocentric scale, pixels per AU, as the window starts
     render::DisplayPreferences preferences;  // first-run values unless given
     render::ObjectSelection selection;
-    std::string dataFile = "datas.bin";
-    std::string output;
+    DataFileChoice data;
+    std::string chartName;  // as given: "horizontal"
+    std::string output;     // "-": standard output
+    bool help = false;
 };
 
-extern const char kRenderUsage[];
+// The options of skyvane render, and its help.
+const CommandOptions<RenderRequest>& RenderOptions();
+std::string RenderUsage();
 
 // Reads the command's arguments (without "render"). On a bad argument
 // returns nothing and sets `error` to one line naming it.
 std::optional<RenderRequest> ParseRenderArguments(const std::vector<std::string>& args,
                                                   std::string& error);
 
+// After the options: the chart named by the one positional argument, the
+// default output, and the checks across options.
+bool FinishRenderRequest(RenderRequest& request, const std::vector<std::string>& positional,
+                         std::string& error);
+
+// The image format ("png", "jpg", ...) that `output` is written in, by its
+// extension; PNG for standard output and a name without one. Nothing for
+// an extension this Qt cannot write.
+std::optional<std::string> PictureFormatFor(const std::string& output);
+
 // What a chart is drawn from: the data file's tables and the sky computed
-// for the request's place and instant. Without a usable data file the
-// tables are the empty ones the program starts with, which `command` says
-// on `err`.
+// for the request's place and instant. Nothing, with `error` naming the
+// file, when there is no usable data file.
 struct ChartInputs {
     std::shared_ptr<const skydata::SkyData> data;
     engine::SkyState state;
 };
-ChartInputs LoadChartInputs(const RenderRequest& request, const char* command, std::ostream& err);
+std::optional<ChartInputs> LoadChartInputs(const RenderRequest& request, std::string& error);
 
 // Runs `command` with the QGuiApplication that drawing needs (fonts),
 // off-screen when there is no display; returns its exit status.
@@ -57,6 +71,10 @@ int RunRenderCommand(const std::vector<std::string>& args, std::ostream& out, st
 
 // Entry from main(): makes an off-screen QGuiApplication when there is no
 // display, then runs the command.
-int RunRenderCommandMain(int argc, char** argv, const std::vector<std::string>& args);
+int RunRenderCommandMain(int argc, char** argv);
+
+// The command's arguments once the application object has taken Qt's own
+// options out, without the program's and the command's names.
+std::vector<std::string> CommandArguments();
 
 }  // namespace skyvane::app

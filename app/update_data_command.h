@@ -10,7 +10,7 @@
 
 namespace skyvane::app {
 
-extern const char kUpdateDataUsage[];
+std::string UpdateDataUsage();
 
 // The whole command (arguments without the subcommand itself); returns the
 // process exit status: 0 when the data file was replaced and loads, 1 when

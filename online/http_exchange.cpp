@@ -103,6 +103,8 @@ HttpExchangeResult HttpExchange(const HostAddress& host, const std::string& requ
         socket.Close();
     } catch (const CBlockingSocketException& error) {
         result.failure = error.ErrorMessage();
+        result.failedCall = error.Message();
+        result.failureCode = error.ErrorCode();
     } catch (const std::exception& error) {
         result.failure = error.what();
     }

@@ -35,6 +35,10 @@ struct HttpExchangeResult {
     // ("Connect Fehler #111"); empty when it ran to its end. For logs and
     // the command line only: the program shows no network errors.
     std::string failure;
+    // The same failure in parts, for a message in words: the socket call
+    // that failed ("Connect") and the system's error code (0 for none).
+    std::string failedCall;
+    int failureCode = 0;
 };
 
 // Sends `request` to `host` and reads the response body into

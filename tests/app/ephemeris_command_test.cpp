@@ -40,6 +40,18 @@ double BodyField(const std::string& json, int id, const std::string& field)
     return std::strtod(v[1].str().c_str(), nullptr);
 }
 
+std::string BodyText(const std::string& json, int id)
+{
+    const std::regex object("\\{\"id\": " + std::to_string(id) + ",[^}]*\\}");
+    std::smatch m;
+    return std::regex_search(json, m, object) ? m.str() : std::string();
+}
+
+bool IsNull(const std::string& json, int id, const std::string& field)
+{
+    return BodyText(json, id).find("\"" + field + "\": null") != std::string::npos;
+}
+
 double TopField(const std::string& json, const std::string& field)
 {
     std::smatch v;
@@ -75,11 +87,36 @@ TEST(EphemerisCommand, JsonListsEveryBodyWithItsNameAndAllValues)
                              "\""),
                   std::string::npos)
             << id;
-        for (const char* field : {"helioLongitude", "helioLatitude", "helioDistance",
-                                  "rightAscension", "declination", "geoDistance", "azimuth",
-                                  "altitude"})
-            BodyField(r.out, id, field);
+        // Every value the engine computes for the body is a number; what
+        // does not apply (Pluto, the Sun's heliocentric place, the Earth's
+        // geocentric one, the Moon's radius vector) is null.
+        const bool helio = id != 0 && id != 9;
+        const bool geo = id != 3 && id != 9;
+        for (const char* field : {"helioLongitude", "helioLatitude", "helioDistance"}) {
+            const bool applies = helio && !(id == 10 && std::string(field) == "helioDistance");
+            if (applies)
+                BodyField(r.out, id, field);
+            else
+                EXPECT_TRUE(IsNull(r.out, id, field)) << id << " " << field;
+        }
+        for (const char* field :
+             {"rightAscension", "declination", "geoDistance", "azimuth", "altitude"}) {
+            if (geo)
+                BodyField(r.out, id, field);
+            else
+                EXPECT_TRUE(IsNull(r.out, id, field)) << id << " " << field;
+        }
+        EXPECT_NE(BodyText(r.out, id).find(id == 10 ? "\"distanceUnit\": \"km\""
+                                                    : "\"distanceUnit\": \"au\""),
+                  std::string::npos)
+            << id;
     }
+    // The observer as given, longitude positive west.
+    EXPECT_NE(r.out.find("\"observer\": {\"longitude\": "), std::string::npos) << r.out;
+    EXPECT_NEAR(TopField(r.out, "longitude"), 74.006, 1e-12);
+    EXPECT_NEAR(TopField(r.out, "latitude"), 40.714, 1e-12);
+    EXPECT_EQ(TopField(r.out, "timeZone"), -5);
+    EXPECT_EQ(TopField(r.out, "dst"), 1);
     // 16:00 UT of the same day.
     EXPECT_NEAR(TopField(r.out, "jd"), 2453907.5 + 16.0 / 24, 1e-9);
 }

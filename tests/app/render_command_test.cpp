@@ -26,7 +26,8 @@ TEST(RenderArguments, DefaultsAreTheFirstRunViewOfNow)
     EXPECT_EQ(r->height, 800);
     EXPECT_EQ(r->zoom, 210);
     EXPECT_EQ(r->output, "heliocentric.png");
-    EXPECT_EQ(r->dataFile, "datas.bin");
+    EXPECT_EQ(r->data.file, "datas.bin");
+    EXPECT_FALSE(r->data.fileGiven);
     EXPECT_EQ(r->place.source, InstantSource::kNow);
     EXPECT_EQ(r->preferences, render::DisplayPreferences{});
     EXPECT_EQ(r->selection, render::ObjectSelection{});

@@ -28,7 +28,7 @@ TEST(PrintArguments, DefaultsAreSixHundredDotsAndAPdfNamedAfterTheChart)
     EXPECT_EQ(r->chart.chart, ChartKind::kGeocentric);
     EXPECT_EQ(r->dotsPerInch, 600);
     EXPECT_EQ(r->output, "geocentric.pdf");
-    EXPECT_EQ(r->chart.dataFile, "datas.bin");
+    EXPECT_FALSE(r->chart.data.fileGiven);
     EXPECT_EQ(r->chart.zoom, 210);
     EXPECT_EQ(r->chart.place.source, InstantSource::kNow);
     EXPECT_TRUE(r->placeName.empty());
@@ -50,7 +50,7 @@ TEST(PrintArguments, PlaceTimeAndPreferencesAreReadAsSkyvaneRenderReadsThem)
     EXPECT_DOUBLE_EQ(r->chart.place.latitude, 47.32);
     EXPECT_EQ(r->chart.preferences.eastWestSign, render::kEastLeftWestRight);
     EXPECT_EQ(r->chart.zoom, 120);
-    EXPECT_EQ(r->chart.dataFile, "other.bin");
+    EXPECT_EQ(r->chart.data.file, "other.bin");
     EXPECT_EQ(r->dotsPerInch, 1200);
     EXPECT_EQ(r->output, "page.pdf");
     EXPECT_EQ(r->placeName, "Aarau");
