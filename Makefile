@@ -3,7 +3,7 @@ BUILD_DIR ?= build
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=Release
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all deps configure build test bench run fuzz clean
+.PHONY: all deps configure build test bench run fuzz clean package
 
 all: build
 
@@ -20,6 +20,17 @@ build: configure
 
 test: build
 	ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS)
+
+# The Debian package, built without our vendor host (no cpp-httplib, no
+# SQLite) and without tests: build-package/skyvane_<version>_<arch>.deb.
+PACKAGE_DIR ?= build-package
+package: deps
+	cmake -S . -B $(PACKAGE_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release \
+	  -DSKYVANE_BUILD_VENDOR_HOST=OFF -DSKYVANE_BUILD_TESTS=OFF -DSKYVANE_BUILD_BENCH=OFF \
+	  $(filter-out -DCMAKE_BUILD_TYPE=%,$(CMAKE_FLAGS))
+	cmake --build $(PACKAGE_DIR) -j $(JOBS)
+	cd $(PACKAGE_DIR) && cpack -G DEB
+	@ls $(PACKAGE_DIR)/skyvane_*.deb
 
 BENCH_FLAGS = --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 bench: build
@@ -51,4 +62,4 @@ fuzz: build
 	  -rss_limit_mb=4096 -print_final_stats=1 ../corpus
 
 clean:
-	rm -rf $(BUILD_DIR) $(FUZZ_DIR)
+	rm -rf $(BUILD_DIR) $(FUZZ_DIR) $(PACKAGE_DIR)

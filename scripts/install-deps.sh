@@ -11,6 +11,7 @@ packages=(
   libcpp-httplib-dev libsqlite3-dev
   qt6-base-dev
   fonts-liberation2
+  desktop-file-utils appstream lintian dpkg-dev file python3 python3-jsonschema poppler-utils
 )
 
 # make fuzz needs clang with libFuzzer and the sanitizer runtimes.

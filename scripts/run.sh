@@ -20,7 +20,7 @@ if [[ -z "${DISPLAY:-}" && -z "${WAYLAND_DISPLAY:-}" ]]; then
   echo "No display: drawing the charts for now at Zurich instead."
   cd "$run"
   for chart in horizontal geocentric heliocentric; do
-    "$skyvane" render "$chart" --now --lon -8.5 --lat 47.32 --tz 1 -o "$chart.png"
+    "$skyvane" render "$chart" --now --lon -8.5 --lat 47.32 --tz 1 --data-dir "$run" -o "$chart.png"
   done
   echo "The charts are in $run/ (horizontal.png, geocentric.png, heliocentric.png)"
   exit 0
@@ -45,4 +45,4 @@ done
 
 echo "Vendor host on http://$address/ (reports in $run/vendor.sqlite)"
 cd "$run"
-SKYVANE_HOST="$address" "$skyvane"
+SKYVANE_HOST="$address" "$skyvane" --data-dir "$run"
