@@ -1,6 +1,7 @@
 // The conventions every command follows: "--name=value", usage errors that
 // point at the help, the data folder, pictures by their extension,
 // standard output for "-", and no failed write passing for a success.
+#include <QIcon>
 #include <QImage>
 
 #include <gtest/gtest.h>
@@ -15,6 +16,7 @@
 
 #include "app/command_options.h"
 #include "app/data_folder.h"
+#include "app/desktop_start.h"
 #include "app/ephemeris_command.h"
 #include "app/render_command.h"
 
@@ -255,6 +257,15 @@ TEST(DataFolder, SeedsFromTheFirstUsableInstalledCopyAndNeverOverwrites)
     // A file where the folder should be.
     EXPECT_FALSE(PrepareDataFolder(folder / "datas.bin" / "x", {}, error));
     EXPECT_NE(error.find("cannot make the data folder"), std::string::npos) << error;
+}
+
+TEST(DesktopIdentity, TheWindowIconHasEverySizeTheMenuShows)
+{
+    const QIcon icon = ProgramIcon();
+    ASSERT_FALSE(icon.isNull());
+    for (const int size : {48, 128, 256})
+        EXPECT_TRUE(icon.availableSizes().contains(QSize(size, size))) << size;
+    EXPECT_STREQ(VersionText(), "skyvane 1.41");
 }
 
 TEST(DataFolder, TheInstalledCopyIsFoundBesideTheProgramsPrefix)

@@ -24,6 +24,8 @@ TEST(DesktopProgramTest, StartsItsWindowAndWritesTheFirstRunSettings)
     QProcess program;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert("HOME", QString::fromStdString(home));
+    environment.remove("XDG_DATA_HOME");
+    environment.remove("SKYVANE_DATA_DIR");
     environment.insert("XDG_CONFIG_HOME", QString::fromStdString(home + "/config"));
     environment.insert("QT_QPA_PLATFORM", "offscreen");
     environment.insert("SKYVANE_HOST", "127.0.0.1:1");  // nobody listens there
@@ -44,6 +46,12 @@ TEST(DesktopProgramTest, StartsItsWindowAndWritesTheFirstRunSettings)
     QSettings settings(settingsFile, QSettings::IniFormat);
     EXPECT_EQ(settings.value("Location/location1").toString(), "Zurich, Switzerland");
     EXPECT_EQ(settings.value("Installed/Data").toString().size(), 22);
+    // The program works in the user's data folder, seeded with the build's
+    // data file, not in the folder it was started from.
+    const std::filesystem::path seeded =
+        std::filesystem::path(home) / ".local/share/Skyvane/Skyvane/datas.bin";
+    EXPECT_TRUE(std::filesystem::exists(seeded));
+    EXPECT_EQ(std::filesystem::file_size(seeded), std::filesystem::file_size(SKYVANE_DATAS_BIN));
 
     program.kill();
     program.waitForFinished(5000);
