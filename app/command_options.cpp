@@ -50,15 +50,20 @@ std::optional<ParsedCommandLine> ParseCommandLine(const std::vector<OptionSyntax
     // options.
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsCompactedShortOptions);
     parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsOptions);
+    // A name given twice belongs to its later row: a command's own option
+    // replaces a shared one of the same name.
     QHash<QString, std::size_t> indexOf;
+    for (std::size_t i = 0; i < syntax.size(); ++i)
+        for (const std::string& name : syntax[i].names)
+            indexOf.insert(WithoutDashes(name), i);
     for (std::size_t i = 0; i < syntax.size(); ++i) {
         QStringList names;
-        for (const std::string& name : syntax[i].names) {
-            names << WithoutDashes(name);
-            indexOf.insert(names.back(), i);
-        }
-        parser.addOption(QCommandLineOption(
-            names, QString(), syntax[i].takesValue ? QStringLiteral("value") : QString()));
+        for (const std::string& name : syntax[i].names)
+            if (indexOf.value(WithoutDashes(name)) == i)
+                names << WithoutDashes(name);
+        if (!names.isEmpty())
+            parser.addOption(QCommandLineOption(
+                names, QString(), syntax[i].takesValue ? QStringLiteral("value") : QString()));
     }
     // The parser skips the first entry, the program's name.
     QStringList list{QStringLiteral("skyvane")};

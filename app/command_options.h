@@ -60,7 +60,8 @@ struct ParsedCommandLine {
     std::vector<std::string> positional;
 };
 
-// Reads `args` (UTF-8, without the program and command names). On a syntax
+// Reads `args` (UTF-8, without the program and command names). A name that
+// two rows give belongs to the later one. On a syntax
 // error returns nothing and sets `error` to one line naming the argument:
 // "--frobnicate: unknown option", "--lat: missing value".
 std::optional<ParsedCommandLine> ParseCommandLine(const std::vector<OptionSyntax>& syntax,

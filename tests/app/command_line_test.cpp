@@ -77,6 +77,20 @@ TEST(CommandLine, NameEqualsValueReadsAsNameAndValue)
     EXPECT_EQ(twice->zoom, 30);
 }
 
+TEST(CommandLine, ACommandsOwnOptionReplacesASharedOneOfTheSameName)
+{
+    std::string error;
+    const auto parsed = ParseCommandLine(
+        {{{"--place"}, true}, {{"-o"}, true}, {{"--place"}, true}},
+        {"--place", "Aarau", "chart", "-o", "x", "--place=Bern"}, error);
+    ASSERT_TRUE(parsed) << error;
+    ASSERT_EQ(parsed->options.size(), 3u);
+    EXPECT_EQ(parsed->options[0], std::make_pair(std::size_t{2}, std::string("Aarau")));
+    EXPECT_EQ(parsed->options[1], std::make_pair(std::size_t{1}, std::string("x")));
+    EXPECT_EQ(parsed->options[2], std::make_pair(std::size_t{2}, std::string("Bern")));
+    EXPECT_EQ(parsed->positional, std::vector<std::string>{"chart"});
+}
+
 TEST(CommandLine, SyntaxErrorsNameTheArgumentInOurWords)
 {
     std::string error;
