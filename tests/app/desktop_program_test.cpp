@@ -61,3 +61,46 @@ TEST(DesktopProgramTest, StartsItsWindowAndWritesTheFirstRunSettings)
 
 }  // namespace
 }  // namespace skyvane::app
+
+namespace skyvane::app {
+namespace {
+
+// Qt's own options go to Qt and --data-dir to the program, in any order;
+// the folder named is made, seeded and used.
+TEST(DesktopProgramTest, WorksInTheDataFolderItIsGiven)
+{
+    std::string root = (std::filesystem::temp_directory_path() / "skyvane-dir-XXXXXX").string();
+    ASSERT_NE(::mkdtemp(root.data()), nullptr);
+    const std::string folder = root + "/chosen/data";
+
+    QProcess program;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("HOME", QString::fromStdString(root));
+    environment.insert("XDG_CONFIG_HOME", QString::fromStdString(root + "/config"));
+    environment.insert("SKYVANE_DATA_DIR", QString::fromStdString(root + "/not-this-one"));
+    environment.remove("QT_QPA_PLATFORM");
+    environment.insert("SKYVANE_HOST", "127.0.0.1:1");
+    program.setProcessEnvironment(environment);
+    program.setWorkingDirectory(QString::fromStdString(root));
+    program.start(SKYVANE_BINARY, {"-platform", "offscreen", "--data-dir=" + QString::fromStdString(folder)});
+    ASSERT_TRUE(program.waitForStarted(5000));
+    const QString settingsFile = QString::fromStdString(root + "/config/Skyvane/Skyvane.conf");
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] {
+            return QSettings(settingsFile, QSettings::IniFormat).value("Location/datasaved").toInt() == 1;
+        },
+        15000));
+    EXPECT_EQ(program.state(), QProcess::Running) << program.readAllStandardError().toStdString();
+    EXPECT_EQ(std::filesystem::file_size(folder + "/datas.bin"),
+              std::filesystem::file_size(SKYVANE_DATAS_BIN));
+    EXPECT_FALSE(std::filesystem::exists(root + "/not-this-one"));
+    EXPECT_FALSE(std::filesystem::exists(root + "/datas.bin"));
+
+    program.kill();
+    program.waitForFinished(5000);
+    std::error_code ignored;
+    std::filesystem::remove_all(root, ignored);
+}
+
+}  // namespace
+}  // namespace skyvane::app
