@@ -14,6 +14,7 @@
 
 #include <unistd.h>
 
+#include "places/now.h"
 #include "render/geocentric_chart.h"
 #include "render/heliocentric_chart.h"
 #include "render/horizontal_chart.h"
@@ -210,13 +211,8 @@ ChartInputs LoadChartInputs(const RenderRequest& request, const char* command, s
         err << "skyvane " << command << ": " << request.dataFile
             << ": no usable data file, drawing without the catalogue\n";
 
-    const double now =
-        2440587.5 +
-        std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch())
-                .count() /
-            86400;
-    ChartInputs inputs{store.Current(), SkyStateFor(request.place, now)};
-    engine::SkyCalculator().ComputeSky(inputs.state);
+    ChartInputs inputs{store.Current(), SkyStateFor(request.place, places::SystemUtcNow())};
+    ComputeRequestedSky(request.place, inputs.state);
     return inputs;
 }
 
