@@ -176,7 +176,6 @@ RangeEnd SaturateToRange(SkyState& state, int gregorian)
 // Everything computed for the Universal Time Julian day `jd`.
 void ComputeBodies(SkyState& state, double jd)
 {
-
     // Nutation and the Earth's series are evaluated once and shared by
     // every body below; each gives the same values as a fresh evaluation.
     const Nutation nutation = NutationAt(jd);
