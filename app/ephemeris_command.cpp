@@ -1,5 +1,6 @@
 #include "app/ephemeris_command.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -10,6 +11,7 @@
 
 #include "app/command_output.h"
 #include "engine/calendar.h"
+#include "places/now.h"
 
 namespace skyvane::app {
 
@@ -17,10 +19,11 @@ using engine::SkyState;
 
 namespace {
 
-// Julian days of the first and the last instant the program accepts:
-// 4713 BC January 1, 0h and the end of 9999 December 31.
-constexpr double kFirstJulianDay = -365.5;
-constexpr double kLastJulianDay = 5373484.5;
+// Julian days that can lie in the range in some time zone: the first and
+// the last local instant with a day to spare. Whether one does in the
+// zone asked for is checked once every option is read.
+constexpr double kFirstJulianDay = engine::kFirstLocalJulianDay - 1;
+constexpr double kLastJulianDay = engine::kEndLocalJulianDay + 1;
 
 // Julian day of the Unix epoch, for the computer clock.
 constexpr double kUnixEpochJulianDay = 2440587.5;
@@ -109,6 +112,31 @@ constexpr NumberOption kLongitude{"--lon", &EphemerisRequest::longitude, -180, 1
 constexpr NumberOption kLatitude{"--lat", &EphemerisRequest::latitude, -90, 90};
 constexpr NumberOption kJulianDay{"--jd", &EphemerisRequest::julianDay, kFirstJulianDay,
                                   kLastJulianDay};
+// Seconds of a Universal Time Julian day's local time counted from the
+// first instant of the range, rounded to the whole second that is shown.
+double LocalSecondsFromFirst(const EphemerisRequest& r)
+{
+    const double local = r.julianDay + (r.timeZone + r.dst) / 24;
+    return std::round((local - engine::kFirstLocalJulianDay) * 86400);
+}
+
+// A Julian day is taken only when its local time, as shown, lies between
+// the first and the last instant of the range; the message names the range
+// and what it is in Julian days for the zone given.
+bool JulianDayInRange(const EphemerisRequest& r, std::string& error)
+{
+    const double seconds = LocalSecondsFromFirst(r);
+    const double last = (engine::kEndLocalJulianDay - engine::kFirstLocalJulianDay) * 86400 - 1;
+    if (seconds >= 0 && seconds <= last)
+        return true;
+    const double offset = (r.timeZone + r.dst) / 24;
+    char range[160];
+    std::snprintf(range, sizeof range, "JD %.6f to %.6f", engine::kFirstLocalJulianDay - offset,
+                  engine::kEndLocalJulianDay - 1.0 / 86400 - offset);
+    error = "--jd: the local time must lie between -4713-01-01 00:00:00 and 9999-12-31 "
+            "23:59:59, in this zone " + std::string(range) + ", got " + FormatNumber(r.julianDay);
+    return false;
+}
 
 }  // namespace
 
@@ -136,7 +164,7 @@ const CommandOptions<EphemerisRequest>& PlaceAndTimeOptions()
              ++r.instantOptions;
              return why;
          }},
-        {{"--now"}, "", "the computer clock",
+        {{"--now"}, "", "now: the computer's clock shown in the given zone",
          [](R& r, const std::string&) -> std::string {
              r.source = InstantSource::kNow;
              ++r.instantOptions;
@@ -174,6 +202,8 @@ bool CheckPlaceAndTime(EphemerisRequest& r, bool nowWhenNoInstant, std::string& 
         error = "--time: only with --date";
         return false;
     }
+    if (r.source == InstantSource::kJulianDay && !JulianDayInRange(r, error))
+        return false;
     return true;
 }
 
@@ -231,7 +261,7 @@ std::optional<EphemerisRequest> ParseEphemerisArguments(const std::vector<std::s
     return r;
 }
 
-SkyState SkyStateFor(const EphemerisRequest& request, double nowJulianDay)
+SkyState SkyStateFor(const EphemerisRequest& request, std::chrono::system_clock::time_point now)
 {
     SkyState state{};
     state.timeZone = request.timeZone;
@@ -248,30 +278,56 @@ SkyState SkyStateFor(const EphemerisRequest& request, double nowJulianDay)
         return state;
     }
 
-    // A Universal Time instant becomes a local date at midnight plus the
-    // seconds since then; the date comes in the calendar the scene
-    // computation reads for it, so the instant survives the round trip.
-    const double ut = request.source == InstantSource::kNow ? nowJulianDay : request.julianDay;
-    const double local = ut + (request.timeZone + request.dst) / 24;
+    if (request.source == InstantSource::kNow) {
+        // Following the clock, as the sky window does: now in the place's
+        // civil time, shown as it is.
+        places::SetInstantToNow(state, [now] { return now; });
+        state.realTime = 1;
+        return state;
+    }
+
+    // A Universal Time instant becomes a local date in the calendar the
+    // scene computation reads for it and the time of day in whole seconds,
+    // rounded as shown (18:59:59.9999 is 19:00:00). The scene itself is
+    // computed at the Julian day exactly (ComputeRequestedSky).
+    const double seconds = LocalSecondsFromFirst(request);
+    const double days = std::floor(seconds / 86400);
+    const double secondOfDay = seconds - days * 86400;
     engine::CalendarDate midnight;
-    midnight.jd = std::floor(local - 0.5) + 0.5;
+    midnight.jd = engine::kFirstLocalJulianDay + days;
     const engine::DateFields date = midnight.Split();
     state.year = date.year;
     state.month = date.month;
     state.day = date.day;
-    state.second = (local - midnight.jd) * 86400;
-    if (request.source == InstantSource::kNow) {
-        // Following the clock, as the sky window does: the fields hold the
-        // local time of day and are shown as they are.
-        engine::CalendarDate clock;
-        clock.jd = local;
-        const engine::DateFields now = clock.Split();
-        state.hour = now.hour;
-        state.minute = now.minute;
-        state.second = std::floor(now.second);
-        state.realTime = 1;
-    }
+    state.hour = static_cast<int>(secondOfDay / 3600);
+    state.minute = static_cast<int>((secondOfDay - state.hour * 3600) / 60);
+    state.second = secondOfDay - state.hour * 3600 - state.minute * 60;
     return state;
+}
+
+SkyState SkyStateFor(const EphemerisRequest& request, double nowJulianDay)
+{
+    std::chrono::system_clock::time_point now{};
+    if (request.source == InstantSource::kNow) {
+        // To the microsecond, within what the clock's count can hold.
+        const double micro =
+            std::clamp((nowJulianDay - kUnixEpochJulianDay) * 86400e6, -9e15, 9e15);
+        now += std::chrono::duration_cast<std::chrono::system_clock::duration>(
+            std::chrono::microseconds(std::llround(micro)));
+    }
+    return SkyStateFor(request, now);
+}
+
+double ComputeRequestedSky(const EphemerisRequest& request, SkyState& state)
+{
+    const engine::SkyCalculator calculator;
+    if (request.source == InstantSource::kJulianDay) {
+        calculator.ComputeSkyAt(state, request.julianDay);
+        return request.julianDay;
+    }
+    const double jd = engine::SkyCalculator::JulianDayOf(state);
+    calculator.ComputeSky(state);
+    return jd;
 }
 
 namespace {
@@ -421,14 +477,8 @@ int RunEphemerisCommand(const std::vector<std::string>& args, std::ostream& out,
         out << EphemerisUsage();
         return FlushOutput(out).empty() ? 0 : 1;
     }
-    const double now =
-        kUnixEpochJulianDay +
-        std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch())
-                .count() /
-            86400;
-    SkyState state = SkyStateFor(*request, now);
-    const double jd = engine::SkyCalculator::JulianDayOf(state);
-    engine::SkyCalculator().ComputeSky(state);
+    SkyState state = SkyStateFor(*request, places::SystemUtcNow());
+    const double jd = ComputeRequestedSky(*request, state);
     const std::string text =
         request->json ? FormatEphemerisJson(state, jd) : FormatEphemerisTable(state, jd);
     if (const std::string failed = WriteOutput(request->output, text, out); !failed.empty()) {

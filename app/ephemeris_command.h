@@ -2,6 +2,7 @@
 // printed as a table or as JSON.
 #pragma once
 
+#include <chrono>
 #include <iosfwd>
 #include <optional>
 #include <string>
@@ -44,9 +45,17 @@ bool CheckPlaceAndTime(EphemerisRequest& request, bool nowWhenNoInstant, std::st
 std::optional<EphemerisRequest> ParseEphemerisArguments(const std::vector<std::string>& args,
                                                         std::string& error);
 
-// The sky window's state for the request, not yet computed. `nowJulianDay`
-// is the computer clock in Universal Time, used with kNow.
+// The sky window's state for the request, not yet computed. `now` is the
+// computer clock's UTC instant, used with kNow; `nowJulianDay` is the same
+// as a Universal Time Julian day.
+engine::SkyState SkyStateFor(const EphemerisRequest& request,
+                             std::chrono::system_clock::time_point now);
 engine::SkyState SkyStateFor(const EphemerisRequest& request, double nowJulianDay);
+
+// Computes the state from SkyStateFor and returns the Universal Time Julian
+// day it was computed for: a requested Julian day exactly, otherwise that
+// of the local instant.
+double ComputeRequestedSky(const EphemerisRequest& request, engine::SkyState& state);
 
 // A computed state as a readable table and as one JSON object.
 std::string FormatEphemerisTable(const engine::SkyState& state, double jd);

@@ -20,6 +20,7 @@
 
 #include "app/command_output.h"
 #include "app/data_folder.h"
+#include "places/now.h"
 #include "render/geocentric_chart.h"
 #include "render/heliocentric_chart.h"
 #include "render/horizontal_chart.h"
@@ -259,13 +260,8 @@ std::optional<ChartInputs> LoadChartInputs(const RenderRequest& request, std::st
         return std::nullopt;
     }
 
-    const double now =
-        2440587.5 +
-        std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch())
-                .count() /
-            86400;
-    ChartInputs inputs{store.Current(), SkyStateFor(request.place, now)};
-    engine::SkyCalculator().ComputeSky(inputs.state);
+    ChartInputs inputs{store.Current(), SkyStateFor(request.place, places::SystemUtcNow())};
+    ComputeRequestedSky(request.place, inputs.state);
     return inputs;
 }
 

@@ -59,11 +59,6 @@ constexpr int kFourthStart = 4;
 constexpr int kStartsBetweenVisits = 20;
 constexpr int kStartsBetweenUpdateReminders = 7;
 
-QDateTime LocalNow()
-{
-    return QDateTime::currentDateTime();
-}
-
 void StoreUsageRecord(online::UsageRecord& usage)
 {
     online::EncodeUsageRecord(usage);
@@ -114,7 +109,7 @@ NavigationKey NavigationKeyOf(const QKeyEvent& event, int& digit)
 
 CSkyvaneView::CSkyvaneView(QWidget* parent, Clock clock)
     : QWidget(parent),
-      clock_(clock ? std::move(clock) : Clock(LocalNow)),
+      clock_(clock ? std::move(clock) : Clock(places::SystemUtcNow)),
       clickRects_(std::make_unique<skydata::CatalogueClickRects>())
 {
     // Every chart paints its whole area, so nothing is erased first.
@@ -211,6 +206,8 @@ void CSkyvaneView::DeferredStartup()
 
     places::LoadLocations(sky_.locations);
     places::ApplyCurrentLocation(sky_.locations, currentLocation_, sky_);
+    // Now in the civil time of the place just applied.
+    if (navigation_.realTime) SetInstantToNow();
     engine_.ComputeSky(sky_);
 
     StartTimer(kUsageSecondsTimer, kUsageSecondsPeriodMs);
@@ -252,16 +249,19 @@ void CSkyvaneView::OnTimer(int id)
     case kHelioAnimationTimer:
         AnimateInstant(kViewHeliocentric, navigation_, sky_);
         Recompute();
+        StopAnimationAtRangeEnd(kViewHeliocentric, kHelioAnimationTimer);
         Redraw();
         break;
     case kGeoAnimationTimer:
         AnimateInstant(kViewGeocentric, navigation_, sky_);
         Recompute();
+        StopAnimationAtRangeEnd(kViewGeocentric, kGeoAnimationTimer);
         Redraw();
         break;
     case kHorizonAnimationTimer:
         AnimateInstant(kViewHorizontal, navigation_, sky_);
         Recompute();
+        StopAnimationAtRangeEnd(kViewHorizontal, kHorizonAnimationTimer);
         Redraw();
         break;
     default:
@@ -344,6 +344,8 @@ void CSkyvaneView::EditLocation()
     // Whichever way it closed: the store holds what counts.
     places::LoadLocations(sky_.locations);
     places::ApplyCurrentLocation(sky_.locations, currentLocation_, sky_);
+    // Following the clock, the place's zone may have changed.
+    if (navigation_.realTime) SetInstantToNow();
     Recompute();
     Redraw();
 }
@@ -353,6 +355,7 @@ void CSkyvaneView::EnterTime()
     KillChartTimers();
     places::CTimeDialog dialog(this, clock_);
     dialog.SetEntry(places::TimeEntryOf(sky_));
+    dialog.SetTimeZone(sky_.timeZone);
     dialog.exec();
     // Cancel hands back what it was given (and a daylight-saving box already
     // changed), so both ways take the entry. An entered instant no longer
@@ -434,15 +437,13 @@ void CSkyvaneView::OnDestroy()
 
 void CSkyvaneView::SetInstantToNow()
 {
-    const QDateTime now = clock_();
-    const QDate date = now.date();
-    const QTime time = now.time();
-    sky_.year = date.year();
-    sky_.month = date.month();
-    sky_.day = date.day();
-    sky_.hour = time.hour();
-    sky_.minute = time.minute();
-    sky_.second = time.second();
+    places::SetInstantToNow(sky_, clock_);
+}
+
+void CSkyvaneView::StopAnimationAtRangeEnd(int viewMode, int timer)
+{
+    if (!app::StopAnimationAtRangeEnd(viewMode, navigation_, sky_)) return;
+    KillTimer(timer);
 }
 
 void CSkyvaneView::Recompute()

@@ -5,7 +5,6 @@
 // prepares and draws the printed page.
 #pragma once
 
-#include <QDateTime>
 #include <QWidget>
 
 #include <functional>
@@ -16,6 +15,7 @@
 #include "app/time_navigation.h"
 #include "engine/sky.h"
 #include "online/usage_record.h"
+#include "places/now.h"
 #include "render/display_preferences.h"
 #include "render/object_panel.h"
 #include "skydata/click_rects.h"
@@ -55,9 +55,9 @@ class CSkyvaneView : public QWidget {
     Q_OBJECT
 
 public:
-    // Where "now" comes from: the computer's local clock unless a test
-    // gives another.
-    using Clock = std::function<QDateTime()>;
+    // Where the UTC instant "now" comes from: the computer's clock unless a
+    // test gives another. It is shown in the location's civil time.
+    using Clock = places::UtcClock;
 
     explicit CSkyvaneView(QWidget* parent = nullptr, Clock clock = {});
     ~CSkyvaneView() override;
@@ -128,6 +128,7 @@ private:
 
     void SetInstantToNow();
     void Recompute();
+    void StopAnimationAtRangeEnd(int viewMode, int timer);
     void Redraw();
 
     void StartTimer(int id, int periodMs);

@@ -158,6 +158,32 @@ int AnimationTimerOf(int viewMode)
     return chart ? chart->animationTimer : 0;
 }
 
+namespace {
+
+// A year step past an end of the range stops on that end's first or last
+// instant, as a step in seconds does: clamping the year alone would keep
+// the day of the year and look as if the step had gone nowhere.
+void SaturateYearStep(engine::SkyState& instant)
+{
+    if (instant.year < engine::kFirstYear) {
+        instant.year = engine::kFirstYear;
+        instant.month = 1;
+        instant.day = 1;
+        instant.hour = 0;
+        instant.minute = 0;
+        instant.second = 0;
+    } else if (instant.year > engine::kLastYear) {
+        instant.year = engine::kLastYear;
+        instant.month = 12;
+        instant.day = 31;
+        instant.hour = 23;
+        instant.minute = 59;
+        instant.second = 59;
+    }
+}
+
+}  // namespace
+
 void StepInstant(int viewMode, double direction, const ChartNavigation& navigation,
                  engine::SkyState& instant)
 {
@@ -173,12 +199,16 @@ void StepInstant(int viewMode, double direction, const ChartNavigation& navigati
         case kStepUnitDay: instant.second += direction * kDaySeconds; break;
         case kStepUnitSiderealDay: instant.second += direction * kSiderealDaySeconds; break;
         case kStepUnitMonth: instant.month += sign; break;
-        case kStepUnitYear: instant.year += sign; break;
+        case kStepUnitYear:
+            instant.year += sign;
+            SaturateYearStep(instant);
+            break;
         default: break;
         }
         break;
     case kTimeControlFixedYear:
         instant.year += sign;
+        SaturateYearStep(instant);
         break;
     default:
         // A time control written by hand outside its range steps nothing.
@@ -192,6 +222,20 @@ void AnimateInstant(int viewMode, const ChartNavigation& navigation, engine::Sky
     if (!chart) return;
     instant.second +=
         (navigation.*chart->speed) * (navigation.*chart->direction) * chart->secondsPerUnit;
+}
+
+bool StopAnimationAtRangeEnd(int viewMode, ChartNavigation& navigation,
+                             const engine::SkyState& instant)
+{
+    const ChartFields* chart = FieldsOf(viewMode);
+    if (!chart) return false;
+    const double direction = navigation.*chart->direction;
+    const engine::RangeEnd end = engine::ShownRangeEnd(instant);
+    const bool atEnd = (direction > 0 && end == engine::RangeEnd::kLast) ||
+                       (direction < 0 && end == engine::RangeEnd::kFirst);
+    if (!atEnd) return false;
+    navigation.*chart->animating = 0;
+    return true;
 }
 
 KeyOutcome HandleChartKey(int viewMode, NavigationKey key, int digit, int repeatCount,

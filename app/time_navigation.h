@@ -119,6 +119,13 @@ void StepInstant(int viewMode, double direction, const ChartNavigation& navigati
 // direction, added to the seconds.
 void AnimateInstant(int viewMode, const ChartNavigation& navigation, engine::SkyState& instant);
 
+// After a computed animation tick: an animation that has reached the end
+// of the range it runs towards stops there (its flag is cleared and true
+// returned, and the window stops its timer). The instant itself was
+// stopped on the end by the scene computation.
+bool StopAnimationAtRangeEnd(int viewMode, ChartNavigation& navigation,
+                             const engine::SkyState& instant);
+
 // The animation timer of chart `viewMode`, 0 for the intro screen.
 int AnimationTimerOf(int viewMode);
 

@@ -1,5 +1,6 @@
 #include "engine/sky.h"
 
+#include <array>
 #include <cmath>
 
 #include "engine/calendar.h"
@@ -106,41 +107,75 @@ DateFields NormaliseLocalInstant(const SkyState& state, int gregorian)
     return shown;
 }
 
-}  // namespace
-
-double SkyCalculator::JulianDayOf(SkyState state)
+void CopyEnteredToShown(SkyState& state)
 {
-    ClampYear(state);
-    const int gregorian = state.realTime != 0 ? 1 : ChooseCalendar(state);
-    return UniversalJulianDay(state, gregorian);
+    state.shownYear = state.year;
+    state.shownMonth = state.month;
+    state.shownDay = state.day;
+    state.shownHour = state.hour;
+    state.shownMinute = state.minute;
+    state.shownSecond = state.second;
 }
 
-SkyState& SkyCalculator::ComputeSky(SkyState& state) const
+// A local instant as whole fields, in the order they compare.
+using ShownFields = std::array<double, 6>;
+
+ShownFields FieldsOf(int year, int month, int day, int hour, int minute, double second)
 {
-    ClampYear(state);
+    return {double(year), double(month), double(day), double(hour), double(minute),
+            std::trunc(second)};
+}
 
-    int gregorian = 1;
-    if (state.realTime != 0) {
-        state.shownYear = state.year;
-        state.shownMonth = state.month;
-        state.shownDay = state.day;
-        state.shownHour = state.hour;
-        state.shownMinute = state.minute;
-        state.shownSecond = state.second;
-    } else {
-        gregorian = ChooseCalendar(state);
-        const DateFields shown = NormaliseLocalInstant(state, gregorian);
-        state.shownYear = shown.year;
-        state.shownMonth = shown.month;
-        state.shownDay = shown.day;
-        state.shownHour = shown.hour;
-        state.shownMinute = shown.minute;
-        // Whole seconds, truncated.
-        state.shownSecond = std::trunc(shown.second);
+constexpr ShownFields kFirstShown = {kFirstYear, 1, 1, 0, 0, 0};
+constexpr ShownFields kLastShown = {kLastYear, 12, 31, 23, 59, 59};
+
+void SetEnteredInstant(SkyState& state, const ShownFields& instant)
+{
+    state.year = static_cast<int>(instant[0]);
+    state.month = static_cast<int>(instant[1]);
+    state.day = static_cast<int>(instant[2]);
+    state.hour = static_cast<int>(instant[3]);
+    state.minute = static_cast<int>(instant[4]);
+    state.second = instant[5];
+}
+
+// Moves an entered instant that lies before the first or after the last
+// instant of the range onto that end, so that a step or an animation
+// across an end stops there instead of keeping its time of year in a
+// clamped year. The year itself was clamped already; this catches the
+// seconds, days and months that carry the date over an end.
+RangeEnd SaturateToRange(SkyState& state, int gregorian)
+{
+    const double localDay =
+        JulianDay(state.year, state.month,
+                  state.day + state.hour / 24.0 + state.minute / 1440.0 + state.second / 86400,
+                  gregorian);
+    RangeEnd end = RangeEnd::kInside;
+    // Far outside (or so far that the date would not survive a split): no
+    // need to look closer. Not a number stays as it is.
+    if (localDay < kFirstLocalJulianDay - 2) {
+        end = RangeEnd::kFirst;
+    } else if (localDay > kEndLocalJulianDay + 2) {
+        end = RangeEnd::kLast;
+    } else if (localDay < kFirstLocalJulianDay + 2 || localDay > kEndLocalJulianDay - 2) {
+        // Near an end: the normalised fields decide, as they are shown.
+        const DateFields f = NormaliseLocalInstant(state, gregorian);
+        const ShownFields instant = FieldsOf(f.year, f.month, f.day, f.hour, f.minute, f.second);
+        if (instant < kFirstShown)
+            end = RangeEnd::kFirst;
+        else if (instant > kLastShown)
+            end = RangeEnd::kLast;
     }
+    if (end == RangeEnd::kFirst)
+        SetEnteredInstant(state, kFirstShown);
+    else if (end == RangeEnd::kLast)
+        SetEnteredInstant(state, kLastShown);
+    return end;
+}
 
-    const double jd = UniversalJulianDay(state, gregorian);
-
+// Everything computed for the Universal Time Julian day `jd`.
+void ComputeBodies(SkyState& state, double jd)
+{
     // Nutation and the Earth's series are evaluated once and shared by
     // every body below; each gives the same values as a fresh evaluation.
     const Nutation nutation = NutationAt(jd);
@@ -214,7 +249,63 @@ SkyState& SkyCalculator::ComputeSky(SkyState& state) const
         state.azimuth[body] = horizontal[i].azimuth;
         state.altitude[body] = horizontal[i].altitude;
     }
+}
+
+}  // namespace
+
+double SkyCalculator::JulianDayOf(SkyState state)
+{
+    ClampYear(state);
+    int gregorian = 1;
+    if (state.realTime == 0) {
+        gregorian = ChooseCalendar(state);
+        if (SaturateToRange(state, gregorian) != RangeEnd::kInside)
+            gregorian = state.year == kFirstYear ? 0 : 1;
+    }
+    return UniversalJulianDay(state, gregorian);
+}
+
+SkyState& SkyCalculator::ComputeSky(SkyState& state) const
+{
+    ClampYear(state);
+
+    int gregorian = 1;
+    if (state.realTime != 0) {
+        CopyEnteredToShown(state);
+    } else {
+        gregorian = ChooseCalendar(state);
+        if (SaturateToRange(state, gregorian) != RangeEnd::kInside)
+            gregorian = state.year == kFirstYear ? 0 : 1;
+        const DateFields shown = NormaliseLocalInstant(state, gregorian);
+        state.shownYear = shown.year;
+        state.shownMonth = shown.month;
+        state.shownDay = shown.day;
+        state.shownHour = shown.hour;
+        state.shownMinute = shown.minute;
+        // Whole seconds, truncated.
+        state.shownSecond = std::trunc(shown.second);
+    }
+
+    ComputeBodies(state, UniversalJulianDay(state, gregorian));
     return state;
+}
+
+SkyState& SkyCalculator::ComputeSkyAt(SkyState& state, double universalJulianDay) const
+{
+    CopyEnteredToShown(state);
+    ComputeBodies(state, universalJulianDay);
+    return state;
+}
+
+RangeEnd ShownRangeEnd(const SkyState& state)
+{
+    const ShownFields shown = FieldsOf(state.shownYear, state.shownMonth, state.shownDay,
+                                       state.shownHour, state.shownMinute, state.shownSecond);
+    if (shown <= kFirstShown)
+        return RangeEnd::kFirst;
+    if (shown >= kLastShown)
+        return RangeEnd::kLast;
+    return RangeEnd::kInside;
 }
 
 }  // namespace skyvane::engine

@@ -74,6 +74,17 @@ struct SkyState {
 constexpr int kFirstYear = -4713;
 constexpr int kLastYear = 9999;
 
+// Local Julian days (the Julian day counted in the place's civil time) of
+// the first instant computed, -4713-01-01 00:00:00 in the Julian calendar,
+// and of the instant just after the last, 9999-12-31 23:59:59 Gregorian.
+// Stepping or animating across either end stops on it.
+constexpr double kFirstLocalJulianDay = -365.5;
+constexpr double kEndLocalJulianDay = 5373484.5;
+
+// Where a computed state's shown instant stands in the range.
+enum class RangeEnd { kInside, kFirst, kLast };
+RangeEnd ShownRangeEnd(const SkyState& state);
+
 // Copies the normalised instant back into the entered one, as every caller
 // of ComputeSky does after the call, so that accumulated seconds fold into
 // the date.
@@ -82,9 +93,18 @@ void FoldShownInstant(SkyState& state);
 class SkyCalculator {
 public:
     // Fills the computed and shown fields of `state` for its instant and
-    // observer and returns it. May move `state.day` while it reads the date
-    // in the right calendar; callers copy the shown instant back afterwards.
+    // observer and returns it. An instant before the first or after the
+    // last of the range is computed and shown as that end. May move
+    // `state.day` while it reads the date in the right calendar; callers
+    // copy the shown instant back afterwards.
     SkyState& ComputeSky(SkyState& state) const;
+
+    // Fills the computed fields for the Universal Time Julian day
+    // `universalJulianDay` exactly, for callers that start from a Julian
+    // day rather than a local date. The entered instant is the caller's
+    // local reading of that day and is shown as it is; nothing is clamped
+    // or normalised.
+    SkyState& ComputeSkyAt(SkyState& state, double universalJulianDay) const;
 
     // The Universal Time Julian day that ComputeSky uses for `state`.
     static double JulianDayOf(SkyState state);

@@ -24,14 +24,15 @@ struct DefaultLocation {
 
 using DefaultList = std::array<DefaultLocation, kLocationsInUse>;
 
-// The lists are kept exactly as our users have always had them, oddities
-// included (Sydney at +8, London at 6 degrees west, daylight saving at the
-// North Pole): people compare them with what they saw before.
+// The lists are kept as our users have always had them, daylight saving at
+// the North Pole included, except where a place was plainly wrong: Sydney
+// keeps Australian Eastern Standard Time (+10) and London lies at 0.1275
+// degrees west. Tables already stored keep what they hold.
 constexpr DefaultList kNorthAmerica = {{
     {"Thousand Oaks, CA, USA", 118.82333333, 34.21388888, -8.0, 0},
     {"New York, NY, USA", 74.006, 40.714, -5.0, 0},
     {"Zurich, Switzerland", -8.5, 47.32, 1.0, 0},
-    {"Sydney, Australia", -151.22, -33.9, 8.0, 0},
+    {"Sydney, Australia", -151.22, -33.9, 10.0, 0},
     {"North Pole", 0.0, 90.0, 0.0, 0},
 }};
 
@@ -46,8 +47,8 @@ constexpr DefaultList kGermanSpeaking = {{
 constexpr DefaultList kEverywhereElse = {{
     {"Thousand Oaks, California, USA", 118.82333333, 34.21388888, -8.0, 0},
     {"Zurich, Switzerland", -8.23, 47.3, 1.0, 0},
-    {"London, United Kingdom", 6.0, 51.5, 0.0, 0},
-    {"Sydney, Australia", -151.22, -33.9, 8.0, 0},
+    {"London, United Kingdom", 0.1275, 51.5, 0.0, 0},
+    {"Sydney, Australia", -151.22, -33.9, 10.0, 0},
     {"North Pole", 0.0, 90.0, 0.0, 1},
 }};
 

@@ -159,7 +159,11 @@ CTimeDialog::CTimeDialog(QWidget* parent, Clock clock) : QDialog(parent), clock_
 
 QDateTime CTimeDialog::Now() const
 {
-    return clock_ ? clock_() : QDateTime::currentDateTime();
+    // The place's civil time, held as a zone-less value (Qt::UTC) so that
+    // no rule of the computer's own zone can move or refuse an hour.
+    const CivilTime now = CivilTimeAt(clock_ ? clock_() : SystemUtcNow(), timeZone_, entry_.dst);
+    return QDateTime(QDate(now.year, now.month, now.day), QTime(now.hour, now.minute, now.second),
+                     Qt::UTC);
 }
 
 void CTimeDialog::showEvent(QShowEvent* event)

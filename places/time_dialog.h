@@ -12,6 +12,7 @@
 
 #include <functional>
 
+#include "places/now.h"
 #include "places/time_entry.h"
 
 class QCheckBox;
@@ -29,14 +30,17 @@ class CTimeDialog : public QDialog {
     Q_OBJECT
 
 public:
-    // Where "now" comes from; the computer's local clock unless a test
-    // gives another.
-    using Clock = std::function<QDateTime()>;
+    // Where the UTC instant "now" comes from; the computer's clock unless a
+    // test gives another. The dialog shows it in the place's civil time.
+    using Clock = UtcClock;
 
     explicit CTimeDialog(QWidget* parent = nullptr, Clock clock = {});
 
     // The instant to show; set it before the dialog is shown.
     void SetEntry(const TimeEntry& entry) { entry_ = entry; }
+    // The place's time zone, hours east of Greenwich: "now" is shown in it,
+    // with the daylight-saving hour of the box.
+    void SetTimeZone(double timeZone) { timeZone_ = timeZone; }
 
     // The instant after OK. After any other close it is the one handed in,
     // except that a daylight-saving box already read by a click on a radio
@@ -62,6 +66,7 @@ private:
     QDateTime Now() const;
 
     Clock clock_;
+    double timeZone_ = 0;
     bool initialised_ = false;
 
     // The values moved to and from the controls.

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
+#include <ctime>
 #include <cmath>
 #include <cstdlib>
 #include <regex>
@@ -173,6 +175,102 @@ TEST(EphemerisCommand, NowFollowsTheClockLikeTheSkyWindow)
     EXPECT_EQ(state.minute, 41);
     EXPECT_EQ(state.second, 30);
     EXPECT_NEAR(engine::SkyCalculator::JulianDayOf(state), now, 1e-5);
+}
+
+// The instant line of the table.
+std::string InstantLine(const std::string& table)
+{
+    std::smatch m;
+    if (!std::regex_search(table, m, std::regex("Instant +(\\S+ \\S+)")))
+        ADD_FAILURE() << "no instant in " << table;
+    return m[1].str();
+}
+
+TEST(EphemerisCommand, JulianDaysWhoseLocalTimeLeavesTheRangeAreRefusedNamingIt)
+{
+    struct Case {
+        std::vector<std::string> args;
+        bool accepted;
+        std::string shown;
+    };
+    for (const Case& c : {
+             Case{{"--jd", "5373484.5"}, false, ""},  // 10000-01-01 00:00:00
+             Case{{"--jd", "5373484.49999"}, true, "9999-12-31 23:59:59"},
+             Case{{"--jd", "5373484.4"}, true, "9999-12-31 21:36:00"},
+             Case{{"--jd", "5373484.4", "--tz", "3"}, false, ""},
+             Case{{"--jd", "5373484.4", "--tz", "2", "--dst", "1"}, false, ""},
+             Case{{"--jd", "5373484.4", "--tz", "2"}, true, "9999-12-31 23:36:00"},
+             Case{{"--jd", "-365.5"}, true, "-4713-01-01 00:00:00"},
+             Case{{"--jd", "-365.5", "--tz", "-1"}, false, ""},
+             Case{{"--jd", "-365.6", "--tz", "3"}, true, "-4713-01-01 00:36:00"},
+             Case{{"--jd", "-366.2", "--tz", "14"}, false, ""},
+         }) {
+        std::string line;
+        for (const std::string& a : c.args) line += a + " ";
+        const RunResult r = RunCommand(c.args);
+        if (c.accepted) {
+            ASSERT_EQ(r.status, 0) << line << r.err;
+            EXPECT_EQ(InstantLine(r.out), c.shown) << line;
+        } else {
+            EXPECT_EQ(r.status, 2) << line << r.out;
+            EXPECT_TRUE(r.out.empty()) << line;
+            EXPECT_EQ(r.err.rfind("skyvane ephemeris: --jd: ", 0), 0u) << r.err;
+            EXPECT_NE(r.err.find("-4713-01-01 00:00:00"), std::string::npos) << r.err;
+            EXPECT_NE(r.err.find("9999-12-31 23:59:59"), std::string::npos) << r.err;
+        }
+    }
+}
+
+TEST(EphemerisCommand, AJulianDayIsComputedExactlyAndShownRoundedToTheSecond)
+{
+    // 2023-02-24 18:00 UT; the local time is 19:00:00, not 18:59:59.
+    RunResult r = RunCommand({"--jd", "2460000.25", "--tz", "1"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(InstantLine(r.out), "2023-02-24 19:00:00");
+
+    for (const char* jd : {"2451545.123456789", "5373119.5", "5373484.49", "-365.2", "2299160.77"}) {
+        r = RunCommand({"--jd", jd, "--tz", "-5", "--json"});
+        ASSERT_EQ(r.status, 0) << jd << r.err;
+        const double given = std::strtod(jd, nullptr);
+        EXPECT_EQ(TopField(r.out, "jd"), given) << jd;
+        EphemerisRequest request;
+        request.source = InstantSource::kJulianDay;
+        request.julianDay = given;
+        engine::SkyState state{};
+        engine::SkyCalculator().ComputeSkyAt(state, given);
+        EXPECT_EQ(TopField(r.out, "siderealTime"), state.siderealTime) << jd;
+        EXPECT_EQ(BodyField(r.out, 10, "helioLongitude"), state.helioLongitude[10]) << jd;
+    }
+    // The last Julian day of the range is no longer read as 9999-01-01.
+    r = RunCommand({"--jd", "5373484.49", "--json"});
+    EXPECT_NE(r.out.find("\"instant\": {\"year\": 9999, \"month\": 12, \"day\": 31"),
+              std::string::npos)
+        << r.out;
+}
+
+TEST(EphemerisCommand, NowIsTheClocksInstantInTheZoneAskedFor)
+{
+    // The computer's own zone plays no part.
+    const char* saved = std::getenv("TZ");
+    const std::string savedZone = saved ? saved : "";
+    setenv("TZ", "XYZ-5:45", 1);
+    tzset();
+    EphemerisRequest request;
+    request.source = InstantSource::kNow;
+    request.timeZone = -8;
+    const auto now = std::chrono::sys_days{std::chrono::year{2026} / 12 / 7} +
+                     std::chrono::hours{11} + std::chrono::minutes{28} +
+                     std::chrono::milliseconds{30900};
+    const engine::SkyState state = SkyStateFor(request, now);
+    EXPECT_EQ(state.realTime, 1);
+    EXPECT_EQ((std::vector{state.year, state.month, state.day, state.hour, state.minute}),
+              (std::vector{2026, 12, 7, 3, 28}));
+    EXPECT_EQ(state.second, 30);
+    if (saved)
+        setenv("TZ", savedZone.c_str(), 1);
+    else
+        unsetenv("TZ");
+    tzset();
 }
 
 struct BadArguments {

@@ -19,12 +19,15 @@
 #include "app/main_frame.h"
 #include "platform/profile_store.h"
 
+#include <chrono>
+
 namespace skyvane::app {
 namespace {
 
-QDateTime FixedNow()
+std::chrono::system_clock::time_point FixedNow()
 {
-    return QDateTime(QDate(2026, 12, 7), QTime(22, 0, 0));
+    using namespace std::chrono;
+    return sys_days{2026y / 12 / 8} + 6h;
 }
 
 TEST(MainFrameTest, MenuBarCarriesEveryTextAndCommandIdInOrder)

@@ -19,6 +19,8 @@
 #include <algorithm>
 #include <filesystem>
 #include <chrono>
+#include <cstdlib>
+#include <ctime>
 #include <functional>
 #include <memory>
 #include <string>
@@ -52,9 +54,10 @@ using platform::WriteProfileString;
 constexpr char kNoUpdate[] = "<html>Version:0141 Country=*CH Campain=*000</html>";
 constexpr char kUpdate[] = "<html>Version:0142 Country=*CH Campain=*000</html>";
 
-QDateTime FixedNow()
+// 2026-12-07 22:00 in Thousand Oaks (zone -8), the first stored place.
+std::chrono::system_clock::time_point FixedNow()
 {
-    return QDateTime(QDate(2026, 12, 7), QTime(22, 0, 0));
+    return std::chrono::sys_days{std::chrono::year{2026} / 12 / 8} + 6h;
 }
 
 // Requests for one path among those the server has seen.
@@ -172,9 +175,12 @@ TEST_F(SkyViewTest, StartsOnTheIntroWithItsInitialValues)
     EXPECT_FALSE(view_->TimerRunning(kStartupTimer));
     EXPECT_TRUE(view_->TimerRunning(kUsageSecondsTimer));
     EXPECT_TRUE(view_->TimerRunning(kUsageSaveTimer));
-    // The first computation does not fold back, but the instant is now's.
+    // The first computation does not fold back, but the instant is now's,
+    // in the first place of the list the server's country (CH) chose.
+    EXPECT_EQ(view_->Sky().locationName, "Berlin, Deutschland ");
     EXPECT_EQ(view_->Sky().shownYear, 2026);
-    EXPECT_EQ(view_->Sky().shownHour, 22);
+    EXPECT_EQ(view_->Sky().shownDay, 8);
+    EXPECT_EQ(view_->Sky().shownHour, 7);  // 06:00 UTC at +1
 }
 
 TEST_F(SkyViewTest, FirstRunWritesDefaultsAndRunsOnWhatTheStoreHolds)
@@ -434,6 +440,83 @@ TEST_F(SkyViewTest, TimeDialogTakesTheInstantBackAndStopsFollowingTheClock)
     // A digit key now keeps the entered instant instead of jumping to now.
     QTest::keyClick(view_.get(), Qt::Key_1);
     EXPECT_EQ(view_->Sky().year, -3167);
+}
+
+// The instant of the window as "year-month-day hour:minute:second".
+std::string InstantText(const engine::SkyState& sky)
+{
+    return std::to_string(sky.year) + "-" + std::to_string(sky.month) + "-" +
+           std::to_string(sky.day) + " " + std::to_string(sky.hour) + ":" +
+           std::to_string(sky.minute) + ":" + std::to_string(static_cast<int>(sky.second));
+}
+
+TEST_F(SkyViewTest, NowIsTheClocksInstantInTheCivilTimeOfThePlaceShown)
+{
+    // A computer set to UTC, as servers and many containers are: its own
+    // wall time must not be read as the place's.
+    const char* saved = std::getenv("TZ");
+    const std::string savedZone = saved ? saved : "";
+    setenv("TZ", "UTC0", 1);
+    tzset();
+
+    StoreEarlierRuns(10);
+    StartView();
+    // Before any key: the first computation is already the place's now.
+    EXPECT_EQ(InstantText(view_->Sky()), "2026-12-7 22:0:0");
+    for (int tick = 0; tick < 4; ++tick) view_->OnTimer(kIntroTimer);
+    QTest::keyClick(view_.get(), Qt::Key_Space);  // the first key is N
+    EXPECT_EQ(InstantText(view_->Sky()), "2026-12-7 22:0:0");
+    EXPECT_EQ(view_->Sky().shownHour, 22);
+    EXPECT_LT(view_->Sky().altitude[engine::kSun], 0);  // night in California
+
+    // Zurich (+1) and Sydney (+10): the clock's instant in their zones.
+    QTest::keyClick(view_.get(), Qt::Key_2);
+    EXPECT_EQ(InstantText(view_->Sky()), "2026-12-8 7:0:0");
+    QTest::keyClick(view_.get(), Qt::Key_3);
+    EXPECT_EQ(InstantText(view_->Sky()), "2026-12-8 16:0:0");
+    view_->OnTimer(kClockTimer);
+    EXPECT_EQ(InstantText(view_->Sky()), "2026-12-8 16:0:0");
+    EXPECT_GT(view_->Sky().altitude[engine::kSun], 0);  // afternoon in Sydney
+
+    // "Set Current Time" in the time dialog shows the same now.
+    QTest::keyClick(view_.get(), Qt::Key_0);
+    EXPECT_EQ(RunWithDialog([&] { view_->OnCommand(kCommandEnterTime); },
+                            [](QDialog* d) {
+                                d->findChild<QPushButton*>("1026")->click();
+                                d->accept();
+                            }),
+              1);
+    EXPECT_EQ(InstantText(view_->Sky()), "2026-12-7 22:0:0");
+
+    if (saved)
+        setenv("TZ", savedZone.c_str(), 1);
+    else
+        unsetenv("TZ");
+    tzset();
+}
+
+TEST_F(SkyViewTest, AnAnimationStopsOnTheLastInstantOfTheRange)
+{
+    StoreEarlierRuns(10);
+    StartView();
+    ShowChart(kCommandGeocentric);
+    engine::SkyState& sky = view_->MutableSky();
+    sky.year = 9999;
+    sky.month = 12;
+    sky.day = 31;
+    sky.hour = 21;
+    sky.minute = 0;
+    sky.second = 0;
+    QTest::keyClick(view_.get(), Qt::Key_F);
+    ASSERT_TRUE(view_->TimerRunning(kGeoAnimationTimer));
+    int ticks = 0;
+    while (view_->TimerRunning(kGeoAnimationTimer) && ticks < 10) {
+        view_->OnTimer(kGeoAnimationTimer);
+        ++ticks;
+    }
+    EXPECT_EQ(ticks, 3);  // 22:00, 23:00, then the last second
+    EXPECT_EQ(view_->Navigation().geocentricAnimating, 0);
+    EXPECT_EQ(InstantText(view_->Sky()), "9999-12-31 23:59:59");
 }
 
 TEST_F(SkyViewTest, PreferencesDialogShowsTheFirstRunOptionsAndResetsTheStepUnit)

@@ -1,5 +1,7 @@
 // The key rules of the three charts: steps, animation, pace limits, the
 // heliocentric scale, the location digits and the help key.
+#include <array>
+
 #include <gtest/gtest.h>
 
 #include "app/preferences.h"
@@ -140,6 +142,75 @@ TEST(AnimationTest, BackAndForwardStartTheChartsTimerAndLeaveTheClock)
     EXPECT_EQ(nav.geocentricAnimating, 0);
     EXPECT_TRUE(stop.Stops(kGeoAnimationTimer));
     EXPECT_FALSE(stop.redraw);
+}
+
+// A key or tick, then the recompute the window does after it.
+void Recomputed(engine::SkyState& sky)
+{
+    engine::SkyCalculator().ComputeSky(sky);
+    engine::FoldShownInstant(sky);
+}
+
+TEST(RangeEndTest, YearStepsPastAnEndStopOnItsFirstOrLastInstant)
+{
+    for (int control : {kTimeControlFixedYear, kTimeControlUnitCycle}) {
+        ChartNavigation nav;
+        nav.timeControl = control;
+        nav.stepUnit = kStepUnitYear;
+        engine::SkyState sky = InstantOf(9998, 6, 15, 12, 0, 0);
+        Press(kViewGeocentric, NavigationKey::kRight, nav, sky);
+        Recomputed(sky);
+        EXPECT_EQ(sky.year, 9999);
+        EXPECT_EQ(sky.month, 6);
+        Press(kViewGeocentric, NavigationKey::kRight, nav, sky);
+        Recomputed(sky);
+        EXPECT_EQ((std::array{sky.year, sky.month, sky.day, sky.hour, sky.minute}),
+                  (std::array{9999, 12, 31, 23, 59}));
+        EXPECT_EQ(sky.second, 59.0);
+
+        sky = InstantOf(-4713, 6, 15, 12, 0, 0);
+        Press(kViewGeocentric, NavigationKey::kLeft, nav, sky);
+        Recomputed(sky);
+        EXPECT_EQ((std::array{sky.year, sky.month, sky.day, sky.hour, sky.minute}),
+                  (std::array{-4713, 1, 1, 0, 0}));
+        EXPECT_EQ(sky.second, 0.0);
+    }
+}
+
+TEST(RangeEndTest, AnimationStopsOnTheEndItRunsTowards)
+{
+    ChartNavigation nav;
+    engine::SkyState sky = InstantOf(9999, 12, 31, 20, 0, 0);
+    Press(kViewHorizontal, NavigationKey::kF, nav, sky);
+    nav.horizontalSpeedSeconds = 3600;
+    int ticks = 0;
+    while (nav.horizontalAnimating && ticks < 10) {
+        AnimateInstant(kViewHorizontal, nav, sky);
+        Recomputed(sky);
+        StopAnimationAtRangeEnd(kViewHorizontal, nav, sky);
+        ++ticks;
+    }
+    // 21, 22, 23 o'clock, then the last second, where it stops.
+    EXPECT_EQ(ticks, 4);
+    EXPECT_EQ(nav.horizontalAnimating, 0);
+    EXPECT_EQ((std::array{sky.year, sky.month, sky.day, sky.hour, sky.minute}),
+              (std::array{9999, 12, 31, 23, 59}));
+
+    // At the end, an animation running away from it goes on; one running
+    // into it stops at once.
+    Press(kViewHorizontal, NavigationKey::kB, nav, sky);
+    AnimateInstant(kViewHorizontal, nav, sky);
+    Recomputed(sky);
+    EXPECT_FALSE(StopAnimationAtRangeEnd(kViewHorizontal, nav, sky));
+    EXPECT_EQ(nav.horizontalAnimating, 1);
+
+    engine::SkyState first = InstantOf(-4713, 1, 1, 0, 0, 0);
+    Press(kViewHeliocentric, NavigationKey::kB, nav, first);
+    AnimateInstant(kViewHeliocentric, nav, first);
+    Recomputed(first);
+    EXPECT_TRUE(StopAnimationAtRangeEnd(kViewHeliocentric, nav, first));
+    EXPECT_EQ(nav.heliocentricAnimating, 0);
+    EXPECT_EQ(nav.horizontalAnimating, 1);  // each chart its own
 }
 
 TEST(AnimationTest, NowFollowsTheClockAndStopsOnlyThisChartsAnimation)

@@ -72,6 +72,74 @@ TEST(ComputeSkyTest, YearsOutsideTheRangeAreClamped)
     ExpectComputedFor(late, JulianDay(9999, 12, 31 + 86370.5 / 86400, 1));
 }
 
+// Adds `seconds` to a computed state's instant, as a time step does, and
+// computes again.
+SkyState Stepped(SkyState s, double seconds)
+{
+    FoldShownInstant(s);
+    s.second += seconds;
+    return Computed(s);
+}
+
+TEST(ComputeSkyTest, StepsAcrossTheRangeEndsStopOnTheFirstAndLastInstant)
+{
+    // Backwards by days from 4714 BC January 2: one day, then the first
+    // instant, and there it stays (the time of day goes too).
+    SkyState back = Computed(Instant(-4713, 1, 2, 18, 30, 15));
+    back = Stepped(back, -86400);
+    ExpectShown(back, -4713, 1, 1, 18, 30, 15);
+    EXPECT_EQ(ShownRangeEnd(back), RangeEnd::kInside);
+    back = Stepped(back, -86400);
+    ExpectShown(back, -4713, 1, 1, 0, 0, 0);
+    EXPECT_EQ(ShownRangeEnd(back), RangeEnd::kFirst);
+    ExpectComputedFor(back, kFirstLocalJulianDay);
+    back = Stepped(back, -86400);
+    ExpectShown(back, -4713, 1, 1, 0, 0, 0);
+
+    // Forwards from 9999 December 29: the 30th, the 31st, then the last
+    // second of the year, never a day of 10000 or a January of 9999.
+    SkyState ahead = Computed(Instant(9999, 12, 29, 12));
+    ahead.timeZone = 2;
+    ahead = Stepped(ahead, 86400);
+    ahead = Stepped(ahead, 86400);
+    ExpectShown(ahead, 9999, 12, 31, 12, 0, 0);
+    ahead = Stepped(ahead, 86400);
+    ExpectShown(ahead, 9999, 12, 31, 23, 59, 59);
+    EXPECT_EQ(ShownRangeEnd(ahead), RangeEnd::kLast);
+    ExpectComputedFor(ahead, kEndLocalJulianDay - 1.0 / 86400 - 2.0 / 24);
+    ahead = Stepped(ahead, 3600);
+    ExpectShown(ahead, 9999, 12, 31, 23, 59, 59);
+    // And back from the end by a day is a day before it.
+    ExpectShown(Stepped(ahead, -86400), 9999, 12, 30, 23, 59, 59);
+}
+
+TEST(ComputeSkyTest, MonthsHoursAndHugeSecondsPastTheEndsSaturateToo)
+{
+    ExpectShown(Computed(Instant(9999, 13, 15, 6)), 9999, 12, 31, 23, 59, 59);
+    ExpectShown(Computed(Instant(-4713, 1, 1, -1)), -4713, 1, 1, 0, 0, 0);
+    ExpectShown(Computed(Instant(-4713, 0, 1)), -4713, 1, 1, 0, 0, 0);
+    ExpectShown(Computed(Instant(9999, 12, 31, 23, 59, 60)), 9999, 12, 31, 23, 59, 59);
+    // Seconds far beyond any date a split could hold.
+    ExpectShown(Computed(Instant(2000, 1, 1, 0, 0, 1e300)), 9999, 12, 31, 23, 59, 59);
+    ExpectShown(Computed(Instant(2000, 1, 1, 0, 0, -1e300)), -4713, 1, 1, 0, 0, 0);
+    // The last and the first instant themselves are inside and unchanged.
+    EXPECT_EQ(ShownRangeEnd(Computed(Instant(9999, 12, 31, 23, 59, 58.9))), RangeEnd::kInside);
+    ExpectShown(Computed(Instant(-4713, 1, 1)), -4713, 1, 1, 0, 0, 0);
+    // The Julian day of a scene agrees with what the window shows.
+    SkyState late = Instant(9999, 14, 1);
+    EXPECT_DOUBLE_EQ(SkyCalculator::JulianDayOf(late), kEndLocalJulianDay - 1.0 / 86400);
+}
+
+TEST(ComputeSkyTest, ComputeSkyAtTakesTheJulianDayExactlyAndShowsTheFieldsAsGiven)
+{
+    SkyState s = Instant(2023, 2, 24, 19, 0, 0);
+    s.timeZone = 1;
+    const double jd = 2460000.25 + 1e-7;
+    SkyCalculator().ComputeSkyAt(s, jd);
+    ExpectShown(s, 2023, 2, 24, 19, 0, 0);
+    ExpectComputedFor(s, jd);
+}
+
 TEST(ComputeSkyTest, RealTimeShowsTheInputUnchangedAndReadsItGregorian)
 {
     SkyState s = Instant(1550, 6, 1, 22, 7, 13.625);

@@ -153,7 +153,7 @@ TEST_F(LocationEditorTest, OpensOnSlotZeroAndShowsTheSelectedSlot)
     EXPECT_EQ(Control<QListWidget>("1005")->currentRow(), kSideEast);
     EXPECT_EQ(Control<QLineEdit>("1006")->text(), "33.90000");
     EXPECT_EQ(Control<QListWidget>("1007")->currentRow(), kSideSouth);
-    EXPECT_EQ(Control<QLineEdit>("1008")->text(), "8.0");
+    EXPECT_EQ(Control<QLineEdit>("1008")->text(), "10.0");
 }
 
 TEST_F(LocationEditorTest, SaveAndExitWritesTheShownTableToFourDecimals)

@@ -54,7 +54,7 @@ const List kListA = {{
     {"Thousand Oaks, CA, USA", 118.82333333, 34.21388888, -8.0, 0},
     {"New York, NY, USA", 74.006, 40.714, -5.0, 0},
     {"Zurich, Switzerland", -8.5, 47.32, 1.0, 0},
-    {"Sydney, Australia", -151.22, -33.9, 8.0, 0},
+    {"Sydney, Australia", -151.22, -33.9, 10.0, 0},
     {"North Pole", 0.0, 90.0, 0.0, 0},
 }};
 const List kListB = {{
@@ -67,8 +67,8 @@ const List kListB = {{
 const List kListC = {{
     {"Thousand Oaks, California, USA", 118.82333333, 34.21388888, -8.0, 0},
     {"Zurich, Switzerland", -8.23, 47.3, 1.0, 0},
-    {"London, United Kingdom", 6.0, 51.5, 0.0, 0},
-    {"Sydney, Australia", -151.22, -33.9, 8.0, 0},
+    {"London, United Kingdom", 0.1275, 51.5, 0.0, 0},
+    {"Sydney, Australia", -151.22, -33.9, 10.0, 0},
     {"North Pole", 0.0, 90.0, 0.0, 1},
 }};
 
@@ -132,7 +132,7 @@ TEST_F(LocationStoreTest, SavedDefaultsUseFourDecimalsForAnglesAndOneForTheZone)
     EXPECT_EQ(Stored("longitude2"), "-8.5000");  // east is negative
     EXPECT_EQ(Stored("longitude3"), "-151.2200");
     EXPECT_EQ(Stored("latitude3"), "-33.9000");  // south is negative
-    EXPECT_EQ(Stored("timezone3"), "8.0");
+    EXPECT_EQ(Stored("timezone3"), "10.0");
     EXPECT_EQ(Stored("longitude4"), "0.0000");
     EXPECT_EQ(Stored("latitude4"), "90.0000");
     EXPECT_EQ(Stored("timezone4"), "0.0");
@@ -269,6 +269,24 @@ TEST_F(LocationStoreTest, FirstRunWritesTheDefaultsOnce)
     EXPECT_EQ(later.entries[1].name, "Hamburg, Deutschland");
 }
 
+TEST_F(LocationStoreTest, SydneyAndLondonAreRightInNewListsButAStoredTableKeepsItsValues)
+{
+    const LocationTable fresh = StartUpLocations("");
+    EXPECT_EQ(fresh.entries[2].name, "London, United Kingdom");
+    EXPECT_EQ(Stored("longitude2"), "0.1275");  // west of Greenwich
+    EXPECT_EQ(fresh.entries[3].name, "Sydney, Australia");
+    EXPECT_EQ(Stored("timezone3"), "10.0");
+    EXPECT_EQ(fresh.entries[3].timeZone, 10.0);
+
+    // A user whose table was saved with the old values keeps them.
+    WriteProfileString("Location", "longitude2", "6.0000");
+    WriteProfileString("Location", "timezone3", "8.0");
+    const LocationTable later = StartUpLocations("");
+    EXPECT_EQ(later.entries[2].longitude, 6.0);
+    EXPECT_EQ(later.entries[3].timeZone, 8.0);
+    EXPECT_EQ(Stored("timezone3"), "8.0");
+}
+
 TEST_F(LocationStoreTest, DatasavedZeroMeansFirstRun)
 {
     WriteProfileString("Location", "location0", "Stale");
@@ -291,7 +309,7 @@ TEST(ApplyCurrentLocation, CopiesTheSlotIntoTheObserver)
     ASSERT_TRUE(ApplyCurrentLocation(table, 3, state));
     EXPECT_EQ(state.longitude, -151.22);
     EXPECT_EQ(state.latitude, -33.9);
-    EXPECT_EQ(state.timeZone, 8.0);
+    EXPECT_EQ(state.timeZone, 10.0);
     EXPECT_EQ(state.dst, 0);
 
     // Slots not in use change nothing.

@@ -1,6 +1,11 @@
 // The time dialog: the way of entry it opens with, what each set of
 // controls shows and hands back, the enabling rule, "Set Current Time",
 // and the refused years with the dialog staying open.
+#include <chrono>
+#include <cstdlib>
+#include <ctime>
+#include <optional>
+#include <string>
 #include <memory>
 
 #include <QApplication>
@@ -23,8 +28,34 @@
 namespace skyvane::places {
 namespace {
 
-// The computer's clock as the dialog sees it in these tests.
-const QDateTime kNow(QDate(2026, 12, 7), QTime(9, 30, 15));
+// The computer's clock as the dialog sees it in these tests: a UTC instant.
+const auto kNowUtc = std::chrono::sys_days{std::chrono::year{2026} / 12 / 7} +
+                     std::chrono::hours{9} + std::chrono::minutes{30} + std::chrono::seconds{15};
+// What the pickers show of it at Greenwich with the daylight-saving hour
+// that the entries checking it carry.
+const QDateTime kNow(QDate(2026, 12, 7), QTime(10, 30, 15));
+
+// Sets the computer's time zone (TZ) for the life of the object.
+class ScopedTimeZone {
+public:
+    explicit ScopedTimeZone(const char* zone)
+    {
+        if (const char* old = std::getenv("TZ")) saved_ = old;
+        setenv("TZ", zone, 1);
+        tzset();
+    }
+    ~ScopedTimeZone()
+    {
+        if (saved_)
+            setenv("TZ", saved_->c_str(), 1);
+        else
+            unsetenv("TZ");
+        tzset();
+    }
+
+private:
+    std::optional<std::string> saved_;
+};
 
 constexpr int kOk = 1;
 constexpr int kDatePicker = 1014;
@@ -44,8 +75,9 @@ class TimeDialogTest : public testing::Test {
 protected:
     void Open(const TimeEntry& entry)
     {
-        dialog_ = std::make_unique<CTimeDialog>(nullptr, [] { return kNow; });
+        dialog_ = std::make_unique<CTimeDialog>(nullptr, [] { return kNowUtc; });
         dialog_->SetEntry(entry);
+        dialog_->SetTimeZone(timeZone_);
         dialog_->show();
     }
 
@@ -92,6 +124,7 @@ protected:
     }
 
     std::unique_ptr<CTimeDialog> dialog_;
+    double timeZone_ = 0;
 };
 
 TEST_F(TimeDialogTest, CarriesItsCaptionTextsListsAndFieldLengths)
@@ -277,7 +310,41 @@ TEST_F(TimeDialogTest, SetCurrentTimeChangesOnlyThePickers)
     EXPECT_TRUE(Control<QRadioButton>(kPickerEntry)->isChecked());
 
     Click(kOk);
-    EXPECT_EQ(dialog_->Entry(), (TimeEntry{2026, 12, 7, 9, 30, 15, 1}));
+    EXPECT_EQ(dialog_->Entry(), (TimeEntry{2026, 12, 7, 10, 30, 15, 1}));
+}
+
+TEST_F(TimeDialogTest, CurrentTimeIsTheClocksInstantInThePlacesCivilTime)
+{
+    // The computer's own zone plays no part: set it to one no place here has.
+    ScopedTimeZone computer("XYZ-5:45");
+    struct Case {
+        double zone;
+        int dst;
+        QDateTime shown;
+    };
+    for (const Case& c : {Case{-8, 0, QDateTime(QDate(2026, 12, 7), QTime(1, 30, 15))},
+                          Case{-8, 1, QDateTime(QDate(2026, 12, 7), QTime(2, 30, 15))},
+                          Case{10, 0, QDateTime(QDate(2026, 12, 7), QTime(19, 30, 15))},
+                          Case{-10, 0, QDateTime(QDate(2026, 12, 6), QTime(23, 30, 15))}}) {
+        timeZone_ = c.zone;
+        Open({2006, 6, 21, 12, 30, 45, c.dst});
+        // Opened on an instant of the pickers' years, they show it; the
+        // button shows now.
+        EXPECT_EQ(Control<QTimeEdit>(kTimePicker)->time(), QTime(12, 30, 45));
+        Click(kSetCurrentTime);
+        EXPECT_EQ(Control<QDateEdit>(kDatePicker)->date(), c.shown.date()) << c.zone;
+        EXPECT_EQ(Control<QTimeEdit>(kTimePicker)->time(), c.shown.time()) << c.zone;
+        // Opened on a year typed by hand, the pickers start at now too.
+        Open({1800, 1, 1, 0, 0, 0, c.dst});
+        EXPECT_EQ(Control<QTimeEdit>(kTimePicker)->time(), c.shown.time()) << c.zone;
+    }
+
+    // Unticking the daylight-saving box before the button takes its hour off.
+    timeZone_ = 1;
+    Open({2006, 6, 21, 12, 30, 45, 1});
+    Click(kDaylightSaving);
+    Click(kSetCurrentTime);
+    EXPECT_EQ(Control<QTimeEdit>(kTimePicker)->time(), QTime(10, 30, 15));
 }
 
 TEST_F(TimeDialogTest, ClosingWithoutOkHandsBackTheInstantHandedIn)

@@ -165,5 +165,23 @@ TEST_F(ApplyTimeEntryTest, TheEndsOfTheRangeStay)
     EXPECT_EQ(state_.day, 31);
 }
 
+TEST_F(ApplyTimeEntryTest, TypedTimesThatCarryPastAnEndStopOnIt)
+{
+    // Hours and seconds are taken as typed; carried over an end of the
+    // range they stop on its first or last instant, not in another year.
+    const auto instant = [this] {
+        return TimeEntry{state_.year, state_.month, state_.day, state_.hour, state_.minute,
+                         static_cast<int>(state_.second), state_.dst};
+    };
+    ApplyTimeEntry(state_, {9999, 12, 31, 23, 59, 99, 0}, calculator_);
+    EXPECT_EQ(instant(), (TimeEntry{9999, 12, 31, 23, 59, 59, 0}));
+    ApplyTimeEntry(state_, {9999, 12, 31, 99, 0, 0, 1}, calculator_);
+    EXPECT_EQ(instant(), (TimeEntry{9999, 12, 31, 23, 59, 59, 1}));
+    ApplyTimeEntry(state_, {-4713, 1, 1, -1, 0, 0, 0}, calculator_);
+    EXPECT_EQ(instant(), (TimeEntry{-4713, 1, 1, 0, 0, 0, 0}));
+    ApplyTimeEntry(state_, {-4713, 1, 1, 0, -9, 0, 0}, calculator_);
+    EXPECT_EQ(instant(), (TimeEntry{-4713, 1, 1, 0, 0, 0, 0}));
+}
+
 }  // namespace
 }  // namespace skyvane::places
