@@ -23,7 +23,8 @@ const char kPrintUsage[] =
     "usage: skyvane print horizontal|geocentric|heliocentric [options]\n"
     "  place and time as skyvane render: --date Y-M-D [--time H:M[:S]] | --jd JD | --now\n"
     "                                    --tz HOURS --dst 0|1 --lon DEG --lat DEG\n"
-    "  --place NAME          the place named in the title (default: its coordinates)\n"
+    "  --place NAME          the place named in the title (default: the stored location\n"
+    "                        there, else its coordinates)\n"
     "  --zoom N              heliocentric scale of the window, pixels per AU, 10-300 (default 210)\n"
     "  --ew 0|1 --ns 0|1 --stars-visible 0|1 --no-stars --no-constellations\n"
     "                        display preferences (default: as a first run sets them)\n"
@@ -50,16 +51,6 @@ bool ParseDotsPerInch(const std::string& text, int& value)
     const auto [next, error] = std::from_chars(text.data(), end, value);
     return error == std::errc() && next == end && value >= kMinDotsPerInch &&
            value <= kMaxDotsPerInch;
-}
-
-// The observer's place as the title shows it when no name is given:
-// longitude counted positive to the west, as everywhere in the program.
-std::string CoordinatesText(double longitude, double latitude)
-{
-    char text[64];
-    std::snprintf(text, sizeof text, "%.2f%c %.2f%c", std::fabs(latitude),
-                  latitude < 0 ? 'S' : 'N', std::fabs(longitude), longitude < 0 ? 'E' : 'W');
-    return text;
 }
 
 int ViewModeOf(ChartKind chart)
@@ -151,10 +142,7 @@ int RunPrintCommand(const std::vector<std::string>& args, std::ostream& out, std
         return 2;
     }
     ChartInputs inputs = LoadChartInputs(request->chart, "print", err);
-    inputs.state.locationName =
-        request->placeName.empty()
-            ? CoordinatesText(inputs.state.longitude, inputs.state.latitude)
-            : request->placeName;
+    inputs.state.locationName = PlaceLine(inputs.state, request->placeName);
 
     QPrinter printer(QPrinter::HighResolution);
     printer.setOutputFormat(QPrinter::PdfFormat);

@@ -5,6 +5,8 @@
 #include <QPainter>
 
 #include <chrono>
+#include <cmath>
+#include <cstdio>
 #include <iostream>
 #include <cstdlib>
 #include <filesystem>
@@ -14,6 +16,10 @@
 
 #include <unistd.h>
 
+#include "online/data_file_update.h"
+#include "online/version_check.h"
+#include "places/locations.h"
+#include "platform/profile_store.h"
 #include "render/geocentric_chart.h"
 #include "render/heliocentric_chart.h"
 #include "render/horizontal_chart.h"
@@ -36,6 +42,8 @@ const char kRenderUsage[] =
     "  --ew 0|1 --ns 0|1 --planet-mode 0|1|2 --stars-visible 0|1 --star-color 0|1\n"
     "  --no-stars --no-constellations\n"
     "                        display preferences (default: as a first run sets them)\n"
+    "  --place NAME          the place line (default: the stored location there, else\n"
+    "                        the coordinates)\n"
     "  --data FILE           sky data file (default datas.bin)\n"
     "  -o FILE               the PNG to write (default CHART.png)\n";
 
@@ -144,7 +152,8 @@ std::optional<RenderRequest> ParseRenderArguments(const std::vector<std::string>
         }
         const bool renderValue = arg == "--size" || arg == "--zoom" || arg == "--select-star" ||
                                  arg == "--select-messier" || arg == "--planet-mode" ||
-                                 arg == "--data" || arg == "-o" || arg == "--ew" ||
+                                 arg == "--data" || arg == "-o" || arg == "--place" ||
+                                 arg == "--ew" ||
                                  arg == "--ns" || arg == "--stars-visible" ||
                                  arg == "--star-color";
         if (!renderValue) {
@@ -171,6 +180,8 @@ std::optional<RenderRequest> ParseRenderArguments(const std::vector<std::string>
             ok = ParseInt(value, 0, 2, r.preferences.planetMode);
         } else if (arg == "--data") {
             r.dataFile = value;
+        } else if (arg == "--place") {
+            r.placeName = value;
         } else if (arg == "-o") {
             r.output = value;
             ok = !value.empty();
@@ -217,7 +228,37 @@ ChartInputs LoadChartInputs(const RenderRequest& request, const char* command, s
             86400;
     ChartInputs inputs{store.Current(), SkyStateFor(request.place, now)};
     engine::SkyCalculator().ComputeSky(inputs.state);
+    // The list the window would show: what the settings hold, else what a
+    // first run would store. Drawing a picture writes no settings.
+    if (places::LocationsSaved()) {
+        places::LoadLocations(inputs.state.locations);
+    } else {
+        places::FillDefaultLocations(
+            inputs.state.locations,
+            platform::GetProfileString(online::kInstalledSection, online::kCountryKey));
+    }
+    inputs.state.locationName = PlaceLine(inputs.state, request.placeName);
     return inputs;
+}
+
+std::string PlaceLine(const engine::SkyState& state, const std::string& placeName)
+{
+    if (!placeName.empty())
+        return placeName;
+    // Stored with four decimals: a place typed from the list matches it.
+    constexpr double kSamePlaceDegrees = 0.5e-4;
+    for (int slot = 0; slot < engine::kLocationsInUse; ++slot) {
+        const engine::Location& l = state.locations.entries[static_cast<std::size_t>(slot)];
+        if (!l.name.empty() && std::fabs(l.longitude - state.longitude) <= kSamePlaceDegrees &&
+            std::fabs(l.latitude - state.latitude) <= kSamePlaceDegrees)
+            return l.name;
+    }
+    // Longitude counted positive to the west, as everywhere in the program.
+    char text[64];
+    std::snprintf(text, sizeof text, "%.2f%c %.2f%c", std::fabs(state.latitude),
+                  state.latitude < 0 ? 'S' : 'N', std::fabs(state.longitude),
+                  state.longitude < 0 ? 'E' : 'W');
+    return text;
 }
 
 int RunRenderCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)

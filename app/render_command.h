@@ -28,6 +28,7 @@ struct RenderRequest {
     render::ObjectSelection selection;
     std::string dataFile = "datas.bin";
     std::string output;
+    std::string placeName;  // the place line; empty: see PlaceLine
 };
 
 extern const char kRenderUsage[];
@@ -45,7 +46,15 @@ struct ChartInputs {
     std::shared_ptr<const skydata::SkyData> data;
     engine::SkyState state;
 };
+// The state also carries the user's stored locations, as the window shows
+// them (the first-run defaults when the settings hold none; nothing is
+// written), and the place line from PlaceLine.
 ChartInputs LoadChartInputs(const RenderRequest& request, const char* command, std::ostream& err);
+
+// The place line of a chart drawn for `state`: `placeName` when given,
+// else the name of the stored location at the state's longitude and
+// latitude, else the coordinates ("47.32N 8.50E").
+std::string PlaceLine(const engine::SkyState& state, const std::string& placeName);
 
 // Runs `command` with the QGuiApplication that drawing needs (fonts),
 // off-screen when there is no display; returns its exit status.
