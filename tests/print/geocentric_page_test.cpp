@@ -24,6 +24,7 @@ using test::kInk;
 using test::kNameGrey;
 using test::kPaper;
 using test::PageCanvas;
+using test::Scaled;
 
 constexpr QRgb kFigureBlue = qRgb(0, 0, 255);
 
@@ -274,6 +275,33 @@ TEST_F(GeocentricPageTest, MapKeepsItsProportionsAtEveryResolution)
         page.dc().SelectFont(equator->font);
         const int labelHeight = page.dc().TextExtent(equator->text).height();
         EXPECT_GE((equator->position.y() - north->position.y()) / 8, labelHeight);
+    }
+}
+
+// The table below the map holds its rows inside its frame, under a whole
+// header, at every resolution.
+TEST_F(GeocentricPageTest, TableStaysInsideItsFrameAtEveryResolution)
+{
+    for (const int dpi : {72, 150, 300, 600, 1200}) {
+        SCOPED_TRACE(dpi);
+        const PageMetrics metrics{297, 210, dpi, dpi};
+        const double s = dpi / 96.0;
+        PageCanvas page(8, 8);
+        ASSERT_TRUE(PrintGeocentricChart(page.dc(), metrics, state_, *catalogue_));
+        const auto header = page.Text(QStringLiteral("Right Ascension"));
+        // The names in the table's first column, not beside the bodies.
+        const int nameX = Scaled(s, 40) + Scaled(s, 15);
+        const auto sun = page.TextAt(QStringLiteral("Sun"), nameX);
+        const auto moon = page.TextAt(QStringLiteral("Moon"), nameX);
+        ASSERT_TRUE(header && sun && moon);
+        // The header sits 6 x s below the table's top rule.
+        const int top = header->position.y() - Scaled(s, 6);
+        const auto cellBottom = [&](const render::TextCall& call) {
+            page.dc().SelectFont(call.font);
+            return call.position.y() + page.dc().TextExtent(call.text).height();
+        };
+        EXPECT_LE(cellBottom(*header), sun->position.y());
+        EXPECT_LT(cellBottom(*moon), top + Scaled(s, 178));
     }
 }
 

@@ -211,5 +211,30 @@ TEST_F(HeliocentricPageTest, TableTitleAndFooter)
     }
 }
 
+// The planet table holds its rows inside its frame, under a whole header,
+// at every resolution.
+TEST_F(HeliocentricPageTest, TableStaysInsideItsFrameAtEveryResolution)
+{
+    for (const int dpi : {72, 150, 300, 600, 1200}) {
+        SCOPED_TRACE(dpi);
+        const PageMetrics metrics{210, 297, dpi, dpi};
+        const double s = dpi / 96.0;
+        const int yb = static_cast<int>(210 / 25.4 * dpi + 0.5 * dpi - 10 * s);
+        PageCanvas page(8, 8);
+        ASSERT_TRUE(PrintHeliocentricChart(page.dc(), metrics, state_, 210));
+        const auto header = page.Text(QStringLiteral("Longitude"));
+        const auto mercury = page.Text(QStringLiteral("Mercury"));
+        const auto neptune = page.TextAt(QStringLiteral("Neptune"), Scaled(s, 45));
+        ASSERT_TRUE(header && mercury && neptune);
+        const auto cellBottom = [&](const render::TextCall& call) {
+            page.dc().SelectFont(call.font);
+            return call.position.y() + page.dc().TextExtent(call.text).height();
+        };
+        EXPECT_GT(header->position.y(), yb);
+        EXPECT_LE(cellBottom(*header), mercury->position.y());
+        EXPECT_LT(cellBottom(*neptune), yb + Scaled(s, 178));
+    }
+}
+
 }  // namespace
 }  // namespace skyvane::print
