@@ -42,16 +42,6 @@ bool ParseDotsPerInch(const std::string& text, int& value)
            value <= kMaxDotsPerInch;
 }
 
-// The observer's place as the title shows it when no name is given:
-// longitude counted positive to the west, as everywhere in the program.
-std::string CoordinatesText(double longitude, double latitude)
-{
-    char text[64];
-    std::snprintf(text, sizeof text, "%.2f%c %.2f%c", std::fabs(latitude),
-                  latitude < 0 ? 'S' : 'N', std::fabs(longitude), longitude < 0 ? 'E' : 'W');
-    return text;
-}
-
 int ViewModeOf(ChartKind chart)
 {
     switch (chart) {
@@ -95,7 +85,7 @@ const CommandOptions<PrintRequest>& PrintOptions()
                                }});
         }
         const CommandOptions<PrintRequest> own = {
-            {{"--place"}, "NAME", "the place named in the title (default: its coordinates)",
+            {{"--place"}, "NAME", "the place named in the title (default: the stored location there, else its coordinates)",
              [](R& r, const std::string& v) -> std::string {
                  r.placeName = v;
                  return {};
@@ -225,9 +215,7 @@ int RunPrintCommand(const std::vector<std::string>& args, std::ostream& out, std
     // Command-line text is UTF-8; the pages draw the program's Windows-1252
     // texts.
     inputs->state.locationName =
-        request->placeName.empty()
-            ? CoordinatesText(inputs->state.longitude, inputs->state.latitude)
-            : places::Utf8ToWindows1252(request->placeName);
+        PlaceLine(inputs->state, places::Utf8ToWindows1252(request->placeName));
 
     const std::optional<QByteArray> pdf = PrintPage(*request, *inputs, error);
     if (!pdf) {

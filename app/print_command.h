@@ -16,7 +16,7 @@ struct PrintRequest {
     // skyvane render reads them; its picture size and output do not apply.
     RenderRequest chart;
     int dotsPerInch = 600;
-    std::string placeName;  // the title's place; the coordinates when empty
+    std::string placeName;  // the title's place; see PlaceLine when empty
     std::string output;  // "-": standard output
     bool help = false;
 };

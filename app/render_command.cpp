@@ -9,6 +9,8 @@
 #include <algorithm>
 #include <cctype>
 #include <chrono>
+#include <cmath>
+#include <cstdio>
 #include <iostream>
 #include <cstdlib>
 #include <filesystem>
@@ -20,7 +22,12 @@
 
 #include "app/command_output.h"
 #include "app/data_folder.h"
+#include "online/data_file_update.h"
+#include "online/version_check.h"
+#include "places/locations.h"
 #include "places/now.h"
+#include "places/windows1252.h"
+#include "platform/profile_store.h"
 #include "render/geocentric_chart.h"
 #include "render/heliocentric_chart.h"
 #include "render/horizontal_chart.h"
@@ -149,6 +156,12 @@ const CommandOptions<RenderRequest>& RenderOptions()
              Flag([](R& r) { r.preferences.noStars = 1; })},
             {{"--no-constellations"}, "", "no constellation figures (display preference)",
              Flag([](R& r) { r.preferences.showConstellations = 0; })},
+            {{"--place"}, "NAME",
+             "the place line (default: the stored location there, else the coordinates)",
+             [](R& r, const std::string& v) -> std::string {
+                 r.placeName = v;
+                 return {};
+             }},
             {{"-o"}, "FILE",
              "the picture to write, .png, .jpg, .bmp or .webp (default CHART.png; - for "
              "standard output, PNG)",
@@ -262,7 +275,38 @@ std::optional<ChartInputs> LoadChartInputs(const RenderRequest& request, std::st
 
     ChartInputs inputs{store.Current(), SkyStateFor(request.place, places::SystemUtcNow())};
     ComputeRequestedSky(request.place, inputs.state);
+    // The list the window would show: what the settings hold, else what a
+    // first run would store. Drawing a picture writes no settings.
+    if (places::LocationsSaved()) {
+        places::LoadLocations(inputs.state.locations);
+    } else {
+        places::FillDefaultLocations(
+            inputs.state.locations,
+            platform::GetProfileString(online::kInstalledSection, online::kCountryKey));
+    }
+    inputs.state.locationName =
+        PlaceLine(inputs.state, places::Utf8ToWindows1252(request.placeName));
     return inputs;
+}
+
+std::string PlaceLine(const engine::SkyState& state, const std::string& placeName)
+{
+    if (!placeName.empty())
+        return placeName;
+    // Stored with four decimals: a place typed from the list matches it.
+    constexpr double kSamePlaceDegrees = 0.5e-4;
+    for (int slot = 0; slot < engine::kLocationsInUse; ++slot) {
+        const engine::Location& l = state.locations.entries[static_cast<std::size_t>(slot)];
+        if (!l.name.empty() && std::fabs(l.longitude - state.longitude) <= kSamePlaceDegrees &&
+            std::fabs(l.latitude - state.latitude) <= kSamePlaceDegrees)
+            return l.name;
+    }
+    // Longitude counted positive to the west, as everywhere in the program.
+    char text[64];
+    std::snprintf(text, sizeof text, "%.2f%c %.2f%c", std::fabs(state.latitude),
+                  state.latitude < 0 ? 'S' : 'N', std::fabs(state.longitude),
+                  state.longitude < 0 ? 'E' : 'W');
+    return text;
 }
 
 int RunRenderCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)

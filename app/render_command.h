@@ -31,6 +31,7 @@ struct RenderRequest {
     std::string chartName;  // as given: "horizontal"
     std::string output;     // "-": standard output
     bool help = false;
+    std::string placeName;  // the place line; empty: see PlaceLine
 };
 
 // The options of skyvane render, and its help.
@@ -59,7 +60,15 @@ struct ChartInputs {
     std::shared_ptr<const skydata::SkyData> data;
     engine::SkyState state;
 };
+// The state also carries the user's stored locations, as the window shows
+// them (the first-run defaults when the settings hold none; nothing is
+// written), and the place line from PlaceLine.
 std::optional<ChartInputs> LoadChartInputs(const RenderRequest& request, std::string& error);
+
+// The place line of a chart drawn for `state`: `placeName` when given,
+// else the name of the stored location at the state's longitude and
+// latitude, else the coordinates ("47.32N 8.50E").
+std::string PlaceLine(const engine::SkyState& state, const std::string& placeName);
 
 // Runs `command` with the QGuiApplication that drawing needs (fonts),
 // off-screen when there is no display; returns its exit status.

@@ -30,12 +30,14 @@ struct Map {
     int left;
     int top;
     int width;
-    int height;  // the mapping's window height, table space included
-    int bottom;  // mapped y of declination -45, before the shift
+    int height;      // the mapping's window height, table space included
+    int tableSpace;  // what the mapping keeps below the map out of that height
+    int bottom;      // mapped y of declination -45, before the shift
 
     render::PixelPoint At(double raHours, double decDegrees) const
     {
-        const render::PixelPoint p = render::MapGeocentric(raHours, decDegrees, width, height);
+        const render::PixelPoint p =
+            render::MapGeocentric(raHours, decDegrees, width, height, tableSpace);
         return {p.x + left, p.y + top};
     }
 };
@@ -47,10 +49,16 @@ Map MapOf(const PageGeometry& page)
     constexpr double kSideMargins = 60;
     constexpr double kHeightDivisor = 1.5;
     constexpr double kBandEdge = -45;
-    Map map{Scaled(page, kLeftMargin), Scaled(page, kTopMargin),
+    // The screen keeps 200 pixels for its tables; on paper that is 200
+    // device pixels at 600 dpi, so that the map keeps its proportions at
+    // every resolution.
+    Map map{Scaled(page, kLeftMargin),
+            Scaled(page, kTopMargin),
             render::TruncateToPixel(page.width - kSideMargins * page.scale),
-            render::TruncateToPixel(page.height / kHeightDivisor), 0};
-    map.bottom = render::MapGeocentric(0, kBandEdge, map.width, map.height).y;
+            render::TruncateToPixel(page.height / kHeightDivisor),
+            DevicePixels(page, render::kGeocentricTableSpace),
+            0};
+    map.bottom = map.At(0, kBandEdge).y - map.top;
     return map;
 }
 
@@ -65,7 +73,7 @@ void DrawGrid(render::DrawContext& dc, const PageGeometry& page, const Map& map)
     constexpr int kHours = 24;
     constexpr double kHourLabelDx = -23;
     constexpr double kHourLabelDy = -18;
-    dc.SetPen(kGridPen);
+    dc.SetPen(kGridPen, PenWidth(page, 1));
     for (int d = -kBandLimit; d <= kBandLimit; d += kDeclinationStep) {
         const int y = map.At(0, d).y;
         dc.Line(map.left, y, map.left + map.width, y);
@@ -86,7 +94,7 @@ void DrawGrid(render::DrawContext& dc, const PageGeometry& page, const Map& map)
     }
 }
 
-void DrawMapFrame(render::DrawContext& dc, const Map& map)
+void DrawMapFrame(render::DrawContext& dc, const PageGeometry& page, const Map& map)
 {
     constexpr int kFramePen = 6;
     const int right = map.left + map.width;
@@ -95,7 +103,7 @@ void DrawMapFrame(render::DrawContext& dc, const Map& map)
                                          {map.left, bottom},
                                          {right, bottom},
                                          {right, map.top}}};
-    dc.SetPen(kPageBlack, kFramePen);
+    dc.SetPen(kPageBlack, PenWidth(page, kFramePen));
     dc.SetNullBrush();
     dc.Polygon(corners.data(), static_cast<int>(corners.size()));
 }
@@ -109,7 +117,7 @@ void DrawCatalogue(render::DrawContext& dc, const PageGeometry& page, const Map&
     const auto star = [&](std::int32_t row) -> const skydata::StarRecord& {
         return catalogue.stars[static_cast<std::size_t>(row)];
     };
-    dc.SetPen(kFigurePen, kFigurePenWidth);
+    dc.SetPen(kFigurePen, PenWidth(page, kFigurePenWidth));
     render::ForEachFigureSegment(
         catalogue, catalogue.figureCount, starCount, [](int) {},
         [&](std::int32_t row) { return render::GeocentricFigureMayJoin(star(row)); },
@@ -140,7 +148,7 @@ void DrawBodies(render::DrawContext& dc, const PageGeometry& page, const Map& ma
         const int body = *it;
         const render::PixelPoint p = map.At(state.rightAscension[body], state.declination[body]);
         const int radius = Scaled(page, body == engine::kSun ? kSunRadius : kBodyRadius);
-        Disc(dc, p.x, p.y, radius, render::BodyColor(body), kPageBlack);
+        Disc(dc, p.x, p.y, radius, render::BodyColor(body), kPageBlack, PenWidth(page, 1));
         PageText(dc, p.x + Scaled(page, kNameDx), p.y + Scaled(page, kNameDy), kBodyNameGrey,
                  engine::BodyName(body));
     }
@@ -212,12 +220,14 @@ bool PrintGeocentricChart(render::DrawContext& dc, const PageMetrics& metrics,
     const QFont previousFont =
         dc.SelectFont(PageFont("SansSerif", page, kTextPercent, kTextWeight));
     dc.SetBkColor(kPageWhite);
+    // Labels cross lines and each other on paper; none may blank out another.
+    dc.SetBkOpaque(false);
 
     DrawGrid(dc, page, map);
     DrawCatalogue(dc, page, map, catalogue);
     DrawBodies(dc, page, map, state);
     // Over the names of bodies at the map's edges, so the frame stays whole.
-    DrawMapFrame(dc, map);
+    DrawMapFrame(dc, page, map);
 
     constexpr double kTableGap = 15;
     const int tableTop = map.bottom + Scaled(page, kTableGap) + map.top;
@@ -227,11 +237,11 @@ bool PrintGeocentricChart(render::DrawContext& dc, const PageMetrics& metrics,
     constexpr double kLogoDy = 75;
     DrawLogoAndFooter(dc, page, divider + Scaled(page, kLogoDx), tableTop + Scaled(page, kLogoDy),
                       divider, tableTop);
-    // Last, so that no text's white cell cuts into a line.
+    // Last, so the frame lies over any text that reaches it.
     constexpr double kTableHeight = 178;
     constexpr int kTableFramePen = 6;
     DrawTableFrame(dc, {map.left, map.left + map.width, divider, tableTop,
-                        tableTop + Scaled(page, kTableHeight), kTableFramePen});
+                        tableTop + Scaled(page, kTableHeight), PenWidth(page, kTableFramePen)});
 
     constexpr double kTitleY = 20;
     dc.SelectFont(PageFont("Times New Roman", page, kTitlePercent, kTitleWeight));

@@ -34,11 +34,12 @@ struct Map {
     bool Holds(double radius) const { return render::TruncateToPixel(centre + radius) < reach; }
 };
 
-void DrawOrbits(render::DrawContext& dc, const Map& map, const engine::SkyState& state)
+void DrawOrbits(render::DrawContext& dc, const PageGeometry& page, const Map& map,
+                const engine::SkyState& state)
 {
     constexpr QRgb kOrbitPen = qRgb(64, 64, 64);
     constexpr int kOrbitPenWidth = 3;
-    dc.SetPen(kOrbitPen, kOrbitPenWidth);
+    dc.SetPen(kOrbitPen, PenWidth(page, kOrbitPenWidth));
     dc.SetBrush(kPageWhite);
     // Outermost first: each disc is filled white over the ones before.
     for (int body = engine::kNeptune; body >= engine::kSun; --body) {
@@ -63,8 +64,9 @@ void DrawSunAndPlanets(render::DrawContext& dc, const PageGeometry& page, const 
     const bool close = map.zoom >= kCloseZoom;
     const int sunX = map.centre + map.left;
     const int sunY = map.centre + map.top;
+    const int outline = PenWidth(page, 1);
     Disc(dc, sunX, sunY, Scaled(page, close ? kCloseSunRadius : kBodyRadius),
-         render::BodyColor(engine::kSun), kPageBlack);
+         render::BodyColor(engine::kSun), kPageBlack, outline);
     if (close) {
         PageText(dc, sunX + Scaled(page, kNameDx), sunY + Scaled(page, kNameDy), kBodyNameGrey,
                  engine::BodyName(engine::kSun));
@@ -78,7 +80,7 @@ void DrawSunAndPlanets(render::DrawContext& dc, const PageGeometry& page, const 
             render::ProjectHeliocentric(state.helioLongitude[body], distance, map.zoom);
         const int x = sunX + offset.x;
         const int y = sunY + offset.y;
-        Disc(dc, x, y, Scaled(page, kBodyRadius), render::BodyColor(body), kPageBlack);
+        Disc(dc, x, y, Scaled(page, kBodyRadius), render::BodyColor(body), kPageBlack, outline);
         if (close || body > engine::kMars) {
             PageText(dc, x + Scaled(page, kNameDx), y + Scaled(page, kNameDy), kBodyNameGrey,
                      engine::BodyName(body));
@@ -145,15 +147,17 @@ bool PrintHeliocentricChart(render::DrawContext& dc, const PageMetrics& metrics,
     const QFont previousFont =
         dc.SelectFont(PageFont("SansSerif", page, kTextPercent, kTextWeight));
     dc.SetBkColor(kPageWhite);
+    // Labels cross lines and each other on paper; none may blank out another.
+    dc.SetBkOpaque(false);
 
-    DrawOrbits(dc, map, state);
+    DrawOrbits(dc, page, map, state);
     DrawSunAndPlanets(dc, page, map, state);
     DrawPlanetTable(dc, page, state, tableTop);
     constexpr double kLogoX = 470;
     constexpr double kLogoDy = 75;
     DrawLogoAndFooter(dc, page, Scaled(page, kLogoX), tableTop + Scaled(page, kLogoDy),
                       page.centreX, tableTop);
-    // Last, so that no text's white cell cuts into a line.
+    // Last, so the frame lies over any text that reaches it.
     constexpr double kTableRightEdge = 748;
     DrawTableFrame(dc, PortraitTableFrame(page, tableTop, kTableRightEdge));
 

@@ -49,10 +49,10 @@ Dome DomeOf(const PageGeometry& page)
             render::TruncateToPixel(page.width + drop - kTableGap * page.scale)};
 }
 
-void DrawDomeOutline(render::DrawContext& dc, const Dome& dome)
+void DrawDomeOutline(render::DrawContext& dc, const PageGeometry& page, const Dome& dome)
 {
     constexpr QRgb kDomeOutline = qRgb(255, 60, 20);
-    dc.SetPen(kDomeOutline);
+    dc.SetPen(kDomeOutline, PenWidth(page, 1));
     dc.SetNullBrush();
     dc.Ellipse(dome.cx - dome.radius, dome.cy - dome.radius, dome.cx + dome.radius,
                dome.cy + dome.radius);
@@ -97,7 +97,9 @@ void DrawCatalogue(render::DrawContext& dc, const PageGeometry& page, const Dome
         const int bottom = Scaled(page, kMarkerBottom);
         const int count = std::clamp(catalogue.deepSkyCount, 0, skydata::kDeepSkyCapacity);
         dc.SetPen(kMessierPen, std::max(1, Scaled(page, 1)));
-        dc.SetBrush(kPageBlack);
+        // A ring: the screen's black fill would print as a solid disc the
+        // size of a bright star.
+        dc.SetNullBrush();
         for (int i = 0; i < count; ++i) {
             const skydata::DeepSkyObject& object = catalogue.deepSky[static_cast<std::size_t>(i)];
             const render::StarPlacement p = render::ProjectStarHorizontal(
@@ -140,7 +142,7 @@ void DrawBodiesOnDome(render::DrawContext& dc, const PageGeometry& page, const D
             continue;
         }
         const int radius = Scaled(page, body == engine::kSun ? kSunRadius : kBodyRadius);
-        Disc(dc, p.x, p.y, radius, render::BodyColor(body), kPageBlack);
+        Disc(dc, p.x, p.y, radius, render::BodyColor(body), kPageBlack, PenWidth(page, 1));
         PageText(dc, p.x + Scaled(page, kNameDx), p.y + Scaled(page, kNameDy), kBodyNameGrey,
                  engine::BodyName(body));
     }
@@ -172,7 +174,8 @@ void DrawBodyTable(render::DrawContext& dc, const PageGeometry& page, const Dome
     constexpr double kAzimuthX = 140;
     constexpr double kAltitudeX = 260;
     constexpr double kHeaderDy = 5;
-    // The first row sits 90 device pixels lower than the scaled gap alone.
+    // The first row sits 90 device pixels (at 600 dpi) lower than the
+    // scaled gap alone, clear of the header.
     constexpr double kFirstRowDy = 10;
     constexpr int kFirstRowDevicePixels = 90;
     constexpr double kRowStep = 15;
@@ -190,7 +193,7 @@ void DrawBodyTable(render::DrawContext& dc, const PageGeometry& page, const Dome
     // By day only the Sun's row reads as up: the others cannot be seen.
     const bool daylight = state.altitude[engine::kSun] > 0;
     const int rowStep = Scaled(page, kRowStep);
-    int y = dome.bottom + Scaled(page, kFirstRowDy) + kFirstRowDevicePixels;
+    int y = dome.bottom + Scaled(page, kFirstRowDy) + DevicePixels(page, kFirstRowDevicePixels);
     for (const int body : render::kSkyChartBodies) {
         const bool up = state.altitude[body] > 0 && (!daylight || body == engine::kSun);
         const QRgb color = up ? kPageBlack : kPaleRow;
@@ -225,8 +228,10 @@ bool PrintHorizontalChart(render::DrawContext& dc, const PageMetrics& metrics,
     constexpr double kTableRightEdge = 740;
     const QFont previousFont = dc.SelectFont(PageFont("Arial", page, kLabelPercent, kLabelWeight));
     dc.SetBkColor(kPageWhite);
+    // Labels cross lines and each other on paper; none may blank out another.
+    dc.SetBkOpaque(false);
 
-    DrawDomeOutline(dc, dome);
+    DrawDomeOutline(dc, page, dome);
     DrawCatalogue(dc, page, dome, state, orientation, catalogue, preferences);
     DrawBodiesOnDome(dc, page, dome, state, orientation);
     DrawDomeLabels(dc, page, dome, orientation);
@@ -235,7 +240,7 @@ bool PrintHorizontalChart(render::DrawContext& dc, const PageMetrics& metrics,
     constexpr double kLogoDy = 75;
     DrawLogoAndFooter(dc, page, Scaled(page, kLogoX), dome.bottom + Scaled(page, kLogoDy),
                       page.centreX, dome.bottom);
-    // Last, so that no text's white cell cuts into a line.
+    // Last, so the frame lies over any text that reaches it.
     DrawTableFrame(dc, PortraitTableFrame(page, dome.bottom, kTableRightEdge));
 
     constexpr double kTitleX = 30;

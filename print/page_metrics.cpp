@@ -78,9 +78,9 @@ int PrintedStarRadius(double magnitude, double scale)
     }};
     constexpr double kBrightestRadius = 4.0;
     // Bright stars at high resolutions would come out as large blots; the
-    // printed layout caps them at a small disc instead.
-    constexpr int kLargestRadius = 20;
-    constexpr int kOversizeRadius = 5;
+    // printed layout caps them, at the cap and not below it, so that the
+    // order of brightness survives on paper.
+    constexpr int kLargestRadiusAtReference = 20;
     // At a preview's low resolution the faint stars would round away to
     // nothing; every star drawn keeps at least one pixel.
     constexpr int kSmallestRadius = 1;
@@ -96,10 +96,16 @@ int PrintedStarRadius(double magnitude, double scale)
         }
     }
     const int pixels = render::TruncateToPixel(radius * scale);
-    if (pixels > kLargestRadius) {
-        return kOversizeRadius;
-    }
-    return std::max(pixels, kSmallestRadius);
+    // The cap at this page's resolution: scale is dpi / 96.
+    const int largest = render::TruncateToPixel(kLargestRadiusAtReference * scale *
+                                                kScreenDotsPerInch / kReferenceDotsPerInch);
+    return std::max(std::min(pixels, largest), kSmallestRadius);
+}
+
+int AtResolution(int referencePixels, int dotsPerInch)
+{
+    return static_cast<int>(static_cast<long long>(referencePixels) * dotsPerInch /
+                            kReferenceDotsPerInch);
 }
 
 // The printed map keeps the window's zoom six times larger at 600 dpi and

@@ -38,8 +38,19 @@ struct PageGeometry {
 // coordinate). A print with such metrics leaves the page empty.
 std::optional<PageGeometry> PageGeometryOf(const PageMetrics& page);
 
+// The resolution at which the page layout's lengths in device pixels (pen
+// widths, fixed offsets, the largest star) are given. At any other
+// resolution they grow or shrink with it, so a page looks the same on paper
+// whatever the printer.
+inline constexpr int kReferenceDotsPerInch = 600;
+
+// `referencePixels` device pixels of a 600 dpi page at `dotsPerInch`, cut
+// toward zero.
+int AtResolution(int referencePixels, int dotsPerInch);
+
 // Radius in device pixels of a printed star of visual `magnitude` at page
-// scale `scale`.
+// scale `scale` (dots per inch / 96). Brighter stars are never smaller: a
+// radius beyond the cap (20 pixels at 600 dpi) is drawn at the cap.
 int PrintedStarRadius(double magnitude, double scale);
 
 // The heliocentric page's scale in device pixels per AU for the sky

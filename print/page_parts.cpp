@@ -2,6 +2,7 @@
 
 #include <QPoint>
 
+#include <algorithm>
 #include <array>
 #include <string>
 
@@ -71,6 +72,18 @@ int Scaled(const PageGeometry& page, double screenPixels)
     return render::TruncateToPixel(screenPixels * page.scale);
 }
 
+int DevicePixels(const PageGeometry& page, int referencePixels)
+{
+    return AtResolution(referencePixels, page.logPixelsX);
+}
+
+int PenWidth(const PageGeometry& page, int referencePixels)
+{
+    // Rounded rather than cut: a 6-pixel rule at 192 dpi is 2 pixels, not 1.
+    const long long scaled = 2LL * referencePixels * page.logPixelsX / kReferenceDotsPerInch;
+    return std::max(1, static_cast<int>((scaled + 1) / 2));
+}
+
 void PageText(render::DrawContext& dc, int x, int y, QRgb color, const QString& text)
 {
     dc.SetTextColor(color);
@@ -82,9 +95,10 @@ void PageText(render::DrawContext& dc, int x, int y, QRgb color, std::string_vie
     PageText(dc, x, y, color, places::FromWindows1252(text));
 }
 
-void Disc(render::DrawContext& dc, int x, int y, int radius, QRgb fill, QRgb outline)
+void Disc(render::DrawContext& dc, int x, int y, int radius, QRgb fill, QRgb outline,
+          int outlineWidth)
 {
-    dc.SetPen(outline);
+    dc.SetPen(outline, outlineWidth);
     dc.SetBrush(fill);
     dc.Ellipse(x - radius, y - radius, x + radius, y + radius);
 }
@@ -119,7 +133,7 @@ TableFrame PortraitTableFrame(const PageGeometry& page, int top, double rightEdg
     constexpr double kHeight = 178;
     constexpr int kPenWidth = 8;
     return {Scaled(page, kLeftEdge), Scaled(page, rightEdge), page.centreX, top,
-            top + Scaled(page, kHeight), kPenWidth};
+            top + Scaled(page, kHeight), PenWidth(page, kPenWidth)};
 }
 
 void DrawLogoAndFooter(render::DrawContext& dc, const PageGeometry& page, int logoX, int logoY,

@@ -28,6 +28,13 @@ QFont PageFont(const char* face, const PageGeometry& page, int percentOfDpi, int
 // on the page, cut toward zero.
 int Scaled(const PageGeometry& page, double screenPixels);
 
+// A length the page layout gives in device pixels of a 600 dpi page, at
+// this page's resolution (cut toward zero).
+int DevicePixels(const PageGeometry& page, int referencePixels);
+// The same for a pen's width, rounded to the nearest pixel and never
+// thinner than one.
+int PenWidth(const PageGeometry& page, int referencePixels);
+
 // Texts in `color` with their top-left corner at (x, y); the second takes
 // Windows-1252 bytes (formatter and place texts).
 void PageText(render::DrawContext& dc, int x, int y, QRgb color, const QString& text);
@@ -37,9 +44,10 @@ inline void PageText(render::DrawContext& dc, int x, int y, QRgb color, const ch
     PageText(dc, x, y, color, std::string_view(text));
 }
 
-// A filled circle of `radius` device pixels around (x, y) in `fill` with a
-// one-pixel `outline`.
-void Disc(render::DrawContext& dc, int x, int y, int radius, QRgb fill, QRgb outline);
+// A filled circle of `radius` device pixels around (x, y) in `fill` with an
+// `outline` `outlineWidth` pixels wide.
+void Disc(render::DrawContext& dc, int x, int y, int radius, QRgb fill, QRgb outline,
+          int outlineWidth = 1);
 
 // A table's column heading, `x` screen pixels right of the table's left
 // edge.
@@ -68,7 +76,7 @@ struct TableFrame {
 void DrawTableFrame(render::DrawContext& dc, const TableFrame& frame);
 // The frame on the portrait pages (horizontal and heliocentric): from 30 to
 // `rightEdge` screen pixels across, 178 high from `top`, divided at the
-// page's centre.
+// page's centre, in a pen 8 pixels wide at 600 dpi.
 TableFrame PortraitTableFrame(const PageGeometry& page, int top, double rightEdge);
 
 // Our vendor logo with its top-left corner at (x, y), then the footer

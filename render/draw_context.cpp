@@ -371,11 +371,13 @@ QSize DrawContext::TextExtent(const QString& text) const
 void DrawContext::TextOut(int x, int y, const QString& text)
 {
     if (recordText_) {
-        recorded_.push_back(TextCall{text, QPoint(x, y), font_, textColor_, background_});
+        recorded_.push_back(TextCall{text, QPoint(x, y), font_, textColor_, background_, opaqueText_});
     }
     const QFontMetrics& metrics = Metrics();
     const QSize cell(metrics.horizontalAdvance(text), metrics.ascent() + metrics.descent());
-    FillBox(x, y, x + cell.width(), y + cell.height(), background_);
+    if (opaqueText_) {
+        FillBox(x, y, x + cell.width(), y + cell.height(), background_);
+    }
     if (!painterFontCurrent_) {
         painter_.setFont(font_);
         painterFontCurrent_ = true;

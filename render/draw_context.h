@@ -33,6 +33,7 @@ struct TextCall {
     QFont font;
     QRgb color = 0;
     QRgb background = 0;
+    bool opaque = true;  // whether the cell was filled with `background`
 };
 
 class DrawContext {
@@ -67,6 +68,10 @@ public:
     QRgb TextColor() const { return textColor_; }
     void SetBkColor(QRgb color) { background_ = color; }
     QRgb BkColor() const { return background_; }
+    // Opaque texts (the default) fill their cell with the background colour
+    // first; transparent ones leave what is drawn under them.
+    void SetBkOpaque(bool opaque) { opaqueText_ = opaque; }
+    bool BkOpaque() const { return opaqueText_; }
     // Makes `font` current and returns the one it replaces.
     QFont SelectFont(const QFont& font);
     const QFont& Font() const { return font_; }
@@ -93,7 +98,8 @@ public:
 
     // The text with the top-left corner of its cell (ascent plus descent
     // high, as wide as its advances) at (x, y); the cell is first filled
-    // with the background colour.
+    // with the background colour unless the context draws texts
+    // transparently.
     void TextOut(int x, int y, const QString& text);
     // Width and height of the cell TextOut fills for `text`.
     QSize TextExtent(const QString& text) const;
@@ -129,6 +135,7 @@ private:
     std::optional<QRgb> brush_;
     QRgb textColor_;
     QRgb background_;
+    bool opaqueText_ = true;
     const QFontMetrics& Metrics() const;
 
     QFont font_;

@@ -320,10 +320,11 @@ void DrawGeocentricChart(DrawContext& dc, const engine::SkyState& state, int hei
         place.seamSafe = GeocentricFigureMayJoin(star);
     }
     const int selectedStar = selection.selectedStar;
-    DrawFigures(dc, catalogue, places, SelectedConstellation(catalogue, selectedStar));
+    const std::string selectedConstellation = SelectedConstellation(catalogue, selectedStar);
+    DrawFigures(dc, catalogue, places, selectedConstellation);
     const bool selectionDrawn =
         DrawStars(dc, catalogue, places, width, clickRects, preferences, selectedStar);
-    DrawStarPanelGeocentric(dc, catalogue, selectedStar, selectionDrawn);
+    DrawStarPanelGeocentric(dc, catalogue, selectedStar, selectionDrawn, selectedConstellation);
 
     DrawBodies(dc, state, width, height, preferences.planetMode);
     DrawBodyTable(dc, state, height);

@@ -2,6 +2,7 @@
 
 #include <QRgb>
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <string>
@@ -153,6 +154,15 @@ void DrawTableHeader(DrawContext& dc, int x0)
     }
 }
 
+// The caption's left edge: `preferred`, or further left by what a long
+// caption (with the daylight-saving mark) needs to end inside the window.
+int CaptionX(const DrawContext& dc, std::string_view caption, int preferred, int width)
+{
+    constexpr int kRightMargin = 4;
+    const int textWidth = dc.TextExtent(places::FromWindows1252(caption)).width();
+    return std::min(preferred, width - kRightMargin - textWidth);
+}
+
 }  // namespace
 
 void DrawHeliocentricChart(DrawContext& dc, const engine::SkyState& state, int height, int width,
@@ -173,10 +183,11 @@ void DrawHeliocentricChart(DrawContext& dc, const engine::SkyState& state, int h
 
     const QFont previousFont = dc.SelectFont(ChartFont(ChartFontUse::HeliocentricCaption));
     dc.SetTextColor(kYellow);
-    Text(dc, x0 + kCaptionDx, kCaptionY,
-         places::FormatDateTime(state.shownYear, state.shownMonth, state.shownDay,
-                                state.shownHour, state.shownMinute, state.shownSecond,
-                                places::kDateMonthDayYear12h, state.dst));
+    const std::string caption =
+        places::FormatDateTime(state.shownYear, state.shownMonth, state.shownDay,
+                               state.shownHour, state.shownMinute, state.shownSecond,
+                               places::kDateMonthDayYear12h, state.dst);
+    Text(dc, CaptionX(dc, caption, x0 + kCaptionDx, width), kCaptionY, caption);
     dc.SelectFont(ChartFont(ChartFontUse::ChartText));
 
     DrawOrbits(dc, state, layout.c, zoom);

@@ -18,9 +18,11 @@ constexpr QRgb kTextColor = qRgb(255, 255, 255);
 
 constexpr int kCreditX = 240;
 constexpr int kCreditBottomOffset = 19;  // from the window's bottom edge
+// Starts 240 pixels in: it must end inside the window's restored width of
+// 1024 pixels.
 constexpr const char* kCreditText =
-    "Skyvane desktop planetarium - by the Skyvane developers - "
-    "http://skyvane.invalid - contact: info@skyvane.invalid";
+    "Skyvane planetarium by the Skyvane developers - "
+    "http://skyvane.invalid - info@skyvane.invalid";
 
 constexpr int kStatusRightOffset = 250;  // from the window's right edge
 constexpr int kStatusY = 20;

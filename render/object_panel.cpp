@@ -152,7 +152,7 @@ void DrawStarPanelHorizontal(DrawContext& dc, int x0, int base, int width,
     Text(dc, x, line(1), kWhite, skydata::ConstellationFullName(catalogue, selectedConstellation));
     DrawCoordinates(dc, {x, x0 + kPanelValueDx, line(2), line(3)}, star->ra, star->dec);
     Text(dc, x, line(4), kYellow, "Spectrum " + star->spectrum);
-    Text(dc, x, line(5), kWhite, "SAO " + Printf("%d", static_cast<int>(star->sao)));
+    Text(dc, x, line(5), kWhite, SaoLine(*star));
     Text(dc, x, line(6), kGreen, "Mag " + Printf("%0.2f", star->magnitude));
     if (star->hasInfoPage == 1) DrawLinkButton(dc, x0, base, width, objectLinkRect);
 }
@@ -177,8 +177,15 @@ void DrawMessierPanelHorizontal(DrawContext& dc, int x0, int base, int width,
     if (object->hasInfoPage == 1) DrawLinkButton(dc, x0, base, width, objectLinkRect);
 }
 
+std::string SaoLine(const skydata::StarRecord& star)
+{
+    if (star.sao <= 0) return "SAO";
+    return "SAO " + Printf("%d", static_cast<int>(star.sao));
+}
+
 void DrawStarPanelGeocentric(DrawContext& dc, const skydata::SkyCatalogue& catalogue,
-                             int selectedStar, bool selectedStarDrawn)
+                             int selectedStar, bool selectedStarDrawn,
+                             std::string_view selectedConstellation)
 {
     constexpr int kHintX = 4;
     constexpr int kHintY = 4;
@@ -194,12 +201,11 @@ void DrawStarPanelGeocentric(DrawContext& dc, const skydata::SkyCatalogue& catal
     }
     // "Constallation" is how the chart has always spelled it.
     Text(dc, kTextX, kLineY[0], kWhite,
-         "Constallation: " +
-             skydata::ConstellationFullName(catalogue, skydata::StarConstellation(*star)));
+         "Constallation: " + skydata::ConstellationFullName(catalogue, selectedConstellation));
     Text(dc, kNameX, kLineY[1], kRed, StarDisplayName(*star));
     DrawCoordinates(dc, {kTextX, kValueX, kLineY[2], kLineY[3]}, star->ra, star->dec);
     Text(dc, kTextX, kLineY[4], kYellow, "Spectrum " + star->spectrum);
-    Text(dc, kTextX, kLineY[5], kWhite, "SAO " + Printf("%d", static_cast<int>(star->sao)));
+    Text(dc, kTextX, kLineY[5], kWhite, SaoLine(*star));
     Text(dc, kTextX, kLineY[6], kGreen, "Mag " + Printf("%0.2f", star->magnitude));
 }
 

@@ -76,8 +76,15 @@ void DrawMessierPanelHorizontal(DrawContext& dc, int x0, int base, int width,
 
 // The geocentric chart's panel in the window's top-left corner: the data of
 // star row `selectedStar` when `selectedStarDrawn` (the chart drew that star
-// in this frame), otherwise the hint "Click Star for information".
+// in this frame), otherwise the hint "Click Star for information". The
+// constellation line names `selectedConstellation`, found by the same rule
+// as on the horizontal chart (empty when the star belongs to no figure).
 void DrawStarPanelGeocentric(DrawContext& dc, const skydata::SkyCatalogue& catalogue,
-                             int selectedStar, bool selectedStarDrawn);
+                             int selectedStar, bool selectedStarDrawn,
+                             std::string_view selectedConstellation);
+
+// The panels' SAO line: "SAO " and the number, or "SAO" alone for a star
+// the catalogue gives no number (some components of double stars).
+std::string SaoLine(const skydata::StarRecord& star);
 
 }  // namespace skyvane::render

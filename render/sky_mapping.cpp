@@ -109,9 +109,8 @@ bool StarVisibleInTwilight(double sunAltitude, double magnitude)
 }
 
 PixelPoint ProjectGeocentric(std::int32_t raCode, std::int32_t decCode, int width, int height,
-                             int flip)
+                             int flip, int tableSpace)
 {
-    constexpr int kTableSpace = 200;
     constexpr double kHoursPerTurn = 24;
     constexpr double kDegreesPerChartHeight = 90;
     double ra = static_cast<double>(raCode) / kRaCodePerHour;
@@ -121,17 +120,19 @@ PixelPoint ProjectGeocentric(std::int32_t raCode, std::int32_t decCode, int widt
     } else {
         dec = -dec;
     }
-    const int chartHeight = height - kTableSpace;
+    const int chartHeight = height - tableSpace;
     // (chartHeight / 2) is whole-number division: the chart's equator sits on
     // a whole pixel row.
     return {Truncate(ra * width / kHoursPerTurn + width),
             Truncate(-chartHeight * dec / kDegreesPerChartHeight + chartHeight / 2)};
 }
 
-PixelPoint MapGeocentric(double raHours, double decDegrees, int width, int height)
+PixelPoint MapGeocentric(double raHours, double decDegrees, int width, int height,
+                         int tableSpace)
 {
     constexpr int kFlip = 1;
-    return ProjectGeocentric(RaCode(raHours), DecCode(decDegrees), width, height, kFlip);
+    return ProjectGeocentric(RaCode(raHours), DecCode(decDegrees), width, height, kFlip,
+                             tableSpace);
 }
 
 PixelPoint ProjectHeliocentric(double longitude, double distance, int zoom)

@@ -48,16 +48,20 @@ StarPlacement ProjectStarHorizontal(const engine::SkyState& state, std::int32_t 
 // all of them in full night, only the brightest in twilight, none by day.
 bool StarVisibleInTwilight(double sunAltitude, double magnitude);
 
-// Geocentric chart of a window width x height with 200 pixels kept below for
-// the tables. With flip 1 (what the chart uses) right ascension runs from
-// 24 h at the left edge to 0 h at the right and declination from +45 at the
-// top to -45 at the bottom of the chart area.
+// What the geocentric chart keeps below its map for the tables, in pixels.
+inline constexpr int kGeocentricTableSpace = 200;
+
+// Geocentric chart of a window width x height with `tableSpace` pixels kept
+// below for the tables. With flip 1 (what the chart uses) right ascension
+// runs from 24 h at the left edge to 0 h at the right and declination from
+// +45 at the top to -45 at the bottom of the chart area.
 PixelPoint ProjectGeocentric(std::int32_t raCode, std::int32_t decCode, int width, int height,
-                             int flip);
+                             int flip, int tableSpace = kGeocentricTableSpace);
 
 // The geocentric chart's placement of a position in hours and degrees:
 // through the integer codes, with flip 1.
-PixelPoint MapGeocentric(double raHours, double decDegrees, int width, int height);
+PixelPoint MapGeocentric(double raHours, double decDegrees, int width, int height,
+                         int tableSpace = kGeocentricTableSpace);
 
 // Heliocentric chart: offset from the Sun in pixels of a body at heliocentric
 // `longitude` degrees and `distance` AU, `zoom` pixels per AU. Longitude 0 is

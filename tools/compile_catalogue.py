@@ -346,6 +346,72 @@ def compile_stars(stars, names_by_hd, boundaries, notes):
     return stars
 
 
+def settle_double_stars(stars, notes):
+    """Gives each double star's number and name to its brightest component.
+
+    The Bright Star Catalogue lists the components of some doubles as rows
+    of their own at the same place and gives the SAO number (and the source
+    the proper name) to one of them only, at times the fainter one: Castor
+    would then show no SAO number and sit in no figure, while its faint
+    companion carries both. The brightest component is the star a reader
+    looks for, so it takes the SAO number and a proper name that a fainter
+    component holds alone; the figures then pass through it as well.
+    """
+    index = StarIndex(stars)
+    seen = set()
+    moved_numbers = []
+    moved_names = []
+    for i, star in enumerate(stars):
+        if i in seen:
+            continue
+        group = {i}
+        todo = [i]
+        while todo:
+            j = todo.pop()
+            for _, k in index.near(stars[j]["ra_deg"], stars[j]["dec"], SAME_PLACE_DEG):
+                if k not in group:
+                    group.add(k)
+                    todo.append(k)
+        seen |= group
+        if len(group) < 2:
+            continue
+        members = sorted(group, key=lambda k: (stars[k]["vmag"], k))
+        primary = stars[members[0]]
+        others = [stars[k] for k in members[1:]]
+        # A name moves only between components of one designation: stars
+        # with designations of their own (Zet1 and Zet2 Cnc) keep theirs.
+        if not primary["proper_name"]:
+            named = [s for s in others
+                     if s["proper_name"] and s["designation"] == primary["designation"]]
+            if len(named) == 1:
+                primary["proper_name"], named[0]["proper_name"] = named[0]["proper_name"], ""
+                primary["has_page"] = 1
+                moved_names.append(f"{primary['proper_name']} (HR {named[0]['hr']} to "
+                                   f"HR {primary['hr']})")
+        if primary["sao"] <= 0:
+            numbered = [s for s in others if s["sao"] > 0]
+            if numbered:
+                donor = numbered[0]
+                primary["sao"], donor["sao"] = donor["sao"], 0
+                moved_numbers.append(f"SAO {primary['sao']} (HR {donor['hr']} to "
+                                     f"HR {primary['hr']} {primary['designation']})")
+        # The program finds a star by the first row with its number: a
+        # fainter component listed earlier with the same number would take
+        # the brightest one's place in the figures.
+        for other in others:
+            if primary["sao"] > 0 and other["sao"] == primary["sao"]:
+                other["sao"] = 0
+                moved_numbers.append(f"SAO {primary['sao']} (kept by HR {primary['hr']} "
+                                     f"{primary['designation']} only, not HR {other['hr']})")
+    if moved_names:
+        notes.append(f"{len(moved_names)} proper names moved to the brightest component of "
+                     "their double: " + ", ".join(moved_names))
+    if moved_numbers:
+        notes.append(f"{len(moved_numbers)} SAO numbers moved to the brightest component of "
+                     "their double: " + ", ".join(moved_numbers))
+    return stars
+
+
 def star_records(stars):
     out = []
     for s in stars:
@@ -430,9 +496,12 @@ def match_vertex(index, first_row_of_sao, ra_deg, dec, where, notes):
     _, nearest = near[0]
     stars = index.stars
     target = stars[nearest]
+    # Of the components at that place the brightest comes first: it is the
+    # star the figure means, and the one that carries the double's number.
     candidates = [nearest] + [
         i for _, i in index.near(target["ra_deg"], target["dec"], SAME_PLACE_DEG) if i != nearest
     ]
+    candidates.sort(key=lambda i: stars[i]["vmag"])
     for i in candidates:
         sao = stars[i]["sao"]
         if sao <= 0:
@@ -443,8 +512,12 @@ def match_vertex(index, first_row_of_sao, ra_deg, dec, where, notes):
                                   target["ra_deg"], target["dec"]) > SAME_PLACE_DEG:
             continue
         if row != nearest:
-            reason = ("has no SAO number" if target["sao"] <= 0
-                      else f"shares SAO {target['sao']} with an earlier row")
+            if target["sao"] <= 0:
+                reason = "has no SAO number"
+            elif drawn["vmag"] < target["vmag"]:
+                reason = "is the fainter component"
+            else:
+                reason = f"shares SAO {target['sao']} with an earlier row"
             notes.append(
                 f"{where}: HR {target['hr']} {target['designation']} {reason}; the figure uses "
                 f"HR {drawn['hr']} {drawn['designation']} (SAO {drawn['sao']}) at the same place"
@@ -741,6 +814,7 @@ def build(source_dir):
     boundaries = Boundaries(load_json(os.path.join(d3, "constellations.bounds.json"))["features"])
     names = proper_names_by_hd(load_json(os.path.join(d3, "starnames.json")))
     compile_stars(stars, names, boundaries, notes)
+    settle_double_stars(stars, notes)
     name_order = constellation_names(load_json(os.path.join(d3, "constellations.json"))["features"])
     for s in stars:
         if s["designation"][-3:] not in dict(name_order):

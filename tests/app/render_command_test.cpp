@@ -1,5 +1,8 @@
 #include "app/render_command.h"
 
+#include "places/locations.h"
+#include "platform/profile_store.h"
+
 #include <gtest/gtest.h>
 
 #include <QImage>
@@ -113,6 +116,56 @@ TEST(RenderCommand, WritesEveryChartAsAPicture)
         EXPECT_GT(colours.size(), 3u) << chart;
     }
     std::filesystem::remove_all(dir);
+}
+
+// The charts list the user's stored places as the window does: what the
+// settings hold, else the first-run list, which a picture does not store.
+// The place line is --place, else the stored place at the coordinates, else
+// the coordinates.
+TEST(RenderCommand, ChartsShowTheStoredLocationsAndThePlaceLine)
+{
+    const auto settings = std::filesystem::temp_directory_path() / "skyvane-render-places.ini";
+    std::filesystem::remove(settings);
+    platform::UseProfileFile(settings.string());
+    struct Restore {
+        ~Restore() { platform::UseProfileFile(""); }
+    } restore;
+    std::string error;
+    const auto request = [&](std::vector<std::string> extra) {
+        std::vector<std::string> args{"horizontal", "--date", "2026-12-07", "--tz", "1",
+                                      "--data", SKYVANE_DATAS_BIN};
+        args.insert(args.end(), extra.begin(), extra.end());
+        const auto r = ParseRenderArguments(args, error);
+        EXPECT_TRUE(r) << error;
+        return r.value_or(RenderRequest{});
+    };
+    const auto load = [&](const RenderRequest& r) {
+        std::optional<ChartInputs> inputs = LoadChartInputs(r, error);
+        EXPECT_TRUE(inputs) << error;
+        return inputs.value_or(ChartInputs{});
+    };
+
+    // No settings: the first-run list; London is on it.
+    const ChartInputs first = load(request({"--lon", "0.1275", "--lat", "51.5"}));
+    EXPECT_FALSE(places::LocationsSaved());
+    EXPECT_EQ(first.state.locations.entries[0].name, "Thousand Oaks, California, USA");
+    EXPECT_EQ(first.state.locations.entries[4].name, "North Pole");
+    EXPECT_EQ(first.state.locationName, "London, United Kingdom");
+
+    engine::LocationTable mine;
+    mine.entries[0] = {"Aarau", -8.05, 47.39, 1, 0};
+    mine.entries[1] = {"Bern", -7.45, 46.95, 1, 0};
+    places::SaveLocations(mine);
+    const ChartInputs stored =
+        load(request({"--lon", "-7.45", "--lat", "46.95"}));
+    EXPECT_EQ(stored.state.locations.entries[0].name, "Aarau");
+    EXPECT_EQ(stored.state.locationName, "Bern");
+    EXPECT_EQ(load(request({"--lon", "-7.45", "--lat", "46.95", "--place", "Home"}))
+                  .state.locationName,
+              "Home");
+    EXPECT_EQ(load(request({"--lon", "-8.5", "--lat", "-33.25"}))
+                  .state.locationName,
+              "33.25S 8.50E");
 }
 
 TEST(RenderCommand, AnUnwritablePictureFailsWithAMessage)

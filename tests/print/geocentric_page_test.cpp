@@ -5,6 +5,7 @@
 #include <QString>
 
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "engine/body.h"
@@ -23,24 +24,28 @@ using test::kInk;
 using test::kNameGrey;
 using test::kPaper;
 using test::PageCanvas;
+using test::Scaled;
 
 constexpr QRgb kFigureBlue = qRgb(0, 0, 255);
 
 // Landscape A4 at 192 dpi, so s = 2: W = 2245.0, H = 1587.4; margins
 // ml = 80, mt = 160; map width mw = 2125 and height parameter mh = 1058,
-// which leaves 858 rows of map: declination -45 at yB = 858. The table
-// starts at yt = 858 + 30 + 160 = 1048 and is divided at 2125 x 0.667.
+// of which the mapping keeps 200 x 192 / 600 = 64 for the tables, leaving
+// 994 rows of map: declination -45 at yB = 994. The table starts at
+// yt = 994 + 30 + 160 = 1184 and is divided at 2125 x 0.667. The 6-pixel
+// rules of 600 dpi are 2 pixels wide here.
 constexpr PageMetrics kPage{297, 210, 192, 192};
 constexpr int kMl = 80;
 constexpr int kMt = 160;
 constexpr int kMw = 2125;
 constexpr int kMh = 1058;
-constexpr int kYt = 1048;
+constexpr int kTableSpace = 64;
+constexpr int kYt = 1184;
 constexpr int kXf = 1417;
 
 render::PixelPoint OnMap(double ra, double dec)
 {
-    const render::PixelPoint p = render::MapGeocentric(ra, dec, kMw, kMh);
+    const render::PixelPoint p = render::MapGeocentric(ra, dec, kMw, kMh, kTableSpace);
     return {p.x + kMl, p.y + kMt};
 }
 
@@ -94,18 +99,18 @@ protected:
 
 TEST_F(GeocentricPageTest, MapIsPlacedByTheMarginsAndTheScreenMapping)
 {
-    // 12 h on the equator: half the map's width, half its 858 rows.
+    // 12 h on the equator: half the map's width, half its 994 rows.
     EXPECT_EQ(OnMap(12, 0).x, kMl + 1062);
-    EXPECT_EQ(OnMap(12, 0).y, kMt + 429);
-    EXPECT_EQ(OnMap(0, -45).y, kMt + 858);
+    EXPECT_EQ(OnMap(12, 0).y, kMt + 497);
+    EXPECT_EQ(OnMap(0, -45).y, kMt + 994);
 
     PageCanvas& page = Print();
-    // The frame, 6 pixels of black, along the top and the left edge.
-    EXPECT_EQ(page.CountInColumn(kMl + 500, kMt - 10, kMt + 10, kInk), 6);
-    EXPECT_EQ(page.CountInRow(kMt + 300, kMl - 10, kMl + 10, kInk), 6);
-    EXPECT_EQ(page.CountInColumn(kMl + 500, kMt + 848, kMt + 868, kInk), 6);
+    // The frame, 2 pixels of black, along the top and the left edge.
+    EXPECT_EQ(page.CountInColumn(kMl + 500, kMt - 10, kMt + 10, kInk), 2);
+    EXPECT_EQ(page.CountInRow(kMt + 300, kMl - 10, kMl + 10, kInk), 2);
+    EXPECT_EQ(page.CountInColumn(kMl + 500, kMt + 984, kMt + 1004, kInk), 2);
     // Grid lines in grey inside the frame: declination 0 across the map.
-    EXPECT_EQ(page.At(kMl + 500, kMt + 429), qRgb(128, 128, 128));
+    EXPECT_EQ(page.At(kMl + 500, kMt + 497), qRgb(128, 128, 128));
     // Labels: declinations but not the edges, and every hour 00h to 24h.
     EXPECT_TRUE(page.Text(QStringLiteral("  0")));
     EXPECT_TRUE(page.Text(QStringLiteral("-40")));
@@ -154,7 +159,8 @@ TEST_F(GeocentricPageTest, FiguresJoinOnlyStarsClearOfTheSeamAndBelowTheCount)
         return render::PixelPoint{(p.x + q.x) / 2, p.y};
     };
     const render::PixelPoint joined = middle(2, 3, 10);
-    EXPECT_EQ(page.CountInColumn(joined.x, joined.y - 5, joined.y + 5, kFigureBlue), 2);
+    // Two pixels wide at 600 dpi, one here.
+    EXPECT_EQ(page.CountInColumn(joined.x, joined.y - 5, joined.y + 5, kFigureBlue), 1);
     const render::PixelPoint seam = middle(0.5, 2, 30);
     EXPECT_EQ(page.CountInColumn(seam.x, seam.y - 5, seam.y + 5, kFigureBlue), 0);
     const render::PixelPoint uncounted = middle(8, 9, -20);
@@ -217,8 +223,8 @@ TEST_F(GeocentricPageTest, TableRowsAlternateAndShowTheScreenTablesTexts)
     const auto ra = page.Text(places::FromWindows1252(places::FormatAngle(5.5, places::kAngleHours)));
     ASSERT_TRUE(ra);
     EXPECT_EQ(ra->position, QPoint(kMl + 200, kYt + 76));
-    // The table's frame: 6 pixels of ink at its divider.
-    EXPECT_EQ(page.CountInRow(kYt + 200, kXf - 10, kXf + 10, kInk), 6);
+    // The table's frame: 2 pixels of ink at its divider.
+    EXPECT_EQ(page.CountInRow(kYt + 200, kXf - 10, kXf + 10, kInk), 2);
 }
 
 TEST_F(GeocentricPageTest, TitleAndFooterAnchoredAtTheTablesDivider)
@@ -245,6 +251,88 @@ TEST_F(GeocentricPageTest, TitleAndFooterAnchoredAtTheTablesDivider)
     for (const render::TextCall& text : page.Texts()) {
         EXPECT_EQ(text.background, kPaper);
     }
+}
+
+// The map keeps its proportions at every resolution: its bottom lies at
+// the same fraction of the page, and the declination labels, one every 5
+// degrees, never run into each other.
+TEST_F(GeocentricPageTest, MapKeepsItsProportionsAtEveryResolution)
+{
+    std::optional<double> reference;
+    for (const int dpi : {600, 72, 150, 300, 1200}) {
+        SCOPED_TRACE(dpi);
+        const PageMetrics metrics{297, 210, dpi, dpi};
+        PageCanvas page(8, 8);  // the texts are what is looked at
+        ASSERT_TRUE(PrintGeocentricChart(page.dc(), metrics, state_, *catalogue_));
+        const auto north = page.Text(QStringLiteral(" 40"));
+        const auto south = page.Text(QStringLiteral("-40"));
+        const auto equator = page.Text(QStringLiteral("  0"));
+        ASSERT_TRUE(north && south && equator);
+        const double pageHeight = 210 / 25.4 * dpi;
+        const double band = (south->position.y() - north->position.y()) / pageHeight;
+        if (!reference) reference = band;
+        EXPECT_NEAR(band, *reference, 0.01);
+        page.dc().SelectFont(equator->font);
+        const int labelHeight = page.dc().TextExtent(equator->text).height();
+        EXPECT_GE((equator->position.y() - north->position.y()) / 8, labelHeight);
+    }
+}
+
+// The table below the map holds its rows inside its frame, under a whole
+// header, at every resolution.
+TEST_F(GeocentricPageTest, TableStaysInsideItsFrameAtEveryResolution)
+{
+    for (const int dpi : {72, 150, 300, 600, 1200}) {
+        SCOPED_TRACE(dpi);
+        const PageMetrics metrics{297, 210, dpi, dpi};
+        const double s = dpi / 96.0;
+        PageCanvas page(8, 8);
+        ASSERT_TRUE(PrintGeocentricChart(page.dc(), metrics, state_, *catalogue_));
+        const auto header = page.Text(QStringLiteral("Right Ascension"));
+        // The names in the table's first column, not beside the bodies.
+        const int nameX = Scaled(s, 40) + Scaled(s, 15);
+        const auto sun = page.TextAt(QStringLiteral("Sun"), nameX);
+        const auto moon = page.TextAt(QStringLiteral("Moon"), nameX);
+        ASSERT_TRUE(header && sun && moon);
+        // The header sits 6 x s below the table's top rule.
+        const int top = header->position.y() - Scaled(s, 6);
+        const auto cellBottom = [&](const render::TextCall& call) {
+            page.dc().SelectFont(call.font);
+            return call.position.y() + page.dc().TextExtent(call.text).height();
+        };
+        EXPECT_LE(cellBottom(*header), sun->position.y());
+        EXPECT_LT(cellBottom(*moon), top + Scaled(s, 178));
+    }
+}
+
+// Texts on paper are drawn without a background: a label drawn over
+// another (the Sun's over Neptune's, at the same place) leaves it whole.
+TEST_F(GeocentricPageTest, LabelsDoNotBlankOutWhatIsUnderThem)
+{
+    const auto inkUnderSunLabel = [&](double neptuneRa) {
+        state_.rightAscension[engine::kSun] = 6;
+        state_.declination[engine::kSun] = 10;
+        state_.rightAscension[engine::kNeptune] = neptuneRa;
+        state_.declination[engine::kNeptune] = 10;
+        PageCanvas& page = Print();
+        const auto sun = page.Text(QStringLiteral("Sun"));
+        EXPECT_TRUE(sun);
+        if (!sun) return 0;
+        for (const render::TextCall& call : page.Texts()) {
+            EXPECT_FALSE(call.opaque) << call.text.toStdString();
+        }
+        page.dc().SelectFont(sun->font);
+        const QSize cell = page.dc().TextExtent(sun->text);
+        int ink = 0;
+        for (int y = sun->position.y(); y < sun->position.y() + cell.height(); ++y) {
+            ink += cell.width() - page.CountInRow(y, sun->position.x(),
+                                                  sun->position.x() + cell.width() - 1, kPaper);
+        }
+        return ink;
+    };
+    const int sunAlone = inkUnderSunLabel(18);
+    const int overNeptune = inkUnderSunLabel(6);
+    EXPECT_GT(overNeptune, sunAlone + 20);
 }
 
 }  // namespace

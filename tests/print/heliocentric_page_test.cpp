@@ -73,13 +73,16 @@ TEST_F(HeliocentricPageTest, PrinterZoomPlacesThePlanets)
     state_.helioLongitude[engine::kEarth] = 90;
     state_.helioDistance[engine::kEarth] = 1;
     const QRgb blue = render::BodyColor(engine::kEarth);
+    // The orbits' 3-pixel pen of 600 dpi grows and shrinks with the
+    // resolution (rounded).
     struct Case {
         SunPlace sun;
         int auPixels;
         double s;
+        int orbitPen;
     };
-    for (const Case& c : {Case{kAt600, 600, 6.25}, Case{kAt1200, 1200, 12.5},
-                          Case{kAt300, 300, 3.125}}) {
+    for (const Case& c : {Case{kAt600, 600, 6.25, 3}, Case{kAt1200, 1200, 12.5, 6},
+                          Case{kAt300, 300, 3.125, 2}}) {
         PageCanvas& page = Print(c.sun.metrics, 100);
         const int x = c.sun.x + c.auPixels;
         EXPECT_EQ(page.At(x, c.sun.y), blue) << c.sun.metrics.logPixelsX;
@@ -90,7 +93,7 @@ TEST_F(HeliocentricPageTest, PrinterZoomPlacesThePlanets)
         EXPECT_EQ(page.At(c.sun.x, c.sun.y), render::BodyColor(engine::kSun));
         EXPECT_EQ(page.CountInColumn(c.sun.x, c.sun.y - c.auPixels - 10,
                                      c.sun.y - c.auPixels + 10, kOrbit),
-                  3);
+                  c.orbitPen);
     }
 }
 
@@ -203,6 +206,34 @@ TEST_F(HeliocentricPageTest, TableTitleAndFooter)
     // The frame's divider at the page's centre, between the headers and
     // the first row: 8 pixels of ink.
     EXPECT_EQ(page.CountInRow(yb + Scaled(s, 25), cx - 10, cx + 10, kInk), 8);
+    for (const render::TextCall& call : page.Texts()) {
+        EXPECT_FALSE(call.opaque) << call.text.toStdString();
+    }
+}
+
+// The planet table holds its rows inside its frame, under a whole header,
+// at every resolution.
+TEST_F(HeliocentricPageTest, TableStaysInsideItsFrameAtEveryResolution)
+{
+    for (const int dpi : {72, 150, 300, 600, 1200}) {
+        SCOPED_TRACE(dpi);
+        const PageMetrics metrics{210, 297, dpi, dpi};
+        const double s = dpi / 96.0;
+        const int yb = static_cast<int>(210 / 25.4 * dpi + 0.5 * dpi - 10 * s);
+        PageCanvas page(8, 8);
+        ASSERT_TRUE(PrintHeliocentricChart(page.dc(), metrics, state_, 210));
+        const auto header = page.Text(QStringLiteral("Longitude"));
+        const auto mercury = page.Text(QStringLiteral("Mercury"));
+        const auto neptune = page.TextAt(QStringLiteral("Neptune"), Scaled(s, 45));
+        ASSERT_TRUE(header && mercury && neptune);
+        const auto cellBottom = [&](const render::TextCall& call) {
+            page.dc().SelectFont(call.font);
+            return call.position.y() + page.dc().TextExtent(call.text).height();
+        };
+        EXPECT_GT(header->position.y(), yb);
+        EXPECT_LE(cellBottom(*header), mercury->position.y());
+        EXPECT_LT(cellBottom(*neptune), yb + Scaled(s, 178));
+    }
 }
 
 }  // namespace

@@ -7,9 +7,11 @@
 #include <QPainter>
 #include <QString>
 
+#include <algorithm>
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "engine/body.h"
 #include "places/formatting.h"
@@ -130,9 +132,11 @@ TEST_F(HorizontalPageTest, StarsAreSizedByTheMagnitudeTableWithItsCap)
         int radiusAt600;
         int radiusAt1200;
     };
+    // Above the cap (20 pixels at 600 dpi, 40 at 1200) a star is drawn at
+    // the cap: never smaller than a fainter one.
     const Star stars[] = {
-        {1, 4.5, 6, 12},  {5, 2.5, 10, 20}, {7, 0.5, 17, 5},
-        {11, -0.5, 20, 5}, {13, -1.5, 5, 5}, {17, -2.5, 5, 5},
+        {1, 4.5, 6, 12},   {5, 2.5, 10, 20},  {7, 0.5, 17, 35},
+        {11, -0.5, 20, 40}, {13, -1.5, 20, 40}, {17, -2.5, 20, 40},
     };
     for (const Star& star : stars) {
         AddStar(star.ra, 60, star.magnitude);
@@ -428,6 +432,7 @@ TEST_F(HorizontalPageTest, TitleAndFooterOnWhite)
         copyright |= call.position == QPoint(cx + Scaled(s, 15), yb + Scaled(s, 155)) &&
                      call.text.contains(QStringLiteral("Vemox"));
         EXPECT_EQ(call.background, kPaper);
+        EXPECT_FALSE(call.opaque) << call.text.toStdString();
     }
     EXPECT_TRUE(copyright);
     // The logo: drawn in colour, left of the vendor's name.
@@ -462,6 +467,83 @@ TEST_F(HorizontalPageTest, ScreenClickRectanglesSurviveAPrint)
     drawScreen();
     EXPECT_EQ(rects->stars, before->stars);
     EXPECT_EQ(rects->deepSky, before->deepSky);
+}
+
+// The table's layout holds at every printer resolution: the rows inside
+// the frame and clear of the header, whose cell stays whole below the top
+// rule. Only a strip at the table's left edge is kept as pixels.
+TEST_F(HorizontalPageTest, TableStaysInsideItsFrameWithTheHeaderWholeAtEveryResolution)
+{
+    for (const int dpi : {72, 150, 300, 600, 1200}) {
+        SCOPED_TRACE(dpi);
+        const PageMetrics a4{210, 297, dpi, dpi};
+        const double s = dpi / 96.0;
+        const int yb = static_cast<int>(210 / 25.4 * dpi + 0.4 * dpi - 10 * s);
+        const int frameHeight = Scaled(s, 178);
+        const int probeX = Scaled(s, 37);
+        PageCanvas page(Scaled(s, 60), frameHeight + 400, QPoint(0, yb - 200));
+        ASSERT_TRUE(Print(page, a4));
+
+        // The two rules in a column between the frame's left edge and the
+        // names: the top one at yb, the bottom one 178 x s lower.
+        const auto top = page.RunInColumn(probeX, yb - 100, yb + frameHeight / 2, kInk);
+        const auto bottom =
+            page.RunInColumn(probeX, yb + frameHeight / 2, yb + frameHeight + 100, kInk);
+        ASSERT_TRUE(top && bottom);
+        const int rule = std::max(1, (8 * dpi + 300) / 600);
+        EXPECT_EQ(top->second - top->first + 1, rule);
+        EXPECT_EQ(bottom->second - bottom->first + 1, rule);
+
+        const auto cellBottom = [&](const render::TextCall& call) {
+            page.dc().SelectFont(call.font);
+            return call.position.y() + page.dc().TextExtent(call.text).height();
+        };
+        const auto header = page.Text(QStringLiteral("Planet"));
+        const auto sun = page.TextAt(QStringLiteral("Sun"), Scaled(s, 45));
+        const auto moon = page.TextAt(QStringLiteral("Moon"), Scaled(s, 45));
+        ASSERT_TRUE(header && sun && moon);
+        EXPECT_GT(header->position.y(), top->second);
+        EXPECT_LE(cellBottom(*header), sun->position.y());
+        EXPECT_LT(cellBottom(*moon), bottom->first);
+        EXPECT_GT(sun->position.x(), probeX);
+    }
+}
+
+// The dome's one-pixel outline of a 600 dpi page keeps its width on paper.
+TEST_F(HorizontalPageTest, DomeOutlineGrowsWithTheResolution)
+{
+    for (const auto& [dpi, width] : {std::pair{300, 1}, std::pair{600, 1}, std::pair{1200, 2}}) {
+        const PageMetrics page{100, 150, dpi, dpi};
+        const double s = dpi / 96.0;
+        const int cx = static_cast<int>(100 / 25.4 * dpi / 2);
+        const int cy = static_cast<int>(100 / 25.4 * dpi / 2 + 0.4 * dpi);
+        const int radius = static_cast<int>(100 / 25.4 * dpi / 2 - 15 * s);
+        PageCanvas canvas(41, 41, QPoint(cx - 20, cy - radius - 20));
+        ASSERT_TRUE(Print(canvas, page));
+        EXPECT_EQ(canvas.CountInColumn(cx, cy - radius - 20, cy - radius + 20, kDomeOutline),
+                  width)
+            << dpi;
+    }
+}
+
+// On white paper the screen's black-filled marker would read as a bright
+// star: a Messier object prints as a ring.
+TEST_F(HorizontalPageTest, MessierObjectsAreRingsWithoutFill)
+{
+    skydata::DeepSkyObject& m13 = catalogue_->deepSky[0];
+    m13.ra = 4;
+    m13.dec = 55;
+    catalogue_->deepSkyCount = 1;
+    PageCanvas page(kSmallPage);
+    ASSERT_TRUE(Print(page, kSmallPage));
+    const render::PixelPoint p = OnDome(4, 55, kCx, kCy, kRadius);
+    constexpr QRgb kMessierPen = qRgb(204, 87, 57);
+    // Three screen pixels out: 18 device pixels, the rim 6 wide.
+    EXPECT_EQ(page.At(p.x, p.y), kPaper);
+    EXPECT_EQ(page.At(p.x - 5, p.y), kPaper);
+    EXPECT_GT(page.CountInRow(p.y, p.x - 24, p.x - 10, kMessierPen), 0);
+    EXPECT_GT(page.CountInRow(p.y, p.x + 10, p.x + 24, kMessierPen), 0);
+    EXPECT_EQ(page.CountInRow(p.y, p.x - 24, p.x + 24, kInk), 0);
 }
 
 }  // namespace

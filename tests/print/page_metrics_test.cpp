@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <QMarginsF>
 #include <QPageLayout>
 #include <QPageSize>
@@ -82,12 +84,13 @@ TEST(PrintedStarRadius, FollowsTheMagnitudeTable)
         int at1200;
     };
     // Each band's own factor times 6.25 and 12.5, cut toward zero, and
-    // anything above 20 pixels drawn with radius 5.
+    // anything above the cap (20 pixels at 600 dpi, 40 at 1200) drawn at
+    // the cap.
     const Case cases[] = {
-        {6.0, 5, 10},  {4.9, 5, 10},  {4.89, 6, 12}, {4.0, 6, 12},  {3.5, 8, 16},
-        {3.0, 8, 16},  {2.5, 10, 20}, {2.0, 10, 20}, {1.5, 15, 5},  {1.0, 15, 5},
-        {0.5, 17, 5},  {0.0, 17, 5},  {-0.5, 20, 5}, {-1.0, 20, 5}, {-1.5, 5, 5},
-        {-2.0, 5, 5},  {-2.5, 5, 5},  {-27, 5, 5},
+        {6.0, 5, 10},   {4.9, 5, 10},   {4.89, 6, 12},  {4.0, 6, 12},   {3.5, 8, 16},
+        {3.0, 8, 16},   {2.5, 10, 20},  {2.0, 10, 20},  {1.5, 15, 31},  {1.0, 15, 31},
+        {0.5, 17, 35},  {0.0, 17, 35},  {-0.5, 20, 40}, {-1.0, 20, 40}, {-1.5, 20, 40},
+        {-2.0, 20, 40}, {-2.5, 20, 40}, {-27, 20, 40},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(PrintedStarRadius(c.magnitude, 6.25), c.at600) << "m = " << c.magnitude;
@@ -101,12 +104,37 @@ TEST(PrintedStarRadius, NeverVanishesOrGrowsPastTheCap)
     EXPECT_EQ(PrintedStarRadius(5.5, 1.0), 1);
     EXPECT_EQ(PrintedStarRadius(std::nan(""), 6.25), 5);
     for (double scale = 0.5; scale < 40; scale += 0.37) {
+        const int cap = std::max(1, static_cast<int>(20 * scale * 96 / 600));
         for (double m = -5; m < 8; m += 0.25) {
             const int r = PrintedStarRadius(m, scale);
             EXPECT_GE(r, 1);
-            EXPECT_LE(r, 20);
+            EXPECT_LE(r, cap);
         }
     }
+}
+
+// On paper as in the sky the brighter star is never the smaller dot, at
+// any printer resolution.
+TEST(PrintedStarRadius, NeverFallsAsTheStarGetsBrighter)
+{
+    for (const int dpi : {72, 150, 300, 600, 1200, 2400}) {
+        const double scale = dpi / 96.0;
+        int fainter = PrintedStarRadius(8, scale);
+        for (double m = 8; m > -30; m -= 0.05) {
+            const int r = PrintedStarRadius(m, scale);
+            EXPECT_GE(r, fainter) << dpi << " dpi, m = " << m;
+            fainter = r;
+        }
+    }
+}
+
+TEST(AtResolution, LengthsOfA600DpiPageScaleWithTheResolution)
+{
+    EXPECT_EQ(AtResolution(90, 600), 90);
+    EXPECT_EQ(AtResolution(90, 1200), 180);
+    EXPECT_EQ(AtResolution(90, 150), 22);
+    EXPECT_EQ(AtResolution(200, 72), 24);
+    EXPECT_EQ(AtResolution(1, 300), 0);
 }
 
 TEST(PrinterZoom, SixTimesPerWholeSixHundredDotsFromSixHundredUp)

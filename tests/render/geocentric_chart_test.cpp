@@ -273,6 +273,28 @@ TEST_F(GeocentricChartTest, SelectedStarOnAFigureTurnsItsConstellationRed)
     EXPECT_EQ(canvas_.At(oriMid, Y(10.5)), kFigureBlue);
 }
 
+// The panel's constellation line comes from the figures, as on the
+// horizontal chart, not from the designation alone.
+TEST_F(GeocentricChartTest, PanelNamesTheConstellationOnlyOfAStarOnAFigure)
+{
+    catalogue_->constellationNames[0] = "Gem Gemini";
+    catalogue_->constellationNameCount = 1;
+    const int pollux = AddStar(7.7, 28.0, 1.1, "K0", "78 Bet Gem");
+    const int next = AddStar(7.3, 21.9, 3.5, "F0", "55 Del Gem");
+    const int castor = AddStar(7.6, 31.9, 1.9, "A1", "66 Alp Gem");
+    AddFigure({pollux, next});
+
+    selection_.selectedStar = castor;
+    Draw();
+    EXPECT_NE(Find("Constallation: "), nullptr);
+    EXPECT_EQ(Find("Constallation: Gemini"), nullptr);
+
+    canvas_.dc().ClearRecordedText();
+    selection_.selectedStar = pollux;
+    Draw();
+    EXPECT_NE(Find("Constallation: Gemini"), nullptr);
+}
+
 TEST_F(GeocentricChartTest, NoHighlightWithoutAConstellationToMatch)
 {
     // Gaps in figures are zeros, yet star row 0 is on no figure.

@@ -81,6 +81,20 @@ QSize IntroTextSize(const char* text)
     return {metrics.horizontalAdvance(QString::fromLatin1(text)), metrics.ascent() + metrics.descent()};
 }
 
+// The window opens at 1024 pixels wide: the credit line, maker, web site
+// and contact address, ends inside it with room to spare.
+TEST(IntroScreenTest, CreditLineFitsTheRestoredWindow)
+{
+    skydata::SkyData data;
+    for (const int width : {1024, 1280}) {
+        Window window(width, 750);
+        window.Draw(false, data);
+        const int creditY = window.Height() - 19;
+        EXPECT_TRUE(window.AnyLit(240, creditY, 600, window.Height()));
+        EXPECT_FALSE(window.AnyLit(width - 16, creditY, width, window.Height())) << width;
+    }
+}
+
 TEST(IntroScreenTest, BeforeLoadingOnlyCreditAndLoadingShow)
 {
     Window window(1000, 700);

@@ -360,7 +360,7 @@ TEST(GeocentricPanelTest, DrawnStarShowsItsDataInTheCorner)
     catalogue->stars[4] = Vega();
     Canvas canvas(400, 200);
     canvas.dc().SetRecordText(true);
-    DrawStarPanelGeocentric(canvas.dc(), *catalogue, 4, true);
+    DrawStarPanelGeocentric(canvas.dc(), *catalogue, 4, true, "Lyr");
 
     ExpectTexts(canvas.dc().RecordedText(),
                 {
@@ -384,9 +384,47 @@ TEST(GeocentricPanelTest, UndrawnSelectionShowsTheHint)
     for (const auto& [row, drawn] : {std::pair{4, false}, std::pair{-1, true}}) {
         Canvas canvas(400, 200);
         canvas.dc().SetRecordText(true);
-        DrawStarPanelGeocentric(canvas.dc(), *catalogue, row, drawn);
+        DrawStarPanelGeocentric(canvas.dc(), *catalogue, row, drawn, "Lyr");
         ExpectTexts(canvas.dc().RecordedText(), {{"Click Star for information", {4, 4}, kWhite}});
     }
+}
+
+// The constellation line follows the figures, as on the horizontal chart:
+// a star on no figure names none, whatever its designation says.
+TEST(GeocentricPanelTest, StarOnNoFigureHasAnEmptyConstellationLine)
+{
+    auto catalogue = MakeCatalogue();
+    catalogue->stars[4] = Vega();
+    Canvas canvas(400, 200);
+    canvas.dc().SetRecordText(true);
+    DrawStarPanelGeocentric(canvas.dc(), *catalogue, 4, true, "");
+    ASSERT_FALSE(canvas.dc().RecordedText().empty());
+    EXPECT_EQ(canvas.dc().RecordedText().front().text, QStringLiteral("Constallation: "));
+}
+
+// Components of double stars the catalogue gives no SAO number show the
+// line without one, on both charts.
+TEST(StarPanels, StarWithoutSaoNumberShowsTheLineWithoutANumber)
+{
+    auto catalogue = MakeCatalogue();
+    skydata::StarRecord star = Vega();
+    star.sao = 0;
+    star.hasInfoPage = 0;
+    catalogue->stars[4] = star;
+    Canvas geocentric(400, 200);
+    geocentric.dc().SetRecordText(true);
+    DrawStarPanelGeocentric(geocentric.dc(), *catalogue, 4, true, "Lyr");
+    Canvas horizontal(kWidth, kHeight);
+    horizontal.dc().SetRecordText(true);
+    IntRect link{};
+    DrawStarPanelHorizontal(horizontal.dc(), kX0, kBase, kWidth, *catalogue, 4, "Lyr", link);
+    for (const auto* calls : {&geocentric.dc().RecordedText(), &horizontal.dc().RecordedText()}) {
+        EXPECT_NE(FindText(*calls, "SAO"), nullptr);
+        for (const TextCall& call : *calls) {
+            EXPECT_FALSE(call.text.startsWith(QStringLiteral("SAO "))) << call.text.toStdString();
+        }
+    }
+    EXPECT_EQ(SaoLine(Vega()), "SAO 67174");
 }
 
 }  // namespace

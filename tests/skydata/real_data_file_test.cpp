@@ -1,5 +1,8 @@
 // The data file our packer builds from data/: what the program finds in it.
 #include <algorithm>
+#include <cmath>
+#include <string>
+#include <utility>
 #include <filesystem>
 #include <vector>
 
@@ -55,6 +58,71 @@ TEST_F(RealDataFileTest, FiguresLieWithinTheRowsTheChartDraws)
             EXPECT_LT(star, Catalogue().starCount) << "figure row " << row;
         }
     }
+}
+
+// The Bright Star Catalogue gives some doubles' SAO number to the fainter
+// component; the compiler hands number, name and figure vertex to the
+// brightest one, the star a reader looks for.
+TEST_F(RealDataFileTest, DoubleStarsGiveNumberNameAndFigureToTheirBrightestComponent)
+{
+    const SkyCatalogue& c = Catalogue();
+    const auto inFigure = [&](int row) {
+        for (int f = 0; f < c.figureCount; ++f)
+            for (std::int32_t star : c.figures[f].stars)
+                if (star == row) return true;
+        return false;
+    };
+    for (const char* name : {"Castor", "Izar", "Alrescha", "Alula Australis"}) {
+        int row = -1;
+        for (int i = 0; i < c.starCount && row < 0; ++i)
+            if (c.stars[i].properName == name) row = i;
+        ASSERT_GE(row, 0) << name;
+        EXPECT_GT(c.stars[row].sao, 0) << name;
+        EXPECT_TRUE(inFigure(row)) << name;
+    }
+
+    // Every double of two components of one designation at one place
+    // (multiple stars such as the Trapezium name the whole group).
+    constexpr double kSamePlaceDegrees = 0.01;
+    std::vector<std::pair<int, int>> together;
+    std::vector<int> companions(static_cast<std::size_t>(c.starCount), 0);
+    for (int a = 0; a < c.starCount; ++a) {
+        for (int b = a + 1; b < c.starCount; ++b) {
+            const StarRecord& sa = c.stars[a];
+            const StarRecord& sb = c.stars[b];
+            if (std::abs(sa.dec - sb.dec) > kSamePlaceDegrees ||
+                std::abs(sa.ra - sb.ra) * 15 * std::cos(sa.dec * M_PI / 180) > kSamePlaceDegrees ||
+                sa.designation != sb.designation)
+                continue;
+            together.emplace_back(a, b);
+            ++companions[static_cast<std::size_t>(a)];
+            ++companions[static_cast<std::size_t>(b)];
+        }
+    }
+    int pairs = 0;
+    for (const auto& [a, b] : together) {
+        {
+            if (companions[static_cast<std::size_t>(a)] != 1 ||
+                companions[static_cast<std::size_t>(b)] != 1)
+                continue;
+            const StarRecord& sa = c.stars[a];
+            const StarRecord& sb = c.stars[b];
+            ++pairs;
+            const StarRecord& bright = sa.magnitude <= sb.magnitude ? sa : sb;
+            const StarRecord& faint = sa.magnitude <= sb.magnitude ? sb : sa;
+            const std::string what = bright.designation;
+            if (faint.sao > 0) {
+                EXPECT_GT(bright.sao, 0) << what;
+            }
+            if (bright.sao > 0) {
+                EXPECT_NE(faint.sao, bright.sao) << what;
+            }
+            if (!faint.properName.empty() && bright.properName.empty())
+                ADD_FAILURE() << what << ": the name " << faint.properName
+                              << " is on the fainter component";
+        }
+    }
+    EXPECT_GT(pairs, 20);
 }
 
 TEST_F(RealDataFileTest, SearchForLyraSelectsVega)
