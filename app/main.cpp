@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "app/ephemeris_command.h"
+#include "app/find_command.h"
 #include "app/main_frame.h"
 #include "app/print_command.h"
 #include "app/render_command.h"
@@ -18,7 +19,8 @@ constexpr char kUsage[] =
     "       skyvane ephemeris [options]   the sky for a place and instant (--help for options)\n"
     "       skyvane render CHART [options] draw a chart into a PNG file (--help for options)\n"
     "       skyvane print CHART [options]  print a chart into a PDF file (--help for options)\n"
-    "       skyvane update-data [options] fetch the sky data file now (--help for options)\n";
+    "       skyvane update-data [options] fetch the sky data file now (--help for options)\n"
+    "       skyvane find NAME [options]   find a star, Messier object or planet (--help for options)\n";
 
 }  // namespace
 
@@ -35,6 +37,8 @@ int main(int argc, char** argv)
     if (args[0] == "ephemeris")
         return skyvane::app::RunEphemerisCommand({args.begin() + 1, args.end()}, std::cout,
                                                  std::cerr);
+    if (args[0] == "find")
+        return skyvane::app::RunFindCommand({args.begin() + 1, args.end()}, std::cout, std::cerr);
     if (args[0] == "render")
         return skyvane::app::RunRenderCommandMain(argc, argv, {args.begin() + 1, args.end()});
     if (args[0] == "print")

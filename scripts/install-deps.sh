@@ -11,6 +11,7 @@ packages=(
   libcpp-httplib-dev libsqlite3-dev
   qt6-base-dev
   fonts-liberation2
+  python3-ephem python3-jsonschema
 )
 
 # make fuzz needs clang with libFuzzer and the sanitizer runtimes.
