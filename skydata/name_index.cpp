@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <charconv>
 #include <cstring>
 
 #include "engine/body.h"
@@ -13,10 +14,10 @@ namespace {
 // ------------------------------------------------------------ the letters
 
 struct GreekLetter {
-    const char* catalogue;  // as our designations write it: "Alp"
-    const char* iau;        // the three-letter form of star catalogues: "alf"
-    const char* latin;      // spelt out: "Alpha"
-    char32_t lower;         // the letter itself
+    std::string_view catalogue;  // as our designations write it: "Alp"
+    std::string_view iau;        // the three-letter form of star catalogues: "alf"
+    std::string_view latin;      // spelt out: "Alpha"
+    char32_t lower;              // the letter itself
 };
 
 constexpr std::array<GreekLetter, 24> kGreekLetters{{
@@ -36,8 +37,8 @@ constexpr std::array<GreekLetter, 24> kGreekLetters{{
 
 // Genitives of the constellations, as "Alpha Orionis" needs them.
 struct Genitive {
-    const char* abbreviation;
-    const char* genitive;
+    std::string_view abbreviation;
+    std::string_view genitive;
 };
 
 constexpr std::array<Genitive, 88> kGenitives{{
@@ -87,11 +88,27 @@ constexpr std::array<Genitive, 88> kGenitives{{
     {"Vol", "Volantis"},         {"Vul", "Vulpeculae"},
 }};
 
-const char* GenitiveOf(std::string_view abbreviation)
+// Empty for an abbreviation that is not a constellation's.
+std::string_view GenitiveOf(std::string_view abbreviation)
 {
     for (const Genitive& g : kGenitives)
         if (abbreviation == g.abbreviation) return g.genitive;
-    return nullptr;
+    return {};
+}
+
+// Whether two forms of a letter fold alike: "mu." and "Mu", "eta" and "Eta".
+bool SameLetters(std::string_view a, std::string_view b)
+{
+    const auto letters = [](std::string_view s) {
+        std::string_view out = s;
+        while (!out.empty() && out.back() == '.') out.remove_suffix(1);
+        return out;
+    };
+    a = letters(a);
+    b = letters(b);
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(),
+                      [](char x, char y) { return (x | 0x20) == (y | 0x20); });
 }
 
 const GreekLetter* GreekByCatalogueForm(std::string_view letters)
@@ -185,7 +202,7 @@ constexpr char kLatinExtendedBase[] =
     "yyy" "zzzzzz" "s";
 static_assert(sizeof kLatinExtendedBase - 1 == 0x80);
 
-const char* GreekLatinName(char32_t c)
+std::string_view GreekLatinName(char32_t c)
 {
     // Capitals, final sigma and the symbol variants read as the letter.
     if (c >= 0x0391 && c <= 0x03A9 && c != 0x03A2) c += 0x20;
@@ -202,7 +219,7 @@ const char* GreekLatinName(char32_t c)
     }
     for (const GreekLetter& g : kGreekLetters)
         if (g.lower == c) return g.latin;
-    return nullptr;
+    return {};
 }
 
 void AppendFolded(char32_t c, std::string& out)
@@ -231,8 +248,8 @@ void AppendFolded(char32_t c, std::string& out)
     else if (c == 0xB2) out += '2';
     else if (c == 0xB3) out += '3';
     else if (c >= 0x2070 && c <= 0x2079) out += static_cast<char>('0' + (c - 0x2070));
-    else if (const char* greek = GreekLatinName(c)) {
-        for (const char* p = greek; *p != 0; ++p) out += static_cast<char>(*p | 0x20);
+    else {
+        for (const char letter : GreekLatinName(c)) out += static_cast<char>(letter | 0x20);
     }
     // Anything else (marks, signs, other scripts) does not count.
 }
@@ -328,6 +345,16 @@ std::string Joined(std::initializer_list<std::string_view> parts)
     return s;
 }
 
+// Eight bytes of `text` from `from` on as one big-endian number, padded
+// with zeros.
+std::uint64_t Word(std::string_view text, std::size_t from)
+{
+    std::uint64_t word = 0;
+    for (std::size_t k = from; k < from + 8; ++k)
+        word = (word << 8) | (k < text.size() ? static_cast<unsigned char>(text[k]) : 0u);
+    return word;
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------- folding
@@ -352,8 +379,8 @@ std::string Windows1252ToUtf8(std::string_view text)
 std::string BayerName(const StarRecord& star)
 {
     const Designation d = ParseDesignation(star.designation);
-    const char* genitive = GenitiveOf(d.constellation);
-    if (!d.bayer || !genitive) return {};
+    const std::string_view genitive = GenitiveOf(d.constellation);
+    if (!d.bayer || genitive.empty()) return {};
     return Joined({d.bayer->latin, d.component, " ", genitive});
 }
 
@@ -398,9 +425,13 @@ NameIndex::NameIndex(const SkyCatalogue& catalogue)
 {
     const int stars = std::clamp(catalogue.starCount, 0, kStarCapacity);
     const int messier = std::clamp(catalogue.deepSkyCount, 0, kDeepSkyCapacity);
-    // About seven names a star; the texts average under 24 bytes a name.
-    entries_.reserve(static_cast<std::size_t>(stars) * 7 + 64 + 4 * messier);
-    text_.reserve(entries_.capacity() * 24);
+    // About four names a star, and some 22 bytes of text a name.
+    constexpr std::size_t kNamesPerStar = 4;
+    constexpr std::size_t kNamesPerMessier = 4;
+    constexpr std::size_t kTextPerName = 22;
+    entries_.reserve(static_cast<std::size_t>(stars) * kNamesPerStar +
+                     static_cast<std::size_t>(messier) * kNamesPerMessier + engine::kBodyCount);
+    text_.reserve(entries_.capacity() * kTextPerName);
     AddBodies();
     for (int row = 0; row < messier; ++row)
         AddMessier(catalogue.deepSky[static_cast<std::size_t>(row)], row);
@@ -409,21 +440,25 @@ NameIndex::NameIndex(const SkyCatalogue& catalogue)
     Finish();
 }
 
-void NameIndex::AddFolded(std::string_view key, std::string_view name, ObjectKind kind, int index,
-                          std::uint16_t rank, bool primaryOnly)
+void NameIndex::Add(std::string_view name, ObjectKind kind, int index, std::uint16_t rank,
+                    bool primaryOnly)
 {
     constexpr std::size_t kLongest = 255;
-    key = key.substr(0, kLongest);
-    name = name.substr(0, kLongest);
-    if (key.empty()) return;
     Entry e{};
-    for (std::size_t k = 0; k < 8; ++k)
-        e.head = (e.head << 8) | (k < key.size() ? static_cast<unsigned char>(key[k]) : 0u);
+    // The folded key goes straight into the text, the name as written after it.
     e.keyOffset = static_cast<std::uint32_t>(text_.size());
-    text_ += key;
+    std::size_t i = 0;
+    while (i < name.size()) AppendFolded(NextCodePoint(name, i), text_);
+    const std::size_t keyLength = std::min(text_.size() - e.keyOffset, kLongest);
+    text_.resize(e.keyOffset + keyLength);
+    if (keyLength == 0) return;
+    const std::string_view key(text_.data() + e.keyOffset, keyLength);
+    e.head = Word(key, 0);
+    e.next = Word(key, 8);
+    name = name.substr(0, kLongest);
     e.nameOffset = static_cast<std::uint32_t>(text_.size());
     text_ += name;
-    e.keyLength = static_cast<std::uint8_t>(key.size());
+    e.keyLength = static_cast<std::uint8_t>(keyLength);
     e.nameLength = static_cast<std::uint8_t>(name.size());
     e.index = index;
     e.rank = rank;
@@ -432,10 +467,12 @@ void NameIndex::AddFolded(std::string_view key, std::string_view name, ObjectKin
     entries_.push_back(e);
 }
 
-void NameIndex::Add(std::string_view name, ObjectKind kind, int index, std::uint16_t rank,
-                    bool primaryOnly)
+void NameIndex::Add(std::initializer_list<std::string_view> parts, ObjectKind kind, int index,
+                    std::uint16_t rank, bool primaryOnly)
 {
-    AddFolded(FoldName(name), name, kind, index, rank, primaryOnly);
+    scratch_.clear();
+    for (const std::string_view part : parts) scratch_ += part;
+    Add(scratch_, kind, index, rank, primaryOnly);
 }
 
 void NameIndex::AddBodies()
@@ -461,28 +498,35 @@ void NameIndex::AddMessier(const DeepSkyObject& object, int row)
     std::size_t digits = 0;
     const std::string_view ngc = Trimmed(object.ngc);
     while (digits < ngc.size() && ngc[digits] >= '0' && ngc[digits] <= '9') ++digits;
-    if (digits > 0) Add(Joined({"NGC ", ngc.substr(0, digits)}), ObjectKind::kMessier, row, rank);
+    if (digits > 0) Add({"NGC ", ngc.substr(0, digits)}, ObjectKind::kMessier, row, rank);
 }
 
 void NameIndex::AddStar(const StarRecord& star, int row)
 {
     const std::uint16_t rank = StarRank(star.magnitude);
-    const auto add = [&](std::string_view name, bool primaryOnly = false) {
-        Add(name, ObjectKind::kStar, row, rank, primaryOnly);
+    const auto add = [&](std::initializer_list<std::string_view> parts, bool primaryOnly = false) {
+        Add(parts, ObjectKind::kStar, row, rank, primaryOnly);
     };
 
-    if (!IsBlank(star.properName)) add(Windows1252ToUtf8(Trimmed(star.properName)));
+    if (!IsBlank(star.properName)) add({Windows1252ToUtf8(Trimmed(star.properName))});
     const std::string_view designation = Trimmed(star.designation);
-    if (!designation.empty()) add(Windows1252ToUtf8(designation));
-    if (star.sao > 0) add("SAO " + std::to_string(star.sao));
-    if (const int hr = HarvardRevisedNumber(star); hr > 0) add("HR " + std::to_string(hr));
-
+    if (!designation.empty()) add({Windows1252ToUtf8(designation)});
+    char number[16];
+    const auto decimal = [&](int n) {
+        return std::string_view(number, static_cast<std::size_t>(
+                                            std::to_chars(number, number + sizeof number, n).ptr -
+                                            number));
+    };
+    if (star.sao > 0) add({"SAO ", decimal(star.sao)});
     const Designation d = ParseDesignation(designation);
+    const int hr = d.hr > 0 ? d.hr : HarvardRevisedNumber(star);
+    if (hr > 0) add({"HR ", decimal(hr)});
+
     if (d.constellation.empty()) return;
-    const char* genitive = GenitiveOf(d.constellation);
+    const std::string_view genitive = GenitiveOf(d.constellation);
     if (!d.flamsteed.empty()) {
-        add(Joined({d.flamsteed, " ", d.constellation}));
-        if (genitive) add(Joined({d.flamsteed, " ", genitive}));
+        add({d.flamsteed, " ", d.constellation});
+        if (!genitive.empty()) add({d.flamsteed, " ", genitive});
     }
     if (d.bayer) {
         // With and without the component number: "Alpha Centauri" is the
@@ -491,10 +535,15 @@ void NameIndex::AddStar(const StarRecord& star, int row)
             if (!withComponent && d.component.empty()) break;
             const std::string_view c = withComponent ? d.component : std::string_view{};
             const bool primaryOnly = !withComponent;
-            add(Joined({d.bayer->catalogue, c, " ", d.constellation}), primaryOnly);
-            add(Joined({d.bayer->iau, c, " ", d.constellation}), primaryOnly);
-            add(Joined({d.bayer->latin, c, " ", d.constellation}), primaryOnly);
-            if (genitive) add(Joined({d.bayer->latin, c, " ", genitive}), primaryOnly);
+            // The catalogue's form is the designation itself when there
+            // is no Flamsteed number, and the three-letter form of star
+            // catalogues often the same letters ("eta", "tau").
+            if (!withComponent || !d.flamsteed.empty())
+                add({d.bayer->catalogue, c, " ", d.constellation}, primaryOnly);
+            if (!SameLetters(d.bayer->iau, d.bayer->catalogue))
+                add({d.bayer->iau, c, " ", d.constellation}, primaryOnly);
+            add({d.bayer->latin, c, " ", d.constellation}, primaryOnly);
+            if (!genitive.empty()) add({d.bayer->latin, c, " ", genitive}, primaryOnly);
         }
     }
 }
@@ -502,7 +551,14 @@ void NameIndex::AddStar(const StarRecord& star, int row)
 bool NameIndex::Before(const Entry& a, std::string_view aKey, const Entry& b, std::string_view bKey)
 {
     if (a.head != b.head) return a.head < b.head;
-    if (const int c = aKey.compare(bKey); c != 0) return c < 0;
+    if (a.next != b.next) return a.next < b.next;
+    // The same first sixteen letters: the rest decides, if there is one.
+    constexpr std::size_t kWords = 16;
+    if (aKey.size() > kWords || bKey.size() > kWords) {
+        const std::string_view aRest = aKey.substr(std::min(kWords, aKey.size()));
+        const std::string_view bRest = bKey.substr(std::min(kWords, bKey.size()));
+        if (const int c = aRest.compare(bRest); c != 0) return c < 0;
+    }
     if (a.rank != b.rank) return a.rank < b.rank;
     if (a.kind != b.kind) return a.kind < b.kind;
     return a.index < b.index;
@@ -511,6 +567,9 @@ bool NameIndex::Before(const Entry& a, std::string_view aKey, const Entry& b, st
 void NameIndex::Finish()
 {
     std::sort(entries_.begin(), entries_.end(), [this](const Entry& a, const Entry& b) {
+        // Nearly all names differ within their first sixteen letters.
+        if (a.head != b.head) return a.head < b.head;
+        if (a.next != b.next) return a.next < b.next;
         return Before(a, Key(a), b, Key(b));
     });
     // One entry per name and object; a name that only the best-ranked
@@ -520,7 +579,7 @@ void NameIndex::Finish()
         const Entry& e = entries_[i];
         if (kept > 0) {
             const Entry& previous = entries_[kept - 1];
-            if (Key(previous) == Key(e)) {
+            if (SameKey(previous, e)) {
                 const bool sameObject = previous.kind == e.kind && previous.index == e.index;
                 if (sameObject || e.primaryOnly) continue;
             }
@@ -530,17 +589,26 @@ void NameIndex::Finish()
     entries_.resize(kept);
 }
 
+bool NameIndex::SameKey(const Entry& a, const Entry& b) const
+{
+    constexpr std::size_t kWords = 16;  // what head and next hold
+    if (a.head != b.head || a.next != b.next) return false;
+    if (a.keyLength <= kWords && b.keyLength <= kWords) return true;
+    return Key(a).substr(std::min<std::size_t>(kWords, a.keyLength)) ==
+           Key(b).substr(std::min<std::size_t>(kWords, b.keyLength));
+}
+
 std::size_t NameIndex::LowerBound(std::string_view key) const
 {
-    Entry probe{};
-    for (std::size_t k = 0; k < 8; ++k)
-        probe.head = (probe.head << 8) | (k < key.size() ? static_cast<unsigned char>(key[k]) : 0u);
+    const std::uint64_t head = Word(key, 0);
+    const std::uint64_t next = Word(key, 8);
     // Before every entry of an equal key: the smallest rank, kind and index.
-    const auto it = std::lower_bound(
-        entries_.begin(), entries_.end(), probe, [&](const Entry& e, const Entry& p) {
-            if (e.head != p.head) return e.head < p.head;
-            return Key(e) < key;
-        });
+    const auto it = std::lower_bound(entries_.begin(), entries_.end(), key,
+                                     [&](const Entry& e, std::string_view k) {
+                                         if (e.head != head) return e.head < head;
+                                         if (e.next != next) return e.next < next;
+                                         return Key(e) < k;
+                                     });
     return static_cast<std::size_t>(it - entries_.begin());
 }
 

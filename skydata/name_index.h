@@ -10,6 +10,7 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -71,7 +72,10 @@ public:
 
 private:
     struct Entry {
-        std::uint64_t head;  // first eight folded bytes, big-endian, for quick ordering
+        // The folded name's first and second eight bytes, big-endian and
+        // padded with zeros: they order all names of up to 16 letters.
+        std::uint64_t head;
+        std::uint64_t next;
         std::uint32_t keyOffset;
         std::uint32_t nameOffset;
         std::int32_t index;
@@ -84,8 +88,9 @@ private:
 
     void Add(std::string_view name, ObjectKind kind, int index, std::uint16_t rank,
              bool primaryOnly = false);
-    void AddFolded(std::string_view key, std::string_view name, ObjectKind kind, int index,
-                   std::uint16_t rank, bool primaryOnly);
+    // The same for a name in parts, joined without separators.
+    void Add(std::initializer_list<std::string_view> parts, ObjectKind kind, int index,
+             std::uint16_t rank, bool primaryOnly = false);
     void AddBodies();
     void AddStar(const StarRecord& star, int row);
     void AddMessier(const DeepSkyObject& object, int row);
@@ -98,9 +103,11 @@ private:
     }
     static bool Before(const Entry& a, std::string_view aKey, const Entry& b,
                        std::string_view bKey);
+    bool SameKey(const Entry& a, const Entry& b) const;
     std::size_t LowerBound(std::string_view key) const;
 
     std::string text_;  // every folded key and written name, end to end
+    std::string scratch_;  // a name being put together
     std::vector<Entry> entries_;
 };
 
