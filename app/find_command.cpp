@@ -244,7 +244,8 @@ std::string FormatFoundObjectText(const FoundObject& f, const SkyCatalogue& cata
     line("Altitude", Format("%+.5f deg", f.altitude) + " (no refraction)");
     line("At", skydata::LocalCivilTimeText(f.jd, f.civilOffsetHours) + " local time (zone " +
                    Format("%+g h", sky.timeZone) + (sky.dst ? ", daylight saving +1 h" : "") +
-                   "), " + ObserverText(sky));
+                   ")");
+    line("Observer", ObserverText(sky));
     const engine::RiseTransitSet& rts = f.riseTransitSet;
     const char* absent = rts.state == engine::RiseSetState::kAlwaysAbove
                              ? "none, above the horizon all day"

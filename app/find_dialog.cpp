@@ -117,6 +117,8 @@ void CFindDialog::Show(const FindOutcome& outcome)
     note_->setText(outcome.note);
     note_->setVisible(!outcome.note.isEmpty());
     geocentric_->setVisible(outcome.offerGeocentric);
+    // Wide enough for the longest line.
+    adjustSize();
 }
 
 }  // namespace skyvane::app
