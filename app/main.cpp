@@ -9,6 +9,7 @@
 
 #include "app/desktop_start.h"
 #include "app/ephemeris_command.h"
+#include "app/find_command.h"
 #include "app/main_frame.h"
 #include "app/print_command.h"
 #include "app/render_command.h"
@@ -23,6 +24,7 @@ constexpr char kUsage[] =
     "       skyvane render CHART [options] draw a chart into a picture (--help for options)\n"
     "       skyvane print CHART [options]  print a chart into a PDF file (--help for options)\n"
     "       skyvane update-data [options] fetch the sky data file now (--help for options)\n"
+    "       skyvane find NAME [options]   find a star, Messier object or planet (--help for options)\n"
     "       skyvane --version             the program's version\n";
 
 // Writes to standard output that did not arrive make the run a failure.
@@ -57,6 +59,9 @@ int main(int argc, char** argv)
     if (args[0] == "ephemeris")
         return Finished(skyvane::app::RunEphemerisCommand({args.begin() + 1, args.end()},
                                                           std::cout, std::cerr));
+    if (args[0] == "find")
+        return Finished(
+            skyvane::app::RunFindCommand({args.begin() + 1, args.end()}, std::cout, std::cerr));
     if (args[0] == "render")
         return Finished(skyvane::app::RunRenderCommandMain(argc, argv));
     if (args[0] == "print")

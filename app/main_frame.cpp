@@ -3,7 +3,10 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QLabel>
+#include <QMessageBox>
 #include <QMenuBar>
 #include <QPainter>
 #include <QPrintDialog>
@@ -71,7 +74,8 @@ CMainFrame::CMainFrame(CSkyvaneView::Clock clock)
     view_ = new CSkyvaneView(this, std::move(clock));
     setCentralWidget(view_);
 
-    AddMenu("&File", {{"Print Pre&view", kCommandPrintPreview},
+    AddMenu("&File", {{"Save Chart &As...", kCommandSaveChartAs},
+                      {"Print Pre&view", kCommandPrintPreview},
                       {"&Print", kCommandPrint},
                       {"E&xit Program", kCommandExit}});
     AddMenu("&Config", {{"&Preferences", kCommandPreferences},
@@ -82,7 +86,8 @@ CMainFrame::CMainFrame(CSkyvaneView::Clock clock)
                       {"Intro Screen", kCommandIntroScreen}});
     AddMenu("&Location", {{"&Edit", kCommandEditLocation}});
     AddMenu("&Time", {{"&Enter", kCommandEnterTime}});
-    AddMenu("Search", {{"Constellation", kCommandSearchConstellation}});
+    AddMenu("Search", {{"Constellation", kCommandSearchConstellation},
+                       {"Object...", kCommandSearchObject}});
     AddMenu("&Manual", {{"Go to the online &Manual", kCommandManual}});
     AddMenu("&Website", {{"&Go to software website", kCommandWebsite}});
     AddMenu("&Donate", {{"Support Software", kCommandDonate}});
@@ -114,6 +119,7 @@ void CMainFrame::OnCommand(int id)
     case kCommandExit: close(); break;
     case kCommandPrint: OnFilePrint(); break;
     case kCommandPrintPreview: OnFilePrintPreview(); break;
+    case kCommandSaveChartAs: OnFileSaveChartAs(); break;
     default: view_->OnCommand(id); break;
     }
 }
@@ -145,6 +151,29 @@ void CMainFrame::OnFilePrintPreview()
         view_->OnPrint(painter, *target);
     });
     preview.exec();
+}
+
+void CMainFrame::OnFileSaveChartAs()
+{
+    static const QString kPng = "PNG image (*.png)";
+    static const QString kJpeg = "JPEG image (*.jpg *.jpeg)";
+    QFileDialog dialog(this, "Save Chart As");
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setNameFilters({kPng, kJpeg});
+    dialog.setDefaultSuffix("png");
+    connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& filter) {
+        dialog.setDefaultSuffix(filter == kJpeg ? "jpg" : "png");
+    });
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
+    const QString path = dialog.selectedFiles().constFirst();
+    // The name's extension decides; a name without one takes the filter's.
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    const bool known = suffix == "png" || suffix == "jpg" || suffix == "jpeg";
+    const QByteArray format = known ? QByteArray()
+                              : dialog.selectedNameFilter() == kJpeg ? QByteArray("jpg")
+                                                                      : QByteArray("png");
+    if (!view_->SaveChartImage(path, format))
+        QMessageBox::warning(this, "Save Chart As", "The chart could not be written to\n" + path);
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event)

@@ -23,6 +23,7 @@ inline constexpr int kCommandAbout = 57664;
 inline constexpr int kCommandExit = 57665;
 inline constexpr int kCommandPrintPreview = 57609;
 inline constexpr int kCommandPrint = 57607;
+inline constexpr int kCommandSaveChartAs = 57603;
 
 // The document the window framework expects; it holds and stores nothing.
 class CSkyvaneDoc {
@@ -51,6 +52,9 @@ public:
     void OnAppAbout();
     void OnFilePrint();
     void OnFilePrintPreview();
+    // File › Save Chart As: the chart on screen into a PNG or JPEG file,
+    // chosen by the dialog's filter or the name's extension.
+    void OnFileSaveChartAs();
 
 protected:
     void closeEvent(QCloseEvent* event) override;

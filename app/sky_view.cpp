@@ -1,6 +1,9 @@
 #include "app/sky_view.h"
 
 #include <QColor>
+#include <QFileInfo>
+#include <QImageWriter>
+#include <QSaveFile>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPageLayout>
@@ -9,6 +12,7 @@
 #include <QTimerEvent>
 
 #include "app/constellation_dialog.h"
+#include "app/find_command.h"
 #include "app/preferences.h"
 #include "app/preferences_dialog.h"
 #include "online/click_report.h"
@@ -25,11 +29,13 @@
 #include "platform/profile_store.h"
 #include "platform/url_opener.h"
 #include "render/geocentric_chart.h"
+#include "render/found_object_marks.h"
 #include "render/heliocentric_chart.h"
 #include "render/horizontal_chart.h"
 #include "render/intro_screen.h"
 #include "render/offscreen_dc.h"
 #include "skydata/constellations.h"
+#include "skydata/found_object.h"
 #include "skydata/sky_data.h"
 
 namespace skyvane::app {
@@ -316,6 +322,7 @@ void CSkyvaneView::OnCommand(int id)
         if (viewMode_ != kViewIntro) EnterTime();
         break;
     case kCommandSearchConstellation: OnSearchConstellation(); break;
+    case kCommandSearchObject: OnSearchObject(); break;
     case kCommandPreferences:
         if (viewMode_ != kViewIntro) EditPreferences();
         break;
@@ -377,14 +384,136 @@ void CSkyvaneView::OnSearchConstellation()
 {
     if (viewMode_ == kViewIntro) return;
     selection_.selectedStar = 0;
-    // One selected object at a time: the search replaces a Messier object.
+    // One selected object at a time: the search replaces a Messier object
+    // and a body found by name.
     selection_.selectedDeepSky = -1;
+    selection_.highlightedBody = -1;
     CConstellationDialog dialog(*skydata::CurrentSkyData()->catalogue, this);
     if (dialog.exec() != QDialog::Accepted) return;
     const skydata::ConstellationChoice choice = skydata::ChooseConstellationStar(
         *skydata::CurrentSkyData()->catalogue, dialog.SelectedIndex());
     selection_.selectedStar = choice.selectedStar;
     if (choice.redraw) Redraw();
+}
+
+void CSkyvaneView::OnSearchObject()
+{
+    if (viewMode_ == kViewIntro) return;
+    CFindDialog dialog(
+        skydata::CurrentSkyData(), [this](const QString& name) { return FindObject(name); },
+        [this] { ShowChart(kViewGeocentric); }, this);
+    dialog.exec();
+}
+
+namespace {
+
+render::ChartShown ChartOf(int viewMode)
+{
+    switch (viewMode) {
+    case kViewHeliocentric: return render::ChartShown::kHeliocentric;
+    case kViewGeocentric: return render::ChartShown::kGeocentric;
+    case kViewHorizontal: return render::ChartShown::kHorizontal;
+    default: return render::ChartShown::kIntro;
+    }
+}
+
+// The one line that says why the chart on screen does not show an object.
+QString NotOnChartNote(const skydata::FoundObject& found, render::ChartShown chart)
+{
+    const QString name = QString::fromStdString(found.name);
+    using skydata::ObjectKind;
+    switch (chart) {
+    case render::ChartShown::kHorizontal: {
+        if (found.altitude > 0)
+            return name + " is above the horizon but not drawn now: the sky is too bright, "
+                          "or the preferences hide it.";
+        const engine::RiseTransitSet& rts = found.riseTransitSet;
+        QString when;
+        if (rts.rise && *rts.rise > found.jd)
+            when = ", it rises at " + QString::fromStdString(skydata::LocalCivilTimeText(
+                                          *rts.rise, found.civilOffsetHours))
+                                          .mid(11);
+        else if (rts.state == engine::RiseSetState::kNeverRises)
+            when = ", it does not rise today";
+        return name + " is below the horizon now" + when + ".";
+    }
+    case render::ChartShown::kGeocentric:
+        if (found.object.kind == ObjectKind::kMessier)
+            return name + " is not on this chart: Messier objects are on the horizontal chart.";
+        return name + " is not on this chart: it shows declinations between -45 and +45 degrees.";
+    case render::ChartShown::kHeliocentric:
+        return name + " is not on the heliocentric chart.";
+    case render::ChartShown::kIntro:
+        break;
+    }
+    return {};
+}
+
+}  // namespace
+
+FindOutcome CSkyvaneView::FindObject(const QString& name)
+{
+    FindOutcome outcome;
+    const auto data = skydata::CurrentSkyData();
+    const std::string text = name.toStdString();
+    const std::optional<skydata::ObjectRef> object = data->names->Find(text);
+    if (!object) {
+        constexpr std::size_t kSuggestions = 5;
+        outcome.report = "No object is called \"" + name.trimmed() + "\".";
+        const std::vector<skydata::NameMatch> closest = data->names->Closest(text, kSuggestions);
+        for (std::size_t i = 0; i < closest.size(); ++i)
+            outcome.report += (i == 0 ? " The closest names: " : ", ") +
+                              QString::fromStdString(closest[i].name);
+        return outcome;
+    }
+    outcome.found = true;
+
+    // A star or Messier object is selected as a click on it would select
+    // it; a body is framed in the chart's table instead.
+    selection_.selectedStar = -1;
+    selection_.selectedDeepSky = -1;
+    selection_.highlightedBody = -1;
+    selection_.helpOverlay = false;
+    switch (object->kind) {
+    case skydata::ObjectKind::kStar: selection_.selectedStar = object->index; break;
+    case skydata::ObjectKind::kMessier: selection_.selectedDeepSky = object->index; break;
+    case skydata::ObjectKind::kBody: selection_.highlightedBody = object->index; break;
+    }
+    Redraw();
+
+    const skydata::FoundObject found = skydata::DescribeFoundObject(*data->catalogue, *object, sky_);
+    outcome.report = QString::fromStdString(FormatFoundObjectText(found, *data->catalogue, sky_));
+    const render::ChartShown chart = ChartOf(viewMode_);
+    if (!render::ChartDrawsObject(chart, sky_, *data->catalogue, preferences_, *object)) {
+        outcome.note = NotOnChartNote(found, chart);
+        outcome.offerGeocentric =
+            chart != render::ChartShown::kGeocentric &&
+            render::ChartDrawsObject(render::ChartShown::kGeocentric, sky_, *data->catalogue,
+                                     preferences_, *object);
+    }
+    return outcome;
+}
+
+bool CSkyvaneView::SaveChartImage(const QString& path, const QByteArray& format)
+{
+    // What the window shows, drawn again into a picture of the window's
+    // own pixels (its device pixel ratio included).
+    const QImage picture = grab().toImage();
+    QByteArray kind = format.toLower();
+    if (kind.isEmpty()) kind = QFileInfo(path).suffix().toLower().toLatin1();
+    if (kind == "jpeg") kind = "jpg";
+    if (kind != "png" && kind != "jpg") return false;
+    // Written beside the target and renamed over it only when complete.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) return false;
+    QImageWriter writer(&file, kind);
+    constexpr int kJpegQuality = 95;
+    if (kind == "jpg") writer.setQuality(kJpegQuality);
+    if (!writer.write(picture)) {
+        file.cancelWriting();
+        return false;
+    }
+    return file.commit();
 }
 
 void CSkyvaneView::OpenVendorPage(const std::string& path, int reportCode)
@@ -526,7 +655,8 @@ void CSkyvaneView::paintEvent(QPaintEvent*)
     switch (viewMode_) {
     case kViewHeliocentric:
         render::DrawHeliocentricChart(painter, window, state, h, w, zoom, objectLinkRect_,
-                                      timeControl, stepUnit, preferences_);
+                                      timeControl, stepUnit, preferences_,
+                                      selection_.highlightedBody);
         break;
     case kViewGeocentric:
         render::DrawGeocentricChart(painter, window, state, h, w, zoom, objectLinkRect_,

@@ -12,6 +12,7 @@
 #include <memory>
 #include <string>
 
+#include "app/find_dialog.h"
 #include "app/time_navigation.h"
 #include "engine/sky.h"
 #include "online/usage_record.h"
@@ -39,6 +40,7 @@ inline constexpr int kCommandPreferences = 32785;
 inline constexpr int kCommandIntroScreen = 32786;
 inline constexpr int kCommandUpdateDataFile = 32787;
 inline constexpr int kCommandDonate = 32789;
+inline constexpr int kCommandSearchObject = 32790;
 
 // Click report codes of the sky window.
 inline constexpr int kReportFourthStart = 990;
@@ -78,6 +80,19 @@ public:
     // The search command: choose a constellation and select one of its
     // stars.
     void OnSearchConstellation();
+
+    // Search › Object: find an object by name in a dialog.
+    void OnSearchObject();
+    // Finds the object a name stands for and shows it: a star or Messier
+    // object is selected as a click on it selects it, a body's table row is
+    // framed. Says when the chart on screen does not show it.
+    FindOutcome FindObject(const QString& name);
+
+    // Writes the chart as it is drawn on screen, at the screen's pixel
+    // density, as a PNG or JPEG file (`format` "png" or "jpg"; empty: by the
+    // file name's extension). False, leaving no partial file, when it could
+    // not be written.
+    bool SaveChartImage(const QString& path, const QByteArray& format = {});
 
     // Before printing: one page, in the orientation of the chart shown.
     void OnPreparePrinting(QPrinter& printer) const;

@@ -17,6 +17,7 @@
 #include "render/chart_fonts.h"
 #include "render/chart_text.h"
 #include "render/figure_lines.h"
+#include "render/found_object_marks.h"
 #include "render/navigation_help.h"
 #include "render/sky_mapping.h"
 #include "render/star_marker.h"
@@ -220,7 +221,8 @@ void DrawBodies(DrawContext& dc, const engine::SkyState& state, int width, int h
     }
 }
 
-void DrawBodyTable(DrawContext& dc, const engine::SkyState& state, int height)
+void DrawBodyTable(DrawContext& dc, const engine::SkyState& state, int width, int height,
+                   int highlightedBody)
 {
     constexpr int kFirstRowFromBottom = 173;
     constexpr int kRowHeight = 17;
@@ -244,6 +246,12 @@ void DrawBodyTable(DrawContext& dc, const engine::SkyState& state, int height)
         const int y = height - kFirstRowFromBottom + kRowHeight * n;
         const double ra = state.rightAscension[body];
 
+        if (body == highlightedBody) {
+            // Inside the table's frame: from the left edge to the help's rule.
+            constexpr int kFrameLeft = 2;
+            constexpr int kFrameRightFromEdge = 313;
+            DrawBodyRowFrame(dc, kFrameLeft, y - 1, width - kFrameRightFromEdge, y + kRowHeight - 1);
+        }
         dc.SetTextColor(BodyColor(body));
         Text(dc, kNameX, y, engine::BodyName(body));
         DrawBodySymbol(dc, body, style.symbolX, y + kSymbolDrop, kPlanetModeBigSymbols);
@@ -327,7 +335,7 @@ void DrawGeocentricChart(DrawContext& dc, const engine::SkyState& state, int hei
     DrawStarPanelGeocentric(dc, catalogue, selectedStar, selectionDrawn, selectedConstellation);
 
     DrawBodies(dc, state, width, height, preferences.planetMode);
-    DrawBodyTable(dc, state, height);
+    DrawBodyTable(dc, state, width, height, selection.highlightedBody);
     DrawCaption(dc, state, width, height);
     dc.SelectFont(previousFont);
 }

@@ -14,6 +14,7 @@
 #include "render/body_symbols.h"
 #include "render/chart_fonts.h"
 #include "render/chart_text.h"
+#include "render/found_object_marks.h"
 #include "render/navigation_help.h"
 #include "render/sky_mapping.h"
 
@@ -167,7 +168,7 @@ int CaptionX(const DrawContext& dc, std::string_view caption, int preferred, int
 
 void DrawHeliocentricChart(DrawContext& dc, const engine::SkyState& state, int height, int width,
                            int zoom, int timeControlMode, int stepUnit,
-                           const DisplayPreferences& preferences)
+                           const DisplayPreferences& preferences, int highlightedBody)
 {
     constexpr int kCaptionDx = 45;
     constexpr int kCaptionY = 8;
@@ -200,6 +201,12 @@ void DrawHeliocentricChart(DrawContext& dc, const engine::SkyState& state, int h
     int y = kFirstRowY;
     for (int body = engine::kMercury; body <= engine::kNeptune; ++body) {
         DrawPlanetOnMap(dc, state, body, layout, zoom, preferences.planetMode);
+        if (body == highlightedBody) {
+            constexpr int kFrameInset = 3;
+            constexpr int kFrameAbove = 12;
+            DrawBodyRowFrame(dc, x0 + kFrameInset, y - kFrameAbove, width - kFrameInset,
+                             y - kFrameAbove + kRowHeight);
+        }
         DrawTableRow(dc, state, body, x0, y);
         y += kRowHeight;
     }
@@ -216,11 +223,12 @@ void DrawHeliocentricChart(DrawContext& dc, const engine::SkyState& state, int h
 void DrawHeliocentricChart(QPainter& target, OutputKind output, engine::SkyState state,
                            int height, int width, int zoom,
                            [[maybe_unused]] skydata::IntRect& objectLinkRect, int timeControlMode,
-                           int stepUnit, const DisplayPreferences& preferences)
+                           int stepUnit, const DisplayPreferences& preferences,
+                           int highlightedBody)
 {
     COffscreenDC surface(target, output);
     DrawHeliocentricChart(surface.dc(), state, height, width, zoom, timeControlMode, stepUnit,
-                          preferences);
+                          preferences, highlightedBody);
 }
 
 }  // namespace skyvane::render

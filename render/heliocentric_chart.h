@@ -18,16 +18,17 @@ namespace skyvane::render {
 // colour (the view paints on black). `zoom` is the scale in pixels per AU
 // (the view keeps it between 10 and 300); zoomed far out the inner planets
 // leave the map, keeping their table rows. `objectLinkRect` belongs to the
-// horizontal chart and is left alone.
+// horizontal chart and is left alone. The table row of planet
+// `highlightedBody` (a BodyId, -1 for none) is framed.
 void DrawHeliocentricChart(QPainter& target, OutputKind output, engine::SkyState state,
                            int height, int width, int zoom, skydata::IntRect& objectLinkRect,
                            int timeControlMode, int stepUnit,
-                           const DisplayPreferences& preferences);
+                           const DisplayPreferences& preferences, int highlightedBody = -1);
 
 // The same onto a surface the caller holds, whose background colour is
 // already set.
 void DrawHeliocentricChart(DrawContext& dc, const engine::SkyState& state, int height, int width,
                            int zoom, int timeControlMode, int stepUnit,
-                           const DisplayPreferences& preferences);
+                           const DisplayPreferences& preferences, int highlightedBody = -1);
 
 }  // namespace skyvane::render

@@ -17,6 +17,7 @@
 #include "render/body_symbols.h"
 #include "render/chart_fonts.h"
 #include "render/figure_lines.h"
+#include "render/found_object_marks.h"
 #include "render/horizontal_placement.h"
 #include "render/navigation_help.h"
 #include "render/sky_mapping.h"
@@ -308,7 +309,7 @@ void DrawCaption(DrawContext& dc, const ChartLayout& layout, const engine::SkySt
 // Draws the bodies on the disc and their table rows; returns the row
 // position below the table.
 int DrawBodies(DrawContext& dc, const ChartLayout& layout, const engine::SkyState& state,
-               int orientation, const DisplayPreferences& preferences)
+               int orientation, const DisplayPreferences& preferences, int highlightedBody)
 {
     constexpr int kFirstRowY = 90;
     constexpr int kRowStep = 21;
@@ -328,6 +329,12 @@ int DrawBodies(DrawContext& dc, const ChartLayout& layout, const engine::SkyStat
             const PixelPoint at = ProjectHorizontal(layout.cx, layout.cy, layout.radius, azimuth,
                                                     altitude, orientation);
             DrawBodySymbol(dc, body, at.x, at.y, preferences.planetMode);
+        }
+        if (body == highlightedBody) {
+            constexpr int kFrameInset = 3;
+            constexpr int kFrameAbove = 10;
+            DrawBodyRowFrame(dc, layout.x0 + kFrameInset, y - kFrameAbove,
+                             layout.width - kFrameInset, y - kFrameAbove + kRowStep);
         }
         DrawBodySymbol(dc, body, layout.x0 + kSymbolDx, y, kPlanetModeBigSymbols);
         Text(dc, layout.x0 + kNameDx, y - kTextRaise, BodyColor(body),
@@ -608,7 +615,8 @@ void DrawHorizontalChart(DrawContext& dc, const engine::SkyState& state, int hei
     dc.SetBkColor(kBlack);
     DrawPanelFrame(dc, layout);
     DrawCaption(dc, layout, state);
-    const int y = DrawBodies(dc, layout, state, orientation, preferences);
+    const int y =
+        DrawBodies(dc, layout, state, orientation, preferences, selection.highlightedBody);
     DrawTableHeader(dc, layout);
     DrawStoredLocations(dc, layout, state, y);
     DrawMoonPhase(dc, layout, state, y);

@@ -116,6 +116,7 @@ PickResult PickObject(QPoint point, const skydata::SkyCatalogue& catalogue,
             selection.selectedStar = row;
             selection.selectedDeepSky = -1;
             selection.helpOverlay = false;
+            selection.highlightedBody = -1;
             result.invalidate = true;
         }
     }
@@ -124,6 +125,7 @@ PickResult PickObject(QPoint point, const skydata::SkyCatalogue& catalogue,
             selection.selectedDeepSky = row;
             selection.selectedStar = -1;
             selection.helpOverlay = false;
+            selection.highlightedBody = -1;
             result.invalidate = true;
         }
     }

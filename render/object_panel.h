@@ -18,11 +18,13 @@ namespace skyvane::render {
 
 // The view's selection: rows of the star and Messier tables, -1 for none.
 // At most one of the two is set. `helpOverlay` is the F1 help that hides
-// the panel; every new selection clears it.
+// the panel; every new selection clears it. `highlightedBody` is a body
+// (BodyId) found by name, whose table row the charts frame; -1 for none.
 struct ObjectSelection {
     int selectedStar = -1;
     int selectedDeepSky = -1;
     bool helpOverlay = false;
+    int highlightedBody = -1;
 
     friend bool operator==(const ObjectSelection&, const ObjectSelection&) = default;
 };

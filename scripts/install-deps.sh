@@ -11,7 +11,7 @@ packages=(
   libcpp-httplib-dev libsqlite3-dev
   qt6-base-dev
   fonts-liberation2
-  desktop-file-utils appstream lintian dpkg-dev file python3 python3-jsonschema poppler-utils
+  desktop-file-utils appstream lintian dpkg-dev file python3 python3-jsonschema poppler-utils python3-ephem
 )
 
 # make fuzz needs clang with libFuzzer and the sanitizer runtimes.

@@ -12,6 +12,7 @@ std::shared_ptr<const SkyData> EmptySkyData()
 {
     auto data = std::make_shared<SkyData>();
     data->catalogue = std::make_shared<const SkyCatalogue>();
+    data->names = std::make_shared<const NameIndex>();
     return data;
 }
 
@@ -53,6 +54,16 @@ void SkyDataStore::PublishLocked(std::shared_ptr<const SkyData> data)
 {
     // A null snapshot would leave readers nothing to draw from.
     if (!data || !data->catalogue) return;
+    if (!data->names) {
+        // The index follows its catalogue: kept while the catalogue is the
+        // same, built anew for another one.
+        auto named = std::make_shared<SkyData>(*data);
+        const std::shared_ptr<const SkyData> previous = Current();
+        named->names = previous->catalogue == data->catalogue && previous->names
+                           ? previous->names
+                           : std::make_shared<const NameIndex>(*data->catalogue);
+        data = std::move(named);
+    }
     {
         std::lock_guard lock(currentMutex_);
         current_.swap(data);
@@ -80,9 +91,11 @@ bool SkyDataStore::Load(std::span<const unsigned char> file)
     // one's tables.
     if (previous->catalogue->loaded) {
         next->catalogue = previous->catalogue;
+        next->names = previous->names;
     } else {
         auto catalogue = std::make_shared<SkyCatalogue>();
         ParseCatalogue(decoded->catalogueText, *catalogue);
+        next->names = std::make_shared<const NameIndex>(*catalogue);
         next->catalogue = std::move(catalogue);
     }
     PublishLocked(std::move(next));

@@ -17,6 +17,7 @@
 
 #include "skydata/catalogue.h"
 #include "skydata/data_file.h"
+#include "skydata/name_index.h"
 #include "skydata/pictures.h"
 
 namespace skyvane::skydata {
@@ -24,6 +25,9 @@ namespace skyvane::skydata {
 struct SkyData {
     // Shared between snapshots: once read, the catalogue stays for the run.
     std::shared_ptr<const SkyCatalogue> catalogue;
+    // The names of `catalogue`'s objects; a store fills it in when a
+    // snapshot arrives without it, so a published snapshot always has one.
+    std::shared_ptr<const NameIndex> names;
     PictureTable pictures;
     std::string introPictureName;  // a picture slot's name, or empty
 };

@@ -35,14 +35,18 @@ TEST(MainFrameTest, MenuBarCarriesEveryTextAndCommandIdInOrder)
     CMainFrame frame(FixedNow);
     using Items = std::vector<std::pair<std::string, int>>;
     const std::vector<std::pair<std::string, Items>> expected = {
-        {"&File", {{"Print Pre&view", 57609}, {"&Print", 57607}, {"E&xit Program", 57665}}},
+        {"&File",
+         {{"Save Chart &As...", 57603},
+          {"Print Pre&view", 57609},
+          {"&Print", 57607},
+          {"E&xit Program", 57665}}},
         {"&Config", {{"&Preferences", 32785}, {"Update datafile", 32787}}},
         {"&View",
          {{"Heliocentric", 32771}, {"Geocentric", 32773}, {"Horizontal", 32772},
           {"Intro Screen", 32786}}},
         {"&Location", {{"&Edit", 32774}}},
         {"&Time", {{"&Enter", 32775}}},
-        {"Search", {{"Constellation", 32782}}},
+        {"Search", {{"Constellation", 32782}, {"Object...", 32790}}},
         {"&Manual", {{"Go to the online &Manual", 32783}}},
         {"&Website", {{"&Go to software website", 32784}}},
         {"&Donate", {{"Support Software", 32789}}},

@@ -1,0 +1,359 @@
+#include "app/find_command.h"
+
+#include <filesystem>
+#include <cmath>
+#include <cstdio>
+#include <ostream>
+
+#include "app/command_output.h"
+#include "engine/body.h"
+#include "places/now.h"
+#include "skydata/constellations.h"
+#include "skydata/data_file.h"
+#include "skydata/name_index.h"
+#include "skydata/sky_data.h"
+
+namespace skyvane::app {
+
+using skydata::FoundObject;
+using skydata::ObjectKind;
+using skydata::SkyCatalogue;
+
+namespace {
+
+// How many names an unknown name suggests.
+constexpr std::size_t kSuggestions = 5;
+
+std::string Format(const char* format, double x)
+{
+    char buf[64];
+    std::snprintf(buf, sizeof buf, format, x);
+    return buf;
+}
+
+std::string FormatNumber(double x)
+{
+    if (!std::isfinite(x)) return "null";
+    return Format("%.17g", x);
+}
+
+// 6h 45m 08.90s
+std::string FormatHours(double hours)
+{
+    const double totalSeconds = std::round(hours * 360000) / 100;
+    const int h = static_cast<int>(totalSeconds / 3600);
+    const int m = static_cast<int>((totalSeconds - h * 3600) / 60);
+    const double s = totalSeconds - h * 3600 - m * 60;
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%dh %02dm %05.2fs", h, m, s);
+    return buf;
+}
+
+std::string JsonString(std::string_view text)
+{
+    std::string out = "\"";
+    for (const char c : text) {
+        const auto u = static_cast<unsigned char>(c);
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += c;
+        } else if (u < 0x20) {
+            char buf[8];
+            std::snprintf(buf, sizeof buf, "\\u%04x", u);
+            out += buf;
+        } else {
+            out += c;
+        }
+    }
+    return out + "\"";
+}
+
+std::string JsonStringOrNull(std::string_view text)
+{
+    return text.empty() ? "null" : JsonString(text);
+}
+
+std::string Trimmed(std::string_view text)
+{
+    const std::size_t first = text.find_first_not_of(' ');
+    if (first == std::string_view::npos) return {};
+    return std::string(text.substr(first, text.find_last_not_of(' ') - first + 1));
+}
+
+std::string Utf8(std::string_view windows1252) { return skydata::Windows1252ToUtf8(Trimmed(windows1252)); }
+
+std::string KindName(ObjectKind kind)
+{
+    switch (kind) {
+    case ObjectKind::kStar: return "star";
+    case ObjectKind::kMessier: return "messier";
+    case ObjectKind::kBody: break;
+    }
+    return "body";
+}
+
+const skydata::StarRecord& StarOf(const SkyCatalogue& c, const FoundObject& f)
+{
+    return c.stars[static_cast<std::size_t>(f.object.index)];
+}
+
+const skydata::DeepSkyObject& MessierOf(const SkyCatalogue& c, const FoundObject& f)
+{
+    return c.deepSky[static_cast<std::size_t>(f.object.index)];
+}
+
+std::string EventText(const std::optional<double>& jd, const FoundObject& f)
+{
+    return jd ? skydata::LocalCivilTimeText(*jd, f.civilOffsetHours) : std::string();
+}
+
+std::string ObserverText(const engine::SkyState& s)
+{
+    return "longitude " + Format("%.4f", std::fabs(s.longitude)) + (s.longitude >= 0 ? " W" : " E") +
+           ", latitude " + Format("%.4f", std::fabs(s.latitude)) + (s.latitude >= 0 ? " N" : " S");
+}
+
+}  // namespace
+
+const CommandOptions<FindRequest>& FindOptions()
+{
+    using R = FindRequest;
+    static const CommandOptions<FindRequest> kOptions = [] {
+        CommandOptions<FindRequest> options = LiftOptions(PlaceAndTimeOptions(), &R::place);
+        const CommandOptions<FindRequest> data = LiftOptions(DataFileOptions(), &R::data);
+        options.insert(options.end(), data.begin(), data.end());
+        options.push_back({{"--json"}, "", "one JSON object instead of the text",
+                           [](R& r, const std::string&) -> std::string {
+                               r.place.json = true;
+                               return {};
+                           }});
+        options.push_back({{"-o"}, "FILE", "write to FILE instead of standard output (- for it)",
+                           [](R& r, const std::string& value) -> std::string {
+                               r.place.output = value;
+                               return value.empty() ? BadValue(value) : "";
+                           }});
+        options.push_back({{"-h", "--help"}, "", "this help",
+                           [](R& r, const std::string&) -> std::string {
+                               r.place.help = true;
+                               return {};
+                           }});
+        return options;
+    }();
+    return kOptions;
+}
+
+std::string FindUsage()
+{
+    return "usage: skyvane find NAME [options]\n"
+           "  NAME: a star's proper name (Betelgeuse), Bayer or Flamsteed designation\n"
+           "  (\"Alpha Orionis\", \"alf Ori\", \"58 Ori\"), HR or SAO number (\"HR 2061\"), a Messier\n"
+           "  object (M42, \"NGC 1976\", \"Orion Nebula\"), the Sun, the Moon or a planet; case,\n"
+           "  accents and blanks do not matter. The instant is now unless given.\n" +
+           DescribeOptions(FindOptions()) +
+           "Rise, transit and set are those of the local civil day of the instant.\n"
+           "Exit status: 0 found, 1 no object of that name (the closest names are\n"
+           "suggested) or a failed write, 2 bad arguments.\n";
+}
+
+std::optional<FindRequest> ParseFindArguments(const std::vector<std::string>& args,
+                                              std::string& error)
+{
+    FindRequest request;
+    const auto words = ReadOptions(FindOptions(), args, request, error);
+    if (!words)
+        return std::nullopt;
+    if (request.place.help)
+        return request;
+    for (const std::string& word : *words)
+        request.name += (request.name.empty() ? "" : " ") + word;
+    if (!CheckPlaceAndTime(request.place, true, error))
+        return std::nullopt;
+    if (skydata::FoldName(request.name).empty()) {
+        error = "NAME: missing (such as Sirius, \"alf CMa\", M31 or Jupiter)";
+        return std::nullopt;
+    }
+    return request;
+}
+
+std::string FormatFoundObjectText(const FoundObject& f, const SkyCatalogue& catalogue,
+                                  const engine::SkyState& sky)
+{
+    std::string out;
+    const auto line = [&](const char* label, const std::string& value) {
+        char head[24];
+        std::snprintf(head, sizeof head, "%-17s", label);
+        out += head + value + "\n";
+    };
+    switch (f.object.kind) {
+    case ObjectKind::kStar: {
+        const skydata::StarRecord& star = StarOf(catalogue, f);
+        const std::string designation = Utf8(star.designation);
+        const std::string bayer = skydata::BayerName(star);
+        std::string title = f.name;
+        if (designation != f.name) title += "  " + designation;
+        if (!bayer.empty()) title += "  (" + bayer + ")";
+        out += title + "\n";
+        const std::string constellation = skydata::Windows1252ToUtf8(
+            skydata::ConstellationFullName(catalogue, skydata::StarConstellation(star)));
+        line("Kind", constellation.empty() ? "star" : "star in " + constellation);
+        std::string numbers;
+        if (const int hr = skydata::HarvardRevisedNumber(star); hr > 0)
+            numbers += "HR " + std::to_string(hr) + ", ";
+        if (star.sao > 0) numbers += "SAO " + std::to_string(star.sao) + ", ";
+        numbers += "magnitude " + Format("%.2f", star.magnitude);
+        if (!Trimmed(star.spectrum).empty()) numbers += ", spectrum " + Utf8(star.spectrum);
+        line("Catalogue", numbers);
+        break;
+    }
+    case ObjectKind::kMessier: {
+        const skydata::DeepSkyObject& m = MessierOf(catalogue, f);
+        const std::string name = Utf8(m.name);
+        out += f.name + (name.empty() ? "" : "  " + name) + "\n";
+        line("Kind", "Messier object" + (Trimmed(m.ngc).empty() ? "" : ", NGC " + Utf8(m.ngc)));
+        line("Catalogue", "magnitude " + Format("%.1f", m.magnitude) + ", " + Utf8(m.dimension) +
+                              " arc minutes, " + Format("%.0f", m.distance * 1000) +
+                              " light-years");
+        break;
+    }
+    case ObjectKind::kBody: {
+        out += f.name + "\n";
+        const int b = f.object.index;
+        line("Kind", b == engine::kSun ? "the Sun" : b == engine::kMoon ? "the Moon" : "planet");
+        const double distance = sky.geoDistance[static_cast<std::size_t>(b)];
+        line("Distance", b == engine::kMoon ? Format("%.0f km", distance)
+                                            : Format("%.6f AU", distance));
+        break;
+    }
+    }
+    line("Right ascension", FormatHours(f.rightAscension));
+    line("Declination", Format("%+.5f deg", f.declination));
+    line("Azimuth", Format("%.5f deg", f.azimuth) + " (from the south point towards the west)");
+    line("Altitude", Format("%+.5f deg", f.altitude) + " (no refraction)");
+    line("At", skydata::LocalCivilTimeText(f.jd, f.civilOffsetHours) + " local time (zone " +
+                   Format("%+g h", sky.timeZone) + (sky.dst ? ", daylight saving +1 h" : "") +
+                   ")");
+    line("Observer", ObserverText(sky));
+    const engine::RiseTransitSet& rts = f.riseTransitSet;
+    const char* absent = rts.state == engine::RiseSetState::kAlwaysAbove
+                             ? "none, above the horizon all day"
+                         : rts.state == engine::RiseSetState::kNeverRises
+                             ? "none, below the horizon all day"
+                             : "none this day";
+    line("Rise", rts.rise ? EventText(rts.rise, f) : absent);
+    line("Transit", rts.transit ? EventText(rts.transit, f) : "none this day");
+    line("Set", rts.set ? EventText(rts.set, f) : absent);
+    return out;
+}
+
+std::string FormatFoundObjectJson(const std::string& query, const FoundObject& f,
+                                  const SkyCatalogue& catalogue, const engine::SkyState& sky)
+{
+    std::string out = "{\"query\": " + JsonString(query) + ", \"name\": " + JsonString(f.name) +
+                      ", \"kind\": " + JsonString(KindName(f.object.kind)) + ",\n \"catalogue\": {";
+    switch (f.object.kind) {
+    case ObjectKind::kStar: {
+        const skydata::StarRecord& star = StarOf(catalogue, f);
+        const std::string_view abbreviation = skydata::StarConstellation(star);
+        const int hr = skydata::HarvardRevisedNumber(star);
+        out += "\"row\": " + std::to_string(f.object.index);
+        out += ", \"designation\": " + JsonString(Utf8(star.designation));
+        out += ", \"properName\": " + JsonStringOrNull(Utf8(star.properName));
+        out += ", \"bayerName\": " + JsonStringOrNull(skydata::BayerName(star));
+        out += ", \"constellation\": " + JsonStringOrNull(skydata::Windows1252ToUtf8(abbreviation));
+        out += ", \"constellationName\": " +
+               JsonStringOrNull(skydata::Windows1252ToUtf8(
+                   skydata::ConstellationFullName(catalogue, abbreviation)));
+        out += ", \"hr\": " + (hr > 0 ? std::to_string(hr) : std::string("null"));
+        out += ", \"sao\": " + (star.sao > 0 ? std::to_string(star.sao) : std::string("null"));
+        out += ", \"magnitude\": " + FormatNumber(star.magnitude);
+        out += ", \"spectrum\": " + JsonStringOrNull(Utf8(star.spectrum));
+        break;
+    }
+    case ObjectKind::kMessier: {
+        const skydata::DeepSkyObject& m = MessierOf(catalogue, f);
+        out += "\"row\": " + std::to_string(f.object.index);
+        out += ", \"messier\": " + std::to_string(f.object.index + 1);
+        out += ", \"ngc\": " + JsonStringOrNull(Utf8(m.ngc));
+        out += ", \"commonName\": " + JsonStringOrNull(Utf8(m.name));
+        out += ", \"magnitude\": " + FormatNumber(m.magnitude);
+        out += ", \"dimension\": " + JsonStringOrNull(Utf8(m.dimension));
+        out += ", \"distanceLightYears\": " + FormatNumber(m.distance * 1000);
+        break;
+    }
+    case ObjectKind::kBody: {
+        const int b = f.object.index;
+        out += "\"body\": " + std::to_string(b);
+        out += ", \"distance\": " + FormatNumber(sky.geoDistance[static_cast<std::size_t>(b)]);
+        out += std::string(", \"distanceUnit\": ") + (b == engine::kMoon ? "\"km\"" : "\"AU\"");
+        break;
+    }
+    }
+    out += "},\n \"instant\": {\"local\": " +
+           JsonString(skydata::LocalCivilTimeText(f.jd, f.civilOffsetHours)) +
+           ", \"jd\": " + FormatNumber(f.jd) + ", \"timeZone\": " + FormatNumber(sky.timeZone) +
+           ", \"dst\": " + std::to_string(sky.dst) + "},";
+    out += "\n \"observer\": {\"longitude\": " + FormatNumber(sky.longitude) +
+           ", \"latitude\": " + FormatNumber(sky.latitude) + "},";
+    out += "\n \"rightAscension\": " + FormatNumber(f.rightAscension) +
+           ", \"declination\": " + FormatNumber(f.declination) +
+           ", \"azimuth\": " + FormatNumber(f.azimuth) + ", \"altitude\": " + FormatNumber(f.altitude) +
+           ",";
+    const engine::RiseTransitSet& rts = f.riseTransitSet;
+    const auto when = [&](const std::optional<double>& jd) {
+        return jd ? JsonString(EventText(jd, f)) : std::string("null");
+    };
+    out += "\n \"riseTransitSet\": {\"rise\": " + when(rts.rise) + ", \"transit\": " +
+           when(rts.transit) + ", \"set\": " + when(rts.set) +
+           ", \"state\": " + JsonString(skydata::RiseSetStateName(rts.state)) + "}}\n";
+    return out;
+}
+
+int RunFindCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
+{
+    std::string error;
+    const std::optional<FindRequest> request = ParseFindArguments(args, error);
+    if (!request) {
+        err << "skyvane find: " << error << "; " << TryHelp("find") << "\n";
+        return 2;
+    }
+    if (request->place.help) {
+        out << FindUsage();
+        return FlushOutput(out).empty() ? 0 : 1;
+    }
+
+    // Without a data file only the Sun, the Moon and the planets are known.
+    skydata::SkyDataStore store;
+    const std::filesystem::path file = ResolveDataFile(request->data, error);
+    std::vector<unsigned char> bytes;
+    if (file.empty() || !skydata::ReadDataFile(file, bytes) || !store.Load(bytes))
+        err << "skyvane find: " << (file.empty() ? error : file.string())
+            << ": no usable data file, only the Sun, the Moon and the planets are known\n";
+    const std::shared_ptr<const skydata::SkyData> data = store.Current();
+
+    const std::optional<skydata::ObjectRef> object = data->names->Find(request->name);
+    if (!object) {
+        err << "skyvane find: no object named '" << request->name << "'";
+        const std::vector<skydata::NameMatch> closest =
+            data->names->Closest(request->name, kSuggestions);
+        for (std::size_t i = 0; i < closest.size(); ++i)
+            err << (i == 0 ? "; the closest names: " : ", ") << closest[i].name;
+        err << "\n";
+        return 1;
+    }
+
+    engine::SkyState sky = SkyStateFor(request->place, places::SystemUtcNow());
+    ComputeRequestedSky(request->place, sky);
+    engine::FoldShownInstant(sky);
+    const FoundObject found = skydata::DescribeFoundObject(*data->catalogue, *object, sky);
+    const std::string text =
+        request->place.json ? FormatFoundObjectJson(request->name, found, *data->catalogue, sky)
+                            : FormatFoundObjectText(found, *data->catalogue, sky);
+    if (const std::string failed = WriteOutput(request->place.output, text, out);
+        !failed.empty()) {
+        err << "skyvane find: " << failed << "\n";
+        return 1;
+    }
+    return 0;
+}
+
+}  // namespace skyvane::app

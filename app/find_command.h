@@ -1,0 +1,54 @@
+// `skyvane find NAME`: a star, Messier object, the Sun, the Moon or a
+// planet found by name, with its catalogue data, where it stands at the
+// instant and place given as to `skyvane ephemeris`, and its rise, transit
+// and set that local day; as text or JSON. The sky window's Search › Object
+// dialog shows the same text.
+#pragma once
+
+#include <iosfwd>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/command_options.h"
+#include "app/data_folder.h"
+#include "app/ephemeris_command.h"
+#include "engine/sky.h"
+#include "skydata/catalogue.h"
+#include "skydata/found_object.h"
+
+namespace skyvane::app {
+
+struct FindRequest {
+    std::string name;       // the words of the name, joined by blanks
+    EphemerisRequest place;  // place and instant; the computer clock unless given
+    DataFileChoice data;     // --data, --data-dir, else the data folder
+};
+
+// The options of skyvane find, and its help.
+const CommandOptions<FindRequest>& FindOptions();
+std::string FindUsage();
+
+// Reads the command's arguments (without "find"). Words that are not
+// options make up the name. On a bad argument returns nothing and sets
+// `error` to one line naming it.
+std::optional<FindRequest> ParseFindArguments(const std::vector<std::string>& args,
+                                              std::string& error);
+
+// The object as the dialog and the command show it, one fact a line, UTF-8.
+// `sky` is the computed sky the object was described for.
+std::string FormatFoundObjectText(const skydata::FoundObject& found,
+                                  const skydata::SkyCatalogue& catalogue,
+                                  const engine::SkyState& sky);
+
+// The same as one JSON object (see schema/find.schema.json); `query` is the
+// name as asked for.
+std::string FormatFoundObjectJson(const std::string& query, const skydata::FoundObject& found,
+                                  const skydata::SkyCatalogue& catalogue,
+                                  const engine::SkyState& sky);
+
+// The whole command; returns the process exit status: 0 found, 1 no object
+// of that name (the closest names follow on `err`), 2 bad arguments.
+int RunFindCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+
+}  // namespace skyvane::app

@@ -1,0 +1,127 @@
+// Finding a sky object by the names people type: a star's proper name, its
+// Bayer or Flamsteed designation in the usual spellings ("Alpha Orionis",
+// "alf Ori", "α Ori", "58 Ori"), its HR or SAO number; a Messier object by
+// number, NGC number or common name; the Sun, the Moon and the planets.
+//
+// The index is built from one catalogue and never changes; a newly loaded
+// catalogue gets a new index. Names are compared folded: case, accents,
+// blanks and punctuation do not count, and Greek letters read as their
+// Latin names.
+#pragma once
+
+#include <cstdint>
+#include <initializer_list>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "skydata/catalogue.h"
+
+namespace skyvane::skydata {
+
+enum class ObjectKind : std::uint8_t { kStar, kMessier, kBody };
+
+// One object of the sky: a star row, a Messier row (row 0 is M1) or a
+// solar-system body (a BodyId).
+struct ObjectRef {
+    ObjectKind kind = ObjectKind::kStar;
+    int index = -1;
+
+    friend bool operator==(const ObjectRef&, const ObjectRef&) = default;
+};
+
+// A name that matched, as it is written (UTF-8), and its object.
+struct NameMatch {
+    std::string name;
+    ObjectRef object;
+};
+
+// The text names are compared by: lower case, accents and marks removed,
+// Greek letters spelt out ("α" is "alpha"), superscript digits as digits,
+// everything that is not a letter or a digit left out. UTF-8 in; bytes that
+// are not UTF-8 are read as Windows-1252.
+std::string FoldName(std::string_view text);
+
+// A catalogue text (Windows-1252) as UTF-8.
+std::string Windows1252ToUtf8(std::string_view text);
+
+class NameIndex {
+public:
+    // Only the Sun, the Moon and the planets.
+    NameIndex();
+    explicit NameIndex(const SkyCatalogue& catalogue);
+
+    // The object a whole name stands for. Where several objects share a
+    // name, the Sun and planets come first, then Messier objects, then the
+    // brightest star.
+    std::optional<ObjectRef> Find(std::string_view name) const;
+
+    // Objects with a name that begins with `prefix`, each object once (under
+    // the first of its names in alphabetical order), up to `limit`, in the
+    // alphabetical order of the folded names. An empty prefix completes to
+    // nothing. `out` is cleared first.
+    void Complete(std::string_view prefix, std::size_t limit, std::vector<NameMatch>& out) const;
+
+    // For a name that finds nothing: the names of up to `limit` objects that
+    // come closest, completions first, then by the fewest letters to change.
+    std::vector<NameMatch> Closest(std::string_view name, std::size_t limit) const;
+
+    // How many names the index holds.
+    std::size_t size() const { return entries_.size(); }
+
+private:
+    struct Entry {
+        // The folded name's first and second eight bytes, big-endian and
+        // padded with zeros: they order all names of up to 16 letters.
+        std::uint64_t head;
+        std::uint64_t next;
+        std::uint32_t keyOffset;
+        std::uint32_t nameOffset;
+        std::int32_t index;
+        std::uint16_t rank;  // lower comes first among equal names
+        std::uint8_t keyLength;
+        std::uint8_t nameLength;
+        ObjectKind kind;
+        bool primaryOnly;  // dropped when a better-ranked object has the same name
+    };
+
+    void Add(std::string_view name, ObjectKind kind, int index, std::uint16_t rank,
+             bool primaryOnly = false);
+    // The same for a name in parts, joined without separators.
+    void Add(std::initializer_list<std::string_view> parts, ObjectKind kind, int index,
+             std::uint16_t rank, bool primaryOnly = false);
+    void AddBodies();
+    void AddStar(const StarRecord& star, int row);
+    void AddMessier(const DeepSkyObject& object, int row);
+    void Finish();
+
+    std::string_view Key(const Entry& e) const { return {text_.data() + e.keyOffset, e.keyLength}; }
+    std::string_view Name(const Entry& e) const
+    {
+        return {text_.data() + e.nameOffset, e.nameLength};
+    }
+    static bool Before(const Entry& a, std::string_view aKey, const Entry& b,
+                       std::string_view bKey);
+    bool SameKey(const Entry& a, const Entry& b) const;
+    std::size_t LowerBound(std::string_view key) const;
+
+    std::string text_;  // every folded key and written name, end to end
+    std::string scratch_;  // a name being put together
+    std::vector<Entry> entries_;
+};
+
+// The name an object is shown under, UTF-8: a star's proper name, else its
+// designation; "M42"; "Jupiter". Empty for a row the catalogue does not hold.
+std::string ObjectName(const SkyCatalogue& catalogue, ObjectRef object);
+
+// The full form of the designation of a star, "9 Alp CMa" → "Alpha Canis
+// Majoris", when it has a Bayer letter; else empty.
+std::string BayerName(const StarRecord& star);
+
+// The star's number in the Bright Star Catalogue, from a designation
+// "HR n Xxx" or, failing that, from its page number (our catalogue numbers
+// star pages by HR number); 0 when it has none.
+int HarvardRevisedNumber(const StarRecord& star);
+
+}  // namespace skyvane::skydata

@@ -1,0 +1,179 @@
+// skyvane find: the arguments, the text and JSON it prints, and a name that
+// finds nothing.
+#include "app/find_command.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <regex>
+#include <sstream>
+
+#include "engine/calendar.h"
+#include "skydata/found_object.h"
+
+namespace skyvane::app {
+namespace {
+
+struct RunResult {
+    int status;
+    std::string out;
+    std::string err;
+};
+
+RunResult RunFind(std::vector<std::string> args)
+{
+    args.insert(args.end(), {"--data", SKYVANE_DATAS_BIN});
+    std::ostringstream out;
+    std::ostringstream err;
+    const int status = RunFindCommand(args, out, err);
+    return {status, out.str(), err.str()};
+}
+
+const std::vector<std::string> kZurich = {"--date", "2026-12-07", "--time", "22:00", "--tz", "1",
+                                          "--lon", "-8.5", "--lat", "47.32"};
+
+std::vector<std::string> At(std::vector<std::string> name, const std::vector<std::string>& place)
+{
+    name.insert(name.end(), place.begin(), place.end());
+    return name;
+}
+
+// The text after `label` on its line of the text output.
+std::string LineValue(const std::string& text, const std::string& label)
+{
+    std::smatch m;
+    if (!std::regex_search(text, m, std::regex("(^|\\n)" + label + " +([^\\n]*)")))
+        return "(no " + label + ")";
+    return m[2];
+}
+
+TEST(FindArguments, NameWordsPlaceAndDataFile)
+{
+    std::string error;
+    const auto r = ParseFindArguments({"alf", "--lat", "-33.9", "CMa", "--data", "x.bin",
+                                       "--json", "--date", "2026-01-02"},
+                                      error);
+    ASSERT_TRUE(r) << error;
+    EXPECT_EQ(r->name, "alf CMa");
+    EXPECT_EQ(r->data.file, "x.bin");
+    EXPECT_TRUE(r->place.json);
+    EXPECT_EQ(r->place.latitude, -33.9);
+    EXPECT_EQ(r->place.source, InstantSource::kLocalDate);
+    EXPECT_EQ(r->place.day, 2);
+    // Without an instant: now.
+    const auto now = ParseFindArguments({"Sirius"}, error);
+    ASSERT_TRUE(now) << error;
+    EXPECT_EQ(now->place.source, InstantSource::kNow);
+    EXPECT_FALSE(now->data.fileGiven);
+}
+
+TEST(FindArguments, AreRefusedNamingTheArgument)
+{
+    std::string error;
+    EXPECT_FALSE(ParseFindArguments({"--lat", "40"}, error));
+    EXPECT_NE(error.find("NAME"), std::string::npos) << error;
+    EXPECT_FALSE(ParseFindArguments({"--", "--"}, error));
+    EXPECT_FALSE(ParseFindArguments({"Sirius", "--lat", "95"}, error));
+    EXPECT_NE(error.find("--lat"), std::string::npos) << error;
+    EXPECT_FALSE(ParseFindArguments({"Sirius", "--bogus"}, error));
+    EXPECT_NE(error.find("--bogus"), std::string::npos) << error;
+    EXPECT_FALSE(ParseFindArguments({"Sirius", "--data"}, error));
+    EXPECT_FALSE(ParseFindArguments({"Sirius", "--now", "--date", "2026-01-01"}, error));
+    EXPECT_EQ(RunFind({"--lat"}).status, 2);
+}
+
+TEST(FindCommand, TheObjectsUsersTryFirst)
+{
+    const RunResult sirius = RunFind(At({"Sirius"}, kZurich));
+    ASSERT_EQ(sirius.status, 0) << sirius.err;
+    EXPECT_EQ(sirius.out.substr(0, sirius.out.find('\n')),
+              "Sirius  9 Alp CMa  (Alpha Canis Majoris)");
+    EXPECT_EQ(LineValue(sirius.out, "Kind"), "star in Canis Major");
+    EXPECT_EQ(LineValue(sirius.out, "Catalogue"),
+              "HR 2491, SAO 151881, magnitude -1.46, spectrum A1Vm");
+    EXPECT_EQ(LineValue(sirius.out, "Right ascension"), "6h 45m 08.90s");
+    // Sirius rises at Zurich in the evening and culminates after midnight:
+    // the day's transit and set are those of early that morning. PyEphem
+    // has 21:17:03, 02:07:52 and 06:54:45.
+    EXPECT_EQ(LineValue(sirius.out, "Rise").substr(0, 16), "2026-12-07 21:17");
+    EXPECT_EQ(LineValue(sirius.out, "Transit").substr(0, 16), "2026-12-07 02:07");
+    EXPECT_EQ(LineValue(sirius.out, "Set").substr(0, 16), "2026-12-07 06:54");
+
+    // The other names of the same star print the same.
+    for (const std::vector<std::string>& name :
+         {std::vector<std::string>{"alf", "CMa"}, {"HR 2491"}, {"α CMa"}, {"SIRIUS"}}) {
+        const RunResult same = RunFind(At(name, kZurich));
+        EXPECT_EQ(same.status, 0);
+        EXPECT_EQ(same.out, sirius.out) << name[0];
+    }
+
+    const RunResult m31 = RunFind(At({"M", "31"}, kZurich));
+    ASSERT_EQ(m31.status, 0) << m31.err;
+    EXPECT_EQ(m31.out.substr(0, m31.out.find('\n')), "M31  Andromeda Galaxy");
+    EXPECT_EQ(LineValue(m31.out, "Kind"), "Messier object, NGC 224");
+
+    const RunResult jupiter = RunFind(At({"jupiter"}, kZurich));
+    ASSERT_EQ(jupiter.status, 0) << jupiter.err;
+    EXPECT_EQ(LineValue(jupiter.out, "Kind"), "planet");
+    EXPECT_NE(LineValue(jupiter.out, "Distance").find(" AU"), std::string::npos);
+}
+
+TEST(FindCommand, JsonCarriesTheSameAsTheText)
+{
+    const RunResult json = RunFind(At({"Sirius", "--json"}, kZurich));
+    ASSERT_EQ(json.status, 0) << json.err;
+    const RunResult text = RunFind(At({"Sirius"}, kZurich));
+    EXPECT_NE(json.out.find("\"name\": \"Sirius\", \"kind\": \"star\""), std::string::npos);
+    EXPECT_NE(json.out.find("\"hr\": 2491, \"sao\": 151881"), std::string::npos);
+    EXPECT_NE(json.out.find("\"rise\": \"" + LineValue(text.out, "Rise") + "\""),
+              std::string::npos)
+        << json.out;
+    EXPECT_NE(json.out.find("\"state\": \"normal\""), std::string::npos);
+    EXPECT_NE(json.out.find("\"local\": \"2026-12-07 22:00:00\""), std::string::npos);
+
+    const RunResult polaris = RunFind(At({"Polaris", "--json"}, kZurich));
+    ASSERT_EQ(polaris.status, 0) << polaris.err;
+    EXPECT_NE(polaris.out.find("\"rise\": null, \"transit\": \"2026-12-07 "), std::string::npos)
+        << polaris.out;
+    EXPECT_NE(polaris.out.find("\"set\": null, \"state\": \"alwaysAbove\""), std::string::npos);
+}
+
+TEST(FindCommand, AnUnknownNameExitsOneWithTheClosestNames)
+{
+    const RunResult r = RunFind(At({"Betelguese"}, kZurich));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(r.out.empty());
+    EXPECT_NE(r.err.find("no object named 'Betelguese'"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("the closest names: Betelgeuse"), std::string::npos) << r.err;
+}
+
+TEST(FindCommand, WithoutADataFileOnlyTheBodies)
+{
+    std::ostringstream out;
+    std::ostringstream err;
+    EXPECT_EQ(RunFindCommand(At({"Mars", "--data", "/nonexistent/datas.bin"}, kZurich), out, err),
+              0);
+    EXPECT_NE(err.str().find("no usable data file"), std::string::npos);
+    std::ostringstream out2;
+    EXPECT_EQ(RunFindCommand(At({"Sirius", "--data", "/nonexistent/datas.bin"}, kZurich), out2,
+                             err),
+              1);
+}
+
+TEST(LocalCivilTime, RoundsToTheSecondAcrossMidnight)
+{
+    const double midnight = engine::JulianDay(2026, 12, 8, 1);  // 0h UT
+    EXPECT_EQ(skydata::LocalCivilTimeText(midnight, 0), "2026-12-08 00:00:00");
+    EXPECT_EQ(skydata::LocalCivilTimeText(midnight - 0.4 / 86400, 0), "2026-12-08 00:00:00");
+    EXPECT_EQ(skydata::LocalCivilTimeText(midnight - 0.6 / 86400, 0), "2026-12-07 23:59:59");
+    EXPECT_EQ(skydata::LocalCivilTimeText(midnight, -5), "2026-12-07 19:00:00");
+    EXPECT_EQ(skydata::LocalCivilTimeText(midnight, 5.5), "2026-12-08 05:30:00");
+    // Before the calendar reform, the Julian calendar; years before 1 signed.
+    EXPECT_EQ(skydata::LocalCivilTimeText(2287346.5, 0), "1550-06-01 00:00:00");
+    EXPECT_EQ(skydata::LocalCivilTimeText(engine::JulianDay(-43, 3, 15, 0), 0),
+              "-0043-03-15 00:00:00");
+    EXPECT_EQ(skydata::LocalCivilTimeText(NAN, 0), "");
+}
+
+}  // namespace
+}  // namespace skyvane::app
