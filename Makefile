@@ -3,7 +3,7 @@ BUILD_DIR ?= build
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=Release
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all deps configure build test bench run fuzz clean package
+.PHONY: all deps configure build test test-sanitize bench run fuzz clean package
 
 all: build
 
@@ -32,6 +32,21 @@ package: deps
 	cd $(PACKAGE_DIR) && cpack -G DEB
 	@ls $(PACKAGE_DIR)/skyvane_*.deb
 
+# The tests of the code that meets untrusted input (data files, hosts,
+# dates and places) and the engine, built with AddressSanitizer and
+# UndefinedBehaviorSanitizer in a build folder of their own. Only their
+# binaries are built; the drawing and window tests are left to make test.
+SANITIZE_DIR ?= build-sanitize
+SANITIZE_CMAKE_FLAGS ?=
+SANITIZE_TARGETS ?= engine_tests skydata_tests places_tests online_tests
+test-sanitize: deps
+	cmake -S . -B $(SANITIZE_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g" \
+	  -DSKYVANE_SANITIZE=ON -DSKYVANE_BUILD_BENCH=OFF $(SANITIZE_CMAKE_FLAGS)
+	cmake --build $(SANITIZE_DIR) -j $(JOBS) --target $(SANITIZE_TARGETS)
+	ASAN_OPTIONS=detect_stack_use_after_return=1:strict_string_checks=1 \
+	UBSAN_OPTIONS=print_stacktrace=1 \
+	  ctest --test-dir $(SANITIZE_DIR) --output-on-failure -j $(JOBS) --exclude-regex '_NOT_BUILT$$'
+
 BENCH_FLAGS = --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 bench: build
 	$(BUILD_DIR)/bench/skyvane_bench $(BENCH_FLAGS)
@@ -45,8 +60,10 @@ run: build
 	bash scripts/run.sh $(BUILD_DIR) $(RUN_DIR)
 
 # Fuzzes the data file reader for FUZZ_SECONDS (default ten minutes), seeded
-# with our own data file and its texts; findings land in build-fuzz/.
+# with our own data file and its texts, then the HTTP response reader for
+# FUZZ_HTTP_SECONDS; findings land in build-fuzz/.
 FUZZ_SECONDS ?= 600
+FUZZ_HTTP_SECONDS ?= $(FUZZ_SECONDS)
 FUZZ_DIR ?= build-fuzz
 fuzz: build
 	@bash scripts/install-deps.sh --fuzz
@@ -61,6 +78,13 @@ fuzz: build
 	$(BUILD_DIR)/tools/pack_datafile $(FUZZ_DIR)/corpus/small.bin data/Datafile.txt $(FUZZ_DIR)/small/stars.txt
 	cd $(FUZZ_DIR)/findings && ../tests/fuzz/datafile_fuzzer -max_total_time=$(FUZZ_SECONDS) \
 	  -rss_limit_mb=4096 -print_final_stats=1 ../corpus
+	# Then the HTTP response reader, on a corpus of its own seeded with
+	# tests/fuzz/http_corpus; inputs stay below what a socket pair holds.
+	cmake --build $(FUZZ_DIR) --target http_response_fuzzer
+	mkdir -p $(FUZZ_DIR)/http_corpus $(FUZZ_DIR)/http_findings
+	cp tests/fuzz/http_corpus/* $(FUZZ_DIR)/http_corpus/
+	cd $(FUZZ_DIR)/http_findings && ../tests/fuzz/http_response_fuzzer -max_total_time=$(FUZZ_HTTP_SECONDS) \
+	  -max_len=65536 -rss_limit_mb=2048 -print_final_stats=1 ../http_corpus
 
 clean:
 	rm -rf $(BUILD_DIR) $(FUZZ_DIR) $(PACKAGE_DIR)

@@ -138,8 +138,8 @@ int RunUpdateDataCommand(const std::vector<std::string>& args, std::ostream& out
     const std::string updated = dataFile.string() + " updated: " + std::to_string(outcome.exchange.received) +
                                 " bytes from " + HostText(host);
     if (!outcome.loaded) {
-        // The rules replace the file whatever it holds; say so rather than
-        // let a script go on with a file the program cannot use.
+        // The body passed the checks but did not load from the disk; say so
+        // rather than let a script go on with a file the program cannot use.
         err << "skyvane update-data: " << updated << ", but they do not load as a data file\n";
         return 1;
     }

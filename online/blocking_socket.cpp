@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 #include <utility>
 
 #ifdef _WIN32
@@ -104,6 +105,17 @@ Readiness WaitFor(SocketHandle handle, short events, int milliseconds)
 }
 
 int Milliseconds(int seconds) { return std::max(seconds, 0) * 1000; }
+
+// The wait for one receive: its own timeout, cut short by the deadline;
+// nothing when the deadline has passed, even if bytes are waiting.
+std::optional<int> WaitMilliseconds(int timeoutSeconds, Deadline deadline)
+{
+    const int timeout = Milliseconds(timeoutSeconds);
+    if (deadline == kNoDeadline) return timeout;
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+    if (left.count() <= 0) return std::nullopt;
+    return static_cast<int>(std::min<long long>(left.count(), timeout));
+}
 
 }  // namespace
 
@@ -224,10 +236,12 @@ int CBlockingSocket::Write(const char* data, int length, int timeoutSeconds)
     return length;
 }
 
-int CBlockingSocket::Receive(char* buffer, int size, int timeoutSeconds)
+int CBlockingSocket::Receive(char* buffer, int size, int timeoutSeconds, Deadline deadline)
 {
     if (!IsOpen()) throw CBlockingSocketException("Receive", kNotASocket);
-    switch (WaitFor(handle_, POLLIN, Milliseconds(timeoutSeconds))) {
+    const std::optional<int> wait = WaitMilliseconds(timeoutSeconds, deadline);
+    if (!wait) throw CBlockingSocketException("Receive timeout", 0);
+    switch (WaitFor(handle_, POLLIN, *wait)) {
     case Readiness::Ready: break;
     case Readiness::TimedOut: throw CBlockingSocketException("Receive timeout", 0);
     case Readiness::Failed: throw CBlockingSocketException("Receive");
@@ -237,6 +251,12 @@ int CBlockingSocket::Receive(char* buffer, int size, int timeoutSeconds)
         if (received >= 0) return received;
         if (!WasInterrupted(LastSocketError())) throw CBlockingSocketException("Receive");
     }
+}
+
+void CBlockingSocket::Attach(SocketHandle handle)
+{
+    if (IsOpen()) CloseSocket(handle_);
+    handle_ = handle;
 }
 
 void CBlockingSocket::GetPeerName(SocketAddress& address) const
@@ -289,7 +309,7 @@ CHttpBlockingSocket::CHttpBlockingSocket() : readBuffer_(std::make_unique<char[]
 
 CHttpBlockingSocket::~CHttpBlockingSocket() = default;
 
-int CHttpBlockingSocket::ReadHttpHeaderLine(char* line, int maxLength, int timeoutSeconds)
+int CHttpBlockingSocket::ReadHttpHeaderLine(char* line, int maxLength, int timeoutSeconds, Deadline deadline)
 {
     char* const buffer = readBuffer_.get();
     const char* lineFeed = static_cast<const char*>(std::memchr(buffer, '\n', static_cast<size_t>(buffered_)));
@@ -298,7 +318,7 @@ int CHttpBlockingSocket::ReadHttpHeaderLine(char* line, int maxLength, int timeo
         // buffer; that is as hopeless as a peer that has closed.
         const int space = kReadBufferBytes - buffered_;
         if (space <= 0) throw CBlockingSocketException("ReadHeaderLine", 0);
-        const int received = Receive(buffer + buffered_, space, timeoutSeconds);
+        const int received = Receive(buffer + buffered_, space, timeoutSeconds, deadline);
         if (received <= 0) throw CBlockingSocketException("ReadHeaderLine", 0);
         lineFeed = static_cast<const char*>(std::memchr(buffer + buffered_, '\n', static_cast<size_t>(received)));
         buffered_ += received;
@@ -315,7 +335,8 @@ int CHttpBlockingSocket::ReadHttpHeaderLine(char* line, int maxLength, int timeo
     return copied;
 }
 
-int CHttpBlockingSocket::ReadHttpResponse(char* buffer, int length, int timeoutSeconds, int* stored)
+int CHttpBlockingSocket::ReadHttpResponse(char* buffer, int length, int timeoutSeconds, int* stored,
+                                          Deadline deadline)
 {
     int count = 0;
     if (stored != nullptr) *stored = 0;
@@ -331,7 +352,7 @@ int CHttpBlockingSocket::ReadHttpResponse(char* buffer, int length, int timeoutS
 
     while (count < length) {
         const int chunk = std::min(kReadBufferBytes, length - count);
-        const int received = Receive(buffer + count, chunk, timeoutSeconds);
+        const int received = Receive(buffer + count, chunk, timeoutSeconds, deadline);
         if (received <= 0) break;
         count += received;
         if (stored != nullptr) *stored = count;

@@ -7,6 +7,7 @@
 // them all, so nothing of this reaches the user.
 #pragma once
 
+#include <chrono>
 #include <memory>
 #include <string>
 
@@ -30,6 +31,12 @@ inline constexpr SocketHandle kNoSocket = -1;
 using SocketAddress = sockaddr_in;
 
 constexpr int kStreamSocket = 1;  // the type Create takes for TCP
+
+// A moment after which a read gives up however steadily bytes arrive: a
+// limit on each wait alone lets a peer that sends one byte just before
+// each wait ends hold the reader for ever.
+using Deadline = std::chrono::steady_clock::time_point;
+inline constexpr Deadline kNoDeadline = Deadline::max();
 
 class CBlockingSocketException {
 public:
@@ -74,8 +81,10 @@ public:
     int Send(const char* data, int length, int timeoutSeconds);
     // Sends until all `length` bytes are out; returns `length`.
     int Write(const char* data, int length, int timeoutSeconds);
-    // One receive once data is there; 0 when the peer has closed.
-    int Receive(char* buffer, int size, int timeoutSeconds);
+    // One receive once data is there; 0 when the peer has closed. The wait
+    // ends after `timeoutSeconds` or at `deadline`, whichever comes first
+    // ("Receive timeout").
+    int Receive(char* buffer, int size, int timeoutSeconds, Deadline deadline = kNoDeadline);
     void GetPeerName(SocketAddress& address) const;
     void GetSockName(SocketAddress& address) const;
 
@@ -84,6 +93,9 @@ public:
     static std::string GetHostByAddr(const SocketAddress& address);
 
     SocketHandle Handle() const { return handle_; }
+    // Takes over a connected socket made elsewhere (one end of a socket
+    // pair in the fuzzer); a socket the object held before is closed.
+    void Attach(SocketHandle handle);
     bool IsOpen() const { return handle_ != kNoSocket; }
 
 private:
@@ -102,13 +114,16 @@ public:
     // than maxLength - 1 is cut there and its rest dropped. Throws
     // "ReadHeaderLine" when the peer closes before a line feed, or a line
     // outgrows the read buffer. Returns the count of characters copied.
-    int ReadHttpHeaderLine(char* line, int maxLength, int timeoutSeconds);
+    // The whole line must have come by `deadline`.
+    int ReadHttpHeaderLine(char* line, int maxLength, int timeoutSeconds, Deadline deadline = kNoDeadline);
 
     // Up to `length` body bytes: first what came with the header, then
     // receives until `length` are stored or the peer closes. When
     // `stored` is given it follows the count as bytes arrive, so a caller
-    // still knows how much came when a receive throws.
-    int ReadHttpResponse(char* buffer, int length, int timeoutSeconds, int* stored = nullptr);
+    // still knows how much came when a receive throws. The whole body
+    // must have come by `deadline`.
+    int ReadHttpResponse(char* buffer, int length, int timeoutSeconds, int* stored = nullptr,
+                         Deadline deadline = kNoDeadline);
 
 private:
     std::unique_ptr<char[]> readBuffer_;

@@ -4,6 +4,7 @@
 #include <atomic>
 #include <cerrno>
 #include <chrono>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <mutex>
@@ -20,6 +21,7 @@
 
 #include "online/blocking_socket.h"
 #include "online/check_time.h"
+#include "online/report_request.h"
 #include "platform/profile_store.h"
 #include "platform/worker_thread.h"
 #include "skydata/data_file.h"
@@ -66,10 +68,16 @@ int ProcessId()
 
 std::string HostText(const HostAddress& host) { return host.name + ":" + std::to_string(host.port); }
 
+// The Host header names the port as the other requests do, so a server
+// behind a non-standard port sees the same host in all of them.
 std::string DataFileRequest(const HostAddress& host, const std::string& path)
 {
-    return "GET " + path + " HTTP/1.1\r\nAccept: */*\r\nHost: " + host.name + "\r\n\r\n";
+    return "GET " + path + " HTTP/1.1\r\nAccept: */*\r\nHost: " + HostHeaderText(host) + "\r\n\r\n";
 }
+
+// "NOBD" + 1, which stays at the largest count rather than wrap to a
+// negative one.
+int NextDownloadCount(int base) { return base == INT_MAX ? INT_MAX : base + 1; }
 
 std::string NextDownloadTime(std::chrono::seconds delay)
 {
@@ -103,7 +111,9 @@ bool ReplaceFile(const std::filesystem::path& target, const char* data, std::siz
     // "x": never write into a file someone else has just created there.
     std::FILE* file = std::fopen(temporary.string().c_str(), "wbx");
     if (file == nullptr) {
-        error = "cannot create " + temporary.string() + ": " + std::generic_category().message(errno);
+        // The temporary file lies next to the data file: failing to create
+        // it is failing to write there.
+        error = "cannot write " + target.string() + ": " + std::generic_category().message(errno);
         return false;
     }
     int failure = 0;
@@ -172,26 +182,40 @@ DataFileDownloadOutcome DownloadDataFile(const HostAddress& host, const std::str
         outcome.exchange = HttpExchange(host, DataFileRequest(host, path), timeouts, body.data(),
                                         static_cast<int>(body.size()));
         const HttpExchangeResult& exchange = outcome.exchange;
-        // Neither the status nor the content type is looked at: any complete
-        // body of more than the threshold is taken for the data file.
         outcome.accepted = exchange.announcedLength > kMinDataFileBytes &&
                            exchange.announcedLength <= kDownloadBufferBytes &&
                            exchange.received == exchange.announcedLength;
 
+        // Neither the status nor the content type is looked at; the body
+        // itself must be a data file, by the same checks the loader makes,
+        // before it may take the old file's place.
+        std::string why;
+        if (outcome.accepted &&
+            !skydata::CheckDataFile({reinterpret_cast<const unsigned char*>(body.data()),
+                                     static_cast<std::size_t>(exchange.received)},
+                                    why)) {
+            outcome.accepted = false;
+            outcome.failure = "the answer from " + HostText(host) + " is not a data file: " + why;
+        } else if (!outcome.accepted) {
+            outcome.failure = DescribeRefusal(host, exchange);
+        }
+
         UpdateState& state = State();
         std::lock_guard lock(state.fileMutex);
-        if (outcome.accepted) {
-            const std::filesystem::path target = DataFilePath();
+        const std::filesystem::path target = DataFilePath();
+        if (outcome.accepted)
             outcome.written = ReplaceFile(target, body.data(), static_cast<std::size_t>(exchange.received),
                                           outcome.failure);
+        if (outcome.written) {
             platform::WriteProfileString(kInstalledSection, kNextDownloadKey, NextDownloadTime(kDelayAfterSuccess));
             platform::WriteProfileInt(kInstalledSection, kDownloadCountKey,
-                                      platform::GetProfileInt(kInstalledSection, kBaseCountKey, 0) + 1);
+                                      NextDownloadCount(platform::GetProfileInt(kInstalledSection, kBaseCountKey, 0)));
             // Read back what is on disk now, as every other load does.
             std::vector<unsigned char> bytes;
             outcome.loaded = skydata::ReadDataFile(target, bytes) && skydata::LoadDataFile(bytes);
         } else {
-            outcome.failure = DescribeRefusal(host, exchange);
+            // Nothing was stored, whatever the reason: try again sooner, and
+            // do not count it.
             platform::WriteProfileString(kInstalledSection, kNextDownloadKey, NextDownloadTime(kDelayAfterFailure));
         }
     }

@@ -6,7 +6,9 @@
 // renamed over it, under one lock for the whole process, so overlapping
 // downloads never mix their bytes and a reader sees the old file or the
 // new one. Anything short of a complete answer of more than 3000 bytes
-// leaves the old file as it was.
+// that is itself a sound data file (header, size limits, a payload that
+// inflates to its announced size) leaves the old file as it was, and so
+// does a file that cannot be written: neither counts as a download.
 #pragma once
 
 #include <ctime>
@@ -44,7 +46,9 @@ struct DataFileDownloadParameters {
 
 struct DataFileDownloadOutcome {
     HttpExchangeResult exchange;
-    bool accepted = false;  // complete body of more than kMinDataFileBytes
+    // A complete body of more than kMinDataFileBytes that passes the data
+    // file checks.
+    bool accepted = false;
     bool written = false;   // the data file now holds that body
     bool loaded = false;    // and it loaded and was published
     // Why the file was not replaced, in words; empty when it was.

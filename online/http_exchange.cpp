@@ -1,6 +1,8 @@
 #include "online/http_exchange.h"
 
+#include <algorithm>
 #include <cctype>
+#include <chrono>
 #include <climits>
 #include <cstdlib>
 #include <exception>
@@ -75,6 +77,37 @@ HostAddress VendorHost()
     return {std::string(name), number};
 }
 
+std::chrono::milliseconds BodyTimeLimit(const HttpTimeouts& timeouts, int announcedLength)
+{
+    const long long length = std::max(announcedLength, 0);
+    const long long perSecond = std::max(timeouts.bodyBytesPerSecond, 1);
+    return timeouts.bodyBase + std::chrono::seconds(length / perSecond);
+}
+
+void ReadHttpAnswer(CHttpBlockingSocket& socket, const HttpTimeouts& timeouts, char* body, int bodyCapacity,
+                    HttpExchangeResult& result)
+{
+    using Clock = std::chrono::steady_clock;
+    // Only the length header matters; the status line and every other
+    // field are read past.
+    const Deadline headerDeadline = Clock::now() + timeouts.headerLimit;
+    char line[kHeaderLineBytes];
+    for (int count = 0;; ++count) {
+        if (count == kMaxHeaderLines) throw CBlockingSocketException("ReadHeaderLine", 0);
+        const Deadline lineDeadline = std::min(headerDeadline, Deadline(Clock::now() + timeouts.lineLimit));
+        const int length = socket.ReadHttpHeaderLine(line, kHeaderLineBytes, timeouts.headerLine, lineDeadline);
+        const std::string_view text(line, static_cast<std::size_t>(length));
+        if (text == "\r\n") break;
+        if (IsLengthLine(text)) result.announcedLength = LengthFromLine(text);
+    }
+    // A body that would not fit is not read at all, so nobody can mistake
+    // its first part for the whole.
+    if (result.announcedLength <= bodyCapacity) {
+        const Deadline bodyDeadline = Clock::now() + BodyTimeLimit(timeouts, result.announcedLength);
+        socket.ReadHttpResponse(body, result.announcedLength, timeouts.body, &result.received, bodyDeadline);
+    }
+}
+
 HttpExchangeResult HttpExchange(const HostAddress& host, const std::string& request,
                                 const HttpTimeouts& timeouts, char* body, int bodyCapacity)
 {
@@ -86,20 +119,7 @@ HttpExchangeResult HttpExchange(const HostAddress& host, const std::string& requ
         socket.Connect(address, timeouts.send);
         socket.Write(request.data(), static_cast<int>(request.size()), timeouts.send);
 
-        // Only the length header matters; the status line and every other
-        // field are read past.
-        char line[kHeaderLineBytes];
-        for (int count = 0;; ++count) {
-            if (count == kMaxHeaderLines) throw CBlockingSocketException("ReadHeaderLine", 0);
-            const int length = socket.ReadHttpHeaderLine(line, kHeaderLineBytes, timeouts.headerLine);
-            const std::string_view text(line, static_cast<std::size_t>(length));
-            if (text == "\r\n") break;
-            if (IsLengthLine(text)) result.announcedLength = LengthFromLine(text);
-        }
-        // A body that would not fit is not read at all, so nobody can
-        // mistake its first part for the whole.
-        if (result.announcedLength <= bodyCapacity)
-            socket.ReadHttpResponse(body, result.announcedLength, timeouts.body, &result.received);
+        ReadHttpAnswer(socket, timeouts, body, bodyCapacity, result);
         socket.Close();
     } catch (const CBlockingSocketException& error) {
         result.failure = error.ErrorMessage();

@@ -4,6 +4,7 @@
 // had read.
 #pragma once
 
+#include <chrono>
 #include <string>
 
 namespace skyvane::online {
@@ -18,15 +19,28 @@ struct HostAddress {
 // variable SKYVANE_HOST given as "host" or "host:port".
 HostAddress VendorHost();
 
-// Timeouts in seconds: sending the request, each header line, each body
-// receive.
+class CHttpBlockingSocket;
+
+// Timeouts in seconds for each wait: sending the request, a header line,
+// one body receive. Then the overall limits, which hold however the bytes
+// trickle in: each header line, the header as a whole, and the body, which
+// gets bodyBase plus one second for every whole bodyBytesPerSecond bytes
+// announced, so a slow but steady link still gets a large file.
 struct HttpTimeouts {
     int send;
     int headerLine;
     int body;
+    std::chrono::milliseconds lineLimit = std::chrono::seconds(headerLine);
+    std::chrono::milliseconds headerLimit = 10 * lineLimit;
+    std::chrono::milliseconds bodyBase = std::chrono::seconds(body);
+    int bodyBytesPerSecond = 16 * 1024;
 };
-constexpr HttpTimeouts kDataFileTimeouts{5, 2, 5};
+constexpr HttpTimeouts kDataFileTimeouts{5, 2, 5, std::chrono::seconds(2), std::chrono::seconds(20),
+                                         std::chrono::seconds(60), 16 * 1024};
 constexpr HttpTimeouts kVersionCheckTimeouts{2, 2, 2};
+
+// How long the body of `announcedLength` bytes may take as a whole.
+std::chrono::milliseconds BodyTimeLimit(const HttpTimeouts& timeouts, int announcedLength);
 
 struct HttpExchangeResult {
     int announcedLength = 0;  // from "Content-Length:", 0 when absent or not reached
@@ -47,5 +61,11 @@ struct HttpExchangeResult {
 // truncated file as if it were whole.
 HttpExchangeResult HttpExchange(const HostAddress& host, const std::string& request,
                                 const HttpTimeouts& timeouts, char* body, int bodyCapacity);
+
+// The response half of the exchange on a connected socket: header lines,
+// then the body, under the same limits. Throws what the socket throws;
+// `result` holds what was read up to then. The socket stays open.
+void ReadHttpAnswer(CHttpBlockingSocket& socket, const HttpTimeouts& timeouts, char* body, int bodyCapacity,
+                    HttpExchangeResult& result);
 
 }  // namespace skyvane::online

@@ -134,23 +134,64 @@ bool ReadDataFile(const std::filesystem::path& path, std::vector<unsigned char>&
     return true;
 }
 
-std::optional<DecodedDataFile> DecodeDataFile(std::span<const unsigned char> file)
+namespace {
+
+struct UnpackedFile {
+    std::vector<unsigned char> payload;
+    int directoryBytes = 0;
+};
+
+// Everything that frames the file, checked before any entry is used; a
+// file failing any of these counts as missing. `why` says which check
+// failed, for the download that refuses such a file.
+std::optional<UnpackedFile> Unpack(std::span<const unsigned char> file, std::string& why)
 {
-    // Everything that frames the file is checked before any entry is used;
-    // a file failing any of these counts as missing.
-    if (file.size() < kHeaderBytes || file.size() > kMaxDataFileBytes) return std::nullopt;
+    if (file.size() < kHeaderBytes) {
+        why = "it has " + std::to_string(file.size()) + " bytes, less than a header";
+        return std::nullopt;
+    }
+    if (file.size() > kMaxDataFileBytes) {
+        why = "it has " + std::to_string(file.size()) + " bytes, more than " + std::to_string(kMaxDataFileBytes);
+        return std::nullopt;
+    }
     const std::string_view header = AsText(file.first(kHeaderBytes));
     const std::int32_t payloadBytes = ReadInt(Field(header, kPayloadSizeField, kPayloadSizeWidth));
     const std::int32_t directoryBytes = ReadInt(Field(header, kDirectorySizeField, kDirectorySizeWidth));
-    if (payloadBytes < 0 || payloadBytes > kMaxPayloadBytes) return std::nullopt;
-    if (directoryBytes < 0 || directoryBytes > kMaxDirectoryBytes || directoryBytes > payloadBytes)
+    if (payloadBytes < 0 || payloadBytes > kMaxPayloadBytes) {
+        why = "its header gives a payload of " + std::to_string(payloadBytes) + " bytes (0 to " +
+              std::to_string(kMaxPayloadBytes) + " allowed)";
         return std::nullopt;
+    }
+    if (directoryBytes < 0 || directoryBytes > kMaxDirectoryBytes || directoryBytes > payloadBytes) {
+        why = "its header gives a directory of " + std::to_string(directoryBytes) + " bytes (0 to " +
+              std::to_string(std::min(kMaxDirectoryBytes, static_cast<int>(payloadBytes))) + " allowed)";
+        return std::nullopt;
+    }
+    auto payload = Inflate(file.subspan(kHeaderBytes), payloadBytes);
+    if (!payload) {
+        why = "its compressed payload does not inflate to the " + std::to_string(payloadBytes) +
+              " bytes its header announces";
+        return std::nullopt;
+    }
+    return UnpackedFile{std::move(*payload), directoryBytes};
+}
 
-    const auto payload = Inflate(file.subspan(kHeaderBytes), payloadBytes);
-    if (!payload) return std::nullopt;
+}  // namespace
 
+bool CheckDataFile(std::span<const unsigned char> file, std::string& why)
+{
+    why.clear();
+    return Unpack(file, why).has_value();
+}
+
+std::optional<DecodedDataFile> DecodeDataFile(std::span<const unsigned char> file)
+{
+    std::string why;
+    const std::optional<UnpackedFile> unpacked = Unpack(file, why);
+    if (!unpacked) return std::nullopt;
+    const std::string_view payload(reinterpret_cast<const char*>(unpacked->payload.data()), unpacked->payload.size());
     DecodedDataFile decoded;
-    DirectoryWalker(AsText(*payload), decoded).Walk(directoryBytes);
+    DirectoryWalker(payload, decoded).Walk(unpacked->directoryBytes);
     return decoded;
 }
 

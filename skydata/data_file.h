@@ -54,6 +54,12 @@ struct DecodedDataFile {
 // file counts as missing, so a fresh one gets fetched).
 bool ReadDataFile(const std::filesystem::path& path, std::vector<unsigned char>& bytes);
 
+// Whether `file` passes the checks that frame a data file (header, size
+// limits, a payload that inflates to exactly its announced size), the same
+// checks DecodeDataFile makes before it uses anything. When it does not,
+// `why` says which check failed, in words.
+bool CheckDataFile(std::span<const unsigned char> file, std::string& why);
+
 // Unpacks a data file and routes its entries. Nothing (std::nullopt) when
 // the file is to be treated like a missing one.
 std::optional<DecodedDataFile> DecodeDataFile(std::span<const unsigned char> file);

@@ -7,6 +7,9 @@
 #include <optional>
 #include <string_view>
 
+#include <QBuffer>
+#include <QByteArray>
+#include <QImageReader>
 #include <QPainter>
 #include <QRect>
 
@@ -77,6 +80,53 @@ int ShownPixels(int pixels, std::int32_t pixelsPerMetre)
     return HimetricToPixels(ClampToInt(himetric));
 }
 
+// The picture's header, read without decoding a pixel: its size and the
+// bytes its decoded form will take.
+struct PictureHeader {
+    QSize size;
+    std::int64_t decodedBytes = 0;
+};
+
+std::optional<PictureHeader> ReadPictureHeader(std::span<const unsigned char> bytes, const char* format)
+{
+    if (format == nullptr || bytes.size() > static_cast<std::size_t>(std::numeric_limits<int>::max()))
+        return std::nullopt;
+    const QByteArray data = QByteArray::fromRawData(reinterpret_cast<const char*>(bytes.data()),
+                                                    static_cast<qsizetype>(bytes.size()));
+    QBuffer buffer;
+    buffer.setData(data);
+    if (!buffer.open(QIODevice::ReadOnly)) return std::nullopt;
+    QImageReader reader(&buffer, format);
+    const QSize size = reader.size();
+    if (!size.isValid() || size.isEmpty()) return std::nullopt;
+    // Rows are padded to 32 bits; a format not known before decoding is
+    // taken at 32 bits a pixel, the most these formats decode to.
+    const QImage::Format decodedFormat = reader.imageFormat();
+    const int bitsPerPixel =
+        decodedFormat == QImage::Format_Invalid ? 32 : QImage::toPixelFormat(decodedFormat).bitsPerPixel();
+    const std::int64_t bytesPerLine = (std::int64_t{size.width()} * std::max(bitsPerPixel, 1) + 31) / 32 * 4;
+    return PictureHeader{size, bytesPerLine * size.height()};
+}
+
+bool WithinSideLimit(const QSize& size)
+{
+    return size.width() <= kMaxPictureSide && size.height() <= kMaxPictureSide;
+}
+
+// Decodes a picture whose header has been read and found acceptable.
+bool DecodeChecked(std::span<const unsigned char> bytes, const char* format, QImage& out, IntRect& size)
+{
+    QImage picture;
+    if (!picture.loadFromData(bytes.data(), static_cast<int>(bytes.size()), format)) return false;
+
+    PixelsPerMetre resolution;
+    if (std::string_view(format) == "BMP") resolution = BmpResolution(bytes);
+    size.right = ShownPixels(picture.width(), resolution.x);
+    size.bottom = ShownPixels(picture.height(), resolution.y);
+    out = std::move(picture);
+    return true;
+}
+
 }  // namespace
 
 int HimetricToPixels(int himetric)
@@ -89,17 +139,9 @@ bool DecodePicture(std::span<const unsigned char> bytes, QImage& out, IntRect& s
 {
     out = QImage();
     const char* format = PictureFormat(bytes);
-    if (format == nullptr || bytes.size() > static_cast<std::size_t>(std::numeric_limits<int>::max()))
-        return false;
-    QImage picture;
-    if (!picture.loadFromData(bytes.data(), static_cast<int>(bytes.size()), format)) return false;
-
-    PixelsPerMetre resolution;
-    if (std::string_view(format) == "BMP") resolution = BmpResolution(bytes);
-    size.right = ShownPixels(picture.width(), resolution.x);
-    size.bottom = ShownPixels(picture.height(), resolution.y);
-    out = std::move(picture);
-    return true;
+    const std::optional<PictureHeader> header = ReadPictureHeader(bytes, format);
+    if (!header || !WithinSideLimit(header->size)) return false;
+    return DecodeChecked(bytes, format, out, size);
 }
 
 bool DrawPicture(QPainter& painter, int x, int y, const QImage& picture, const IntRect& size)
@@ -129,13 +171,22 @@ PictureTable BuildPictureTable(const DecodedDataFile& file)
     PictureTable table;
     for (int i = 0; i < kPictureSlotCount; ++i) table.pictureSlots[i].name = file.slotNames[i];
     // A damaged picture leaves its slot without a picture but still counts,
-    // so the slot numbering and count follow the file's directory.
+    // so the slot numbering and count follow the file's directory. So does
+    // one too large to decode: a small file of single-colour pictures would
+    // otherwise inflate to gigabytes. Sizes are read from the headers
+    // before a pixel is decoded.
+    std::int64_t tableBytes = 0;
     for (const PictureEntry& entry : file.pictures) {
         if (entry.index < 0 || entry.index >= kPictureSlotCount) continue;
         PictureSlot& slot = table.pictureSlots[entry.index];
-        DecodePicture(entry.bytes, slot.picture, slot.size);
         slot.present = 1;
         ++table.pictureCount;
+        const char* format = PictureFormat(entry.bytes);
+        const std::optional<PictureHeader> header = ReadPictureHeader(entry.bytes, format);
+        if (!header || !WithinSideLimit(header->size)) continue;
+        if (header->decodedBytes > kMaxPictureTableBytes - tableBytes) continue;
+        if (DecodeChecked(entry.bytes, format, slot.picture, slot.size))
+            tableBytes += std::max<std::int64_t>(header->decodedBytes, slot.picture.sizeInBytes());
     }
     return table;
 }

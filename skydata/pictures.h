@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <span>
 #include <string>
 
@@ -14,6 +15,12 @@
 class QPainter;
 
 namespace skyvane::skydata {
+
+// The most a picture may measure on either side, and all pictures of a
+// table together once decoded; a picture beyond either is left undecoded
+// like a damaged one.
+inline constexpr int kMaxPictureSide = 4096;
+inline constexpr std::int64_t kMaxPictureTableBytes = std::int64_t{64} * 1024 * 1024;
 
 struct PictureSlot {
     // Entry name, blanks removed; "NOFILENAME" for a directory entry that
@@ -34,7 +41,8 @@ struct PictureTable {
 // inch, rounded to the nearest pixel (halves away from zero).
 int HimetricToPixels(int himetric);
 
-// Decodes BMP or GIF bytes (the first frame of a GIF). On success `out`
+// Decodes BMP or GIF bytes (the first frame of a GIF), unless the header
+// gives a side longer than kMaxPictureSide. On success `out`
 // holds the picture and `size.right`/`size.bottom` its width and height in
 // pixels. Where the file states a physical size (a BMP's pixels per metre)
 // that size is shown at 96 pixels per inch; otherwise one picture pixel is
@@ -48,7 +56,8 @@ bool DrawPicture(QPainter& painter, int x, int y, const QImage& picture, const I
 
 // The picture table of one data file: every picture entry is decoded into
 // its slot, which is marked present and counted even when its bytes turn
-// out to be no picture.
+// out to be no picture, too large, or more than the table may still hold
+// (kMaxPictureTableBytes, in directory order).
 PictureTable BuildPictureTable(const DecodedDataFile& file);
 
 // Lets go of the pictures of all present slots.

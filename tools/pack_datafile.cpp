@@ -75,6 +75,83 @@ bool IsPicture(const std::string& name) {
   return Contains(name, ".bmp") || Contains(name, ".gif");
 }
 
+std::string Lowered(std::string text) {
+  for (char& c : text) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return text;
+}
+
+bool EndsWith(const std::string& text, const std::string& end) {
+  return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+// The largest picture the program decodes, on either side.
+constexpr std::uint32_t kMaxPictureSide = 4096;
+
+std::uint32_t Little(const std::vector<unsigned char>& data, std::size_t offset, std::size_t bytes) {
+  std::uint32_t value = 0;
+  for (std::size_t i = 0; i < bytes; ++i) value |= std::uint32_t{data[offset + i]} << (8 * i);
+  return value;
+}
+
+// The reader decides an entry's kind by case-sensitive parts of its name
+// (".txt", ".bmp", ".gif"), takes "Datafile.txt" and "stars.txt" only as
+// spelled, and decodes a picture only as BMP or GIF up to 4096 pixels a
+// side. A name it would ignore (INTRO.BMP, notes.dat), read as two kinds
+// (a.bmp.txt) or as another text than meant (Stars.txt), and a picture it
+// could not show, would reach users as a silent loss.
+void CheckKind(const Entry& entry, const std::string& path) {
+  const std::string& name = entry.name;
+  const std::string lowered = Lowered(name);
+  int kinds = 0;
+  for (const char* part : {".txt", ".bmp", ".gif"}) {
+    if (Contains(lowered, part) && !Contains(name, part)) {
+      throw PackError("entry name '" + name + "' spells '" + part +
+                      "' in capitals; the program matches it in small letters only");
+    }
+    if (Contains(name, part)) ++kinds;
+  }
+  if (kinds == 0) {
+    throw PackError("entry name '" + name +
+                    "' has no '.txt', '.bmp' or '.gif'; the program would ignore it");
+  }
+  if (kinds > 1 || !(EndsWith(name, ".txt") || EndsWith(name, ".bmp") || EndsWith(name, ".gif"))) {
+    throw PackError("entry name '" + name +
+                    "' must end in its one kind, '.txt', '.bmp' or '.gif'; the program reads every "
+                    "kind a name contains");
+  }
+  for (const char* known : {"Datafile.txt", "stars.txt"}) {
+    if (lowered == Lowered(known) && name != known) {
+      throw PackError("entry name '" + name + "' must be spelled '" + known +
+                      "'; the program would not read it");
+    }
+  }
+  if (!IsPicture(name)) return;
+  const std::vector<unsigned char>& data = entry.data;
+  std::uint32_t width = 0;
+  std::uint32_t height = 0;
+  const auto starts = [&](const char* magic) {
+    return data.size() >= std::strlen(magic) && std::memcmp(data.data(), magic, std::strlen(magic)) == 0;
+  };
+  if (EndsWith(name, ".bmp") && starts("BM") && data.size() >= 26) {
+    width = Little(data, 18, 4);
+    const std::int32_t rows = static_cast<std::int32_t>(Little(data, 22, 4));  // negative: top-down
+    height = rows < 0 ? 0u - static_cast<std::uint32_t>(rows) : static_cast<std::uint32_t>(rows);
+  } else if (EndsWith(name, ".gif") && (starts("GIF87a") || starts("GIF89a")) && data.size() >= 10) {
+    width = Little(data, 6, 2);
+    height = Little(data, 8, 2);
+  } else {
+    throw PackError("'" + path + "' is not a " + (EndsWith(name, ".bmp") ? "BMP" : "GIF") +
+                    " picture; the program would show nothing");
+  }
+  if (width > kMaxPictureSide || height > kMaxPictureSide) {
+    throw PackError("picture '" + path + "' is " + std::to_string(width) + " x " +
+                    std::to_string(height) + " pixels; the program shows at most " +
+                    std::to_string(kMaxPictureSide) + " on either side");
+  }
+}
+
 std::vector<unsigned char> ReadWholeFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   if (!in) {
@@ -105,6 +182,7 @@ void CheckEntry(const Entry& entry, std::size_t index, const std::string& path) 
                       "' must be printable ASCII without blanks (the program strips blanks)");
     }
   }
+  CheckKind(entry, path);
   if (IsPicture(name) && index >= kPictureSlots) {
     throw PackError("picture '" + name + "' would be entry " + std::to_string(index) +
                     "; the program keeps pictures only at entries 1 to " +

@@ -113,3 +113,23 @@ TEST(ClickReport, LayoutReaderReportsEachDownloadWithTheStoredIdAndCampaign)
 
 }  // namespace
 }  // namespace skyvane::online
+
+namespace skyvane::online {
+namespace {
+
+TEST(ClickReport, AHostThatDripsItsAnswerIsLeftWithinTheLineLimit)
+{
+    // The server serves one connection at a time: the second report is
+    // read only once the first worker has hung up.
+    ReportTestServer server(reporttest::Drip(300ms, "HTTP/1.1 200 OK"));
+    ReportTestEnvironment environment(server.HostSetting());
+
+    const auto started = std::chrono::steady_clock::now();
+    SendClickReport("abcdef", 995, 0);
+    SendClickReport("abcdef", 996, 0);
+    ASSERT_TRUE(server.WaitForRequests(2, 6s));
+    EXPECT_LT(std::chrono::steady_clock::now() - started, 4s);
+}
+
+}  // namespace
+}  // namespace skyvane::online

@@ -2,7 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <csignal>
+#include <cstring>
+#include <functional>
 #include <chrono>
 #include <condition_variable>
 #include <cstdlib>
@@ -130,8 +138,9 @@ TEST_F(DataFileUpdateTest, ACompleteAnswerReplacesTheFileReloadsItAndRecordsTheS
     const std::time_t after = std::time(nullptr);
 
     ASSERT_EQ(server.Requests().size(), 1u);
-    EXPECT_EQ(server.Requests()[0],
-              "GET /system/datafile/datas142U.bin HTTP/1.1\r\nAccept: */*\r\nHost: 127.0.0.1\r\n\r\n");
+    // The Host header names the port, as the version check's does.
+    EXPECT_EQ(server.Requests()[0], "GET /system/datafile/datas142U.bin HTTP/1.1\r\nAccept: */*\r\nHost: " +
+                                        server.HostVariable() + "\r\n\r\n");
     EXPECT_TRUE(outcome.accepted);
     EXPECT_TRUE(outcome.written);
     EXPECT_TRUE(outcome.loaded);
@@ -221,21 +230,61 @@ TEST_F(DataFileUpdateTest, AnAnswerTooLargeForTheBufferIsRefusedWithoutWaitingFo
     EXPECT_EQ(ReadWholeFile(dataFile_), kOldFile);
 }
 
-TEST_F(DataFileUpdateTest, AnswersJustAboveTheThresholdAndUpToTheBufferAreTakenWhateverTheyHold)
+// Only a body that is itself a data file may replace the user's catalogue:
+// an error page, a captive portal's login page or a file cut short by a
+// length announced too small are failed downloads.
+TEST_F(DataFileUpdateTest, AnswersThatAreNotDataFilesAreFailedDownloads)
 {
-    for (const std::size_t size : {std::size_t{3001}, std::size_t{4'000'000}}) {
-        SCOPED_TRACE(size);
+    const std::string good = BuildDataFile("good.bmp", 6000, 3);
+    std::string portal = "<html><head><title>Sign in to the hotel network</title></head><body>";
+    portal += std::string(5000, ' ') + "</body></html>";
+    std::string random(4000, '\0');
+    for (std::size_t i = 0; i < random.size(); ++i) random[i] = static_cast<char>((i * 7919 + 13) % 251);
+    std::string wrongSize = good;
+    wrongSize.replace(0, 10, "      9999");  // the payload is larger than that
+    struct Case {
+        const char* what;
+        std::string response;
+        const char* failureMentions;
+    };
+    const std::vector<Case> cases{
+        {"a 404 page", HttpResponse(portal, "HTTP/1.1 404 Not Found"), "does not inflate"},
+        {"a captive portal", HttpResponse(portal), "does not inflate"},
+        {"random bytes", HttpResponse(random), "is not a data file"},
+        {"a file announced short",
+         "HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(good.size() - 100) + "\r\n\r\n" + good,
+         "does not inflate"},
+        {"a payload of another size", HttpResponse(wrongSize), "9999 bytes its header announces"},
+        {"a full buffer of text", HttpResponse(std::string(4'000'000, 'j')), "is not a data file"},
+    };
+    platform::WriteProfileInt("Installed", "NOBD", 41);
+    platform::WriteProfileInt("Installed", "NOFD", 5);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
         WriteWholeFile(dataFile_, kOldFile);
-        std::string body(size, 'j');
-        body.front() = '<';
-        ScriptedServer server(Script().Send(HttpResponse(body)));
+        ScriptedServer server(Script().Send(c.response));
+        const std::time_t before = std::time(nullptr);
         const DataFileDownloadOutcome outcome = Download(server);
-        EXPECT_TRUE(outcome.accepted);
-        EXPECT_TRUE(outcome.written);
-        EXPECT_FALSE(outcome.loaded);  // not a data file, yet it replaced the old one
-        EXPECT_EQ(ReadWholeFile(dataFile_), body);
-        EXPECT_EQ(DownloadCount(), 1);
+        const std::time_t after = std::time(nullptr);
+        EXPECT_FALSE(outcome.accepted);
+        EXPECT_FALSE(outcome.written);
+        EXPECT_FALSE(outcome.loaded);
+        EXPECT_NE(outcome.failure.find("is not a data file"), std::string::npos) << outcome.failure;
+        EXPECT_NE(outcome.failure.find(c.failureMentions), std::string::npos) << outcome.failure;
+        EXPECT_EQ(ReadWholeFile(dataFile_), kOldFile);
+        ExpectNextDownloadIn(14, before, after);
+        EXPECT_EQ(DownloadCount(), 5);
+        EXPECT_EQ(StrayFiles(), std::vector<std::string>{});
     }
+    EXPECT_EQ(reports_->Counts().size(), cases.size());
+}
+
+TEST_F(DataFileUpdateTest, TheDownloadCountStaysAtTheLargestNumber)
+{
+    platform::WriteProfileInt("Installed", "NOBD", INT_MAX);
+    ScriptedServer server(Script().Send(HttpResponse(BuildDataFile("a.bmp", 4000))));
+    ASSERT_TRUE(Download(server).written);
+    EXPECT_EQ(DownloadCount(), INT_MAX);
 }
 
 TEST_F(DataFileUpdateTest, AFailedFirstDownloadCreatesNoFile)
@@ -246,19 +295,110 @@ TEST_F(DataFileUpdateTest, AFailedFirstDownloadCreatesNoFile)
     EXPECT_EQ(StrayFiles(), std::vector<std::string>{});
 }
 
-TEST_F(DataFileUpdateTest, AFileThatCannotBeWrittenStillCountsAsADownload)
+// A body that was not stored is no download: the next try comes in 14
+// hours, the count stays, and the failure names the file and the reason.
+TEST_F(DataFileUpdateTest, AFileThatCannotBeWrittenIsAFailedDownload)
 {
-    SetDataFilePath(folder_ / "no such folder" / "datas.bin");
-    ScriptedServer server(Script().Send(HttpResponse(BuildDataFile("x.bmp", 4000))));
-    const std::time_t before = std::time(nullptr);
-    const DataFileDownloadOutcome outcome = Download(server);
-    const std::time_t after = std::time(nullptr);
-    EXPECT_TRUE(outcome.accepted);
+    const std::string fresh = BuildDataFile("x.bmp", 6000);
+    struct Case {
+        const char* what;
+        std::filesystem::path target;
+        std::function<void()> prepare;
+        std::function<void()> undo;
+        std::string reason;
+    };
+    const std::filesystem::path blocked = folder_ / "a folder in the way";
+    std::vector<Case> cases{
+        {"a missing folder", folder_ / "no such folder" / "datas.bin", [] {}, [] {}, std::strerror(ENOENT)},
+        {"a folder where the file goes", blocked, [&] { std::filesystem::create_directory(blocked); },
+         [&] { std::filesystem::remove(blocked); }, std::strerror(EISDIR)},
+        // A full disk, as far as this process can tell: no file may grow
+        // beyond 4000 bytes.
+        {"a full disk", dataFile_,
+         [] {
+             std::signal(SIGXFSZ, SIG_IGN);
+             rlimit limit{4000, RLIM_INFINITY};
+             ::getrlimit(RLIMIT_FSIZE, &limit);
+             limit.rlim_cur = 4000;
+             ::setrlimit(RLIMIT_FSIZE, &limit);
+         },
+         [] {
+             rlimit limit{};
+             ::getrlimit(RLIMIT_FSIZE, &limit);
+             limit.rlim_cur = limit.rlim_max;
+             ::setrlimit(RLIMIT_FSIZE, &limit);
+             std::signal(SIGXFSZ, SIG_DFL);
+         },
+         std::strerror(EFBIG)},
+    };
+    // Permissions do not stop the superuser.
+    if (::geteuid() != 0)
+        cases.push_back({"a read-only folder", dataFile_,
+                         [&] { std::filesystem::permissions(folder_.Path(), std::filesystem::perms::owner_write,
+                                                            std::filesystem::perm_options::remove); },
+                         [&] { std::filesystem::permissions(folder_.Path(), std::filesystem::perms::owner_write,
+                                                            std::filesystem::perm_options::add); },
+                         std::strerror(EACCES)});
+    platform::WriteProfileInt("Installed", "NOFD", 5);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        WriteWholeFile(dataFile_, kOldFile);
+        SetDataFilePath(c.target);
+        ScriptedServer server(Script().Send(HttpResponse(fresh)));
+        c.prepare();
+        const std::time_t before = std::time(nullptr);
+        const DataFileDownloadOutcome outcome = Download(server);
+        const std::time_t after = std::time(nullptr);
+        c.undo();
+        EXPECT_TRUE(outcome.accepted);
+        EXPECT_FALSE(outcome.written);
+        EXPECT_FALSE(outcome.loaded);
+        EXPECT_NE(outcome.failure.find("cannot write " + c.target.string() + ": " + c.reason), std::string::npos)
+            << outcome.failure;
+        ExpectNextDownloadIn(14, before, after);
+        EXPECT_EQ(DownloadCount(), 5);
+        EXPECT_EQ(ReadWholeFile(dataFile_), kOldFile);
+        EXPECT_EQ(StrayFiles(), std::vector<std::string>{});
+    }
+    EXPECT_EQ(reports_->Counts().size(), cases.size());
+}
+
+// A host that sends one byte every 1.5 s satisfies every 2-second wait; the
+// line limit still ends the download within the line's 2 s.
+TEST_F(DataFileUpdateTest, AHostThatDripsItsHeaderIsGivenUpAfterTheLineLimit)
+{
+    WriteWholeFile(dataFile_, kOldFile);
+    ScriptedServer server(Script().SendInPieces("HTTP/1.1 200 OK\r\n", 17, 1500ms));
+    const auto start = Clock::now();
+    const DataFileDownloadOutcome outcome = Download(server, kDataFileTimeouts);
+    const auto elapsed = Clock::now() - start;
     EXPECT_FALSE(outcome.written);
-    EXPECT_NE(outcome.failure.find("no such folder"), std::string::npos) << outcome.failure;
-    ExpectNextDownloadIn(22, before, after);
-    EXPECT_EQ(DownloadCount(), 1);
-    EXPECT_EQ(reports_->Counts(), std::vector<int>{1});
+    EXPECT_NE(outcome.failure.find("Receive timeout"), std::string::npos) << outcome.failure;
+    EXPECT_GE(elapsed, 1900ms);
+    EXPECT_LT(elapsed, 3500ms);
+    EXPECT_EQ(ReadWholeFile(dataFile_), kOldFile);
+}
+
+TEST_F(DataFileUpdateTest, ABodyThatTricklesPastItsLimitIsAFailedDownload)
+{
+    WriteWholeFile(dataFile_, kOldFile);
+    const std::string fresh = BuildDataFile("slow.bmp", 20000, 5);
+    const Script trickle = Script().SendInPieces(HttpResponse(fresh), 20, 100ms);
+
+    // Half a second and nothing for the length: cut off, the old file stays.
+    ScriptedServer stalled(trickle);
+    const auto start = Clock::now();
+    const DataFileDownloadOutcome cut = Download(stalled, {1, 1, 1, 1s, 5s, 500ms, 1 << 30});
+    EXPECT_LT(Clock::now() - start, 1500ms);
+    EXPECT_FALSE(cut.written);
+    EXPECT_NE(cut.failure.find("Receive timeout"), std::string::npos) << cut.failure;
+    EXPECT_EQ(ReadWholeFile(dataFile_), kOldFile);
+
+    // With a second per 4 KB announced the same pace brings the whole file.
+    ScriptedServer steady(trickle);
+    const DataFileDownloadOutcome whole = Download(steady, {1, 1, 1, 1s, 5s, 500ms, 4096});
+    EXPECT_TRUE(whole.written) << whole.failure;
+    EXPECT_EQ(ReadWholeFile(dataFile_), fresh);
 }
 
 TEST_F(DataFileUpdateTest, OverlappingDownloadsNeverLeaveOrShowAMixedFile)

@@ -16,6 +16,7 @@ namespace {
 
 using namespace testing;
 using Clock = std::chrono::steady_clock;
+using namespace std::chrono_literals;
 
 constexpr HttpTimeouts kShortTimeouts{1, 1, 1};
 const std::string kRequest = "GET /probe HTTP/1.1\r\nAccept: */*\r\nHost: 127.0.0.1\r\n\r\n";
@@ -163,6 +164,65 @@ TEST(HttpExchangeTest, APeerThatNeverAnswersIsBoundedByTheHeaderTimeout)
     EXPECT_EQ(exchange.result.failure, "Receive timeout Fehler");
     EXPECT_GE(exchange.elapsed, 1950ms);
     EXPECT_LT(exchange.elapsed, 3500ms);
+}
+
+// Each wait for a byte has its timeout, but a host that sends one byte just
+// before each wait ends must not hold the exchange: a header line, the
+// header and the body each have an overall limit.
+TEST(HttpExchangeLimitsTest, TheBodyLimitGrowsWithTheAnnouncedLength)
+{
+    EXPECT_EQ(BodyTimeLimit(kDataFileTimeouts, 0), 60s);
+    EXPECT_EQ(BodyTimeLimit(kDataFileTimeouts, 16383), 60s);
+    EXPECT_EQ(BodyTimeLimit(kDataFileTimeouts, 16384), 61s);
+    EXPECT_EQ(BodyTimeLimit(kDataFileTimeouts, 4'000'000), 60s + 244s);
+    EXPECT_EQ(BodyTimeLimit(kDataFileTimeouts, -5), 60s);
+    EXPECT_EQ(BodyTimeLimit(kVersionCheckTimeouts, 200), 2s);
+    EXPECT_EQ(BodyTimeLimit(kVersionCheckTimeouts, 65536), 6s);
+    EXPECT_EQ(kDataFileTimeouts.lineLimit, 2s);
+    EXPECT_EQ(kVersionCheckTimeouts.lineLimit, 2s);
+}
+
+TEST(HttpExchangeLimitsTest, AHeaderLineThatTricklesInEndsAtTheLineLimit)
+{
+    const HttpTimeouts timeouts{1, 1, 1, 400ms, 5s, 1s, 16384};
+    // Two bytes every 100 ms: every wait is short, the status line is not.
+    const Exchange exchange =
+        RunExchange(Script().SendInPieces("HTTP/1.1 200 OK\r\nContent-Length: 3\r\n\r\nabc", 40, 100ms), 100, timeouts);
+    EXPECT_EQ(exchange.result.failure, "Receive timeout Fehler");
+    EXPECT_EQ(exchange.result.received, 0);
+    EXPECT_GE(exchange.elapsed, 350ms);
+    EXPECT_LT(exchange.elapsed, 1000ms);
+}
+
+TEST(HttpExchangeLimitsTest, AHeaderOfEndlessQuickLinesEndsAtTheHeaderLimit)
+{
+    const HttpTimeouts timeouts{1, 1, 1, 1s, 600ms, 1s, 16384};
+    std::string header = "HTTP/1.1 200 OK\r\n";
+    for (int i = 0; i < 40; ++i) header += "X-Line: " + std::to_string(i) + "\r\n";
+    const Exchange exchange =
+        RunExchange(Script().SendInPieces(header + "Content-Length: 3\r\n\r\nabc", 41, 50ms), 100, timeouts);
+    EXPECT_EQ(exchange.result.failure, "Receive timeout Fehler");
+    EXPECT_GE(exchange.elapsed, 550ms);
+    EXPECT_LT(exchange.elapsed, 1500ms);
+}
+
+TEST(HttpExchangeLimitsTest, ABodyGetsItsBaseAndASecondPerAnnouncedBlock)
+{
+    const std::string body(20000, 'b');
+    // 20000 bytes in ten pieces 100 ms apart: about a second in all.
+    const Script trickle = Script().Send("HTTP/1.1 200 OK\r\nContent-Length: 20000\r\n\r\n").SendInPieces(body, 10, 100ms);
+
+    // 300 ms and nothing for the length: the body is cut off.
+    const Exchange cut = RunExchange(trickle, 30000, {1, 1, 1, 1s, 5s, 300ms, 1 << 30});
+    EXPECT_EQ(cut.result.failure, "Receive timeout Fehler");
+    EXPECT_GT(cut.result.received, 0);
+    EXPECT_LT(cut.result.received, 20000);
+    EXPECT_LT(cut.elapsed, 800ms);
+
+    // 300 ms and a second per 4096 bytes (4 s): the slow body arrives whole.
+    const Exchange whole = RunExchange(trickle, 30000, {1, 1, 1, 1s, 5s, 300ms, 4096});
+    EXPECT_EQ(whole.result.failure, "");
+    EXPECT_EQ(whole.body, body);
 }
 
 class VendorHostAddressTest : public ::testing::Test {

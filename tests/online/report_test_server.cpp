@@ -83,6 +83,17 @@ Responder EndlessHeader(std::chrono::milliseconds interval)
     };
 }
 
+Responder Drip(std::chrono::milliseconds interval, std::string atOnce)
+{
+    return [interval, atOnce = std::move(atOnce)](int socket, const std::atomic<bool>& stopping) {
+        SendAll(socket, atOnce);
+        while (PauseUnlessStopping(interval, stopping)) {
+            // A failed send: the client has hung up, and so does the server.
+            if (::send(socket, "x", 1, MSG_NOSIGNAL) != 1) return;
+        }
+    };
+}
+
 Responder SlowAnswer(std::chrono::milliseconds hold, std::string body)
 {
     Responder answer = Answer(std::move(body));

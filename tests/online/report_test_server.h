@@ -27,6 +27,10 @@ Responder NoAnswer();
 // Sends a status line, then one header line every `interval`, never the end
 // of the header: an answer that never completes.
 Responder EndlessHeader(std::chrono::milliseconds interval);
+// Sends `atOnce`, then an 'x' every `interval` for ever, until the client
+// hangs up (the next connection is served only then) or the server stops:
+// each wait for a byte is short, the answer never completes.
+Responder Drip(std::chrono::milliseconds interval, std::string atOnce);
 // Keeps the connection open, sending nothing, for `hold` (or until the
 // server stops), then answers with `body`.
 Responder SlowAnswer(std::chrono::milliseconds hold, std::string body);

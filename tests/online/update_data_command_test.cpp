@@ -105,14 +105,33 @@ TEST_F(UpdateDataCommandTest, AnAnswerCutShortIsExplainedInWords)
     EXPECT_EQ(ReadWholeFile(folder_ / "datas.bin"), "old");
 }
 
-TEST_F(UpdateDataCommandTest, AFileThatDoesNotLoadIsReportedAsAFailure)
+TEST_F(UpdateDataCommandTest, AnAnswerThatIsNotADataFileIsRefusedAndTheFileKept)
 {
     ScriptedServer server(Script().Send(HttpResponse(std::string(4000, 'n'))));
     setenv("SKYVANE_HOST", server.HostVariable().c_str(), 1);
+    WriteWholeFile(folder_ / "datas.bin", "old");
     const CommandRun run = Run(FileArguments());
     EXPECT_EQ(run.status, 1);
-    EXPECT_NE(run.err.find("updated: 4000 bytes"), std::string::npos) << run.err;
-    EXPECT_NE(run.err.find("do not load"), std::string::npos) << run.err;
+    EXPECT_EQ(run.out, "");
+    EXPECT_NE(run.err.find("is not a data file"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("does not inflate"), std::string::npos) << run.err;
+    EXPECT_EQ(ReadWholeFile(folder_ / "datas.bin"), "old");
+    platform::UseProfileFile((folder_ / "settings.ini").string());
+    EXPECT_EQ(platform::GetProfileInt("Installed", "NOFD", -1), -1);
+}
+
+TEST_F(UpdateDataCommandTest, AFileThatCannotBeWrittenIsNamedWithTheReason)
+{
+    ScriptedServer server(Script().Send(HttpResponse(BuildDataFile("cli.bmp", 5000))));
+    setenv("SKYVANE_HOST", server.HostVariable().c_str(), 1);
+    const std::string target = (folder_ / "missing" / "datas.bin").string();
+    const CommandRun run =
+        Run({"--data", target, "--settings", (folder_ / "settings.ini").string()});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, "");
+    EXPECT_NE(run.err.find("cannot write " + target + ": No such file or directory"), std::string::npos) << run.err;
+    platform::UseProfileFile((folder_ / "settings.ini").string());
+    EXPECT_EQ(platform::GetProfileInt("Installed", "NOFD", -1), -1);
 }
 
 TEST_F(UpdateDataCommandTest, BadArgumentsAreRefusedBeforeAnyTraffic)

@@ -304,3 +304,34 @@ TEST(VersionCheckWait, GivesUpWaitingAfterEightSecondsAndLetsTheCheckFinishLater
 
 }  // namespace
 }  // namespace skyvane::online
+
+namespace skyvane::online {
+namespace {
+
+// A host that sends a byte just often enough to satisfy each 2-second wait
+// must not hold the check: each header line, and the body, have an overall
+// limit.
+TEST(VersionCheckWait, AHostThatDripsItsAnswerIsGivenUpAfterTheLineLimit)
+{
+    // A status line that never ends, and a 500-byte body that never ends.
+    for (const std::string& atOnce : {std::string("HTTP/1.1 200 OK"),
+                                     std::string("HTTP/1.1 200 OK\r\nContent-Length: 500\r\n\r\n<html>")}) {
+        SCOPED_TRACE(atOnce);
+        ReportTestServer server(reporttest::Drip(300ms, atOnce));
+        ReportTestEnvironment environment(server.HostSetting());
+        Prepare({"1", 7});
+
+        const auto started = std::chrono::steady_clock::now();
+        StartVersionCheck("0141", kRecord, true);
+        const auto waited = std::chrono::steady_clock::now() - started;
+
+        // The line limit (2 s) or the body limit (2 s and 1 s for a small
+        // body) ends the check well before the caller stops waiting at 8 s.
+        EXPECT_LT(waited, 7s);
+        EXPECT_EQ(GetProfileString("Installed", "Version"), "0141");
+        EXPECT_EQ(GetProfileInt("Installed", "ABID"), 100);  // no usable answer
+    }
+}
+
+}  // namespace
+}  // namespace skyvane::online

@@ -185,6 +185,16 @@ class RejectedFileTest : public ::testing::TestWithParam<RejectedCase> {};
 
 TEST_P(RejectedFileTest, CountsAsMissing) { EXPECT_FALSE(DecodeDataFile(GetParam().file()).has_value()); }
 
+// The download checks a body with the loader's own rules before it stores
+// it, and says which one failed.
+TEST_P(RejectedFileTest, FailsTheCheckWithAReason)
+{
+    std::string why = "stale";
+    EXPECT_FALSE(CheckDataFile(GetParam().file(), why));
+    EXPECT_NE(why, "stale");
+    EXPECT_FALSE(why.empty());
+}
+
 Bytes WithPayloadSize(std::string field)
 {
     ContainerPlan plan = ThreeEntries();
@@ -251,6 +261,28 @@ INSTANTIATE_TEST_SUITE_P(
                          return file;
                      }}),
     [](const auto& info) { return info.param.name; });
+
+TEST(CheckDataFileTest, PassesWhatLoadsAndNamesTheFailedCheck)
+{
+    std::string why = "stale";
+    EXPECT_TRUE(CheckDataFile(BuildDataFile(ThreeEntries()), why));
+    EXPECT_EQ(why, "");
+
+    // A file cut short, as when a server announces too few bytes.
+    Bytes truncated = BuildDataFile(ThreeEntries());
+    truncated.resize(truncated.size() / 2);
+    EXPECT_FALSE(CheckDataFile(truncated, why));
+    EXPECT_NE(why.find("does not inflate to the " + std::to_string(PayloadBytes()) + " bytes"), std::string::npos)
+        << why;
+
+    EXPECT_FALSE(CheckDataFile(ToBytes("<html><body>404 Not Found</body></html>"), why));
+    // "<html><bod" reads as a payload of 0 bytes, which no page inflates to.
+    EXPECT_NE(why.find("does not inflate to the 0 bytes"), std::string::npos) << why;
+    EXPECT_FALSE(CheckDataFile(ToBytes("short"), why));
+    EXPECT_NE(why.find("less than a header"), std::string::npos) << why;
+    EXPECT_FALSE(CheckDataFile(WithDirectorySize("5000"), why));
+    EXPECT_NE(why.find("directory of 5000 bytes"), std::string::npos) << why;
+}
 
 // The limits themselves are allowed.
 TEST(DataFileLimitsTest, LargestAllowedSizesLoad)

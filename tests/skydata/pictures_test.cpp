@@ -208,5 +208,74 @@ TEST(BuildPictureTableTest, ReleaseDropsThePicturesOfPresentSlots)
     EXPECT_TRUE(table.pictureSlots[1].picture.isNull());
 }
 
+// A small data file must not inflate into gigabytes of pictures: sizes are
+// read from the headers, and a picture too large on a side, or past what the
+// table may hold, is left undecoded like a damaged one.
+TEST(PictureLimitsTest, APictureLargerThan4096OnASideIsNotDecoded)
+{
+    for (const auto& [width, height] : {std::pair{5600, 5600}, std::pair{4097, 16}, std::pair{16, 4097}}) {
+        SCOPED_TRACE(std::to_string(width) + " x " + std::to_string(height));
+        for (const Bytes& bytes : {MakeTinyGif(width, height), MakeRle8Bmp(width, height, 0x00FF00)}) {
+            QImage picture;
+            IntRect size{1, 2, 3, 4};
+            EXPECT_FALSE(DecodePicture(bytes, picture, size));
+            EXPECT_TRUE(picture.isNull());
+            EXPECT_EQ(size, (IntRect{1, 2, 3, 4}));
+        }
+    }
+    // The limit itself still decodes.
+    QImage picture;
+    IntRect size;
+    ASSERT_TRUE(DecodePicture(MakeRle8Bmp(4096, 4096, 0x00FF00), picture, size));
+    EXPECT_EQ(size, (IntRect{0, 0, 4096, 4096}));
+}
+
+TEST(PictureLimitsTest, TwelveHugeSingleColourGifsTakeTheirSlotsWithoutPictures)
+{
+    DecodedDataFile file;
+    for (int i = 1; i <= 12; ++i) {
+        const std::string name = "flood" + std::to_string(i) + ".gif";
+        file.slotNames[i] = name;
+        file.pictures.push_back({i, name, MakeTinyGif(5600, 5600)});
+    }
+    file.slotNames[13] = "intro.gif";
+    file.pictures.push_back({13, "intro.gif", MakeGif(100, 50, 0xFF0000)});
+
+    const PictureTable table = BuildPictureTable(file);
+    EXPECT_EQ(table.pictureCount, 13);
+    for (int i = 1; i <= 12; ++i) {
+        EXPECT_EQ(table.pictureSlots[i].present, 1) << i;
+        EXPECT_EQ(table.pictureSlots[i].name, "flood" + std::to_string(i) + ".gif");
+        EXPECT_TRUE(table.pictureSlots[i].picture.isNull()) << i;
+    }
+    EXPECT_EQ(table.pictureSlots[13].size, (IntRect{0, 0, 100, 50}));
+}
+
+TEST(PictureLimitsTest, PicturesPastTheTableBudgetAreLeftUndecodedInDirectoryOrder)
+{
+    // 4096 x 4096 at 8 bits a pixel: 16 MiB each, so four fill 64 MiB.
+    DecodedDataFile file;
+    for (int i = 1; i <= 5; ++i) {
+        const std::string name = "sky" + std::to_string(i) + ".bmp";
+        file.slotNames[i] = name;
+        file.pictures.push_back({i, name, MakeRle8Bmp(4096, 4096, 0x0000FF)});
+    }
+    file.slotNames[6] = "small.gif";
+    file.pictures.push_back({6, "small.gif", MakeGif(4, 4, 0xFF0000)});
+
+    const PictureTable table = BuildPictureTable(file);
+    EXPECT_EQ(table.pictureCount, 6);
+    std::int64_t decodedBytes = 0;
+    for (int i = 1; i <= 4; ++i) {
+        ASSERT_FALSE(table.pictureSlots[i].picture.isNull()) << i;
+        decodedBytes += table.pictureSlots[i].picture.sizeInBytes();
+    }
+    EXPECT_LE(decodedBytes, kMaxPictureTableBytes);
+    EXPECT_TRUE(table.pictureSlots[5].picture.isNull());
+    EXPECT_EQ(table.pictureSlots[5].present, 1);
+    // Nothing is left for even a small one once the budget is spent.
+    EXPECT_TRUE(table.pictureSlots[6].picture.isNull());
+}
+
 }  // namespace
 }  // namespace skyvane::skydata

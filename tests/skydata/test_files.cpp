@@ -161,4 +161,55 @@ Bytes MakeGif(int width, int height, std::uint32_t rgb)
     return out;
 }
 
+Bytes MakeRle8Bmp(int width, int height, std::uint32_t rgb)
+{
+    Bytes pixels;
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; x += 255) {
+            pixels.push_back(static_cast<unsigned char>(std::min(255, width - x)));  // run length
+            pixels.push_back(1);  // colour index
+        }
+        pixels.insert(pixels.end(), {0, 0});  // end of line
+    }
+    pixels.insert(pixels.end(), {0, 1});  // end of picture
+    constexpr std::uint32_t kColours = 2;
+    constexpr std::uint32_t kHeaders = 14 + 40 + 4 * kColours;
+    Bytes out = ToBytes("BM");
+    PutLe(out, kHeaders + static_cast<std::uint32_t>(pixels.size()), 4);
+    PutLe(out, 0, 4);
+    PutLe(out, kHeaders, 4);
+    PutLe(out, 40, 4);
+    PutLe(out, width, 4);
+    PutLe(out, height, 4);
+    PutLe(out, 1, 2);  // planes
+    PutLe(out, 8, 2);  // bits per pixel
+    PutLe(out, 1, 4);  // RLE8
+    PutLe(out, static_cast<std::uint32_t>(pixels.size()), 4);
+    PutLe(out, 0, 4);
+    PutLe(out, 0, 4);
+    PutLe(out, kColours, 4);
+    PutLe(out, 0, 4);
+    PutLe(out, 0, 4);    // colour 0: black
+    PutLe(out, rgb, 4);  // colour 1, blue green red
+    out.insert(out.end(), pixels.begin(), pixels.end());
+    return out;
+}
+
+Bytes MakeTinyGif(int width, int height)
+{
+    Bytes out = ToBytes("GIF89a");
+    PutLe(out, width, 2);
+    PutLe(out, height, 2);
+    out.insert(out.end(), {0x80, 0, 0});  // global colour table of 2 entries
+    out.insert(out.end(), {0, 0, 0, 255, 255, 255});
+    out.push_back(0x2C);  // image descriptor
+    PutLe(out, 0, 4);
+    PutLe(out, width, 2);
+    PutLe(out, height, 2);
+    out.push_back(0);
+    // Minimum code size 2: clear (4) and end (5) as 3-bit codes.
+    out.insert(out.end(), {2, 1, 0x2C, 0, 0x3B});
+    return out;
+}
+
 }  // namespace skyvane::skydata::testing

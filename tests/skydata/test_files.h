@@ -57,4 +57,11 @@ Bytes MakeBmp(int width, int height, std::uint32_t rgb, std::int32_t xPixelsPerM
 // GIF of one colour (0xRRGGBB), uncompressed LZW codes.
 Bytes MakeGif(int width, int height, std::uint32_t rgb);
 
+// 8-bit BMP of one colour, run-length coded: a few bytes a row, however
+// wide the picture.
+Bytes MakeRle8Bmp(int width, int height, std::uint32_t rgb);
+// GIF whose header and image descriptor give the size but whose image data
+// ends at once: a few dozen bytes for any size.
+Bytes MakeTinyGif(int width, int height);
+
 }  // namespace skyvane::skydata::testing
