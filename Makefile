@@ -3,7 +3,7 @@ BUILD_DIR ?= build
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=Release
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all deps configure build test bench run fuzz clean
+.PHONY: all deps configure build test bench run fuzz clean test-cross
 
 all: build
 
@@ -50,5 +50,11 @@ fuzz: build
 	cd $(FUZZ_DIR)/findings && ../tests/fuzz/datafile_fuzzer -max_total_time=$(FUZZ_SECONDS) \
 	  -rss_limit_mb=4096 -print_final_stats=1 ../corpus
 
+# Cross-builds the Qt-free parts and their tests for arm64 Linux and 64-bit
+# Windows and runs them under qemu-user and wine; prints each target's count.
+test-cross:
+	@bash scripts/install-deps.sh --cross
+	JOBS=$(JOBS) bash scripts/test-cross.sh
+
 clean:
-	rm -rf $(BUILD_DIR) $(FUZZ_DIR)
+	rm -rf $(BUILD_DIR) $(FUZZ_DIR) build-cross-arm64 build-cross-win64
