@@ -22,5 +22,8 @@ set(ZLIB_INCLUDE_DIR /usr/include CACHE PATH "zlib headers (shared by every arch
 set(ZLIB_LIBRARY /usr/lib/aarch64-linux-gnu/libz.a CACHE FILEPATH "zlib for arm64")
 
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
+# GCC notes every std::pair passed by value that GCC 9 passed differently;
+# everything here is built by one compiler.
+set(CMAKE_CXX_FLAGS_INIT "-Wno-psabi")
 
 set(CMAKE_CROSSCOMPILING_EMULATOR qemu-aarch64;-L;${SKYVANE_CROSS_SYSROOT})

@@ -26,8 +26,10 @@ for target in "${targets[@]}"; do
   esac
   dir="build-cross-$target"
   echo "== $target: configure and build in $dir"
-  cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release -DSKYVANE_QT_FREE_ONLY=ON \
-    -DSKYVANE_BUILD_BENCH=OFF -DCMAKE_TOOLCHAIN_FILE="$toolchain" "${launcher[@]}" >/dev/null
+  # The toolchain is read once, when the folder is configured first.
+  settings=(-DCMAKE_BUILD_TYPE=Release -DSKYVANE_QT_FREE_ONLY=ON -DSKYVANE_BUILD_BENCH=OFF "${launcher[@]}")
+  [ -f "$dir/CMakeCache.txt" ] || settings+=(-DCMAKE_TOOLCHAIN_FILE="$toolchain")
+  cmake -S . -B "$dir" -G Ninja "${settings[@]}" >/dev/null
   cmake --build "$dir" -j "$jobs"
 
   if [ "$target" = win64 ]; then
@@ -45,6 +47,7 @@ for target in "${targets[@]}"; do
     if (cd "$dir/tests/portable" && timeout 900 "${run[@]}" "./$suite$suffix" --gtest_brief=1) >"$log" 2>&1 &&
        passed=$(sed -n 's/^\[  PASSED  \] \([0-9]*\) tests\?\.\r\?$/\1/p' "$log") && [ -n "$passed" ]; then
       echo "   $passed passed"
+      sed -n 's/^\[   INFO   \] \(series kernels: .*\)\r\?$/   \1/p' "$log"
       total=$((total + passed))
     else
       echo "   FAILED (log: $log)"

@@ -2,6 +2,7 @@
 // tests hold it to plain evaluation: every term on its own with std::cos or
 // std::sin straight from the constant tables, summed in table order.
 #include <cmath>
+#include <cstdio>
 #include <numbers>
 #include <random>
 #include <string>
@@ -291,6 +292,10 @@ TEST(TrigKernelTest, EveryVariantThisProcessorRunsMatchesTheReferences)
     const std::vector<std::string> variants = SeriesKernelVariants();
     ASSERT_FALSE(variants.empty());
     RecordProperty("kernels", variants.front());
+    // Shown by make test-cross: which build of the kernels each target ran.
+    std::string shown;
+    for (const std::string& name : variants) shown += (shown.empty() ? "" : ", ") + name;
+    std::printf("[   INFO   ] series kernels: %s\n", shown.c_str());
     for (const std::string& name : variants) {
         SCOPED_TRACE(name);
         ASSERT_TRUE(UseSeriesKernelVariant(name));
