@@ -3,7 +3,7 @@ BUILD_DIR ?= build
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=Release
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all deps configure build test test-sanitize bench run fuzz clean package
+.PHONY: all deps configure build test test-sanitize test-cross bench run fuzz clean package
 
 all: build
 
@@ -86,5 +86,11 @@ fuzz: build
 	cd $(FUZZ_DIR)/http_findings && ../tests/fuzz/http_response_fuzzer -max_total_time=$(FUZZ_HTTP_SECONDS) \
 	  -max_len=65536 -rss_limit_mb=2048 -print_final_stats=1 ../http_corpus
 
+# Cross-builds the Qt-free parts and their tests for arm64 Linux and 64-bit
+# Windows and runs them under qemu-user and wine; prints each target's count.
+test-cross:
+	@bash scripts/install-deps.sh --cross
+	JOBS=$(JOBS) bash scripts/test-cross.sh
+
 clean:
-	rm -rf $(BUILD_DIR) $(FUZZ_DIR) $(PACKAGE_DIR)
+	rm -rf $(BUILD_DIR) $(FUZZ_DIR) $(PACKAGE_DIR) build-cross-arm64 build-cross-win64

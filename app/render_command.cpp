@@ -18,8 +18,6 @@
 #include <ostream>
 #include <regex>
 
-#include <unistd.h>
-
 #include "app/command_output.h"
 #include "app/data_folder.h"
 #include "online/data_file_update.h"
@@ -27,6 +25,7 @@
 #include "places/locations.h"
 #include "places/now.h"
 #include "places/windows1252.h"
+#include "platform/process_environment.h"
 #include "platform/profile_store.h"
 #include "render/geocentric_chart.h"
 #include "render/heliocentric_chart.h"
@@ -399,17 +398,17 @@ int RunWithGuiApplication(int argc, char** argv, const std::function<int()>& com
     // display it works off-screen.
     if (std::getenv("DISPLAY") == nullptr && std::getenv("WAYLAND_DISPLAY") == nullptr &&
         std::getenv("QT_QPA_PLATFORM") == nullptr)
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+        platform::SetEnvironmentValue("QT_QPA_PLATFORM", "offscreen");
     // Qt wants a private runtime folder and complains on every start when
     // the session has none (a plain ssh login, a build machine).
     if (std::getenv("XDG_RUNTIME_DIR") == nullptr) {
         const auto folder = std::filesystem::temp_directory_path() /
-                            ("skyvane-runtime-" + std::to_string(getuid()));
+                            ("skyvane-runtime-" + platform::CurrentUserTag());
         std::error_code ignored;
         std::filesystem::create_directories(folder, ignored);
         std::filesystem::permissions(folder, std::filesystem::perms::owner_all,
                                      std::filesystem::perm_options::replace, ignored);
-        setenv("XDG_RUNTIME_DIR", folder.c_str(), 1);
+        platform::SetEnvironmentValue("XDG_RUNTIME_DIR", folder.string());
     }
     QGuiApplication application(argc, argv);
     return command();

@@ -1,5 +1,6 @@
 #include "engine/trig_kernels.h"
 
+#include <atomic>
 #include <cstdint>
 #include <cstring>
 
@@ -7,8 +8,8 @@ namespace skyvane::engine {
 
 namespace {
 
-// Every helper below must be inlined into the kernels: the kernels are
-// compiled for two instruction sets, and a 32-byte vector passed to an
+// Every helper below must be inlined into the kernels: on x86-64 the
+// kernels are compiled for two instruction sets, and a 32-byte vector passed to an
 // out-of-line helper compiled for the other one would cross an ABI
 // boundary.
 #define KERNEL_INLINE inline __attribute__((always_inline))
@@ -106,17 +107,9 @@ KERNEL_INLINE V4 Cos(V4 x)
     return FlipSign(Polynomial(kCos, red.r * red.r), red.signFlip);
 }
 
-}  // namespace
-
-// Built for AVX2 with fused multiply-add where the processor has them and
-// for plain SSE2 otherwise. The two round differently: the fused form
-// computes B + C tau with one rounding instead of two, which moves an
-// argument by at most half a unit in its last place (about 1e-10 rad for
-// the fastest terms at the ends of the time range). That is far inside the
-// truncated theory's own error, and worth the factor of two in speed.
-__attribute__((target_clones("arch=x86-64-v3", "default")))
-void SumCosineSeriesRuns(const double* a, const double* b, const double* c, const int* ends,
-                         int seriesCount, double tau, double* sums)
+// The loops themselves, inlined into each variant below.
+KERNEL_INLINE void SumRunsBody(const double* a, const double* b, const double* c, const int* ends,
+                               int seriesCount, double tau, double* sums)
 {
     int i = 0;
     for (int k = 0; k < seriesCount; ++k) {
@@ -127,16 +120,7 @@ void SumCosineSeriesRuns(const double* a, const double* b, const double* c, cons
     }
 }
 
-double SumCosineSeries(const double* a, const double* b, const double* c, int count,
-                       double tau)
-{
-    double sum = 0;
-    SumCosineSeriesRuns(a, b, c, &count, 1, tau, &sum);
-    return sum;
-}
-
-__attribute__((target_clones("arch=x86-64-v3", "default")))
-void SinCosArrays(const double* x, double* sinOut, double* cosOut, int count)
+KERNEL_INLINE void SinCosBody(const double* x, double* sinOut, double* cosOut, int count)
 {
     for (int i = 0; i < count; i += kKernelWidth) {
         const Reduced red = ReduceByPi(Load(x + i));
@@ -144,6 +128,167 @@ void SinCosArrays(const double* x, double* sinOut, double* cosOut, int count)
         Store(sinOut + i, FlipSign(red.r * Polynomial(kSin, r2), red.signFlip));
         Store(cosOut + i, FlipSign(Polynomial(kCos, r2), red.signFlip));
     }
+}
+
+}  // namespace
+
+// On x86-64 the kernels come in two builds: for AVX2 with fused
+// multiply-add where the processor has them, and for plain SSE2 otherwise.
+// The two round differently: the fused form computes B + C tau with one
+// rounding instead of two, which moves an argument by at most half a unit
+// in its last place (about 1e-10 rad for the fastest terms at the ends of
+// the time range). That is far inside the truncated theory's own error,
+// and worth the factor of two in speed.
+//
+// Where the object format and the C library resolve functions at load time
+// (ELF with glibc: "ifunc"), the compiler's instruction-set clones choose
+// once and calls cost nothing extra. Elsewhere on x86-64 (Windows) the
+// choice is made on the first call and kept in a function pointer. Other
+// processors get the portable vector code, which GCC maps to their own
+// vector registers (two NEON registers per V4 on arm64).
+#if defined(__x86_64__) && defined(__ELF__) && defined(__GLIBC__)
+#define SKYVANE_KERNELS_CLONED 1
+#elif defined(__x86_64__) && defined(__GNUC__)
+#define SKYVANE_KERNELS_DISPATCHED 1
+#endif
+
+#if SKYVANE_KERNELS_CLONED
+
+__attribute__((target_clones("arch=x86-64-v3", "default")))
+void SumCosineSeriesRuns(const double* a, const double* b, const double* c, const int* ends,
+                         int seriesCount, double tau, double* sums)
+{
+    SumRunsBody(a, b, c, ends, seriesCount, tau, sums);
+}
+
+__attribute__((target_clones("arch=x86-64-v3", "default")))
+void SinCosArrays(const double* x, double* sinOut, double* cosOut, int count)
+{
+    SinCosBody(x, sinOut, cosOut, count);
+}
+
+std::vector<std::string> SeriesKernelVariants()
+{
+    __builtin_cpu_init();
+    return {__builtin_cpu_supports("x86-64-v3") ? "x86-64-v3 clone" : "baseline clone"};
+}
+
+#elif SKYVANE_KERNELS_DISPATCHED
+
+namespace {
+
+struct KernelSet {
+    const char* name;
+    void (*sumRuns)(const double*, const double*, const double*, const int*, int, double, double*);
+    void (*sinCos)(const double*, double*, double*, int);
+};
+
+__attribute__((target("arch=x86-64-v3")))
+void SumRunsV3(const double* a, const double* b, const double* c, const int* ends, int seriesCount,
+               double tau, double* sums)
+{
+    SumRunsBody(a, b, c, ends, seriesCount, tau, sums);
+}
+
+__attribute__((target("arch=x86-64-v3")))
+void SinCosV3(const double* x, double* sinOut, double* cosOut, int count)
+{
+    SinCosBody(x, sinOut, cosOut, count);
+}
+
+void SumRunsBaseline(const double* a, const double* b, const double* c, const int* ends,
+                     int seriesCount, double tau, double* sums)
+{
+    SumRunsBody(a, b, c, ends, seriesCount, tau, sums);
+}
+
+void SinCosBaseline(const double* x, double* sinOut, double* cosOut, int count)
+{
+    SinCosBody(x, sinOut, cosOut, count);
+}
+
+constexpr KernelSet kV3{"x86-64-v3 via pointer", SumRunsV3, SinCosV3};
+constexpr KernelSet kBaseline{"baseline via pointer", SumRunsBaseline, SinCosBaseline};
+
+bool ProcessorHasV3()
+{
+    // The first call may come before the C runtime's constructors have run.
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("x86-64-v3");
+}
+
+// Null until the first call chooses; every thread chooses the same.
+std::atomic<const KernelSet*> chosen{nullptr};
+
+const KernelSet& Chosen()
+{
+    const KernelSet* set = chosen.load(std::memory_order_relaxed);
+    if (set == nullptr) {
+        set = ProcessorHasV3() ? &kV3 : &kBaseline;
+        chosen.store(set, std::memory_order_relaxed);
+    }
+    return *set;
+}
+
+}  // namespace
+
+void SumCosineSeriesRuns(const double* a, const double* b, const double* c, const int* ends,
+                         int seriesCount, double tau, double* sums)
+{
+    Chosen().sumRuns(a, b, c, ends, seriesCount, tau, sums);
+}
+
+void SinCosArrays(const double* x, double* sinOut, double* cosOut, int count)
+{
+    Chosen().sinCos(x, sinOut, cosOut, count);
+}
+
+std::vector<std::string> SeriesKernelVariants()
+{
+    std::vector<std::string> names{Chosen().name};
+    if (&Chosen() == &kV3) names.emplace_back(kBaseline.name);
+    return names;
+}
+
+bool UseSeriesKernelVariant(const std::string& name)
+{
+    for (const KernelSet* set : {&kV3, &kBaseline}) {
+        if (name != set->name) continue;
+        if (set == &kV3 && !ProcessorHasV3()) return false;
+        chosen.store(set, std::memory_order_relaxed);
+        return true;
+    }
+    return false;
+}
+
+#else
+
+void SumCosineSeriesRuns(const double* a, const double* b, const double* c, const int* ends,
+                         int seriesCount, double tau, double* sums)
+{
+    SumRunsBody(a, b, c, ends, seriesCount, tau, sums);
+}
+
+void SinCosArrays(const double* x, double* sinOut, double* cosOut, int count)
+{
+    SinCosBody(x, sinOut, cosOut, count);
+}
+
+std::vector<std::string> SeriesKernelVariants() { return {"portable vectors"}; }
+
+#endif
+
+#if !SKYVANE_KERNELS_DISPATCHED
+// One variant only, chosen by the build or the loader.
+bool UseSeriesKernelVariant(const std::string& name) { return name == SeriesKernelVariants().front(); }
+#endif
+
+double SumCosineSeries(const double* a, const double* b, const double* c, int count,
+                       double tau)
+{
+    double sum = 0;
+    SumCosineSeriesRuns(a, b, c, &count, 1, tau, &sum);
+    return sum;
 }
 
 }  // namespace skyvane::engine

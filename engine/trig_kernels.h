@@ -7,6 +7,9 @@
 // anything the charts or tables can show.
 #pragma once
 
+#include <string>
+#include <vector>
+
 namespace skyvane::engine {
 
 // Terms are processed four at a time; arrays handed to the kernels hold a
@@ -34,5 +37,16 @@ void SumCosineSeriesRuns(const double* a, const double* b, const double* c, cons
 // or two for |x| up to about 1e7 (the reduction by pi is exact for fewer
 // than 2^20 half turns), degrading gracefully beyond.
 void SinCosArrays(const double* x, double* sinOut, double* cosOut, int count);
+
+// The builds of the kernels this processor can run, the one in use first
+// ("x86-64-v3 clone", "baseline via pointer", "portable vectors", ...).
+// Only where the choice is a function pointer (x86-64 outside ELF) is there
+// more than one.
+std::vector<std::string> SeriesKernelVariants();
+
+// Makes the kernels use `name`, one of SeriesKernelVariants(); false, and
+// nothing changes, for any other name. For tests that hold every build of
+// the kernels to the plain sums.
+bool UseSeriesKernelVariant(const std::string& name);
 
 }  // namespace skyvane::engine

@@ -2,15 +2,12 @@
 
 #include <cstdlib>
 
+#include "platform/local_time.h"
+
 namespace skyvane::online {
 namespace {
 
-std::tm LocalTime(std::time_t moment)
-{
-    std::tm local{};
-    localtime_r(&moment, &local);
-    return local;
-}
+using platform::LocalTime;
 
 int NumberAt(const std::string& text, std::size_t offset, std::size_t length)
 {

@@ -6,6 +6,7 @@
 #include <mutex>
 
 #include "online/check_time.h"
+#include "platform/local_time.h"
 
 namespace skyvane::online {
 namespace {
@@ -131,8 +132,7 @@ std::string MakeInstallId()
 {
     SeedRandomOnce();
     const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
+    const std::tm local = platform::LocalTime(now);
     const long long units = static_cast<long long>(now - InstallEpoch()) / kCreationSecondsPerUnit;
     const int randomPart = std::rand() % kRandomModulus + local.tm_sec;
     return EncodeNumber(units, kCreationField.width) + EncodeNumber(randomPart, kRandomField.width);

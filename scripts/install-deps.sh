@@ -19,6 +19,17 @@ if [ "${1:-}" = "--fuzz" ]; then
   packages+=(clang libclang-rt-14-dev)
 fi
 
+# make test-cross: the cross compilers for arm64 and Windows, zlib for
+# each (arm64's through Debian's multiarch), GoogleTest's source, and
+# qemu-user and wine to run the tests.
+if [ "${1:-}" = "--cross" ]; then
+  packages+=(g++-aarch64-linux-gnu g++-mingw-w64-x86-64 libz-mingw-w64-dev zlib1g-dev:arm64
+             googletest qemu-user wine wine64)
+  if ! dpkg --print-foreign-architectures | grep -qx arm64; then
+    if [ "$(id -u)" -ne 0 ]; then sudo dpkg --add-architecture arm64; else dpkg --add-architecture arm64; fi
+  fi
+fi
+
 missing=()
 for p in "${packages[@]}"; do
   if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then

@@ -96,7 +96,8 @@ int DaysInMonth(int year, int month, bool gregorian)
 // follow each other without gaps.
 TEST(CalendarDateTest, RoundTripOverTheWholeAcceptedRange)
 {
-    long count = 0;
+    // 64 bits: count * 7919 passes 2^31, and long has 32 bits on Windows.
+    long long count = 0;
     double previous = -366.5;  // 4714 BC (year -4713) begins at JD -365.5
     for (int year = -4713; year <= 9999; ++year) {
         for (int month = 1; month <= 12; ++month) {

@@ -2,6 +2,7 @@
 // tests hold it to plain evaluation: every term on its own with std::cos or
 // std::sin straight from the constant tables, summed in table order.
 #include <cmath>
+#include <cstdio>
 #include <numbers>
 #include <random>
 #include <string>
@@ -198,6 +199,21 @@ TEST(SeriesAccuracyTest, MoonMatchesTermByTermEvaluation)
 // exact to an ulp of pi/2 up to 2e6 rad, so the error barely grows with |x|.
 constexpr std::pair<double, double> kKernelBounds[] = {{10, 6e-16}, {1e3, 8e-16}, {2e6, 1e-15}};
 
+// sin x and cos x from the C library after reducing x by whole turns in
+// extended precision with 2 pi in three parts (the first two of 32 bits, so
+// k times them is exact for the |k| < 2^19 here). Some C libraries, MinGW's
+// among them, lose the last digits of sin and cos themselves for arguments
+// in the millions; on a small argument they are all good to the last place.
+std::pair<double, double> ReferenceSinCos(double x)
+{
+    constexpr long double kTwoPi1 = 0x1.921fb544p+2L;
+    constexpr long double kTwoPi2 = 0x1.0b4611a6p-32L;
+    constexpr long double kTwoPi3 = 8.0890649951838025261645770e-21L;
+    const long double k = std::nearbyint(x / (2 * std::numbers::pi));
+    const long double r = ((static_cast<long double>(x) - k * kTwoPi1) - k * kTwoPi2) - k * kTwoPi3;
+    return {static_cast<double>(std::sin(r)), static_cast<double>(std::cos(r))};
+}
+
 TEST(TrigKernelTest, SinCosArraysMatchesTheCLibrary)
 {
     std::mt19937_64 rng(2024);
@@ -217,8 +233,9 @@ TEST(TrigKernelTest, SinCosArraysMatchesTheCLibrary)
         x[1] = -0.0;
         SinCosArrays(x.data(), s.data(), c.data(), static_cast<int>(x.size()));
         for (size_t i = 0; i < x.size(); ++i) {
-            EXPECT_NEAR(s[i], std::sin(x[i]), bound) << "x = " << x[i];
-            EXPECT_NEAR(c[i], std::cos(x[i]), bound) << "x = " << x[i];
+            const auto [sine, cosine] = ReferenceSinCos(x[i]);
+            EXPECT_NEAR(s[i], sine, bound) << "x = " << x[i];
+            EXPECT_NEAR(c[i], cosine, bound) << "x = " << x[i];
         }
     }
 }
@@ -259,6 +276,55 @@ TEST(TrigKernelTest, SumCosineSeriesMatchesPlainSum)
     // Zero padding terms add nothing, and a constant term comes out exact.
     const double a[4] = {2.5, 0, 0, 0}, b[4] = {0, 1, 2, 3}, c[4] = {0, 5, 6, 7};
     EXPECT_EQ(SumCosineSeries(a, b, c, 4, 3.7), 2.5);
+}
+
+}  // namespace
+}  // namespace skyvane::engine
+
+namespace skyvane::engine {
+namespace {
+
+// Where the build carries more than one variant of the kernels (the
+// function-pointer choice on Windows), each one this processor can run is
+// held to the same references, not only the one the processor gets.
+TEST(TrigKernelTest, EveryVariantThisProcessorRunsMatchesTheReferences)
+{
+    const std::vector<std::string> variants = SeriesKernelVariants();
+    ASSERT_FALSE(variants.empty());
+    RecordProperty("kernels", variants.front());
+    // Shown by make test-cross: which build of the kernels each target ran.
+    std::string shown;
+    for (const std::string& name : variants) shown += (shown.empty() ? "" : ", ") + name;
+    std::printf("[   INFO   ] series kernels: %s\n", shown.c_str());
+    for (const std::string& name : variants) {
+        SCOPED_TRACE(name);
+        ASSERT_TRUE(UseSeriesKernelVariant(name));
+        std::mt19937_64 rng(7);
+        std::vector<double> x(1024), s(x.size()), c(x.size());
+        for (double& v : x) v = std::uniform_real_distribution<double>(-2e6, 2e6)(rng);
+        SinCosArrays(x.data(), s.data(), c.data(), static_cast<int>(x.size()));
+        for (size_t i = 0; i < x.size(); ++i) {
+            const auto [sine, cosine] = ReferenceSinCos(x[i]);
+            ASSERT_NEAR(s[i], sine, 1e-15) << "x = " << x[i];
+            ASSERT_NEAR(c[i], cosine, 1e-15) << "x = " << x[i];
+        }
+        // A short series against the plain sum of its terms.
+        std::vector<double> a(64), b(64), rate(64);
+        for (size_t i = 0; i < a.size(); ++i) {
+            a[i] = std::uniform_real_distribution<double>(-1e5, 1e5)(rng);
+            b[i] = std::uniform_real_distribution<double>(0, 6.3)(rng);
+            rate[i] = std::uniform_real_distribution<double>(0, 1e4)(rng);
+        }
+        const double tau = 0.734;
+        long double plain = 0;
+        for (size_t i = 0; i < a.size(); ++i)
+            plain += a[i] * std::cos(static_cast<long double>(b[i]) + static_cast<long double>(rate[i]) * tau);
+        EXPECT_NEAR(SumCosineSeries(a.data(), b.data(), rate.data(), 64, tau), static_cast<double>(plain), 1e-6);
+    }
+    // Back to the processor's own choice, and nothing unknown is taken.
+    EXPECT_TRUE(UseSeriesKernelVariant(variants.front()));
+    EXPECT_FALSE(UseSeriesKernelVariant("no such kernels"));
+    EXPECT_EQ(SeriesKernelVariants(), variants);
 }
 
 }  // namespace

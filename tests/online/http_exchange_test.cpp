@@ -152,7 +152,7 @@ TEST(HttpExchangeTest, AClosedPortEndsAtOnceWithNothing)
     EXPECT_LT(Clock::now() - start, 500ms);
     EXPECT_EQ(result.announcedLength, 0);
     EXPECT_EQ(result.received, 0);
-    EXPECT_EQ(result.failure, "Connect Fehler #" + std::to_string(ECONNREFUSED));
+    EXPECT_EQ(result.failure, "Connect Fehler #" + std::to_string(kConnectionRefused));
     EXPECT_EQ(buffer, std::string(16, '#'));
 }
 
@@ -234,13 +234,13 @@ protected:
     void TearDown() override
     {
         if (saved_)
-            setenv("SKYVANE_HOST", saved_->c_str(), 1);
+            SetVariable("SKYVANE_HOST", saved_->c_str());
         else
-            unsetenv("SKYVANE_HOST");
+            UnsetVariable("SKYVANE_HOST");
     }
     static HostAddress With(const char* value)
     {
-        setenv("SKYVANE_HOST", value, 1);
+        SetVariable("SKYVANE_HOST", value);
         return VendorHost();
     }
 
@@ -249,7 +249,7 @@ protected:
 
 TEST_F(VendorHostAddressTest, DefaultIsAReservedNameOnPort80)
 {
-    unsetenv("SKYVANE_HOST");
+    UnsetVariable("SKYVANE_HOST");
     EXPECT_EQ(VendorHost().name, "skyvane.invalid");
     EXPECT_EQ(VendorHost().port, 80);
     EXPECT_EQ(With("").name, "skyvane.invalid");

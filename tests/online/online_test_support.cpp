@@ -1,11 +1,18 @@
 #include "online_test_support.h"
 
+#ifdef _WIN32
+#include <winsock2.h>
+#include <ws2tcpip.h>
+#else
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
+#endif
 #include <zlib.h>
+
+#include <cstdlib>
 
 #include <cstdio>
 #include <ctime>
@@ -19,6 +26,35 @@
 namespace skyvane::online::testing {
 namespace {
 
+// The test server's few socket calls that differ between the systems.
+// Handles are kept in an int: Windows socket handles fit in 32 bits.
+#ifdef _WIN32
+using ssize_t = int;
+constexpr int kSendFlags = 0;
+constexpr int kCloseOnExec = 0;
+int CloseSocket(int handle) { return ::closesocket(static_cast<SOCKET>(handle)); }
+int PollOne(pollfd& entry, int milliseconds) { return ::WSAPoll(&entry, 1, milliseconds); }
+int AcceptConnection(int listener)
+{
+    const SOCKET connection = ::accept(static_cast<SOCKET>(listener), nullptr, nullptr);
+    return connection == INVALID_SOCKET ? -1 : static_cast<int>(connection);
+}
+pollfd Entry(int handle, short events) { return pollfd{static_cast<SOCKET>(handle), events, 0}; }
+
+// Winsock must be started once before the first socket of the process.
+const bool winsockStarted = [] {
+    WSADATA data;
+    return ::WSAStartup(MAKEWORD(2, 2), &data) == 0;
+}();
+#else
+constexpr int kSendFlags = MSG_NOSIGNAL;
+constexpr int kCloseOnExec = SOCK_CLOEXEC;
+int CloseSocket(int handle) { return ::close(handle); }
+int PollOne(pollfd& entry, int milliseconds) { return ::poll(&entry, 1, milliseconds); }
+int AcceptConnection(int listener) { return ::accept4(listener, nullptr, nullptr, SOCK_CLOEXEC); }
+pollfd Entry(int handle, short events) { return pollfd{handle, events, 0}; }
+#endif
+
 sockaddr_in Loopback(int port)
 {
     sockaddr_in address{};
@@ -30,14 +66,19 @@ sockaddr_in Loopback(int port)
 
 int BoundLoopbackSocket(int& port)
 {
-    const int handle = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (handle < 0) throw std::runtime_error("socket failed");
+    auto created = ::socket(AF_INET, SOCK_STREAM | kCloseOnExec, 0);
+    if (created == static_cast<decltype(created)>(-1)) throw std::runtime_error("socket failed");
+    const int handle = static_cast<int>(created);
     sockaddr_in address = Loopback(0);
     if (::bind(handle, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
-        ::close(handle);
+        CloseSocket(handle);
         throw std::runtime_error("bind failed");
     }
+#ifdef _WIN32
+    int length = sizeof address;
+#else
     socklen_t length = sizeof address;
+#endif
     ::getsockname(handle, reinterpret_cast<sockaddr*>(&address), &length);
     port = ntohs(address.sin_port);
     return handle;
@@ -102,7 +143,7 @@ ScriptedServer::~ScriptedServer()
     changed_.notify_all();
     acceptor_.join();
     for (std::thread& connection : connections_) connection.join();
-    ::close(listener_);
+    CloseSocket(listener_);
 }
 
 std::string ScriptedServer::HostVariable() const { return "127.0.0.1:" + std::to_string(port_); }
@@ -133,9 +174,9 @@ void ScriptedServer::AcceptLoop(Milliseconds lifetime)
             std::lock_guard lock(mutex_);
             if (stop_) return;
         }
-        pollfd entry{listener_, POLLIN, 0};
-        if (::poll(&entry, 1, 20) <= 0) continue;
-        const int connection = ::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
+        pollfd entry = Entry(listener_, POLLIN);
+        if (PollOne(entry, 20) <= 0) continue;
+        const int connection = AcceptConnection(listener_);
         if (connection < 0) continue;
         const int index = accepted_++;
         const Script& script = scripts_[std::min<std::size_t>(index, scripts_.size() - 1)];
@@ -148,13 +189,13 @@ bool ScriptedServer::SendAll(int connection, const std::string& bytes)
 {
     std::size_t sent = 0;
     while (sent < bytes.size()) {
-        pollfd entry{connection, POLLOUT, 0};
-        if (::poll(&entry, 1, 50) <= 0) {
+        pollfd entry = Entry(connection, POLLOUT);
+        if (PollOne(entry, 50) <= 0) {
             std::lock_guard lock(mutex_);
             if (stop_) return false;
             continue;
         }
-        const ssize_t count = ::send(connection, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
+        const ssize_t count = ::send(connection, bytes.data() + sent, static_cast<int>(bytes.size() - sent), kSendFlags);
         if (count <= 0) return false;
         sent += static_cast<std::size_t>(count);
     }
@@ -169,8 +210,8 @@ void ScriptedServer::Serve(int connection, const Script& script)
         std::string request;
         const auto end = std::chrono::steady_clock::now() + 1s;
         while (request.find("\r\n\r\n") == std::string::npos && std::chrono::steady_clock::now() < end) {
-            pollfd entry{connection, POLLIN, 0};
-            if (::poll(&entry, 1, 20) <= 0) continue;
+            pollfd entry = Entry(connection, POLLIN);
+            if (PollOne(entry, 20) <= 0) continue;
             char chunk[512];
             const ssize_t count = ::recv(connection, chunk, sizeof chunk, 0);
             if (count <= 0) break;
@@ -187,8 +228,8 @@ void ScriptedServer::Serve(int connection, const Script& script)
         case Script::Step::Kind::HoldOpen: {
             const auto end = std::chrono::steady_clock::now() + step.duration;
             while (go_on && std::chrono::steady_clock::now() < end) {
-                pollfd entry{connection, POLLIN, 0};
-                if (::poll(&entry, 1, 20) > 0) {
+                pollfd entry = Entry(connection, POLLIN);
+                if (PollOne(entry, 20) > 0) {
                     char chunk[512];
                     if (::recv(connection, chunk, sizeof chunk, 0) <= 0) break;  // the client has gone
                 }
@@ -200,7 +241,7 @@ void ScriptedServer::Serve(int connection, const Script& script)
         }
         if (!go_on) break;
     }
-    ::close(connection);
+    CloseSocket(connection);
     {
         std::lock_guard lock(mutex_);
         ++finished_;
@@ -211,7 +252,7 @@ void ScriptedServer::Serve(int connection, const Script& script)
 int ClosedPort()
 {
     int port = 0;
-    ::close(BoundLoopbackSocket(port));
+    CloseSocket(BoundLoopbackSocket(port));
     return port;
 }
 
@@ -279,6 +320,33 @@ TemporaryFolder::~TemporaryFolder()
 {
     std::error_code ignored;
     std::filesystem::remove_all(path_, ignored);
+}
+
+void SetLastSocketError(int code)
+{
+#ifdef _WIN32
+    ::WSASetLastError(code);
+#else
+    errno = code;
+#endif
+}
+
+void SetVariable(const char* name, const char* value)
+{
+#ifdef _WIN32
+    ::_putenv_s(name, value);
+#else
+    ::setenv(name, value, 1);
+#endif
+}
+
+void UnsetVariable(const char* name)
+{
+#ifdef _WIN32
+    ::_putenv_s(name, "");
+#else
+    ::unsetenv(name);
+#endif
 }
 
 long long ParseLocalTime(const std::string& text)

@@ -13,7 +13,33 @@
 #include <thread>
 #include <vector>
 
+#ifdef _WIN32
+#include <winsock2.h>
+#else
+#include <cerrno>
+#endif
+
 namespace skyvane::online::testing {
+
+// The socket error codes the tests expect, as each system numbers them.
+#ifdef _WIN32
+inline constexpr int kConnectionRefused = WSAECONNREFUSED;
+inline constexpr int kConnectionReset = WSAECONNRESET;
+inline constexpr int kConnectionAborted = WSAECONNABORTED;
+inline constexpr int kBrokenPipe = WSAESHUTDOWN;
+#else
+inline constexpr int kConnectionRefused = ECONNREFUSED;
+inline constexpr int kConnectionReset = ECONNRESET;
+inline constexpr int kConnectionAborted = ECONNABORTED;
+inline constexpr int kBrokenPipe = EPIPE;
+#endif
+// Makes `code` the error the next socket exception picks up.
+void SetLastSocketError(int code);
+
+// Sets or removes an environment variable. An empty value removes it on
+// Windows and sets it empty on POSIX: both read back as "no value".
+void SetVariable(const char* name, const char* value);
+void UnsetVariable(const char* name);
 
 using namespace std::chrono_literals;
 using Milliseconds = std::chrono::milliseconds;

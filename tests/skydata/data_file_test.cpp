@@ -5,7 +5,12 @@
 #include <fstream>
 #include <string>
 
+#ifdef _WIN32
+#include <process.h>
+#define getpid _getpid
+#else
 #include <unistd.h>
+#endif
 
 #include <gtest/gtest.h>
 
