@@ -30,6 +30,7 @@ const char kRenderUsage[] =
     "                                       --tz HOURS --dst 0|1 --lon DEG --lat DEG\n"
     "                                       (the clock when no instant is given)\n"
     "  --size WxH            picture size in pixels (default 1280x800)\n"
+    "  --scale N             draw as a screen of N device pixels per pixel, 1-4 (default 1)\n"
     "  --zoom N              heliocentric scale, pixels per AU, 10-300 (default 210)\n"
     "  --select-star N       star row to select;  --select-messier N  Messier row to select\n"
     "  --help-overlay        show the navigation keys instead of the object panel\n"
@@ -146,7 +147,7 @@ std::optional<RenderRequest> ParseRenderArguments(const std::vector<std::string>
                                  arg == "--select-messier" || arg == "--planet-mode" ||
                                  arg == "--data" || arg == "-o" || arg == "--ew" ||
                                  arg == "--ns" || arg == "--stars-visible" ||
-                                 arg == "--star-color";
+                                 arg == "--star-color" || arg == "--scale";
         if (!renderValue) {
             // Everything else is the place and the instant.
             instantGiven = instantGiven || IsInstantOption(arg);
@@ -161,6 +162,8 @@ std::optional<RenderRequest> ParseRenderArguments(const std::vector<std::string>
         bool ok = true;
         if (arg == "--size") {
             ok = ParseSize(value, r.width, r.height);
+        } else if (arg == "--scale") {
+            ok = ParseInt(value, 1, 4, r.scale);
         } else if (arg == "--zoom") {
             ok = ParseInt(value, kMinZoom, kMaxZoom, r.zoom);
         } else if (arg == "--select-star") {
@@ -185,6 +188,10 @@ std::optional<RenderRequest> ParseRenderArguments(const std::vector<std::string>
             error = arg + ": bad value '" + value + "'";
             return std::nullopt;
         }
+    }
+    if (r.width * r.scale > kMaxSide || r.height * r.scale > kMaxSide) {
+        error = "--scale: the picture would be larger than " + std::to_string(kMaxSide) + " pixels";
+        return std::nullopt;
     }
     // A star and a Messier object are never selected together.
     if (r.selection.selectedStar >= 0 && r.selection.selectedDeepSky >= 0) {
@@ -237,7 +244,9 @@ int RunRenderCommand(const std::vector<std::string>& args, std::ostream& out, st
     const std::shared_ptr<const skydata::SkyData>& data = inputs.data;
     const engine::SkyState& state = inputs.state;
 
-    QImage image(request->width, request->height, QImage::Format_RGB32);
+    QImage image(request->width * request->scale, request->height * request->scale,
+                 QImage::Format_RGB32);
+    image.setDevicePixelRatio(request->scale);
     image.fill(Qt::black);
     auto clickRects = std::make_unique<skydata::CatalogueClickRects>();
     skydata::IntRect objectLinkRect{};
