@@ -129,9 +129,6 @@ void DrawContext::FillBox(int left, int top, int right, int bottom, QRgb color)
 
 void DrawContext::FillDevice(int x0, int y0, int x1, int y1, QRgb color)
 {
-    if (pendingFill_) [[unlikely]] {
-        FlushPendingFill();
-    }
     x0 = std::max(x0, clipLeft_);
     x1 = std::min(x1, clipRight_);
     y0 = std::max(y0, clipTop_);
@@ -143,31 +140,6 @@ void DrawContext::FillDevice(int x0, int y0, int x1, int y1, QRgb color)
     for (int y = y0; y < y1; ++y) {
         auto* line = reinterpret_cast<QRgb*>(bits_ + y * stride_);
         std::fill(line + x0, line + x1, pixel);
-    }
-}
-
-void DrawContext::FlushPendingFill()
-{
-    const QRgb color = *pendingFill_;
-    pendingFill_.reset();
-    FillDevice(clipLeft_, clipTop_, clipRight_, clipBottom_, color);
-}
-
-void DrawContext::FillAroundEllipse(int left, int top, int right, int bottom)
-{
-    const QRgb color = *pendingFill_;
-    pendingFill_.reset();
-    const int width = right - left;
-    const int height = bottom - top;
-    for (int y = clipTop_; y < clipBottom_; ++y) {
-        const int row = y - top;
-        const Span span = row >= 0 && row < height ? EllipseRow(width, height, row) : Span{0, 0};
-        if (span.end <= span.begin) {
-            FillDevice(clipLeft_, y, clipRight_, y + 1, color);
-            continue;
-        }
-        FillDevice(clipLeft_, y, left + span.begin, y + 1, color);
-        FillDevice(left + span.end, y, clipRight_, y + 1, color);
     }
 }
 
@@ -215,11 +187,6 @@ void DrawContext::Ellipse(int left, int top, int right, int bottom)
     const int height = bottom - top;
     if (width <= 0 || height <= 0) {
         return;
-    }
-    // A one-pixel rim and a fill cover every pixel of the ellipse's rows,
-    // so the pending background need only go around it.
-    if (pendingFill_ && pen_ && brush_ && penWidth_ == 1) {
-        FillAroundEllipse(DeviceX(left), DeviceY(top), DeviceX(right), DeviceY(bottom));
     }
     if (scaled_) {
         ScaledEllipse(left, top, right, bottom);
@@ -619,9 +586,6 @@ void DrawContext::TextOut(int x, int y, const QString& text)
     if (recordText_) {
         recorded_.push_back(TextCall{text, QPoint(x, y), font_, textColor_, background_});
     }
-    if (pendingFill_) {
-        FlushPendingFill();
-    }
     const QFontMetrics& metrics = Metrics();
     const QSize cell(metrics.horizontalAdvance(text), metrics.ascent() + metrics.descent());
     FillBox(x, y, x + cell.width(), y + cell.height(), background_);
@@ -638,9 +602,6 @@ void DrawContext::TextOut(int x, int y, const QString& text)
 
 void DrawContext::CopyWith(QPainter::CompositionMode mode, int x, int y, const QImage& picture)
 {
-    if (pendingFill_) {
-        FlushPendingFill();
-    }
     // The raster operations work on 32-bit pixels; an opaque 32-bit copy
     // of an 8-bit picture combines channel by channel as a blit would.
     const QImage source = picture.format() == QImage::Format_RGB32

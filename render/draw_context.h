@@ -58,26 +58,6 @@ public:
     // without an image of our own.
     double Scale() const { return scale_; }
 
-    // Every pixel the context may write is to be `color` before anything
-    // else is drawn. Written by the first drawing call: at once, or, when
-    // that call is a filled ellipse (a chart's sky disc), around it, so
-    // that the pixels under the disc are written once and not twice.
-    void FillPending(QRgb color)
-    {
-        if (bits_ != nullptr) {
-            pendingFill_ = color;
-        } else {
-            FillSolidRect(-kHuge, -kHuge, kHuge, kHuge, color);
-        }
-    }
-    // Writes a fill still pending (nothing was drawn after it).
-    void Flush()
-    {
-        if (pendingFill_) {
-            FlushPendingFill();
-        }
-    }
-
     DrawContext(const DrawContext&) = delete;
     DrawContext& operator=(const DrawContext&) = delete;
 
@@ -146,11 +126,7 @@ public:
     void ClearRecordedText() { recorded_.clear(); }
 
 private:
-    static constexpr int kHuge = 1 << 24;
     void FillBox(int left, int top, int right, int bottom, QRgb color);
-    void FlushPendingFill();
-    // The pending fill everywhere but inside the ellipse of the device box.
-    void FillAroundEllipse(int left, int top, int right, int bottom);
     // Device pixel columns x0..x1-1 of rows y0..y1-1 of the image, clipped.
     void FillDevice(int x0, int y0, int x1, int y1, QRgb color);
     void UsePixels(QImage& pixels);
@@ -174,7 +150,6 @@ private:
     uchar* bits_ = nullptr;
     qsizetype stride_ = 0;
     QPoint deviceOffset_;
-    std::optional<QRgb> pendingFill_;
     // Device pixels shapes may write: columns clipLeft_..clipRight_-1 and
     // rows clipTop_..clipBottom_-1.
     int clipLeft_ = 0;

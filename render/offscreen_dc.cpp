@@ -107,7 +107,8 @@ COffscreenDC::COffscreenDC(QPainter& target, OutputKind kind)
         direct_ = true;
         target_.save();
         dc_.emplace(target_, *direct->image, direct->offset, direct->clip);
-        dc_->FillPending(background);
+        dc_->FillSolidRect(clipBox_.left(), clipBox_.top(), clipBox_.left() + clipBox_.width(),
+                           clipBox_.top() + clipBox_.height(), background);
     } else {
         // Drawn at the target's own resolution: on a high-density screen
         // the texts, lines and markers are sharp, not a doubled 1x picture.
@@ -124,18 +125,15 @@ COffscreenDC::COffscreenDC(QPainter& target, OutputKind kind)
             image_ = &ownImage_.emplace(pixels, QImage::Format_RGB32);
         }
         image_->setDevicePixelRatio(ratio);
+        image_->fill(background);
         imagePainter_.begin(image_);
         dc_.emplace(imagePainter_, clipBox_.topLeft(), image_);
-        // The first shape lays the background down (around itself, if it
-        // can), so a chart's sky disc is not written twice.
-        dc_->FillPending(background);
     }
     dc_->SetBkColor(background);
 }
 
 COffscreenDC::~COffscreenDC()
 {
-    dc_->Flush();
     dc_.reset();
     if (kind_ == OutputKind::Printer || direct_) {
         target_.restore();
