@@ -52,6 +52,7 @@ bench: build
 	$(BUILD_DIR)/bench/skyvane_bench $(BENCH_FLAGS)
 	$(BUILD_DIR)/bench/skyvane_render_bench $(BENCH_FLAGS)
 	$(BUILD_DIR)/bench/skyvane_find_bench $(BENCH_FLAGS)
+	$(BUILD_DIR)/bench/skyvane_window_bench $(BENCH_FLAGS)
 
 # The program in a run folder beside the build, talking to our own vendor
 # host on 127.0.0.1; without a display the charts are drawn into PNG files.

@@ -5,6 +5,8 @@
 #include <QCloseEvent>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QEvent>
+#include <QShowEvent>
 #include <QLabel>
 #include <QMessageBox>
 #include <QMenuBar>
@@ -65,7 +67,9 @@ CMainFrame::CMainFrame(CSkyvaneView::Clock clock)
     setWindowTitle(kMainWindowCaption);
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
-    setGeometry(0, 0, kRestoredWidth, kRestoredHeight);
+    // No frame is known before the window is shown; KeepRestoredSize puts
+    // the outer window in place once the window manager has framed it.
+    setGeometry(RestoredClientGeometry(QMargins()));
 
     restoredSizeCheck_.setSingleShot(true);
     restoredSizeCheck_.setInterval(kRestoredSizeSettleMs);
@@ -194,13 +198,43 @@ void CMainFrame::resizeEvent(QResizeEvent* event)
     restoredSizeCheck_.start();
 }
 
+void CMainFrame::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    placeOnCheck_ = true;
+    restoredSizeCheck_.start();
+}
+
+void CMainFrame::changeEvent(QEvent* event)
+{
+    QMainWindow::changeEvent(event);
+    // Restoring from maximised, and the frame arriving after the first show.
+    if (event->type() == QEvent::WindowStateChange) {
+        placeOnCheck_ = true;
+        restoredSizeCheck_.start();
+    }
+}
+
 void CMainFrame::KeepRestoredSize()
 {
     if (!isVisible() ||
         (windowState() & (Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen)))
         return;
-    if (size() != QSize(kRestoredWidth, kRestoredHeight))
-        resize(kRestoredWidth, kRestoredHeight);
+    // The title bar and the borders belong to the restored size: the
+    // caption and the close button stay on the screen.
+    const QRect outer = frameGeometry();
+    const QRect inner = geometry();
+    const QMargins frame(inner.left() - outer.left(), inner.top() - outer.top(),
+                         outer.right() - inner.right(), outer.bottom() - inner.bottom());
+    QRect wanted = RestoredClientGeometry(frame);
+    if (!placeOnCheck_) wanted.moveTopLeft(inner.topLeft());
+    placeOnCheck_ = false;
+    if (inner != wanted) setGeometry(wanted);
+}
+
+QRect RestoredClientGeometry(const QMargins& frame)
+{
+    return QRect(0, 0, kRestoredWidth, kRestoredHeight).marginsRemoved(frame);
 }
 
 int RunDesktopProgram(int argc, char** argv)

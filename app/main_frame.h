@@ -14,9 +14,14 @@ namespace skyvane::app {
 
 // The caption; the document never shows in it.
 inline constexpr char kMainWindowCaption[] = "Vemox Starwick V 1.41";
-// The restored window: top-left corner of the screen, this size.
+// The restored window: top-left corner of the screen, this size, both
+// measured on the outer window with its frame (title bar and borders).
 inline constexpr int kRestoredWidth = 1024;
 inline constexpr int kRestoredHeight = 750;
+
+// The client area that puts the outer window at (0, 0) with the restored
+// size, given the frame the window manager draws around it.
+QRect RestoredClientGeometry(const QMargins& frame);
 
 // Application-level command ids.
 inline constexpr int kCommandAbout = 57664;
@@ -59,6 +64,8 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     QMenu* AddMenu(const char* title, std::initializer_list<std::pair<const char*, int>> items);
@@ -67,6 +74,9 @@ private:
 
     CSkyvaneDoc document_;
     QTimer restoredSizeCheck_;
+    // Set when the window is shown or restored: the next check also puts
+    // it back in the corner. A window the user moved stays where it is.
+    bool placeOnCheck_ = true;
     CSkyvaneView* view_ = nullptr;
 };
 

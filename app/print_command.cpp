@@ -31,7 +31,7 @@ constexpr int kMinDotsPerInch = 72;
 constexpr int kMaxDotsPerInch = 2400;
 
 // What skyvane render takes that has no meaning on paper.
-const std::string kWindowOnlyOptions[] = {"--size", "--select-star", "--select-messier",
+const std::string kWindowOnlyOptions[] = {"--size", "--scale", "--select-star", "--select-messier",
                                               "--help-overlay"};
 
 bool ParseDotsPerInch(const std::string& text, int& value)

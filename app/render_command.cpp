@@ -128,6 +128,9 @@ const CommandOptions<RenderRequest>& RenderOptions()
              [](R& r, const std::string& v) {
                  return ParseSize(v, r.width, r.height) ? "" : BadValue(v);
              }},
+            {{"--scale"}, "N",
+             "draw as a screen of N device pixels per pixel, 1-4 (default 1)",
+             IntReader(1, 4, [](R& r) -> int& { return r.scale; })},
             {{"--zoom"}, "N", "heliocentric scale, pixels per AU, 10-300 (default 210)",
              IntReader(kMinZoom, kMaxZoom, [](R& r) -> int& { return r.zoom; })},
             {{"--select-star"}, "N", "star row to select",
@@ -231,6 +234,10 @@ bool FinishRenderRequest(RenderRequest& r, const std::vector<std::string>& posit
         error = "--select-messier: give only one of --select-star and --select-messier";
         return false;
     }
+    if (r.width * r.scale > kMaxSide || r.height * r.scale > kMaxSide) {
+        error = "--scale: the picture would be larger than " + std::to_string(kMaxSide) + " pixels";
+        return false;
+    }
     return CheckPlaceAndTime(r.place, true, error);
 }
 
@@ -329,7 +336,9 @@ int RunRenderCommand(const std::vector<std::string>& args, std::ostream& out, st
     const std::shared_ptr<const skydata::SkyData>& data = inputs->data;
     const engine::SkyState& state = inputs->state;
 
-    QImage image(request->width, request->height, QImage::Format_RGB32);
+    QImage image(request->width * request->scale, request->height * request->scale,
+                 QImage::Format_RGB32);
+    image.setDevicePixelRatio(request->scale);
     image.fill(Qt::black);
     auto clickRects = std::make_unique<skydata::CatalogueClickRects>();
     skydata::IntRect objectLinkRect{};

@@ -24,6 +24,9 @@ struct RenderRequest {
     EphemerisRequest place;  // place and instant, as skyvane ephemeris reads them
     int width = 1280;
     int height = 800;
+    // Device pixels per pixel, as on a high-density screen: the picture is
+    // scale times larger and drawn at that resolution.
+    int scale = 1;
     int zoom = 210;  // heliocentric scale, pixels per AU, as the window starts
     render::DisplayPreferences preferences;  // first-run values unless given
     render::ObjectSelection selection;

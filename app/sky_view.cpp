@@ -640,6 +640,14 @@ void CSkyvaneView::mousePressEvent(QMouseEvent* event)
     QWidget::mousePressEvent(event);
 }
 
+void CSkyvaneView::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    // The toolkit turns the second click of a double click into this event,
+    // and its default handling would treat it as one more press: the object
+    // link would open its page twice. A double click picks nothing.
+    event->ignore();
+}
+
 void CSkyvaneView::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);

@@ -3,9 +3,10 @@
 // dark sky so that every star above the horizon is drawn.
 #include <benchmark/benchmark.h>
 
-#include <QGuiApplication>
+#include <QApplication>
 #include <QImage>
 #include <QPainter>
+#include <QWidget>
 
 #include <cstdlib>
 #include <memory>
@@ -62,7 +63,11 @@ void BM_Chart(benchmark::State& st)
     const auto chart = static_cast<Chart>(st.range(0));
     const int width = static_cast<int>(st.range(1));
     const int height = static_cast<int>(st.range(2));
-    QImage window(width, height, QImage::Format_RGB32);
+    // Device pixels per pixel: 2 is a high-density screen of a window this
+    // size in its own pixels.
+    const int ratio = static_cast<int>(st.range(3));
+    QImage window(width * ratio, height * ratio, QImage::Format_RGB32);
+    window.setDevicePixelRatio(ratio);
     skydata::IntRect link{};
     for (auto _ : st) {
         QPainter painter(&window);
@@ -93,19 +98,84 @@ void BM_Chart(benchmark::State& st)
 void ChartSizes(benchmark::internal::Benchmark* b)
 {
     for (int chart : {kHorizontal, kGeocentric, kHeliocentric}) {
-        b->Args({chart, 1280, 800});
-        b->Args({chart, 1920, 1080});
+        b->Args({chart, 1280, 800, 1});
+        b->Args({chart, 1920, 1080, 1});
+        b->Args({chart, 3840, 2160, 1});
+        b->Args({chart, 1920, 1080, 2});
     }
+    b->ArgNames({"chart", "width", "height", "ratio"});
     b->Unit(benchmark::kMicrosecond);
 }
 BENCHMARK(BM_Chart)->Apply(ChartSizes);
+
+
+// The same frame as the sky window paints it: a widget's paint event into
+// the window system's back buffer (here a picture of the window's pixels,
+// `ratio` device pixels per pixel).
+class ChartWidget : public QWidget {
+public:
+    ChartWidget(Chart chart, int width, int height) : chart_(chart)
+    {
+        setAttribute(Qt::WA_OpaquePaintEvent);
+        setAttribute(Qt::WA_NoSystemBackground);
+        resize(width, height);
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        const Scene& scene = DarkSky();
+        QPainter painter(this);
+        painter.setBackground(QColor(0, 0, 0));
+        const int w = width();
+        const int h = height();
+        switch (chart_) {
+        case kHorizontal:
+            render::DrawHorizontalChart(painter, render::OutputKind::Window, scene.sky, h, w, 210,
+                                        link_, 0, 0, *scene.data->catalogue, *scene.clickRects,
+                                        scene.preferences, scene.selection);
+            break;
+        case kGeocentric:
+            render::DrawGeocentricChart(painter, render::OutputKind::Window, scene.sky, h, w, 210,
+                                        link_, 0, 0, *scene.data->catalogue, *scene.clickRects,
+                                        scene.preferences, scene.selection);
+            break;
+        case kHeliocentric:
+            render::DrawHeliocentricChart(painter, render::OutputKind::Window, scene.sky, h, w,
+                                          210, link_, 0, 0, scene.preferences);
+            break;
+        }
+    }
+
+private:
+    Chart chart_;
+    skydata::IntRect link_{};
+};
+
+void BM_WindowChart(benchmark::State& st)
+{
+    const auto chart = static_cast<Chart>(st.range(0));
+    const int width = static_cast<int>(st.range(1));
+    const int height = static_cast<int>(st.range(2));
+    const int ratio = static_cast<int>(st.range(3));
+    ChartWidget widget(chart, width, height);
+    QImage backBuffer(width * ratio, height * ratio, QImage::Format_RGB32);
+    backBuffer.setDevicePixelRatio(ratio);
+    for (auto _ : st) {
+        widget.render(&backBuffer, QPoint(), QRegion(), QWidget::RenderFlags());
+        benchmark::DoNotOptimize(backBuffer.constBits());
+    }
+    static const char* const kNames[] = {"horizontal", "geocentric", "heliocentric"};
+    st.SetLabel(kNames[chart]);
+}
+BENCHMARK(BM_WindowChart)->Apply(ChartSizes);
 
 }  // namespace
 
 int main(int argc, char** argv)
 {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    QGuiApplication application(argc, argv);
+    QApplication application(argc, argv);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

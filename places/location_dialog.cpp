@@ -1,17 +1,21 @@
 #include "places/location_dialog.h"
 
 #include <cstddef>
+#include <optional>
 #include <utility>
 
 #include <QEvent>
 #include <QFontMetrics>
 #include <QGridLayout>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "places/location_ranges.h"
 #include "places/windows1252.h"
 #include "platform/url_opener.h"
 
@@ -102,6 +106,11 @@ CLocationEditorDialog::CLocationEditorDialog(const LocationEditorSlots& working,
 
     for (int n = 0; n < engine::kLocationsInUse; ++n)
         slotList_->addItem(Shown(slots_[static_cast<std::size_t>(n)].name));
+    // Every slot in sight: a row hidden behind a scroll bar takes clicks
+    // meant for the one above it.
+    slotList_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    slotList_->setFixedHeight(engine::kLocationsInUse * slotList_->sizeHintForRow(0) +
+                              2 * slotList_->frameWidth() + 2);
     for (QWidget* control : {static_cast<QWidget*>(name_), static_cast<QWidget*>(longitude_),
                              static_cast<QWidget*>(eastWest_), static_cast<QWidget*>(latitude_),
                              static_cast<QWidget*>(northSouth_), static_cast<QWidget*>(timeZone_),
@@ -170,6 +179,21 @@ void CLocationEditorDialog::SaveAndExit()
     // worked from the keyboard (Return, or a click on a button that takes
     // no focus); its value counts as if it had.
     if (QWidget* editing = focusWidget()) StoreControl(editing);
+    // A place off the globe would turn every position into "nan": the
+    // slot is shown with the field to mend, and nothing is written.
+    if (const std::optional<LocationFieldError> error = FirstOutOfRangeField(slots_)) {
+        slotList_->setCurrentRow(error->slot);
+        QLineEdit* field = error->field == LocationField::kLongitude  ? longitude_
+                           : error->field == LocationField::kLatitude ? latitude_
+                                                                      : timeZone_;
+        QMessageBox message(QMessageBox::Warning, QGuiApplication::applicationDisplayName(),
+                            QString::fromUtf8(OutOfRangeMessage(error->field)), QMessageBox::Ok,
+                            this);
+        message.exec();
+        field->setFocus(Qt::OtherFocusReason);
+        field->selectAll();
+        return;
+    }
     SaveEditedLocations(slots_);
     accept();
 }

@@ -56,15 +56,45 @@ DrawContext::DrawContext(QPainter& painter, QPoint origin, QImage* pixels)
       font_(painter.font())
 {
     if (pixels != nullptr && pixels->depth() == 32) {
-        bits_ = pixels->bits();
-        stride_ = pixels->bytesPerLine();
-        deviceWidth_ = pixels->width();
-        deviceHeight_ = pixels->height();
+        UsePixels(*pixels);
     }
     painter_.setRenderHint(QPainter::Antialiasing, false);
     painter_.setRenderHint(QPainter::TextAntialiasing, false);
     painter_.setRenderHint(QPainter::SmoothPixmapTransform, false);
     painter_.translate(-origin_);
+}
+
+DrawContext::DrawContext(QPainter& painter, QImage& pixels, QPoint deviceOffset, QRect deviceClip)
+    : painter_(painter),
+      pen_(kDefaultPen),
+      brush_(kDefaultBrush),
+      textColor_(kDefaultTextColor),
+      background_(kDefaultBackground),
+      font_(painter.font())
+{
+    if (pixels.depth() == 32) {
+        UsePixels(pixels);
+        deviceOffset_ = deviceOffset;
+        const QRect clip = deviceClip & QRect(0, 0, pixels.width(), pixels.height());
+        clipLeft_ = clip.left();
+        clipTop_ = clip.top();
+        clipRight_ = clip.left() + clip.width();
+        clipBottom_ = clip.top() + clip.height();
+    }
+    painter_.setRenderHint(QPainter::Antialiasing, false);
+    painter_.setRenderHint(QPainter::TextAntialiasing, false);
+    painter_.setRenderHint(QPainter::SmoothPixmapTransform, false);
+}
+
+void DrawContext::UsePixels(QImage& pixels)
+{
+    bits_ = pixels.bits();
+    stride_ = pixels.bytesPerLine();
+    clipRight_ = pixels.width();
+    clipBottom_ = pixels.height();
+    scale_ = pixels.devicePixelRatio();
+    scaled_ = scale_ != 1;
+    unit_ = std::max(1, static_cast<int>(std::lround(scale_)));
 }
 
 QFont DrawContext::SelectFont(const QFont& font)
@@ -94,10 +124,15 @@ void DrawContext::FillBox(int left, int top, int right, int bottom, QRgb color)
         painter_.fillRect(QRect(left, top, right - left, bottom - top), QColor(color));
         return;
     }
-    const int x0 = std::max(left - origin_.x(), 0);
-    const int x1 = std::min(right - origin_.x(), deviceWidth_);
-    const int y0 = std::max(top - origin_.y(), 0);
-    const int y1 = std::min(bottom - origin_.y(), deviceHeight_);
+    FillDevice(DeviceX(left), DeviceY(top), DeviceX(right), DeviceY(bottom), color);
+}
+
+void DrawContext::FillDevice(int x0, int y0, int x1, int y1, QRgb color)
+{
+    x0 = std::max(x0, clipLeft_);
+    x1 = std::min(x1, clipRight_);
+    y0 = std::max(y0, clipTop_);
+    y1 = std::min(y1, clipBottom_);
     if (x1 <= x0 || y1 <= y0) {
         return;
     }
@@ -151,6 +186,10 @@ void DrawContext::Ellipse(int left, int top, int right, int bottom)
     const int width = right - left;
     const int height = bottom - top;
     if (width <= 0 || height <= 0) {
+        return;
+    }
+    if (scaled_) {
+        ScaledEllipse(left, top, right, bottom);
         return;
     }
     if (pen_ && penWidth_ > 1) {
@@ -239,6 +278,10 @@ void DrawContext::DrawLine(QPoint from, QPoint to)
     if (!pen_) {
         return;
     }
+    if (scaled_) {
+        ScaledLine(from, to);
+        return;
+    }
     const QRgb color = *pen_;
     // A wide pen's band starts this far before the path and is penWidth_
     // pixels across it; a one-pixel pen's band is the path itself.
@@ -324,7 +367,9 @@ void DrawContext::Polygon(const QPoint* points, int count)
     if (count < 2) {
         return;
     }
-    if (brush_ && count >= 3) {
+    if (brush_ && count >= 3 && scaled_) {
+        ScaledPolygonFill(points, count);
+    } else if (brush_ && count >= 3) {
         int top = points[0].y();
         int bottom = points[0].y();
         for (int i = 1; i < count; ++i) {
@@ -359,6 +404,174 @@ void DrawContext::Polygon(const QPoint* points, int count)
     }
     for (int i = 0; i < count; ++i) {
         DrawLine(points[i], points[(i + 1) % count]);
+    }
+}
+
+// ------------------------------------------------ high-density rasterising
+//
+// The same shapes at the image's own resolution. The box of a shape maps
+// to device pixels edge by edge, so a shape covers the device pixels of the
+// logical pixels it covers at 1x, with smoother edges inside.
+
+// The rim is what lies between the ellipse of the box grown by the part of
+// the pen outside the path and the one shrunk by the part inside; a
+// one-pixel pen lies wholly inside the box, as at 1x.
+void DrawContext::ScaledEllipse(int left, int top, int right, int bottom)
+{
+    const int boxLeft = DeviceX(left);
+    const int boxTop = DeviceY(top);
+    const int boxRight = DeviceX(right);
+    const int boxBottom = DeviceY(bottom);
+    const int outside = pen_ && penWidth_ > 1 ? (penWidth_ / 2) * unit_ : 0;
+    const int inside = pen_ ? penWidth_ * unit_ - outside : 0;
+    const int outerLeft = boxLeft - outside;
+    const int outerTop = boxTop - outside;
+    const int outerWidth = boxRight - boxLeft + 2 * outside;
+    const int outerHeight = boxBottom - boxTop + 2 * outside;
+    const int innerLeft = boxLeft + inside;
+    const int innerTop = boxTop + inside;
+    const int innerWidth = boxRight - boxLeft - 2 * inside;
+    const int innerHeight = boxBottom - boxTop - 2 * inside;
+    const bool oneColour = !pen_ || (brush_ && *pen_ == *brush_);
+    if (oneColour) {
+        const std::optional<QRgb> colour = pen_ ? pen_ : brush_;
+        if (!colour) {
+            return;
+        }
+        for (int row = 0; row < outerHeight; ++row) {
+            const Span span = EllipseRow(outerWidth, outerHeight, row);
+            FillDevice(outerLeft + span.begin, outerTop + row, outerLeft + span.end,
+                       outerTop + row + 1, *colour);
+        }
+        return;
+    }
+    const bool hasInside = innerWidth > 0 && innerHeight > 0;
+    for (int row = 0; row < outerHeight; ++row) {
+        const int y = outerTop + row;
+        const Span rim = EllipseRow(outerWidth, outerHeight, row);
+        const int rimBegin = outerLeft + rim.begin;
+        const int rimEnd = outerLeft + rim.end;
+        const int innerRow = y - innerTop;
+        Span hole{0, 0};
+        if (hasInside && innerRow >= 0 && innerRow < innerHeight) {
+            hole = EllipseRow(innerWidth, innerHeight, innerRow);
+        }
+        if (hole.end <= hole.begin) {
+            FillDevice(rimBegin, y, rimEnd, y + 1, *pen_);
+            continue;
+        }
+        const int holeBegin = innerLeft + hole.begin;
+        const int holeEnd = innerLeft + hole.end;
+        FillDevice(rimBegin, y, holeBegin, y + 1, *pen_);
+        FillDevice(holeEnd, y, rimEnd, y + 1, *pen_);
+        if (brush_) {
+            FillDevice(holeBegin, y, holeEnd, y + 1, *brush_);
+        }
+    }
+}
+
+// A one-pixel pen is a band one logical pixel across, lying where the 1x
+// line's pixels lie (right of and below the path) and stopping short of
+// the end point; a wide pen is centred on the path with round ends.
+void DrawContext::ScaledLine(QPoint from, QPoint to)
+{
+    const QRgb color = *pen_;
+    const bool wide = penWidth_ > 1;
+    const int thickness = penWidth_ * unit_;
+    const int before = wide ? (penWidth_ / 2) * unit_ : 0;
+    const QPoint a(DeviceX(from.x()), DeviceY(from.y()));
+    const QPoint b(DeviceX(to.x()), DeviceY(to.y()));
+    const int dx = std::abs(b.x() - a.x());
+    const int dy = std::abs(b.y() - a.y());
+    const int sx = b.x() >= a.x() ? 1 : -1;
+    const int sy = b.y() >= a.y() ? 1 : -1;
+    int x = a.x();
+    int y = a.y();
+    if (dx >= dy) {
+        const int steps = dx + (wide ? 1 : 0);
+        int error = dx / 2;
+        int runStart = x;
+        for (int i = 0; i < steps; ++i) {
+            const int nextX = x + sx;
+            error -= dy;
+            const bool stepY = error < 0;
+            if (stepY || i + 1 == steps) {
+                FillDevice(std::min(runStart, x), y - before, std::max(runStart, x) + 1,
+                           y - before + thickness, color);
+                runStart = nextX;
+            }
+            if (stepY) {
+                y += sy;
+                error += dx;
+            }
+            x = nextX;
+        }
+    } else {
+        const int steps = dy + (wide ? 1 : 0);
+        int error = dy / 2;
+        int runStart = y;
+        for (int i = 0; i < steps; ++i) {
+            const int nextY = y + sy;
+            error -= dx;
+            const bool stepX = error < 0;
+            if (stepX || i + 1 == steps) {
+                FillDevice(x - before, std::min(runStart, y), x - before + thickness,
+                           std::max(runStart, y) + 1, color);
+                runStart = nextY;
+            }
+            if (stepX) {
+                x += sx;
+                error += dy;
+            }
+            y = nextY;
+        }
+    }
+    if (wide) {
+        for (const QPoint end : {a, b}) {
+            for (int row = 0; row < thickness; ++row) {
+                const Span span = EllipseRow(thickness, thickness, row);
+                FillDevice(end.x() - before + span.begin, end.y() - before + row,
+                           end.x() - before + span.end, end.y() - before + row + 1, color);
+            }
+        }
+    }
+}
+
+void DrawContext::ScaledPolygonFill(const QPoint* points, int count)
+{
+    std::vector<QPoint> device(static_cast<std::size_t>(count));
+    for (int i = 0; i < count; ++i) {
+        device[static_cast<std::size_t>(i)] = QPoint(DeviceX(points[i].x()), DeviceY(points[i].y()));
+    }
+    int top = device[0].y();
+    int bottom = device[0].y();
+    for (const QPoint& p : device) {
+        top = std::min(top, p.y());
+        bottom = std::max(bottom, p.y());
+    }
+    std::vector<double> crossings;
+    for (int y = top; y < bottom; ++y) {
+        const double centreY = y + 0.5;
+        crossings.clear();
+        for (int i = 0; i < count; ++i) {
+            const QPoint a = device[static_cast<std::size_t>(i)];
+            const QPoint b = device[static_cast<std::size_t>((i + 1) % count)];
+            if (a.y() == b.y()) {
+                continue;
+            }
+            const double low = std::min(a.y(), b.y());
+            const double high = std::max(a.y(), b.y());
+            if (centreY < low || centreY >= high) {
+                continue;
+            }
+            crossings.push_back(a.x() + (centreY - a.y()) * (b.x() - a.x()) / (b.y() - a.y()));
+        }
+        std::sort(crossings.begin(), crossings.end());
+        for (std::size_t k = 0; k + 1 < crossings.size(); k += 2) {
+            const int first = static_cast<int>(std::ceil(crossings[k] - 0.5));
+            const int end = static_cast<int>(std::ceil(crossings[k + 1] - 0.5));
+            FillDevice(first, y, end, y + 1, *brush_);
+        }
     }
 }
 

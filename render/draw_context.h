@@ -9,6 +9,12 @@
 // memory when the context draws on an image of its own, and through
 // QPainter::fillRect otherwise (a printer). Text and picture copies always
 // go through QPainter.
+//
+// Coordinates are logical pixels. An image with a device pixel ratio above
+// 1 (a high-density screen) gets every shape rasterised at its own
+// resolution: a logical pixel is a block of device pixels, but ellipses,
+// lines and texts are drawn with device-pixel edges, and a one-pixel pen is
+// one logical pixel wide.
 #pragma once
 
 #include <QFont>
@@ -19,6 +25,7 @@
 #include <QString>
 #include <QRgb>
 
+#include <cmath>
 #include <optional>
 #include <vector>
 
@@ -42,6 +49,15 @@ public:
     // its pixel (0, 0). When `pixels` is given it must be the painter's own
     // device, a 32-bit image; shapes are then written into it directly.
     DrawContext(QPainter& painter, QPoint origin, QImage* pixels);
+    // Draws into `pixels`, a 32-bit image that `painter` is already active
+    // on and already maps logical points onto: logical (x, y) is device
+    // pixel (x, y) x the image's device pixel ratio + `deviceOffset`.
+    // Shapes stay inside `deviceClip`, in device pixels.
+    DrawContext(QPainter& painter, QImage& pixels, QPoint deviceOffset, QRect deviceClip);
+
+    // Device pixels per logical pixel: the image's device pixel ratio, 1
+    // without an image of our own.
+    double Scale() const { return scale_; }
 
     DrawContext(const DrawContext&) = delete;
     DrawContext& operator=(const DrawContext&) = delete;
@@ -117,6 +133,18 @@ public:
 
 private:
     void FillBox(int left, int top, int right, int bottom, QRgb color);
+    // Device pixel columns x0..x1-1 of rows y0..y1-1 of the image, clipped.
+    void FillDevice(int x0, int y0, int x1, int y1, QRgb color);
+    void UsePixels(QImage& pixels);
+    int DeviceX(int x) const { return ToDevice(x - origin_.x()) + deviceOffset_.x(); }
+    int DeviceY(int y) const { return ToDevice(y - origin_.y()) + deviceOffset_.y(); }
+    int ToDevice(int v) const
+    {
+        return scaled_ ? static_cast<int>(std::floor(v * scale_ + 0.5)) : v;
+    }
+    void ScaledEllipse(int left, int top, int right, int bottom);
+    void ScaledLine(QPoint from, QPoint to);
+    void ScaledPolygonFill(const QPoint* points, int count);
     void DrawLine(QPoint from, QPoint to);
     void DrawWideLine(QPoint from, QPoint to);
     void FillDisc(int left, int top, int diameter, QRgb color);
@@ -127,8 +155,16 @@ private:
     QPoint origin_;
     uchar* bits_ = nullptr;
     qsizetype stride_ = 0;
-    int deviceWidth_ = 0;
-    int deviceHeight_ = 0;
+    QPoint deviceOffset_;
+    // Device pixels shapes may write: columns clipLeft_..clipRight_-1 and
+    // rows clipTop_..clipBottom_-1.
+    int clipLeft_ = 0;
+    int clipTop_ = 0;
+    int clipRight_ = 0;
+    int clipBottom_ = 0;
+    double scale_ = 1;
+    bool scaled_ = false;
+    int unit_ = 1;  // device pixels across a one-pixel pen
 
     std::optional<QRgb> pen_;
     int penWidth_ = 1;

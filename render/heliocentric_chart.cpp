@@ -50,11 +50,19 @@ bool FitsLeftOfPanel(int c, double radius)
 void DrawOrbits(DrawContext& dc, const engine::SkyState& state, int c, int zoom)
 {
     constexpr QRgb kOrbitPen = qRgb(96, 96, 196);
-    dc.SetBrush(kBlack);
-    dc.SetPen(kOrbitPen);
     // Outermost first: each disc is filled black, so an inner circle must
-    // come after the outer ones. Mercury's and Mars's orbits are too
-    // eccentric for a circle through the planet to look like their path.
+    // come after the outer ones. Nothing lies inside an orbit before it is
+    // drawn, so on a black surface the fill changes no pixel; at high
+    // resolutions it would be the largest area written in the frame, and
+    // it is left out there.
+    if (dc.BkColor() == kBlack) {
+        dc.SetNullBrush();
+    } else {
+        dc.SetBrush(kBlack);
+    }
+    dc.SetPen(kOrbitPen);
+    // Mercury's and Mars's orbits are too eccentric for a circle through
+    // the planet to look like their path.
     for (int body = engine::kNeptune; body >= engine::kSun; --body) {
         if (body == engine::kMercury || body == engine::kMars) {
             continue;
@@ -65,6 +73,7 @@ void DrawOrbits(DrawContext& dc, const engine::SkyState& state, int c, int zoom)
         }
         dc.Ellipse(Truncate(c - r), Truncate(c - r), Truncate(c + r), Truncate(c + r));
     }
+    dc.SetBrush(kBlack);
 }
 
 // Zoomed out, the inner planets would pile up on the Sun's symbol.

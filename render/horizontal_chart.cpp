@@ -469,7 +469,7 @@ constexpr int kMoonPictureSize = 120;
 // `right` is inside the picture's nominal width, from column `right` to its
 // end. Parts outside the picture are cut off: the last row of the shadow
 // falls one row below the picture.
-void BlackenRow(QImage& picture, int row, int left, int right)
+void BlackenRow(QImage& picture, int row, int left, int right, int nominalWidth)
 {
     if (row < 0 || row >= picture.height()) {
         return;
@@ -478,9 +478,27 @@ void BlackenRow(QImage& picture, int row, int left, int right)
     const int width = picture.width();
     const QRgb black = kBlack | 0xff000000u;
     std::fill(line, line + std::clamp(left, 0, width), black);
-    if (right < kMoonPictureSize) {
+    if (right < nominalWidth) {
         std::fill(line + std::clamp(right, 0, width), line + width, black);
     }
+}
+
+// The Moon picture at `scale` device pixels per pixel, smoothly enlarged so
+// that its rim is drawn at the screen's resolution.
+const QImage& MoonPictureAt(double scale)
+{
+    const QImage& picture = MoonPicture();
+    if (scale == 1 || picture.isNull()) {
+        return picture;
+    }
+    thread_local QImage enlarged;
+    const int side = static_cast<int>(std::lround(kMoonPictureSize * scale));
+    if (enlarged.width() != side || enlarged.devicePixelRatio() != scale) {
+        enlarged = picture.scaled(side, side, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                       .convertToFormat(QImage::Format_RGB32);
+        enlarged.setDevicePixelRatio(scale);
+    }
+    return enlarged;
 }
 
 }  // namespace
@@ -552,7 +570,10 @@ const QImage& MoonPicture()
 
 void DrawMoonWithShadow(DrawContext& dc, int x, int y, double phase)
 {
-    const QImage& picture = MoonPicture();
+    // On a high-density screen the picture and its shadow are worked out
+    // at the screen's resolution; every length below grows with it.
+    const double scale = dc.Scale();
+    const QImage& picture = MoonPictureAt(scale);
     if (picture.isNull()) {
         return;
     }
@@ -565,6 +586,7 @@ void DrawMoonWithShadow(DrawContext& dc, int x, int y, double phase)
     if (shadowed.size() != picture.size() || shadowed.format() != picture.format()) {
         shadowed = QImage(picture.size(), picture.format());
     }
+    shadowed.setDevicePixelRatio(picture.devicePixelRatio());
     for (int row = 0; row < picture.height(); ++row) {
         std::memcpy(shadowed.scanLine(row), picture.constScanLine(row),
                     static_cast<std::size_t>(picture.bytesPerLine()));
@@ -572,26 +594,27 @@ void DrawMoonWithShadow(DrawContext& dc, int x, int y, double phase)
 
     // Row by row over a circle a pixel wider than the disc: the terminator
     // is half an ellipse whose width follows the phase.
-    constexpr double kShadowRadius = 61.0;
-    constexpr int kCentre = 60;
+    const double shadowRadius = 61.0 * scale;
+    const int centre = static_cast<int>(std::lround(60 * scale));
+    const int nominalWidth = static_cast<int>(std::lround(kMoonPictureSize * scale));
     constexpr double kTwoPi = 6.283185308;
     constexpr double kFull = 0.5;
     const double k = std::cos(phase * kTwoPi);
-    for (int c = 0; c <= kCentre; ++c) {
-        const double f = std::cos(std::asin(c / kShadowRadius)) * kShadowRadius;
+    for (int c = 0; c <= centre; ++c) {
+        const double f = std::cos(std::asin(c / shadowRadius)) * shadowRadius;
         int left;
         int right;
         if (phase >= kFull) {
-            left = TruncateToPixel(kCentre - f);
-            right = TruncateToPixel(kCentre - f * k);
+            left = TruncateToPixel(centre - f);
+            right = TruncateToPixel(centre - f * k);
         } else {
-            right = TruncateToPixel(kCentre + f);
-            left = TruncateToPixel(kCentre + f * k);
+            right = TruncateToPixel(centre + f);
+            left = TruncateToPixel(centre + f * k);
         }
         if (left >= -1) {
-            BlackenRow(shadowed, kCentre + c, left, right);
+            BlackenRow(shadowed, centre + c, left, right, nominalWidth);
             if (c > 0) {
-                BlackenRow(shadowed, kCentre - c, left, right);
+                BlackenRow(shadowed, centre - c, left, right, nominalWidth);
             }
         }
     }

@@ -1,8 +1,15 @@
 // The surface every chart draws into. For a window it is an image the size
 // of the target's clip box, filled with the target's background colour and
 // copied to the target in one piece when the surface goes away, so a chart
-// redrawn on every animation tick never shows half a frame. For a printer it
-// draws straight onto the printer's painter.
+// redrawn on every animation tick never shows half a frame. When the target
+// is a widget whose painter writes into the window system's back buffer,
+// which reaches the screen in one piece after the paint anyway, the surface
+// is that back buffer itself. For a printer it draws straight onto the
+// printer's painter.
+//
+// The image has the target's device pixel ratio: on a high-density screen
+// the chart is drawn at the screen's resolution in the same logical
+// coordinates.
 #pragma once
 
 #include <QImage>
@@ -29,6 +36,9 @@ public:
 
     DrawContext& dc() { return *dc_; }
     bool Buffered() const { return kind_ == OutputKind::Window; }
+    // Whether the frame is drawn straight into the target's own image (a
+    // window's back buffer or a picture) rather than into a copy of ours.
+    bool Direct() const { return direct_; }
     // The target's area the surface covers, in the target's coordinates.
     QRect ClipBox() const { return clipBox_; }
 
@@ -39,6 +49,7 @@ private:
     QImage* image_ = nullptr;  // the thread's kept surface, or ownImage_
     std::optional<QImage> ownImage_;
     bool usesKeptSurface_ = false;
+    bool direct_ = false;  // drawing straight into the target's own image
     QPainter imagePainter_;
     std::optional<DrawContext> dc_;
 };

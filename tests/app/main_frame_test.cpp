@@ -69,22 +69,41 @@ TEST(MainFrameTest, FixedCaptionNoBarsAndTheRestoredSize)
     EXPECT_TRUE(frame.findChildren<QToolBar*>().isEmpty());
     EXPECT_EQ(frame.findChild<QStatusBar*>(), nullptr);
     EXPECT_EQ(frame.centralWidget(), &frame.View());
-    EXPECT_EQ(frame.geometry(), QRect(0, 0, 1024, 750));
     const Qt::WindowFlags flags = frame.windowFlags();
     EXPECT_TRUE(flags.testFlag(Qt::WindowMinimizeButtonHint));
     EXPECT_TRUE(flags.testFlag(Qt::WindowMaximizeButtonHint));
 
-    // A restored window dragged to another size goes back to its own.
+    // Shown restored, the outer window (the platform's frame included) is
+    // the restored size at the corner; the client area lies inside it.
     frame.show();
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return frame.frameGeometry() == QRect(0, 0, 1024, 750); }, 2000))
+        << frame.frameGeometry().x() << "," << frame.frameGeometry().y() << " "
+        << frame.frameGeometry().width() << "x" << frame.frameGeometry().height();
+    EXPECT_TRUE(frame.frameGeometry().contains(frame.geometry()));
+    // A restored window dragged to another size goes back to its own.
     frame.resize(800, 600);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return frame.size() == QSize(1024, 750); }, 2000));
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return frame.frameGeometry().size() == QSize(1024, 750); }, 2000));
     // Maximised, it takes the whole screen and keeps it.
     frame.showMaximized();
     QTest::qWait(400);
     EXPECT_TRUE(frame.isMaximized());
     EXPECT_NE(frame.size(), QSize(1024, 750));
+    // Restored again, back in the corner with its frame.
+    frame.showNormal();
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return frame.frameGeometry() == QRect(0, 0, 1024, 750); }, 2000));
     frame.setWindowTitle(frame.windowTitle());
     EXPECT_EQ(frame.windowTitle(), "Vemox Starwick V 1.41");
+}
+
+TEST(MainFrameTest, RestoredWindowKeepsItsFrameOnTheScreen)
+{
+    // A window manager's title bar of 20 pixels and one-pixel borders: the
+    // client area sits inside the 1024 x 750 outer window at the corner.
+    EXPECT_EQ(RestoredClientGeometry(QMargins(1, 20, 1, 1)), QRect(1, 20, 1022, 729));
+    EXPECT_EQ(RestoredClientGeometry(QMargins()), QRect(0, 0, 1024, 750));
 }
 
 TEST(MainFrameTest, AboutCommandShowsTheAboutBoxModally)

@@ -168,6 +168,39 @@ TEST(RenderCommand, ChartsShowTheStoredLocationsAndThePlaceLine)
               "33.25S 8.50E");
 }
 
+// --scale 2 draws as a high-density screen does: twice the pixels, with
+// edges finer than a pixel, not a doubled 1x picture.
+TEST(RenderCommand, ScaleDrawsAtTwiceTheResolution)
+{
+    std::string error;
+    EXPECT_FALSE(Parse({"horizontal", "--scale", "5"}, error));
+    EXPECT_EQ(error.rfind("--scale", 0), 0u) << error;
+    EXPECT_FALSE(Parse({"horizontal", "--size", "5000x800", "--scale", "2"}, error));
+    EXPECT_EQ(error.rfind("--scale", 0), 0u) << error;
+
+    const auto file = std::filesystem::temp_directory_path() / "skyvane-render-scale-test.png";
+    std::ostringstream out;
+    std::ostringstream err;
+    ASSERT_EQ(RunRenderCommand({"horizontal", "--date", "2026-12-07", "--time", "22:00", "--tz",
+                                "1", "--lon", "-8.5", "--lat", "47.32", "--size", "1024x700",
+                                "--scale", "2", "--data", SKYVANE_DATAS_BIN, "-o", file.string()},
+                               out, err),
+              0)
+        << err.str();
+    const QImage image(QString::fromStdString(file.string()));
+    std::filesystem::remove(file);
+    ASSERT_EQ(image.size(), QSize(2048, 1400));
+    int mixed = 0;
+    for (int y = 0; y + 1 < image.height(); y += 2)
+        for (int x = 0; x + 1 < image.width(); x += 2) {
+            const QRgb a = image.pixel(x, y);
+            if (image.pixel(x + 1, y) != a || image.pixel(x, y + 1) != a ||
+                image.pixel(x + 1, y + 1) != a)
+                ++mixed;
+        }
+    EXPECT_GT(mixed, 2000);
+}
+
 TEST(RenderCommand, AnUnwritablePictureFailsWithAMessage)
 {
     std::ostringstream out;

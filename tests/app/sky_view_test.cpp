@@ -35,6 +35,7 @@
 #include "platform/profile_store.h"
 #include "platform/url_opener.h"
 #include "platform/worker_thread.h"
+#include "render/horizontal_chart.h"
 #include "skydata/sky_data.h"
 #include "../online/report_test_server.h"
 
@@ -655,11 +656,61 @@ TEST_F(SkyViewTest, ClicksSelectWhatTheChartDrewAndTheLinkOpensItsPage)
     ASSERT_EQ(reports.size(), 1u);
     EXPECT_EQ(online::reporttest::HeaderValue(reports[0], "Referer"), "abcdef9970");
 
+    // A double click on the link opens the page once, not once per click:
+    // the window sees a press and a release, then the double click in
+    // place of the second press.
+    view_->grab();
+    const QPoint onLink((link.left + link.right) / 2, (link.top + link.bottom) / 2);
+    QTest::mouseClick(view_.get(), Qt::LeftButton, {}, onLink);
+    QTest::mouseDClick(view_.get(), Qt::LeftButton, {}, onLink);
+    EXPECT_EQ(opened_.size(), 2u);
+
     // Nothing is picked on the intro screen.
     view_->OnCommand(kCommandIntroScreen);
     const render::ObjectSelection before = view_->Selection();
     QTest::mouseClick(view_.get(), Qt::LeftButton, {}, centre);
     EXPECT_EQ(view_->Selection(), before);
+}
+
+// The window paints its chart straight into the window system's back
+// buffer; the picture is the one the chart draws on its own surface, at 1x
+// and on a high-density screen.
+TEST_F(SkyViewTest, TheWindowShowsTheChartPixelForPixel)
+{
+    StoreEarlierRuns(10);
+    StartView();
+    ShowChart(kCommandHorizontal);
+    QTest::keyClick(view_.get(), Qt::Key_1);
+    view_->MutableSky().hour = 22;
+    QTest::keyClick(view_.get(), Qt::Key_Return);
+    for (const int ratio : {1, 2}) {
+        SCOPED_TRACE(ratio);
+        const QSize size = view_->size() * ratio;
+        QImage shown(size, QImage::Format_RGB32);
+        shown.setDevicePixelRatio(ratio);
+        shown.fill(Qt::red);
+        view_->render(&shown, QPoint(), QRegion(), QWidget::RenderFlags());
+
+        QImage drawn(size, QImage::Format_RGB32);
+        drawn.setDevicePixelRatio(ratio);
+        skydata::CatalogueClickRects clicks;
+        skydata::IntRect link{};
+        {
+            QPainter painter(&drawn);
+            painter.setBackground(QColor(0, 0, 0));
+            const auto& nav = view_->Navigation();
+            render::DrawHorizontalChart(painter, render::OutputKind::Window, view_->Sky(),
+                                        view_->height(), view_->width(), nav.heliocentricZoom,
+                                        link, nav.timeControl, nav.stepUnit,
+                                        *skydata::CurrentSkyData()->catalogue, clicks,
+                                        view_->Preferences(), view_->Selection());
+        }
+        int differing = 0;
+        for (int y = 0; y < size.height(); ++y)
+            for (int x = 0; x < size.width(); ++x)
+                if (shown.pixel(x, y) != drawn.pixel(x, y)) ++differing;
+        EXPECT_EQ(differing, 0);
+    }
 }
 
 TEST_F(SkyViewTest, PrintingLaysTheChartOnScreenOnOnePageInItsOrientation)

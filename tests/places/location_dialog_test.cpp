@@ -11,6 +11,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMessageBox>
+#include <QTimer>
 #include <QPushButton>
 #include <QTest>
 
@@ -91,6 +93,31 @@ protected:
     }
 
     void Click(const char* id) { QTest::mouseClick(Control<QPushButton>(id), Qt::LeftButton); }
+
+    // Clicks "Save and Exit" and answers the message box it may show;
+    // returns the box's text, empty when none came.
+    QString SaveExpectingMessage()
+    {
+        QString text;
+        QTimer poll;
+        poll.setInterval(10);
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (box == nullptr) return;
+            poll.stop();
+            text = box->text();
+            box->button(QMessageBox::Ok)->click();
+        });
+        poll.start();
+        Click("1");
+        // Back to the dialog, as a user is after the box, so that focus
+        // changes store the edits again.
+        if (dialog_->isVisible()) {
+            QApplication::setActiveWindow(dialog_.get());
+            EXPECT_TRUE(QTest::qWaitForWindowActive(dialog_.get()));
+        }
+        return text;
+    }
 
     static std::string Stored(const std::string& key) { return GetProfileString("Location", key); }
 
@@ -263,6 +290,63 @@ TEST_F(LocationEditorTest, LinksButtonOpensTheLocationsPage)
     EXPECT_EQ(opened_, std::vector<std::string>{kLinksPage});
     EXPECT_TRUE(dialog_->isVisible());
     EXPECT_EQ(GetProfileString("Location", "datasaved", "missing"), "missing");
+}
+
+}  // namespace
+}  // namespace skyvane::places
+
+namespace skyvane::places {
+namespace {
+
+TEST_F(LocationEditorTest, TheSlotListShowsAllFiveSlotsAndClicksLandOnThem)
+{
+    QListWidget* list = Control<QListWidget>("1000");
+    const QRect viewport = list->viewport()->rect();
+    for (int row = 0; row < list->count(); ++row) {
+        const QRect item = list->visualItemRect(list->item(row));
+        EXPECT_TRUE(viewport.contains(item)) << "row " << row << " is cut off";
+    }
+    // The last row's lower half is where a half-hidden row took the click.
+    const QRect last = list->visualItemRect(list->item(4));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, QPoint(last.center().x(), last.bottom() - 1));
+    EXPECT_EQ(list->currentRow(), 4);
+    EXPECT_EQ(Control<QLineEdit>("1030")->text(), "North Pole");
+}
+
+TEST_F(LocationEditorTest, PlacesOffTheGlobeAreRefusedWithTheFieldNamed)
+{
+    struct Case {
+        const char* edit;
+        const char* typed;
+        const char* named;
+    };
+    const Case refused[] = {{"1004", "1e70", "Longitude"}, {"1004", "180.5", "Longitude"},
+                            {"1006", "90.01", "Latitude"}, {"1006", "-95", "Latitude"},
+                            {"1008", "15", "Timezone"},    {"1008", "-13", "Timezone"}};
+    for (const Case& c : refused) {
+        ClickRow("1000", 3);
+        const std::string before = Stored("longitude3");
+        Type(c.edit, c.typed);
+        const QString message = SaveExpectingMessage();
+        EXPECT_TRUE(message.startsWith(c.named)) << c.typed << ": " << message.toStdString();
+        // Nothing written, the dialog still open on the slot to mend.
+        EXPECT_EQ(Stored("longitude3"), before);
+        EXPECT_EQ(GetProfileInt("Location", "datasaved"), 0);
+        EXPECT_TRUE(dialog_->isVisible());
+        EXPECT_EQ(Control<QListWidget>("1000")->currentRow(), 3);
+        Type(c.edit, "0");
+    }
+    // The edges of each range are places on the globe.
+    ClickRow("1000", 3);
+    Type("1004", "180");
+    Type("1006", "90");
+    Type("1008", "-12");
+    ClickRow("1000", 4);
+    Type("1008", "14");
+    EXPECT_EQ(SaveExpectingMessage(), "");
+    EXPECT_EQ(Stored("longitude3"), "-180.0000");
+    EXPECT_EQ(Stored("latitude3"), "-90.0000");
+    EXPECT_EQ(Stored("timezone4"), "14");
 }
 
 }  // namespace

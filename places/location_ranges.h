@@ -1,0 +1,32 @@
+// The ranges the location editor accepts before it writes anything: a
+// longitude or latitude off the globe, or a time zone no country uses,
+// would make every computed position meaningless.
+#pragma once
+
+#include <optional>
+
+#include "places/locations.h"
+
+namespace skyvane::places {
+
+enum class LocationField { kLongitude, kLatitude, kTimeZone };
+
+inline constexpr double kMaxLongitudeMagnitude = 180;
+inline constexpr double kMaxLatitudeMagnitude = 90;
+inline constexpr double kMinTimeZone = -12;
+inline constexpr double kMaxTimeZone = 14;
+
+struct LocationFieldError {
+    int slot;
+    LocationField field;
+};
+
+// The first slot and field (longitude, latitude, time zone, in that order
+// within a slot) whose value lies outside its range, or nothing. Texts that
+// are not numbers read as 0, as they are stored, and pass.
+std::optional<LocationFieldError> FirstOutOfRangeField(const LocationEditorSlots& working);
+
+// The message box text naming the field and its range.
+const char* OutOfRangeMessage(LocationField field);
+
+}  // namespace skyvane::places
