@@ -44,6 +44,59 @@ Span EllipseRow(int width, int height, int row)
     return first < end ? Span{first, end} : Span{0, 0};
 }
 
+// Bresenham's walk from `a` to `b`, stopping before the end point unless
+// `throughEnd`; runs of pixels on one row (or column) go to `fill` as one
+// box, `thickness` pixels across the path and starting `before` ahead of it.
+template <class Fill>
+void WalkLineRuns(QPoint a, QPoint b, bool throughEnd, int before, int thickness, Fill fill)
+{
+    const int dx = std::abs(b.x() - a.x());
+    const int dy = std::abs(b.y() - a.y());
+    const int sx = b.x() >= a.x() ? 1 : -1;
+    const int sy = b.y() >= a.y() ? 1 : -1;
+    int x = a.x();
+    int y = a.y();
+    if (dx >= dy) {
+        const int steps = dx + (throughEnd ? 1 : 0);
+        int error = dx / 2;
+        int runStart = x;
+        for (int i = 0; i < steps; ++i) {
+            const int nextX = x + sx;
+            error -= dy;
+            const bool stepY = error < 0;
+            if (stepY || i + 1 == steps) {
+                fill(std::min(runStart, x), y - before, std::max(runStart, x) + 1,
+                     y - before + thickness);
+                runStart = nextX;
+            }
+            if (stepY) {
+                y += sy;
+                error += dx;
+            }
+            x = nextX;
+        }
+    } else {
+        const int steps = dy + (throughEnd ? 1 : 0);
+        int error = dy / 2;
+        int runStart = y;
+        for (int i = 0; i < steps; ++i) {
+            const int nextY = y + sy;
+            error -= dx;
+            const bool stepX = error < 0;
+            if (stepX || i + 1 == steps) {
+                fill(x - before, std::min(runStart, y), x - before + thickness,
+                     std::max(runStart, y) + 1);
+                runStart = nextY;
+            }
+            if (stepX) {
+                x += sx;
+                error += dy;
+            }
+            y = nextY;
+        }
+    }
+}
+
 }  // namespace
 
 DrawContext::DrawContext(QPainter& painter, QPoint origin, QImage* pixels)
@@ -288,53 +341,10 @@ void DrawContext::DrawLine(QPoint from, QPoint to)
     const int thickness = penWidth_;
     const int before = thickness / 2;
     const bool wide = thickness > 1;
-    const int dx = std::abs(to.x() - from.x());
-    const int dy = std::abs(to.y() - from.y());
-    const int sx = to.x() >= from.x() ? 1 : -1;
-    const int sy = to.y() >= from.y() ? 1 : -1;
-    int x = from.x();
-    int y = from.y();
-    // Bresenham's walk, stopping before the end point unless the pen is
-    // wide; runs of pixels on one row (or column) are filled as one box.
-    if (dx >= dy) {
-        const int steps = dx + (wide ? 1 : 0);
-        int error = dx / 2;
-        int runStart = x;
-        for (int i = 0; i < steps; ++i) {
-            const int nextX = x + sx;
-            error -= dy;
-            const bool stepY = error < 0;
-            if (stepY || i + 1 == steps) {
-                FillBox(std::min(runStart, x), y - before, std::max(runStart, x) + 1,
-                        y - before + thickness, color);
-                runStart = nextX;
-            }
-            if (stepY) {
-                y += sy;
-                error += dx;
-            }
-            x = nextX;
-        }
-    } else {
-        const int steps = dy + (wide ? 1 : 0);
-        int error = dy / 2;
-        int runStart = y;
-        for (int i = 0; i < steps; ++i) {
-            const int nextY = y + sy;
-            error -= dx;
-            const bool stepX = error < 0;
-            if (stepX || i + 1 == steps) {
-                FillBox(x - before, std::min(runStart, y), x - before + thickness,
-                        std::max(runStart, y) + 1, color);
-                runStart = nextY;
-            }
-            if (stepX) {
-                x += sx;
-                error += dy;
-            }
-            y = nextY;
-        }
-    }
+    // Wide pens go through the end point; a one-pixel pen stops before it.
+    WalkLineRuns(from, to, wide, before, thickness, [&](int x0, int y0, int x1, int y1) {
+        FillBox(x0, y0, x1, y1, color);
+    });
     if (wide) {
         // Round ends, so that lines meeting at a corner leave no notch.
         FillDisc(from.x() - before, from.y() - before, thickness, color);
@@ -481,51 +491,9 @@ void DrawContext::ScaledLine(QPoint from, QPoint to)
     const int before = wide ? (penWidth_ / 2) * unit_ : 0;
     const QPoint a(DeviceX(from.x()), DeviceY(from.y()));
     const QPoint b(DeviceX(to.x()), DeviceY(to.y()));
-    const int dx = std::abs(b.x() - a.x());
-    const int dy = std::abs(b.y() - a.y());
-    const int sx = b.x() >= a.x() ? 1 : -1;
-    const int sy = b.y() >= a.y() ? 1 : -1;
-    int x = a.x();
-    int y = a.y();
-    if (dx >= dy) {
-        const int steps = dx + (wide ? 1 : 0);
-        int error = dx / 2;
-        int runStart = x;
-        for (int i = 0; i < steps; ++i) {
-            const int nextX = x + sx;
-            error -= dy;
-            const bool stepY = error < 0;
-            if (stepY || i + 1 == steps) {
-                FillDevice(std::min(runStart, x), y - before, std::max(runStart, x) + 1,
-                           y - before + thickness, color);
-                runStart = nextX;
-            }
-            if (stepY) {
-                y += sy;
-                error += dx;
-            }
-            x = nextX;
-        }
-    } else {
-        const int steps = dy + (wide ? 1 : 0);
-        int error = dy / 2;
-        int runStart = y;
-        for (int i = 0; i < steps; ++i) {
-            const int nextY = y + sy;
-            error -= dx;
-            const bool stepX = error < 0;
-            if (stepX || i + 1 == steps) {
-                FillDevice(x - before, std::min(runStart, y), x - before + thickness,
-                           std::max(runStart, y) + 1, color);
-                runStart = nextY;
-            }
-            if (stepX) {
-                x += sx;
-                error += dy;
-            }
-            y = nextY;
-        }
-    }
+    WalkLineRuns(a, b, wide, before, thickness, [&](int x0, int y0, int x1, int y1) {
+        FillDevice(x0, y0, x1, y1, color);
+    });
     if (wide) {
         for (const QPoint end : {a, b}) {
             for (int row = 0; row < thickness; ++row) {
