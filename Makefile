@@ -45,7 +45,7 @@ test-sanitize: deps
 	cmake --build $(SANITIZE_DIR) -j $(JOBS) --target $(SANITIZE_TARGETS)
 	ASAN_OPTIONS=detect_stack_use_after_return=1:strict_string_checks=1 \
 	UBSAN_OPTIONS=print_stacktrace=1 \
-	  ctest --test-dir $(SANITIZE_DIR) --output-on-failure -j $(JOBS) --exclude-regex '_NOT_BUILT$$'
+	  ctest --test-dir $(SANITIZE_DIR) --output-on-failure -j $(JOBS) --exclude-regex '_NOT_BUILT$$' --label-exclude program
 
 BENCH_FLAGS = --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 bench: build
