@@ -97,6 +97,43 @@ void WalkLineRuns(QPoint a, QPoint b, bool throughEnd, int before, int thickness
     }
 }
 
+// Fills a polygon by scanlines: pixel centres decide, as for the ellipse.
+// Each row's runs between pairs of edge crossings go to `fill` as boxes.
+template <class Fill>
+void FillPolygonRows(const QPoint* points, int count, Fill fill)
+{
+    int top = points[0].y();
+    int bottom = points[0].y();
+    for (int i = 1; i < count; ++i) {
+        top = std::min(top, points[i].y());
+        bottom = std::max(bottom, points[i].y());
+    }
+    std::vector<double> crossings;
+    for (int y = top; y < bottom; ++y) {
+        const double centreY = y + 0.5;
+        crossings.clear();
+        for (int i = 0; i < count; ++i) {
+            const QPoint a = points[i];
+            const QPoint b = points[(i + 1) % count];
+            if (a.y() == b.y()) {
+                continue;
+            }
+            const double low = std::min(a.y(), b.y());
+            const double high = std::max(a.y(), b.y());
+            if (centreY < low || centreY >= high) {
+                continue;
+            }
+            crossings.push_back(a.x() + (centreY - a.y()) * (b.x() - a.x()) / (b.y() - a.y()));
+        }
+        std::sort(crossings.begin(), crossings.end());
+        for (std::size_t k = 0; k + 1 < crossings.size(); k += 2) {
+            const int first = static_cast<int>(std::ceil(crossings[k] - 0.5));
+            const int end = static_cast<int>(std::ceil(crossings[k + 1] - 0.5));
+            fill(first, y, end, y + 1);
+        }
+    }
+}
+
 }  // namespace
 
 DrawContext::DrawContext(QPainter& painter, QPoint origin, QImage* pixels)
@@ -380,37 +417,9 @@ void DrawContext::Polygon(const QPoint* points, int count)
     if (brush_ && count >= 3 && scaled_) {
         ScaledPolygonFill(points, count);
     } else if (brush_ && count >= 3) {
-        int top = points[0].y();
-        int bottom = points[0].y();
-        for (int i = 1; i < count; ++i) {
-            top = std::min(top, points[i].y());
-            bottom = std::max(bottom, points[i].y());
-        }
-        std::vector<double> crossings;
-        for (int y = top; y < bottom; ++y) {
-            // Pixel centres decide, as for the ellipse.
-            const double centreY = y + 0.5;
-            crossings.clear();
-            for (int i = 0; i < count; ++i) {
-                const QPoint a = points[i];
-                const QPoint b = points[(i + 1) % count];
-                if (a.y() == b.y()) {
-                    continue;
-                }
-                const double low = std::min(a.y(), b.y());
-                const double high = std::max(a.y(), b.y());
-                if (centreY < low || centreY >= high) {
-                    continue;
-                }
-                crossings.push_back(a.x() + (centreY - a.y()) * (b.x() - a.x()) / (b.y() - a.y()));
-            }
-            std::sort(crossings.begin(), crossings.end());
-            for (std::size_t k = 0; k + 1 < crossings.size(); k += 2) {
-                const int first = static_cast<int>(std::ceil(crossings[k] - 0.5));
-                const int end = static_cast<int>(std::ceil(crossings[k + 1] - 0.5));
-                FillBox(first, y, end, y + 1, *brush_);
-            }
-        }
+        FillPolygonRows(points, count, [&](int x0, int y0, int x1, int y1) {
+            FillBox(x0, y0, x1, y1, *brush_);
+        });
     }
     for (int i = 0; i < count; ++i) {
         DrawLine(points[i], points[(i + 1) % count]);
@@ -511,36 +520,9 @@ void DrawContext::ScaledPolygonFill(const QPoint* points, int count)
     for (int i = 0; i < count; ++i) {
         device[static_cast<std::size_t>(i)] = QPoint(DeviceX(points[i].x()), DeviceY(points[i].y()));
     }
-    int top = device[0].y();
-    int bottom = device[0].y();
-    for (const QPoint& p : device) {
-        top = std::min(top, p.y());
-        bottom = std::max(bottom, p.y());
-    }
-    std::vector<double> crossings;
-    for (int y = top; y < bottom; ++y) {
-        const double centreY = y + 0.5;
-        crossings.clear();
-        for (int i = 0; i < count; ++i) {
-            const QPoint a = device[static_cast<std::size_t>(i)];
-            const QPoint b = device[static_cast<std::size_t>((i + 1) % count)];
-            if (a.y() == b.y()) {
-                continue;
-            }
-            const double low = std::min(a.y(), b.y());
-            const double high = std::max(a.y(), b.y());
-            if (centreY < low || centreY >= high) {
-                continue;
-            }
-            crossings.push_back(a.x() + (centreY - a.y()) * (b.x() - a.x()) / (b.y() - a.y()));
-        }
-        std::sort(crossings.begin(), crossings.end());
-        for (std::size_t k = 0; k + 1 < crossings.size(); k += 2) {
-            const int first = static_cast<int>(std::ceil(crossings[k] - 0.5));
-            const int end = static_cast<int>(std::ceil(crossings[k + 1] - 0.5));
-            FillDevice(first, y, end, y + 1, *brush_);
-        }
-    }
+    FillPolygonRows(device.data(), count, [&](int x0, int y0, int x1, int y1) {
+        FillDevice(x0, y0, x1, y1, *brush_);
+    });
 }
 
 QSize DrawContext::TextExtent(const QString& text) const
