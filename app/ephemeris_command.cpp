@@ -339,18 +339,6 @@ std::string Format(const char* format, double x)
     return buf;
 }
 
-// 13h 13m 30.76s
-std::string FormatHours(double hours)
-{
-    const double totalSeconds = std::round(hours * 360000) / 100;
-    const int h = static_cast<int>(totalSeconds / 3600);
-    const int m = static_cast<int>((totalSeconds - h * 3600) / 60);
-    const double s = totalSeconds - h * 3600 - m * 60;
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%2dh %02dm %05.2fs", h, m, s);
-    return buf;
-}
-
 std::string FormatInstant(const SkyState& s)
 {
     char buf[80];
@@ -372,6 +360,17 @@ bool HasHeliocentric(int body)
 bool HasGeocentric(int body) { return body != engine::kEarth && body != engine::kPluto; }
 
 }  // namespace
+
+std::string FormatHours(double hours, bool padHours)
+{
+    const double totalSeconds = std::round(hours * 360000) / 100;
+    const int h = static_cast<int>(totalSeconds / 3600);
+    const int m = static_cast<int>((totalSeconds - h * 3600) / 60);
+    const double s = totalSeconds - h * 3600 - m * 60;
+    char buf[64];
+    std::snprintf(buf, sizeof buf, padHours ? "%2dh %02dm %05.2fs" : "%dh %02dm %05.2fs", h, m, s);
+    return buf;
+}
 
 std::string FormatEphemerisTable(const SkyState& s, double jd)
 {

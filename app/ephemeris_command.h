@@ -57,6 +57,10 @@ engine::SkyState SkyStateFor(const EphemerisRequest& request, double nowJulianDa
 // of the local instant.
 double ComputeRequestedSky(const EphemerisRequest& request, engine::SkyState& state);
 
+// Hours as "13h 13m 30.76s", to the hundredth of a second; the table pads
+// the hours to two places ("6h" lines up as " 6h").
+std::string FormatHours(double hours, bool padHours = true);
+
 // A computed state as a readable table and as one JSON object.
 std::string FormatEphemerisTable(const engine::SkyState& state, double jd);
 std::string FormatEphemerisJson(const engine::SkyState& state, double jd);

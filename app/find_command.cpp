@@ -37,18 +37,6 @@ std::string FormatNumber(double x)
     return Format("%.17g", x);
 }
 
-// 6h 45m 08.90s
-std::string FormatHours(double hours)
-{
-    const double totalSeconds = std::round(hours * 360000) / 100;
-    const int h = static_cast<int>(totalSeconds / 3600);
-    const int m = static_cast<int>((totalSeconds - h * 3600) / 60);
-    const double s = totalSeconds - h * 3600 - m * 60;
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%dh %02dm %05.2fs", h, m, s);
-    return buf;
-}
-
 std::string JsonString(std::string_view text)
 {
     std::string out = "\"";
@@ -225,7 +213,7 @@ std::string FormatFoundObjectText(const FoundObject& f, const SkyCatalogue& cata
         break;
     }
     }
-    line("Right ascension", FormatHours(f.rightAscension));
+    line("Right ascension", FormatHours(f.rightAscension, false));
     line("Declination", Format("%+.5f deg", f.declination));
     line("Azimuth", Format("%.5f deg", f.azimuth) + " (from the south point towards the west)");
     line("Altitude", Format("%+.5f deg", f.altitude) + " (no refraction)");

@@ -34,6 +34,7 @@
 #include "platform/worker_thread.h"
 #include "skydata/sky_data.h"
 #include "../online/report_test_server.h"
+#include "modal_dialog.h"
 
 namespace skyvane::app {
 namespace {
@@ -46,28 +47,6 @@ std::chrono::system_clock::time_point WinterEvening()
     return std::chrono::sys_days{std::chrono::year{2026} / 12 / 7} + 21h;
 }
 
-// Runs `command`, which opens a modal dialog; `handle` gets it and closes it.
-int RunWithDialog(const std::function<void()>& command,
-                  const std::function<void(QDialog*)>& handle)
-{
-    int opened = 0;
-    int tries = 0;
-    QTimer poll;
-    poll.setInterval(10);
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-        if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
-            poll.stop();
-            ++opened;
-            handle(dialog);
-        } else if (++tries > 50) {
-            poll.stop();
-        }
-    });
-    poll.start();
-    command();
-    while (poll.isActive()) QTest::qWait(10);
-    return opened;
-}
 
 class FindObjectTest : public testing::Test {
 protected:

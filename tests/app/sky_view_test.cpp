@@ -38,6 +38,7 @@
 #include "render/horizontal_chart.h"
 #include "skydata/sky_data.h"
 #include "../online/report_test_server.h"
+#include "modal_dialog.h"
 
 namespace skyvane::app {
 namespace {
@@ -70,29 +71,6 @@ std::vector<std::string> RequestsFor(const ReportTestServer& server, const std::
     return found;
 }
 
-// Runs `command`, which may open a modal dialog; `handle` gets the dialog
-// (or null when none opened) and must close it.
-int RunWithDialog(const std::function<void()>& command,
-                  const std::function<void(QDialog*)>& handle)
-{
-    int opened = 0;
-    int tries = 0;
-    QTimer poll;
-    poll.setInterval(10);
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-        if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
-            poll.stop();
-            ++opened;
-            handle(dialog);
-        } else if (++tries > 20) {
-            poll.stop();
-        }
-    });
-    poll.start();
-    command();
-    while (poll.isActive()) QTest::qWait(10);
-    return opened;
-}
 
 class SkyViewTest : public testing::Test {
 protected:
