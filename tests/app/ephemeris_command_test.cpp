@@ -1,4 +1,5 @@
 #include "app/ephemeris_command.h"
+#include "../scoped_time_zone.h"
 
 #include <gtest/gtest.h>
 
@@ -251,10 +252,7 @@ TEST(EphemerisCommand, AJulianDayIsComputedExactlyAndShownRoundedToTheSecond)
 TEST(EphemerisCommand, NowIsTheClocksInstantInTheZoneAskedFor)
 {
     // The computer's own zone plays no part.
-    const char* saved = std::getenv("TZ");
-    const std::string savedZone = saved ? saved : "";
-    setenv("TZ", "XYZ-5:45", 1);
-    tzset();
+    const ScopedTimeZone zone("XYZ-5:45");
     EphemerisRequest request;
     request.source = InstantSource::kNow;
     request.timeZone = -8;
@@ -266,11 +264,6 @@ TEST(EphemerisCommand, NowIsTheClocksInstantInTheZoneAskedFor)
     EXPECT_EQ((std::vector{state.year, state.month, state.day, state.hour, state.minute}),
               (std::vector{2026, 12, 7, 3, 28}));
     EXPECT_EQ(state.second, 30);
-    if (saved)
-        setenv("TZ", savedZone.c_str(), 1);
-    else
-        unsetenv("TZ");
-    tzset();
 }
 
 struct BadArguments {

@@ -39,6 +39,7 @@
 #include "skydata/sky_data.h"
 #include "../online/report_test_server.h"
 #include "modal_dialog.h"
+#include "../scoped_time_zone.h"
 
 namespace skyvane::app {
 namespace {
@@ -446,10 +447,7 @@ TEST_F(SkyViewTest, NowIsTheClocksInstantInTheCivilTimeOfThePlaceShown)
 {
     // A computer set to UTC, as servers and many containers are: its own
     // wall time must not be read as the place's.
-    const char* saved = std::getenv("TZ");
-    const std::string savedZone = saved ? saved : "";
-    setenv("TZ", "UTC0", 1);
-    tzset();
+    const ScopedTimeZone zone("UTC0");
 
     StoreEarlierRuns(10);
     StartView();
@@ -479,12 +477,6 @@ TEST_F(SkyViewTest, NowIsTheClocksInstantInTheCivilTimeOfThePlaceShown)
                             }),
               1);
     EXPECT_EQ(InstantText(view_->Sky()), "2026-12-7 22:0:0");
-
-    if (saved)
-        setenv("TZ", savedZone.c_str(), 1);
-    else
-        unsetenv("TZ");
-    tzset();
 }
 
 TEST_F(SkyViewTest, AnAnimationStopsOnTheLastInstantOfTheRange)

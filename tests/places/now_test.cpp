@@ -12,6 +12,7 @@
 
 #include "engine/body.h"
 #include "places/now.h"
+#include "../scoped_time_zone.h"
 
 namespace skyvane::places {
 namespace {
@@ -25,27 +26,6 @@ system_clock::time_point Utc(int year, unsigned month, unsigned day, hours h, mi
     return sys_days{std::chrono::year{year} / month / day} + h + m + s;
 }
 
-// Sets the computer's time zone (TZ) for the life of the object.
-class ScopedTimeZone {
-public:
-    explicit ScopedTimeZone(const char* zone)
-    {
-        if (const char* old = std::getenv("TZ")) saved_ = old;
-        setenv("TZ", zone, 1);
-        tzset();
-    }
-    ~ScopedTimeZone()
-    {
-        if (saved_)
-            setenv("TZ", saved_->c_str(), 1);
-        else
-            unsetenv("TZ");
-        tzset();
-    }
-
-private:
-    std::optional<std::string> saved_;
-};
 
 TEST(CivilTimeAt, ShowsTheUtcInstantInThePlacesZoneAndDaylightSavingHour)
 {

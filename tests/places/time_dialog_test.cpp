@@ -24,6 +24,7 @@
 #include <gtest/gtest.h>
 
 #include "places/time_dialog.h"
+#include "../scoped_time_zone.h"
 
 namespace skyvane::places {
 namespace {
@@ -35,27 +36,6 @@ const auto kNowUtc = std::chrono::sys_days{std::chrono::year{2026} / 12 / 7} +
 // that the entries checking it carry.
 const QDateTime kNow(QDate(2026, 12, 7), QTime(10, 30, 15));
 
-// Sets the computer's time zone (TZ) for the life of the object.
-class ScopedTimeZone {
-public:
-    explicit ScopedTimeZone(const char* zone)
-    {
-        if (const char* old = std::getenv("TZ")) saved_ = old;
-        setenv("TZ", zone, 1);
-        tzset();
-    }
-    ~ScopedTimeZone()
-    {
-        if (saved_)
-            setenv("TZ", saved_->c_str(), 1);
-        else
-            unsetenv("TZ");
-        tzset();
-    }
-
-private:
-    std::optional<std::string> saved_;
-};
 
 constexpr int kOk = 1;
 constexpr int kDatePicker = 1014;
