@@ -90,6 +90,12 @@ int ZoomedStarRadius(double magnitude, double gain)
 
 QString BayerLetter(std::string_view designation)
 {
+    // The last word is the constellation ("Tau" is Taurus there, not tau).
+    const std::size_t last = designation.find_last_of(' ');
+    if (last == std::string_view::npos) {
+        return {};
+    }
+    designation = designation.substr(0, last);
     std::size_t start = 0;
     while (start < designation.size()) {
         std::size_t end = designation.find(' ', start);
@@ -259,6 +265,8 @@ bool DrawZoomedStars(DrawContext& dc, const ChartView& view,
     constexpr QRgb kPlainStar = qRgb(255, 255, 255);
     constexpr int kLargestReach = 8 + kRingMargin;
     const double gain = view.MagnitudeGain();
+    constexpr double kNamesBelowLimit = 2.5;
+    const double labelLimit = view.LimitingMagnitude() - kNamesBelowLimit;
     bool selectionDrawn = false;
     for (std::size_t i = 0; i < stars.size(); ++i) {
         const ViewPlace& place = stars[i];
@@ -291,9 +299,12 @@ bool DrawZoomedStars(DrawContext& dc, const ChartView& view,
         if (radius >= 2) {
             labels.Reserve(box);
         }
-        // Brighter stars claim their room first.
-        labels.Add(place.at, std::max(radius, 1), StarLabel(star), kStarLabelColor,
-                   star.magnitude);
+        // Brighter stars claim their room first; a wide field names only
+        // the brightest, a narrow one nearly all it shows.
+        if (star.magnitude < labelLimit) {
+            labels.Add(place.at, std::max(radius, 1), StarLabel(star), kStarLabelColor,
+                       star.magnitude);
+        }
     }
     return selectionDrawn;
 }
