@@ -55,7 +55,8 @@ constexpr const char* kThemedClasses[] = {
 };
 
 // The style shades push buttons with a white sheen of its own, whatever the
-// palette: at night they are drawn flat in the palette's reds instead.
+// palette: at night they are drawn flat in the palette's reds instead, and
+// without the icon theme's coloured icons.
 QString NightButtonSheet(const QPalette& p)
 {
     const auto name = [&](QPalette::ColorGroup group, QPalette::ColorRole role) {
@@ -67,7 +68,9 @@ QString NightButtonSheet(const QPalette& p)
                " QPushButton:default { border-color: %4; }"
                " QPushButton:pressed, QToolButton:pressed, QToolButton:checked"
                " { background-color: %5; }"
-               " QPushButton:disabled, QToolButton:disabled { color: %6; }")
+               " QPushButton:disabled, QToolButton:disabled { color: %6; }"
+               // The theme's OK and Cancel icons are green and red.
+               " QDialogButtonBox { dialogbuttonbox-buttons-have-icons: 0; }")
         .arg(name(QPalette::Active, QPalette::ButtonText), name(QPalette::Active, QPalette::Button),
              name(QPalette::Active, QPalette::Mid), name(QPalette::Active, QPalette::Light),
              name(QPalette::Active, QPalette::Highlight),
