@@ -487,7 +487,7 @@ void DrawGeocentricChart(DrawContext& dc, const engine::SkyState& state, int hei
         if (!place.inBand) {
             continue;
         }
-        place.point = MapGeocentric(star.rightAscension, star.declination, width, height);
+        place.point = view.ToPixel({star.rightAscension, star.declination});
         place.seamSafe = GeocentricFigureMayJoin(star.rightAscension, star.declination);
     }
     const int selectedStar = selection.selectedStar;
