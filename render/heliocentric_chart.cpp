@@ -40,14 +40,31 @@ int Truncate(double value)
     return static_cast<int>(value);
 }
 
-// Whether something `radius` pixels from the Sun at (c, c) still lies left
-// of the panel, whose edge is about 2c.
-bool FitsLeftOfPanel(int c, double radius)
+// The map and table geometry of one frame. The map is the area left of the
+// panel; the Sun sits in the middle of its width and as far from the top as
+// from the left, unless the area is wider than it is tall: then in the
+// middle of its height, so that a maximised window keeps the orbits on the
+// screen. At the restored window size the area is taller than wide and the
+// Sun sits at (c, c).
+struct Layout {
+    Layout(int height, int width)
+        : height(height), x0(width - kPanelWidth), cx(x0 / 2), cy(std::min(cx, height / 2))
+    {
+    }
+    int height;
+    int x0;  // the panel's left edge
+    int cx;  // the Sun's column
+    int cy;  // the Sun's row
+};
+
+// Whether something `radius` pixels from the Sun still lies inside the map:
+// left of the panel (whose edge is about 2 cx) and inside the height.
+bool FitsOnMap(const Layout& l, double radius)
 {
-    return Truncate(c + radius) < 2 * c;
+    return Truncate(l.cx + radius) < 2 * l.cx && Truncate(l.cy + radius) < 2 * l.cy;
 }
 
-void DrawOrbits(DrawContext& dc, const engine::SkyState& state, int c, int zoom)
+void DrawOrbits(DrawContext& dc, const engine::SkyState& state, const Layout& l, int zoom)
 {
     constexpr QRgb kOrbitPen = qRgb(96, 96, 196);
     // Outermost first: each disc is filled black, so an inner circle must
@@ -68,10 +85,10 @@ void DrawOrbits(DrawContext& dc, const engine::SkyState& state, int c, int zoom)
             continue;
         }
         const double r = zoom * state.helioDistance[body];
-        if (!FitsLeftOfPanel(c, r)) {
+        if (!FitsOnMap(l, r)) {
             continue;
         }
-        dc.Ellipse(Truncate(c - r), Truncate(c - r), Truncate(c + r), Truncate(c + r));
+        dc.Ellipse(Truncate(l.cx - r), Truncate(l.cy - r), Truncate(l.cx + r), Truncate(l.cy + r));
     }
     dc.SetBrush(kBlack);
 }
@@ -96,13 +113,6 @@ bool HiddenAtZoom(int body, int zoom)
     return false;
 }
 
-// The map and table geometry of one frame.
-struct Layout {
-    int height;
-    int x0;  // the panel's left edge
-    int c;   // the Sun sits at (c, c), as far from the top as from the left
-};
-
 void DrawPlanetOnMap(DrawContext& dc, const engine::SkyState& state, int body, const Layout& l,
                      int zoom, int planetMode)
 {
@@ -112,12 +122,12 @@ void DrawPlanetOnMap(DrawContext& dc, const engine::SkyState& state, int body, c
         return;
     }
     const double distance = state.helioDistance[body];
-    if (!FitsLeftOfPanel(l.c, zoom * distance)) {
+    if (!FitsOnMap(l, zoom * distance)) {
         return;
     }
     const PixelPoint offset = ProjectHeliocentric(state.helioLongitude[body], distance, zoom);
-    const int x = l.c + offset.x;
-    const int y = l.c + offset.y;
+    const int x = l.cx + offset.x;
+    const int y = l.cy + offset.y;
     if (x + kSymbolReach < l.x0 && y < l.height && y > 0 && x > 0) {
         DrawBodySymbol(dc, body, x, y, planetMode);
     }
@@ -188,8 +198,8 @@ void DrawHeliocentricChart(DrawContext& dc, const engine::SkyState& state, int h
     constexpr int kHelpDy = -45;
     constexpr int kHelpRuleY = 475;
 
-    const int x0 = width - kPanelWidth;
-    const Layout layout{height, x0, x0 / 2};
+    const Layout layout(height, width);
+    const int x0 = layout.x0;
 
     const QFont previousFont = dc.SelectFont(ChartFont(ChartFontUse::HeliocentricCaption));
     dc.SetTextColor(kYellow);
@@ -200,8 +210,8 @@ void DrawHeliocentricChart(DrawContext& dc, const engine::SkyState& state, int h
     Text(dc, CaptionX(dc, caption, x0 + kCaptionDx, width), kCaptionY, caption);
     dc.SelectFont(ChartFont(ChartFontUse::ChartText));
 
-    DrawOrbits(dc, state, layout.c, zoom);
-    DrawBodySymbol(dc, engine::kSun, layout.c, layout.c, preferences.planetMode);
+    DrawOrbits(dc, state, layout, zoom);
+    DrawBodySymbol(dc, engine::kSun, layout.cx, layout.cy, preferences.planetMode);
     // In whatever pen is current now: the orbits' pen, or the Sun's colour
     // when the Sun was drawn as a dot.
     dc.Line(x0, kHeaderRuleY, width, kHeaderRuleY);
