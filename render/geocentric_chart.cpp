@@ -332,7 +332,7 @@ void DrawGeocentricChart(DrawContext& dc, const engine::SkyState& state, int hei
     DrawFigures(dc, catalogue, places, selectedConstellation);
     const bool selectionDrawn =
         DrawStars(dc, catalogue, places, width, clickRects, preferences, selectedStar);
-    DrawStarPanelGeocentric(dc, catalogue, selectedStar, selectionDrawn, selectedConstellation);
+    DrawStarPanelGeocentric(dc, catalogue, selectedStar, selectionDrawn);
 
     DrawBodies(dc, state, width, height, preferences.planetMode);
     DrawBodyTable(dc, state, width, height, selection.highlightedBody);

@@ -400,8 +400,7 @@ void DrawStatusLine(DrawContext& dc, bool selectionShown)
 
 void DrawLowerPanel(DrawContext& dc, const ChartLayout& layout, int y, bool selectionShown,
                     int timeControlMode, int stepUnit, const skydata::SkyCatalogue& catalogue,
-                    const ObjectSelection& selection, std::string_view selectedConstellation,
-                    skydata::IntRect& objectLinkRect)
+                    const ObjectSelection& selection, skydata::IntRect& objectLinkRect)
 {
     if (!selectionShown) {
         constexpr int kHelpDx = -7;
@@ -415,7 +414,7 @@ void DrawLowerPanel(DrawContext& dc, const ChartLayout& layout, int y, bool sele
     const int base = y + kPanelDy;
     if (selection.selectedStar != -1) {
         DrawStarPanelHorizontal(dc, layout.x0, base, layout.width, catalogue,
-                                selection.selectedStar, selectedConstellation, objectLinkRect);
+                                selection.selectedStar, objectLinkRect);
     }
     if (selection.selectedDeepSky != -1) {
         DrawMessierPanelHorizontal(dc, layout.x0, base, layout.width, catalogue,
@@ -648,7 +647,7 @@ void DrawHorizontalChart(DrawContext& dc, const engine::SkyState& state, int hei
     const bool selectionShown = objects.selectionOnScreen && !selection.helpOverlay;
     DrawStatusLine(dc, selectionShown);
     DrawLowerPanel(dc, layout, y, selectionShown, timeControlMode, stepUnit, catalogue, selection,
-                   objects.selectedConstellation, objectLinkRect);
+                   objectLinkRect);
     DrawCompass(dc, layout, orientation);
     DrawCredit(dc, layout);
 

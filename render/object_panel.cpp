@@ -140,9 +140,14 @@ std::string StarDisplayName(const skydata::StarRecord& star)
     return star.designation + "  ( " + star.properName + " )";
 }
 
+std::string StarConstellationName(const skydata::SkyCatalogue& catalogue,
+                                  const skydata::StarRecord& star)
+{
+    return skydata::ConstellationFullName(catalogue, skydata::StarConstellation(star));
+}
+
 void DrawStarPanelHorizontal(DrawContext& dc, int x0, int base, int width,
                              const skydata::SkyCatalogue& catalogue, int selectedStar,
-                             std::string_view selectedConstellation,
                              skydata::IntRect& objectLinkRect)
 {
     const skydata::StarRecord* star = StarAt(catalogue, selectedStar);
@@ -151,7 +156,7 @@ void DrawStarPanelHorizontal(DrawContext& dc, int x0, int base, int width,
     const auto line = [base](int n) { return base + kPanelLineDy[n]; };
 
     Text(dc, x, line(0), kRed, "Star :" + StarDisplayName(*star));
-    Text(dc, x, line(1), kWhite, skydata::ConstellationFullName(catalogue, selectedConstellation));
+    Text(dc, x, line(1), kWhite, StarConstellationName(catalogue, *star));
     DrawCoordinates(dc, {x, x0 + kPanelValueDx, line(2), line(3)}, star->ra, star->dec);
     Text(dc, x, line(4), kYellow, "Spectrum " + star->spectrum);
     Text(dc, x, line(5), kWhite, SaoLine(*star));
@@ -186,8 +191,7 @@ std::string SaoLine(const skydata::StarRecord& star)
 }
 
 void DrawStarPanelGeocentric(DrawContext& dc, const skydata::SkyCatalogue& catalogue,
-                             int selectedStar, bool selectedStarDrawn,
-                             std::string_view selectedConstellation)
+                             int selectedStar, bool selectedStarDrawn)
 {
     constexpr int kHintX = 4;
     constexpr int kHintY = 4;
@@ -203,7 +207,7 @@ void DrawStarPanelGeocentric(DrawContext& dc, const skydata::SkyCatalogue& catal
     }
     // "Constallation" is how the chart has always spelled it.
     Text(dc, kTextX, kLineY[0], kWhite,
-         "Constallation: " + skydata::ConstellationFullName(catalogue, selectedConstellation));
+         "Constallation: " + StarConstellationName(catalogue, *star));
     Text(dc, kNameX, kLineY[1], kRed, StarDisplayName(*star));
     DrawCoordinates(dc, {kTextX, kValueX, kLineY[2], kLineY[3]}, star->ra, star->dec);
     Text(dc, kTextX, kLineY[4], kYellow, "Spectrum " + star->spectrum);
