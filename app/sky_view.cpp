@@ -9,6 +9,7 @@
 #include <QPageLayout>
 #include <QPainter>
 #include <QPrinter>
+#include <QScreen>
 #include <QTimerEvent>
 
 #include "app/constellation_dialog.h"
@@ -399,11 +400,22 @@ void CSkyvaneView::OnSearchConstellation()
 void CSkyvaneView::OnSearchObject()
 {
     if (viewMode_ == kViewIntro) return;
-    CFindDialog dialog(
-        skydata::CurrentSkyData(), [this](const QString& name) { return FindObject(name); },
-        [this] { ShowChart(kViewGeocentric); }, this);
-    dialog.exec();
+    if (!findDialog_) {
+        findDialog_ = new CFindDialog(
+            skydata::CurrentSkyData(), [this](const QString& name) { return FindObject(name); },
+            [this] { ShowChart(kViewGeocentric); }, this);
+        findDialog_->setModal(false);
+        connect(findDialog_, &QDialog::finished, findDialog_, &QObject::deleteLater);
+        connect(findDialog_, &CFindDialog::Answered, this, &CSkyvaneView::PlaceFindDialog);
+        findDialog_->adjustSize();
+        PlaceFindDialog();
+    }
+    findDialog_->show();
+    findDialog_->raise();
+    findDialog_->activateWindow();
 }
+
+
 
 namespace {
 
@@ -494,26 +506,66 @@ FindOutcome CSkyvaneView::FindObject(const QString& name)
     return outcome;
 }
 
-bool CSkyvaneView::SaveChartImage(const QString& path, const QByteArray& format)
+std::optional<QPoint> CSkyvaneView::SelectionOnScreen() const
 {
+    const auto data = skydata::CurrentSkyData();
+    std::optional<skydata::ObjectRef> object;
+    const skydata::IntRect* rect = nullptr;
+    if (selection_.selectedStar >= 0 && selection_.selectedStar < skydata::kStarCapacity) {
+        object = skydata::ObjectRef{skydata::ObjectKind::kStar, selection_.selectedStar};
+        rect = &clickRects_->stars[static_cast<std::size_t>(selection_.selectedStar)];
+    } else if (selection_.selectedDeepSky >= 0 &&
+               selection_.selectedDeepSky < skydata::kDeepSkyCapacity) {
+        object = skydata::ObjectRef{skydata::ObjectKind::kMessier, selection_.selectedDeepSky};
+        rect = &clickRects_->deepSky[static_cast<std::size_t>(selection_.selectedDeepSky)];
+    }
+    // A click rectangle keeps its last place when its object is not drawn.
+    if (!object || !render::ChartDrawsObject(ChartOf(viewMode_), sky_, *data->catalogue,
+                                             preferences_, *object))
+        return std::nullopt;
+    return QPoint((rect->left + rect->right) / 2, (rect->top + rect->bottom) / 2);
+}
+
+void CSkyvaneView::PlaceFindDialog()
+{
+    if (!findDialog_) return;
+    // The frame just asked for, so that the click rectangles are this one's.
+    repaint();
+    const QRect chart(mapToGlobal(QPoint(0, 0)), size());
+    const QRect screenArea = screen() != nullptr ? screen()->availableGeometry() : chart;
+    std::optional<QPoint> object = SelectionOnScreen();
+    if (object) *object = mapToGlobal(*object);
+    findDialog_->move(FindDialogPosition(chart, screenArea, findDialog_->frameGeometry().size(),
+                                         object));
+}
+
+bool CSkyvaneView::SaveChartImage(const QString& path, const QByteArray& format, QString* why)
+{
+    const auto fail = [why](const QString& reason) {
+        if (why != nullptr) *why = reason;
+        return false;
+    };
     // What the window shows, drawn again into a picture of the window's
     // own pixels (its device pixel ratio included).
     const QImage picture = grab().toImage();
     QByteArray kind = format.toLower();
     if (kind.isEmpty()) kind = QFileInfo(path).suffix().toLower().toLatin1();
     if (kind == "jpeg") kind = "jpg";
-    if (kind != "png" && kind != "jpg") return false;
+    if (kind != "png" && kind != "jpg") return fail("Charts are saved as PNG or JPEG pictures.");
     // Written beside the target and renamed over it only when complete.
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) return false;
+    if (!file.open(QIODevice::WriteOnly)) return fail(file.errorString());
     QImageWriter writer(&file, kind);
     constexpr int kJpegQuality = 95;
     if (kind == "jpg") writer.setQuality(kJpegQuality);
     if (!writer.write(picture)) {
+        const QString reason =
+            file.error() != QFileDevice::NoError ? file.errorString() : writer.errorString();
         file.cancelWriting();
-        return false;
+        return fail(reason);
     }
-    return file.commit();
+    if (!file.commit()) return fail(file.errorString());
+    return true;
 }
 
 void CSkyvaneView::OpenVendorPage(const std::string& path, int reportCode)

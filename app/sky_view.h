@@ -5,11 +5,13 @@
 // prepares and draws the printed page.
 #pragma once
 
+#include <QPointer>
 #include <QWidget>
 
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "app/find_dialog.h"
@@ -82,7 +84,11 @@ public:
     void OnSearchConstellation();
 
     // Search › Object: find an object by name in a dialog.
+    // The dialog stays open beside the chart (not modal): the chart keeps
+    // its keys and the dialog moves off what it found.
     void OnSearchObject();
+    // The open find dialog, if any.
+    CFindDialog* FindDialog() const { return findDialog_; }
     // Finds the object a name stands for and shows it: a star or Messier
     // object is selected as a click on it selects it, a body's table row is
     // framed. Says when the chart on screen does not show it.
@@ -91,8 +97,10 @@ public:
     // Writes the chart as it is drawn on screen, at the screen's pixel
     // density, as a PNG or JPEG file (`format` "png" or "jpg"; empty: by the
     // file name's extension). False, leaving no partial file, when it could
-    // not be written.
-    bool SaveChartImage(const QString& path, const QByteArray& format = {});
+    // not be written; `why` then receives the reason (the system's words
+    // when the system refused).
+    bool SaveChartImage(const QString& path, const QByteArray& format = {},
+                        QString* why = nullptr);
 
     // Before printing: one page, in the orientation of the chart shown.
     void OnPreparePrinting(QPrinter& printer) const;
@@ -141,6 +149,10 @@ private:
     void EditPreferences();
     void OpenVendorPage(const std::string& path, int reportCode);
     void LeftButtonDown(QPoint point);
+    void PlaceFindDialog();
+    // Where the chart on screen drew the selected star or Messier object,
+    // in the window's pixels; nothing when it did not draw it.
+    std::optional<QPoint> SelectionOnScreen() const;
 
     void SetInstantToNow();
     void Recompute();
@@ -166,6 +178,7 @@ private:
     render::ObjectSelection selection_;
     // Where the charts drew each star and Messier object, for the clicks.
     std::unique_ptr<skydata::CatalogueClickRects> clickRects_;
+    QPointer<CFindDialog> findDialog_;
 
     // Our timer ids and the toolkit's.
     std::map<int, int> timers_;
