@@ -610,7 +610,10 @@ void DrawMoonWithShadow(DrawContext& dc, int x, int y, double phase)
             right = TruncateToPixel(centre + f);
             left = TruncateToPixel(centre + f * k);
         }
-        if (left >= -1) {
+        // The shadow may start one pixel left of the picture; on a
+        // high-density screen that pixel is `scale` device pixels wide, and
+        // a row cut off at -1 left one bright line across the dark Moon.
+        if (left >= -static_cast<int>(std::lround(scale))) {
             BlackenRow(shadowed, centre + c, left, right, nominalWidth);
             if (c > 0) {
                 BlackenRow(shadowed, centre - c, left, right, nominalWidth);
