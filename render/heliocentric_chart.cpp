@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstddef>
 #include <cstdio>
 #include <string>
 #include <string_view>
@@ -28,6 +29,9 @@ constexpr QRgb kBlack = qRgb(0, 0, 0);
 
 // Width of the table panel on the right.
 constexpr int kPanelWidth = 340;
+// The least room between a table text and the next column, or the edge.
+constexpr int kColumnGap = 3;
+constexpr int kEdgeGap = 2;
 
 // Formatter texts are Windows-1252 bytes.
 void Text(DrawContext& dc, int x, int y, std::string_view text)
@@ -133,7 +137,8 @@ void DrawPlanetOnMap(DrawContext& dc, const engine::SkyState& state, int body, c
     }
 }
 
-void DrawTableRow(DrawContext& dc, const engine::SkyState& state, int body, int x0, int y)
+void DrawTableRow(DrawContext& dc, const engine::SkyState& state, int body, int x0, int width,
+                  int y)
 {
     constexpr int kSymbolDx = 20;
     constexpr int kSymbolRaise = 2;
@@ -143,18 +148,24 @@ void DrawTableRow(DrawContext& dc, const engine::SkyState& state, int body, int 
     constexpr int kLatitudeDx = 180;
     constexpr int kDistanceDx = 280;
     const int textY = y - kTextRaise;
+    // Each text ends before the next column begins and the last before the
+    // window's edge ("Mercury210°" otherwise, with wide fonts).
+    const auto cell = [&](int dx, int nextDx, const std::string& text) {
+        const int limit = nextDx > 0 ? nextDx - dx - kColumnGap : width - x0 - dx - kEdgeGap;
+        TextOutWindows1252Fitted(dc, x0 + dx, textY, text, limit);
+    };
     DrawBodySymbol(dc, body, x0 + kSymbolDx, y - kSymbolRaise, kPlanetModeBigSymbols);
     dc.SetTextColor(BodyColor(body));
-    Text(dc, x0 + kNameDx, textY, engine::BodyName(body));
+    cell(kNameDx, kLongitudeDx, engine::BodyName(body));
     dc.SetTextColor(kWhite);
-    Text(dc, x0 + kLongitudeDx, textY,
+    cell(kLongitudeDx, kLatitudeDx,
          places::FormatAngle(state.helioLongitude[body], places::kAngleUnsignedDegrees));
-    Text(dc, x0 + kLatitudeDx, textY,
+    cell(kLatitudeDx, kDistanceDx,
          places::FormatAngle(state.helioLatitude[body], places::kAngleSignedDegrees));
-    Text(dc, x0 + kDistanceDx, textY, HeliocentricDistanceText(state.helioDistance[body]));
+    cell(kDistanceDx, 0, HeliocentricDistanceText(state.helioDistance[body]));
 }
 
-void DrawTableHeader(DrawContext& dc, int x0)
+void DrawTableHeader(DrawContext& dc, int x0, int width)
 {
     constexpr QRgb kHeaderText = qRgb(196, 196, 196);
     constexpr int kHeaderY = 48;
@@ -169,8 +180,10 @@ void DrawTableHeader(DrawContext& dc, int x0)
         {255, "AU from Sun"},
     }};
     dc.SetTextColor(kHeaderText);
-    for (const Header& header : kHeaders) {
-        Text(dc, x0 + header.dx, kHeaderY, header.text);
+    for (std::size_t i = 0; i < kHeaders.size(); ++i) {
+        const int limit = i + 1 < kHeaders.size() ? kHeaders[i + 1].dx - kHeaders[i].dx - kColumnGap
+                                                  : width - x0 - kHeaders[i].dx - kEdgeGap;
+        TextOutWindows1252Fitted(dc, x0 + kHeaders[i].dx, kHeaderY, kHeaders[i].text, limit);
     }
 }
 
@@ -215,7 +228,7 @@ void DrawHeliocentricChart(DrawContext& dc, const engine::SkyState& state, int h
     // In whatever pen is current now: the orbits' pen, or the Sun's colour
     // when the Sun was drawn as a dot.
     dc.Line(x0, kHeaderRuleY, width, kHeaderRuleY);
-    DrawTableHeader(dc, x0);
+    DrawTableHeader(dc, x0, width);
 
     int y = kFirstRowY;
     for (int body = engine::kMercury; body <= engine::kNeptune; ++body) {
@@ -226,13 +239,13 @@ void DrawHeliocentricChart(DrawContext& dc, const engine::SkyState& state, int h
             DrawBodyRowFrame(dc, x0 + kFrameInset, y - kFrameAbove, width - kFrameInset,
                              y - kFrameAbove + kRowHeight);
         }
-        DrawTableRow(dc, state, body, x0, y);
+        DrawTableRow(dc, state, body, x0, width, y);
         y += kRowHeight;
     }
 
     dc.SetPen(kWhite);
     DrawNavigationHelp(dc, kNavigationHelpHeliocentric, x0 + kHelpDx, y + kHelpDy,
-                       timeControlMode, stepUnit);
+                       timeControlMode, stepUnit, width);
     dc.Line(x0, y, width, y);
     dc.Line(x0, 0, x0, height);
     dc.Line(x0, kHelpRuleY, width, kHelpRuleY);

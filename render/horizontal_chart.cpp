@@ -407,7 +407,7 @@ void DrawLowerPanel(DrawContext& dc, const ChartLayout& layout, int y, bool sele
         constexpr int kHelpDy = 191;
         dc.SetPen(kWhite);
         DrawNavigationHelp(dc, kNavigationHelpHorizontal, layout.x0 + kHelpDx, y + kHelpDy,
-                           timeControlMode, stepUnit);
+                           timeControlMode, stepUnit, layout.width);
         return;
     }
     constexpr int kPanelDy = 23;

@@ -79,6 +79,11 @@ void DrawMessierPanelHorizontal(DrawContext& dc, int x0, int base, int width,
 // in this frame), otherwise the hint "Click Star for information".
 void DrawStarPanelGeocentric(DrawContext& dc, const skydata::SkyCatalogue& catalogue,
                              int selectedStar, bool selectedStarDrawn);
+// The box those texts fill in the current font, so that the chart keeps its
+// grid labels out from under it.
+skydata::IntRect StarPanelGeocentricBox(const DrawContext& dc,
+                                        const skydata::SkyCatalogue& catalogue, int selectedStar,
+                                        bool selectedStarDrawn);
 
 // The constellation line of both panels: the full name of the constellation
 // the star's designation ends with. The catalogue's designations carry the

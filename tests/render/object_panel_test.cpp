@@ -19,6 +19,7 @@ using test::Canvas;
 constexpr QRgb kRed = qRgb(255, 0, 0);
 constexpr QRgb kWhite = qRgb(255, 255, 255);
 constexpr QRgb kBlue = qRgb(0, 0, 255);
+constexpr QRgb kLightBlue = qRgb(110, 150, 255);
 constexpr QRgb kYellow = qRgb(255, 255, 0);
 constexpr QRgb kGreen = qRgb(0, 255, 0);
 constexpr QRgb kBlack = qRgb(0, 0, 0);
@@ -390,10 +391,11 @@ TEST(GeocentricPanelTest, DrawnStarShowsItsDataInTheCorner)
                 {
                     {"Constallation: Lyra", {35, 2}, kWhite},
                     {"Alp Lyr  ( Vega )", {32, 20}, kRed},
-                    {"RA", {35, 38}, kBlue},
-                    {kRaText, {70, 38}, kBlue},
-                    {"Dec", {35, 54}, kBlue},
-                    {kDecText, {70, 54}, kBlue},
+                    // A lighter blue than the catalogue's, readable on the sky.
+                    {"RA", {35, 38}, kLightBlue},
+                    {kRaText, {70, 38}, kLightBlue},
+                    {"Dec", {35, 54}, kLightBlue},
+                    {kDecText, {70, 54}, kLightBlue},
                     {"Spectrum A0V", {35, 72}, kYellow},
                     {"SAO 67174", {35, 90}, kWhite},
                     {"Mag 0.03", {35, 108}, kGreen},
