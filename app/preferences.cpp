@@ -14,6 +14,8 @@ constexpr char kNoStarsKey[] = "NOSTARS";
 constexpr char kStarColorKey[] = "STARCOLOR";
 constexpr char kTimeControlKey[] = "TIMECONTROL";
 constexpr char kWrittenKey[] = "CHECK";
+constexpr char kNoIntroKey[] = "NOINTRO";
+constexpr char kLastChartKey[] = "LASTCHART";
 
 int Read(const char* key)
 {
@@ -38,7 +40,21 @@ PreferenceValues ReadPreferenceValues()
     values.noStars = Read(kNoStarsKey);
     values.starColor = Read(kStarColorKey);
     values.timeControl = Read(kTimeControlKey);
+    values.noIntro = Read(kNoIntroKey) != 0 ? 1 : 0;
     return values;
+}
+
+int LastChart()
+{
+    const int stored = Read(kLastChartKey);
+    constexpr int kFirstChart = 1;  // heliocentric
+    constexpr int kLastChart = 3;   // horizontal
+    return stored >= kFirstChart && stored <= kLastChart ? stored : kLastChart;
+}
+
+void StoreLastChart(int viewMode)
+{
+    Write(kLastChartKey, viewMode);
 }
 
 void WritePreferenceValues(const PreferenceValues& values)
@@ -51,6 +67,7 @@ void WritePreferenceValues(const PreferenceValues& values)
     Write(kNoStarsKey, values.noStars);
     Write(kStarColorKey, values.starColor);
     Write(kTimeControlKey, values.timeControl);
+    Write(kNoIntroKey, values.noIntro);
     Write(kWrittenKey, 1);
 }
 

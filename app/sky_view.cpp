@@ -219,6 +219,14 @@ void CSkyvaneView::DeferredStartup()
 
     StartTimer(kUsageSecondsTimer, kUsageSecondsPeriodMs);
     StartTimer(kUsageSaveTimer, kUsageSavePeriodMs);
+    // With the intro screen switched off the chart shown last opens at
+    // once, following the clock as after the first key on the intro.
+    if (ReadPreferenceValues().noIntro != 0) {
+        KillTimer(kIntroTimer);
+        introDone_ = 1;
+        viewMode_ = LastChart();
+        OnKeyDown(NavigationKey::kN, 0, 1);
+    }
 }
 
 void CSkyvaneView::ReloadPreferences()
@@ -283,6 +291,7 @@ void CSkyvaneView::OnKeyDown(NavigationKey key, int digit, int repeatCount)
         // Any key leaves the intro for the horizontal chart of now.
         KillTimer(kIntroTimer);
         viewMode_ = kViewHorizontal;
+        StoreLastChart(viewMode_);
         key = NavigationKey::kN;
     }
     const KeyOutcome outcome = HandleChartKey(viewMode_, key, digit, repeatCount,
@@ -339,6 +348,7 @@ void CSkyvaneView::ShowChart(int viewMode)
 {
     if (!introDone_) return;
     viewMode_ = viewMode;
+    StoreLastChart(viewMode);
     KillChartTimers();
     Redraw();
 }

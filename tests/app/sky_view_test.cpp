@@ -176,6 +176,37 @@ TEST_F(SkyViewTest, StartsOnTheIntroWithItsInitialValues)
     EXPECT_EQ(view_->Sky().shownHour, 7);  // 06:00 UTC at +1
 }
 
+// "Show the intro screen at start" off: the chart shown last opens as soon
+// as the start-up work is done, following the clock; on (the default, and
+// a store without the preference) the intro shows as before.
+TEST_F(SkyViewTest, WithoutTheIntroTheLastChartOpensAtOnce)
+{
+    StoreEarlierRuns(10);
+    StartView();
+    EXPECT_EQ(view_->ViewMode(), kViewIntro);
+    FinishIntro();
+    ShowChart(kCommandGeocentric);
+    EXPECT_EQ(GetProfileInt("Preferences", "LASTCHART"), kViewGeocentric);
+    view_.reset();
+
+    PreferenceValues values = ReadPreferenceValues();
+    values.noIntro = 1;
+    WritePreferenceValues(values);
+    StartView();
+    EXPECT_EQ(view_->ViewMode(), kViewGeocentric);
+    EXPECT_EQ(view_->IntroDone(), 1);
+    EXPECT_FALSE(view_->TimerRunning(kIntroTimer));
+    EXPECT_TRUE(view_->TimerRunning(kClockTimer));
+    EXPECT_EQ(view_->Navigation().realTime, 1);
+    EXPECT_EQ(view_->Sky().shownYear, 2026);
+    view_.reset();
+
+    // A stored chart that is none of the three opens the horizontal one.
+    WriteProfileInt("Preferences", "LASTCHART", 7);
+    StartView();
+    EXPECT_EQ(view_->ViewMode(), kViewHorizontal);
+}
+
 TEST_F(SkyViewTest, FirstRunWritesDefaultsAndRunsOnWhatTheStoreHolds)
 {
     StartView();
@@ -525,7 +556,7 @@ TEST_F(SkyViewTest, PreferencesDialogShowsTheFirstRunOptionsAndResetsTheStepUnit
                   });
     std::sort(checked.begin(), checked.end());
     EXPECT_EQ(checked, (std::vector<std::string>{"1039", "1040", "1043", "1046", "1048", "1049",
-                                                 "1052"}));
+                                                 "1052", "1054"}));
     EXPECT_EQ(view_->Navigation().stepUnit, kStepUnitDay);
 }
 
