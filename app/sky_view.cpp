@@ -5,6 +5,7 @@
 #include <QImageWriter>
 #include <QSaveFile>
 #include <QKeyEvent>
+#include <QMessageBox>
 #include <QMouseEvent>
 #include <QPageLayout>
 #include <QPainter>
@@ -578,9 +579,25 @@ bool CSkyvaneView::SaveChartImage(const QString& path, const QByteArray& format,
     return true;
 }
 
+void CSkyvaneView::OpenPage(const std::string& url)
+{
+    if (platform::OpenUrl(url)) return;
+    // Without a browser (or one that refuses) the menu item would seem to
+    // do nothing; say so, without stopping the chart.
+    auto* box = new QMessageBox(QMessageBox::Information, QStringLiteral("Open web page"),
+                                QStringLiteral("The page could not be opened: no web browser "
+                                               "took it.\n\n") +
+                                    QString::fromStdString(url),
+                                QMessageBox::Ok, this);
+    box->setObjectName("noBrowser");
+    box->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->open();
+}
+
 void CSkyvaneView::OpenVendorPage(const std::string& path, int reportCode)
 {
-    platform::OpenUrl(VendorPageUrl(path));
+    OpenPage(VendorPageUrl(path));
     online::SendClickReport(usage_.installId, reportCode, 0);
 }
 
@@ -591,7 +608,7 @@ void CSkyvaneView::LeftButtonDown(QPoint point)
     const render::PickResult result =
         render::PickObject(point, *data->catalogue, *clickRects_, objectLinkRect_, selection_);
     if (result.pageAddress) {
-        platform::OpenUrl(*result.pageAddress);
+        OpenPage(*result.pageAddress);
         online::SendClickReport(usage_.installId, render::kObjectLinkClickCode, 0);
     }
     if (result.invalidate) Redraw();

@@ -148,6 +148,8 @@ private:
     void EnterTime();
     void EditPreferences();
     void OpenVendorPage(const std::string& path, int reportCode);
+    // Opens `url` in the browser, or says that no browser took it.
+    void OpenPage(const std::string& url);
     void LeftButtonDown(QPoint point);
     void PlaceFindDialog();
     // Where the chart on screen drew the selected star or Messier object,

@@ -11,6 +11,7 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QMessageBox>
 #include <QTest>
 #include <QTimer>
 
@@ -353,6 +354,31 @@ TEST_F(SkyViewTest, ChartCommandsStopTheClockAndEveryAnimation)
     EXPECT_FALSE(view_->TimerRunning(kHorizonAnimationTimer));
     // The flag stays until the next key in that chart.
     EXPECT_EQ(view_->Navigation().horizontalAnimating, 1);
+}
+
+// Without a browser the web commands say so in a message that does not
+// stop the chart; with one they say nothing.
+TEST_F(SkyViewTest, AWebCommandWithoutABrowserSaysSo)
+{
+    StoreEarlierRuns(10);
+    StartView();
+    FinishIntro();
+    view_->OnCommand(kCommandManual);
+    EXPECT_EQ(view_->findChild<QMessageBox*>("noBrowser"), nullptr);
+    platform::SetUrlOpener([](const std::string&) { return false; });
+    for (int command : {kCommandManual, kCommandWebsite, kCommandDonate}) {
+        view_->OnCommand(command);
+        auto* box = view_->findChild<QMessageBox*>("noBrowser");
+        ASSERT_NE(box, nullptr) << command;
+        EXPECT_TRUE(box->isVisible());
+        EXPECT_NE(box->windowModality(), Qt::ApplicationModal);
+        EXPECT_TRUE(box->text().contains("no web browser")) << box->text().toStdString();
+        EXPECT_TRUE(box->text().contains("http://" + QString::fromStdString(server_->HostSetting())))
+            << box->text().toStdString();
+        box->close();
+        QTest::qWait(0);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
 }
 
 TEST_F(SkyViewTest, DialogCommandsAreRefusedOnTheIntroAndTheWebCommandsAreNot)
