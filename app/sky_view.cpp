@@ -1,6 +1,7 @@
 #include "app/sky_view.h"
 
 #include <QColor>
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QImageWriter>
 #include <QSaveFile>
@@ -10,6 +11,7 @@
 #include <QPageLayout>
 #include <QPainter>
 #include <QPrinter>
+#include <QProgressDialog>
 #include <QScreen>
 #include <QTimerEvent>
 
@@ -17,6 +19,7 @@
 #include "app/find_command.h"
 #include "app/preferences.h"
 #include "app/preferences_dialog.h"
+#include "online/blocking_socket.h"
 #include "online/click_report.h"
 #include "online/data_file_update.h"
 #include "online/http_exchange.h"
@@ -30,6 +33,7 @@
 #include "print/print_charts.h"
 #include "platform/profile_store.h"
 #include "platform/url_opener.h"
+#include "platform/worker_thread.h"
 #include "render/geocentric_chart.h"
 #include "render/color_filter.h"
 #include "render/found_object_marks.h"
@@ -347,7 +351,7 @@ void CSkyvaneView::OnCommand(int id)
     case kCommandPreferences:
         if (viewMode_ != kViewIntro) EditPreferences();
         break;
-    case kCommandUpdateDataFile: online::StartDataFileDownload(); break;
+    case kCommandUpdateDataFile: UpdateDataFileFromMenu(); break;
     // Also on the intro screen: the eyes may already be dark-adapted.
     case kCommandNightMode: SetNightMode(!preferences_.nightMode); break;
     case kCommandManual: OpenVendorPage(kManualPagePath, kReportManual); break;
@@ -589,6 +593,68 @@ bool CSkyvaneView::SaveChartImage(const QString& path, const QByteArray& format,
     }
     if (!file.commit()) return fail(file.errorString());
     return true;
+}
+
+void CSkyvaneView::UpdateDataFileFromMenu()
+{
+    // One download at a time from the menu: a second click brings the
+    // running one's progress forward.
+    if (updateProgress_) {
+        updateProgress_->raise();
+        return;
+    }
+    const online::HostAddress host = online::VendorHost();
+    updateProgress_ = new QProgressDialog(
+        QStringLiteral("Downloading the sky data file from ") +
+            QString::fromStdString(online::HostHeaderText(host)) + QStringLiteral(" ..."),
+        QString(), 0, 0, this);
+    updateProgress_->setObjectName("updateProgress");
+    updateProgress_->setWindowTitle(QStringLiteral("Update datafile"));
+    updateProgress_->setWindowModality(Qt::NonModal);
+    updateProgress_->setMinimumDuration(0);
+    updateProgress_->setAttribute(Qt::WA_DeleteOnClose);
+    updateProgress_->show();
+
+    // The worker owns its copies and answers through the event queue; a
+    // window closed meanwhile gets nothing.
+    QPointer<CSkyvaneView> window(this);
+    const std::string path =
+        std::string(online::kDataFileServerFolder) + online::kDataFileServerName;
+    const bool started = platform::StartWorkerThread(
+        [](online::HostAddress target, std::string file, QPointer<CSkyvaneView> answerTo) {
+            online::SocketLibraryScope scope;
+            const online::DataFileDownloadOutcome outcome = online::DownloadDataFile(target, file);
+            QMetaObject::invokeMethod(
+                QCoreApplication::instance(),
+                [answerTo = std::move(answerTo), outcome] {
+                    if (answerTo) answerTo->DataFileUpdated(outcome);
+                },
+                Qt::QueuedConnection);
+        },
+        host, path, std::move(window));
+    if (!started) {
+        online::DataFileDownloadOutcome outcome;
+        outcome.failure = "the program could not start the download";
+        DataFileUpdated(outcome);
+    }
+}
+
+void CSkyvaneView::DataFileUpdated(const online::DataFileDownloadOutcome& outcome)
+{
+    if (updateProgress_) updateProgress_->close();
+    const bool done = outcome.loaded;
+    auto* box = new QMessageBox(
+        done ? QMessageBox::Information : QMessageBox::Warning, QStringLiteral("Update datafile"),
+        done ? QStringLiteral("The sky data file is updated and loaded.")
+             : QStringLiteral("The sky data file was not updated: ") +
+                   QString::fromStdString(outcome.failure.empty() ? std::string("no reason given")
+                                                                  : outcome.failure) +
+                   QStringLiteral("."),
+        QMessageBox::Ok, this);
+    box->setObjectName("updateOutcome");
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->open();
+    if (done) Redraw();
 }
 
 void CSkyvaneView::OpenPage(const std::string& url)

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <QPointer>
+#include <QProgressDialog>
 #include <QWidget>
 
 #include <functional>
@@ -17,6 +18,7 @@
 #include "app/find_dialog.h"
 #include "app/time_navigation.h"
 #include "engine/sky.h"
+#include "online/data_file_update.h"
 #include "online/usage_record.h"
 #include "places/now.h"
 #include "render/display_preferences.h"
@@ -88,6 +90,8 @@ public:
     // The dialog stays open beside the chart (not modal): the chart keeps
     // its keys and the dialog moves off what it found.
     void OnSearchObject();
+    // The outcome of a download the menu started, on the window's thread.
+    void DataFileUpdated(const online::DataFileDownloadOutcome& outcome);
     // The open find dialog, if any.
     CFindDialog* FindDialog() const { return findDialog_; }
     // Finds the object a name stands for and shows it: a star or Messier
@@ -160,6 +164,9 @@ private:
     void OpenVendorPage(const std::string& path, int reportCode);
     // Opens `url` in the browser, or says that no browser took it.
     void OpenPage(const std::string& url);
+    // Config › Update datafile: the download with its progress shown and
+    // its outcome (done, or failed and why) said in a message.
+    void UpdateDataFileFromMenu();
     void LeftButtonDown(QPoint point);
     void PlaceFindDialog();
     // Where the chart on screen drew the selected star or Messier object,
@@ -191,6 +198,7 @@ private:
     // Where the charts drew each star and Messier object, for the clicks.
     std::unique_ptr<skydata::CatalogueClickRects> clickRects_;
     QPointer<CFindDialog> findDialog_;
+    QPointer<QProgressDialog> updateProgress_;
 
     // Our timer ids and the toolkit's.
     std::map<int, int> timers_;

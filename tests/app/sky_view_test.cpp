@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QMessageBox>
+#include <QProgressDialog>
 #include <QTest>
 #include <QTimer>
 
@@ -803,6 +804,32 @@ TEST_F(SkyViewTest, UsageSecondsCountPerChartAndAreSavedOnTheirTimerAndAtClose)
     const std::size_t checks = RequestsFor(*server_, "/versioncheck/versioncheck.php").size();
     view_->OnDestroy();
     EXPECT_EQ(RequestsFor(*server_, "/versioncheck/versioncheck.php").size(), checks + 1);
+}
+
+// Config > Update datafile shows that it works and then what came of it:
+// here an answer that is no data file, named in the message.
+TEST_F(SkyViewTest, UpdateDatafileShowsProgressAndItsOutcome)
+{
+    StoreEarlierRuns(10);
+    StartView();
+    server_ = std::make_unique<ReportTestServer>(SlowAnswer(300ms, "short"));
+    environment_.PointAt(server_->HostSetting());
+    view_->OnCommand(kCommandUpdateDataFile);
+    auto* progress = view_->findChild<QProgressDialog*>("updateProgress");
+    ASSERT_NE(progress, nullptr);
+    EXPECT_TRUE(progress->isVisible());
+    EXPECT_TRUE(progress->labelText().contains(QString::fromStdString(server_->HostSetting())));
+    QMessageBox* outcome = nullptr;
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return (outcome = view_->findChild<QMessageBox*>("updateOutcome")) != nullptr; },
+        15000));
+    ASSERT_NE(outcome, nullptr);
+    EXPECT_TRUE(outcome->text().startsWith("The sky data file was not updated: "))
+        << outcome->text().toStdString();
+    EXPECT_GT(outcome->text().size(), 40);
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return view_->findChild<QProgressDialog*>("updateProgress") == nullptr; }, 2000));
+    outcome->close();
 }
 
 TEST_F(SkyViewTest, ClosingDuringADownloadLeavesTheWorkerToFinishAlone)
