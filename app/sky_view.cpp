@@ -521,7 +521,9 @@ FindOutcome CSkyvaneView::FindObject(const QString& name)
     Redraw();
 
     const skydata::FoundObject found = skydata::DescribeFoundObject(*data->catalogue, *object, sky_);
-    outcome.report = QString::fromStdString(FormatFoundObjectText(found, *data->catalogue, sky_));
+    // Azimuth counted as the chart's table counts it.
+    outcome.report = QString::fromStdString(
+        FormatFoundObjectText(found, *data->catalogue, sky_, preferences_.northAtZero));
     const render::ChartShown chart = ChartOf(viewMode_);
     if (!render::ChartDrawsObject(chart, sky_, *data->catalogue, preferences_, *object)) {
         outcome.note = NotOnChartNote(found, chart);

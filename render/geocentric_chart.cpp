@@ -16,6 +16,7 @@
 #include "places/formatting.h"
 #include "places/windows1252.h"
 #include "render/body_symbols.h"
+#include "render/catalogue_of_date.h"
 #include "render/chart_fonts.h"
 #include "render/chart_text.h"
 #include "render/figure_lines.h"
@@ -305,14 +306,14 @@ bool GeocentricBandHolds(double declinationDegrees)
     return declinationDegrees > -kBandLimitDegrees && declinationDegrees < kBandLimitDegrees;
 }
 
-bool GeocentricFigureMayJoin(const skydata::StarRecord& star)
+bool GeocentricFigureMayJoin(double rightAscension, double declination)
 {
     // Right ascensions a figure line may join without running across the
     // 0 h seam.
     constexpr double kSeamSafeFirstHour = 1.0;
     constexpr double kSeamSafeLastHour = 23.5;
-    return GeocentricBandHolds(star.dec) && star.ra > kSeamSafeFirstHour &&
-           star.ra < kSeamSafeLastHour;
+    return GeocentricBandHolds(declination) && rightAscension > kSeamSafeFirstHour &&
+           rightAscension < kSeamSafeLastHour;
 }
 
 void DrawGeocentricChart(DrawContext& dc, const engine::SkyState& state, int height, int width,
@@ -338,17 +339,22 @@ void DrawGeocentricChart(DrawContext& dc, const engine::SkyState& state, int hei
     DrawTableFrame(dc, width, height, timeControlMode, stepUnit);
 
     const int starCount = std::clamp(catalogue.starCount, 0, skydata::kStarCapacity);
+    // The map is of right ascension and declination of date, like the
+    // bodies on it: every star carried from its J2000 place.
+    thread_local CatalogueOfDate ofDate;
+    ofDate.CarryStars(state, catalogue, starCount);
     std::vector<StarPlace> places(static_cast<std::size_t>(starCount));
     for (int i = 0; i < starCount; ++i) {
-        const skydata::StarRecord& star = catalogue.stars[static_cast<std::size_t>(i)];
+        engine::Equatorial star{};
         StarPlace& place = places[static_cast<std::size_t>(i)];
         // Stars outside the band are neither drawn nor joined: no position.
-        place.inBand = GeocentricBandHolds(star.dec);
+        place.inBand = ofDate.PlaceNearBand(i, kBandLimitDegrees, star) &&
+                       GeocentricBandHolds(star.declination);
         if (!place.inBand) {
             continue;
         }
-        place.point = MapGeocentric(star.ra, star.dec, width, height);
-        place.seamSafe = GeocentricFigureMayJoin(star);
+        place.point = MapGeocentric(star.rightAscension, star.declination, width, height);
+        place.seamSafe = GeocentricFigureMayJoin(star.rightAscension, star.declination);
     }
     const int selectedStar = selection.selectedStar;
     const std::string selectedConstellation = SelectedConstellation(catalogue, selectedStar);
