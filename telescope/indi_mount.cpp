@@ -336,6 +336,7 @@ void IndiMount::HandleDeviceUpdate(const QString& property, const Vector& vector
             emit commandFailed("the mount refused the goto" + Says());
         } else if (property == kPointing && vector.state == kBusy) {
             // The goto's own answer; reports before it may still be old.
+            if (!pendingSeenBusy_ && refinements_ == 0) emit commandTaken();
             pendingSeenBusy_ = true;
             deadline_.stop();
         } else if (property == kPointing && pendingSeenBusy_ &&
@@ -365,6 +366,7 @@ void IndiMount::HandleDeviceUpdate(const QString& property, const Vector& vector
         } else if (property == kPointing && pointing_ &&
                    AngularDistanceDegrees(*pointing_, pendingPlace_) < kSyncToleranceDegrees) {
             EndPending();
+            emit commandTaken();
         }
         break;
     case Pending::kPark:
@@ -376,12 +378,15 @@ void IndiMount::HandleDeviceUpdate(const QString& property, const Vector& vector
                 emit commandFailed(QString("the mount refused to ") +
                                    (parking ? "park" : "unpark") + Says());
             } else if (vector.state == kBusy) {
+                if (!pendingSeenBusy_) emit commandTaken();
                 deadline_.stop();
                 pendingSeenBusy_ = true;
                 slewSilence_.start();
             } else if (SwitchOn(kPark, parking ? kParkOn : kUnparkOn)) {
+                const bool taken = pendingSeenBusy_;
                 EndPending();
                 UpdateState();
+                if (!taken) emit commandTaken();
                 emit motionEnded();
                 return;
             }
@@ -390,7 +395,10 @@ void IndiMount::HandleDeviceUpdate(const QString& property, const Vector& vector
     case Pending::kAbort:
         if (property == kAbortMotion) {
             EndPending();
-            if (vector.state == kAlert) emit commandFailed("the mount refused to abort" + Says());
+            if (vector.state == kAlert)
+                emit commandFailed("the mount refused to abort" + Says());
+            else
+                emit commandTaken();
         }
         break;
     case Pending::kNone:

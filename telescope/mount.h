@@ -80,6 +80,8 @@ signals:
     void ready();
     void pointingChanged(const skyvane::telescope::PlaceOfDate& pointing);
     void stateChanged(skyvane::telescope::MountState state);
+    // The mount took the last command (a goto or park: it started moving).
+    void commandTaken();
     // A goto or park has ended (the mount is no longer moving for it).
     void motionEnded();
     // The mount refused or could not finish a command; the connection stays.
