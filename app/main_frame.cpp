@@ -92,6 +92,8 @@ CMainFrame::CMainFrame(CSkyvaneView::Clock clock)
     AddMenu("&Time", {{"&Enter", kCommandEnterTime}});
     AddMenu("Search", {{"Constellation", kCommandSearchConstellation},
                        {"Object...", kCommandSearchObject}});
+    telescope_ = new CTelescopeControl(this, view_);
+    telescope_->AddMenu(menuBar());
     AddMenu("&Manual", {{"Go to the online &Manual", kCommandManual}});
     AddMenu("&Website", {{"&Go to software website", kCommandWebsite}});
     AddMenu("&Donate", {{"Support Software", kCommandDonate}});

@@ -7,6 +7,7 @@
 #include <QTimer>
 
 #include "app/sky_view.h"
+#include "app/telescope_control.h"
 
 class QMenu;
 
@@ -51,6 +52,7 @@ public:
     explicit CMainFrame(CSkyvaneView::Clock clock = {});
 
     CSkyvaneView& View() { return *view_; }
+    CTelescopeControl& Telescope() { return *telescope_; }
     // The menu action of command `id`, or null.
     QAction* CommandAction(int id) const;
 
@@ -78,6 +80,7 @@ private:
     // it back in the corner. A window the user moved stays where it is.
     bool placeOnCheck_ = true;
     CSkyvaneView* view_ = nullptr;
+    CTelescopeControl* telescope_ = nullptr;
 };
 
 // The desktop program: application object, main window maximised, the

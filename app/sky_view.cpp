@@ -581,6 +581,22 @@ void CSkyvaneView::Recompute()
     engine::FoldShownInstant(sky_);
 }
 
+void CSkyvaneView::SetTelescopeMark(std::optional<render::TelescopeMark> mark)
+{
+    if (selection_.telescope == mark) return;
+    selection_.telescope = mark;
+    Redraw();
+}
+
+engine::SkyState CSkyvaneView::SkyNow() const
+{
+    engine::SkyState now = sky_;
+    places::SetInstantToNow(now, clock_);
+    engine_.ComputeSky(now);
+    engine::FoldShownInstant(now);
+    return now;
+}
+
 void CSkyvaneView::Redraw()
 {
     ++redrawRequests_;

@@ -119,6 +119,11 @@ public:
     skydata::IntRect ObjectLinkRect() const { return objectLinkRect_; }
     const skydata::CatalogueClickRects& ClickRects() const { return *clickRects_; }
     bool TimerRunning(int id) const { return timers_.count(id) != 0; }
+    // The reticle of a connected telescope at its place of date, or none.
+    void SetTelescopeMark(std::optional<render::TelescopeMark> mark);
+    // The sky of this moment at the window's place, whatever instant the
+    // chart shows.
+    engine::SkyState SkyNow() const;
     // How many times the window asked to be drawn again.
     int RedrawRequests() const { return redrawRequests_; }
 

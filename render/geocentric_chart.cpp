@@ -1,5 +1,7 @@
 #include "render/geocentric_chart.h"
 
+#include "render/telescope_reticle.h"
+
 #include <QRgb>
 
 #include <algorithm>
@@ -335,6 +337,12 @@ void DrawGeocentricChart(DrawContext& dc, const engine::SkyState& state, int hei
     DrawStarPanelGeocentric(dc, catalogue, selectedStar, selectionDrawn, selectedConstellation);
 
     DrawBodies(dc, state, width, height, preferences.planetMode);
+    if (selection.telescope) {
+        const ChartView view =
+            ChartView::Geocentric(width, height, kGeocentricTableSpace, ViewAim::WholeSky());
+        if (const auto at = TelescopeReticleAt(view, state, *selection.telescope))
+            DrawTelescopeReticle(dc, *at);
+    }
     DrawBodyTable(dc, state, width, height, selection.highlightedBody);
     DrawCaption(dc, state, width, height);
     dc.SelectFont(previousFont);

@@ -1,5 +1,7 @@
 #include "render/horizontal_chart.h"
 
+#include "render/telescope_reticle.h"
+
 #include <QString>
 #include <QtGlobal>
 
@@ -634,6 +636,13 @@ void DrawHorizontalChart(DrawContext& dc, const engine::SkyState& state, int hei
     DrawSkyDisc(dc, layout, state.altitude[engine::kSun]);
     const CatalogueResult objects = DrawCatalogueObjects(dc, layout, state, orientation, catalogue,
                                                          preferences, selection, clickRects);
+    if (selection.telescope) {
+        const ChartView view = ChartView::Horizontal(width, height, layout.cx, layout.cy,
+                                                     layout.radius, orientation, layout.x0,
+                                                     ViewAim::WholeSky());
+        if (const auto at = TelescopeReticleAt(view, state, *selection.telescope))
+            DrawTelescopeReticle(dc, *at);
+    }
 
     dc.SetBkColor(kBlack);
     DrawPanelFrame(dc, layout);
