@@ -84,7 +84,7 @@ CMainFrame::CMainFrame(CSkyvaneView::Clock clock)
                       {"E&xit Program", kCommandExit}});
     AddMenu("&Config", {{"&Preferences", kCommandPreferences},
                         {"Update datafile", kCommandUpdateDataFile}});
-    AddMenu("&View", {{"Heliocentric", kCommandHeliocentric},
+    QMenu* viewMenu = AddMenu("&View", {{"Heliocentric", kCommandHeliocentric},
                       {"Geocentric", kCommandGeocentric},
                       {"Horizontal", kCommandHorizontal},
                       {"Intro Screen", kCommandIntroScreen}});
@@ -94,6 +94,7 @@ CMainFrame::CMainFrame(CSkyvaneView::Clock clock)
                        {"Object...", kCommandSearchObject}});
     telescope_ = new CTelescopeControl(this, view_);
     telescope_->AddMenu(menuBar());
+    telescope_->AddViewItems(viewMenu);
     AddMenu("&Manual", {{"Go to the online &Manual", kCommandManual}});
     AddMenu("&Website", {{"&Go to software website", kCommandWebsite}});
     AddMenu("&Donate", {{"Support Software", kCommandDonate}});

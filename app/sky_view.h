@@ -10,6 +10,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "app/find_dialog.h"
@@ -17,10 +18,12 @@
 #include "engine/sky.h"
 #include "online/usage_record.h"
 #include "places/now.h"
+#include "render/chart_view.h"
 #include "render/display_preferences.h"
 #include "render/object_panel.h"
 #include "skydata/click_rects.h"
 #include "skydata/int_rect.h"
+#include "skydata/name_index.h"
 
 class QPainter;
 class QPrinter;
@@ -94,6 +97,22 @@ public:
     // not be written.
     bool SaveChartImage(const QString& path, const QByteArray& format = {});
 
+    // The view of the horizontal or the geocentric chart: each keeps its
+    // own centre and field (the whole sky for any other view mode).
+    render::ViewAim ChartAim(int viewMode) const;
+    void SetChartAim(int viewMode, const render::ViewAim& aim);
+    // The view the chart on screen draws through at the window's size;
+    // nothing for the heliocentric chart and the intro.
+    std::optional<render::ChartView> ChartViewOnScreen() const;
+
+    // The mouse on the sky charts: the wheel zooms about the pointer
+    // (`angleDelta` in eighths of a degree, 120 a notch, positive away from
+    // the user zooms in); a drag from `from` to `to` moves the sky with the
+    // pointer; a double click on empty sky centres it there.
+    void OnWheel(QPointF position, int angleDelta);
+    void OnDrag(QPointF from, QPointF to, const render::ViewAim& aimAtPress);
+    void OnDoubleClick(QPoint point);
+
     // Before printing: one page, in the orientation of the chart shown.
     void OnPreparePrinting(QPrinter& printer) const;
     // The page of the chart shown onto the printer's painter: a copy of the
@@ -120,7 +139,10 @@ public:
     const skydata::CatalogueClickRects& ClickRects() const { return *clickRects_; }
     bool TimerRunning(int id) const { return timers_.count(id) != 0; }
     // The reticle of a connected telescope at its place of date, or none.
+    // While the chart follows the telescope each new mark centres it.
     void SetTelescopeMark(std::optional<render::TelescopeMark> mark);
+    void SetFollowTelescope(bool follow);
+    bool FollowTelescope() const { return followTelescope_; }
     // The sky of this moment at the window's place, whatever instant the
     // chart shows.
     engine::SkyState SkyNow() const;
@@ -133,6 +155,9 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
 
 private:
     void DeferredStartup();
@@ -146,6 +171,10 @@ private:
     void EditPreferences();
     void OpenVendorPage(const std::string& path, int reportCode);
     void LeftButtonDown(QPoint point);
+    // Centres the chart on screen on a found object: a second choice of the
+    // same object zooms to a finder field. False when the chart cannot show
+    // it (below the horizon, or a chart without a sky).
+    bool CentreOnObject(const skydata::ObjectRef& object);
 
     void SetInstantToNow();
     void Recompute();
@@ -171,6 +200,17 @@ private:
     render::ObjectSelection selection_;
     // Where the charts drew each star and Messier object, for the clicks.
     std::unique_ptr<skydata::CatalogueClickRects> clickRects_;
+
+    // The sky charts' views, and the press a drag starts from.
+    render::ViewAim horizontalAim_;
+    render::ViewAim geocentricAim_;
+    std::optional<QPointF> pressPoint_;
+    render::ViewAim aimAtPress_;
+    bool dragging_ = false;
+    // The object the last search centred, on which chart.
+    std::optional<std::pair<skydata::ObjectRef, int>> lastCentred_;
+    bool followTelescope_ = false;
+    void CentreOnTelescope();
 
     // Our timer ids and the toolkit's.
     std::map<int, int> timers_;

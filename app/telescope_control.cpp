@@ -136,6 +136,15 @@ void CTelescopeControl::AddMenu(QMenuBar* menuBar)
     UpdateActions();
 }
 
+void CTelescopeControl::AddViewItems(QMenu* viewMenu)
+{
+    viewMenu->addSeparator();
+    QAction* follow = viewMenu->addAction("&Follow Telescope");
+    follow->setObjectName("telescopeFollow");
+    follow->setCheckable(true);
+    connect(follow, &QAction::toggled, view_, &CSkyvaneView::SetFollowTelescope);
+}
+
 void CTelescopeControl::OnConnect()
 {
     const QString host = QString::fromStdString(

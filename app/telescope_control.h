@@ -20,6 +20,7 @@
 
 class QAction;
 class QMainWindow;
+class QMenu;
 class QMenuBar;
 
 namespace skyvane::app {
@@ -58,6 +59,8 @@ public:
 
     // The Telescope menu, added to the frame's menu bar.
     void AddMenu(QMenuBar* menuBar);
+    // View › Follow Telescope, added to the frame's View menu.
+    void AddViewItems(QMenu* viewMenu);
 
     telescope::Mount& Mount() { return mount_; }
     // The line the status area shows about the mount.

@@ -158,6 +158,17 @@ double ChartView::PixelsPerDegree() const
     return planePixelsPerDegree_ * zoom_;
 }
 
+ScreenPoint ChartView::ScaleAt(SkyPoint sky) const
+{
+    const double down = PixelsPerDegree();
+    if (plane_ == ChartPlane::kHorizontal) {
+        return {down, down};
+    }
+    constexpr double kNearPole = 0.02;
+    const double secant = 1 / std::max(std::cos(sky.latitude / kDegreesPerRadian), kNearPole);
+    return {width_ / (kHoursPerTurn * kDegreesPerHour) * zoom_ * secant, down};
+}
+
 ViewAim ChartView::Aim() const
 {
     return wholeSky_ ? ViewAim::WholeSky() : ViewAim::At(centre_, FieldDegrees());
@@ -281,6 +292,16 @@ bool ChartView::Shows(const ScreenPoint& p, int reach) const
     }
     return p.x >= area_.left - reach && p.x < area_.right + reach && p.y >= area_.top - reach &&
            p.y < area_.bottom + reach;
+}
+
+bool ChartView::Joins(const ScreenPoint& a, const ScreenPoint& b) const
+{
+    if (plane_ != ChartPlane::kGeocentric || wholeSky_) {
+        return true;
+    }
+    // Each point is the copy nearest the centre; two on either side of the
+    // cut opposite the centre are half a turn apart or more.
+    return std::fabs(a.x - b.x) < width_ * zoom_ / 2;
 }
 
 bool ChartView::ClipSegment(ScreenPoint& a, ScreenPoint& b) const

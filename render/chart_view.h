@@ -55,6 +55,13 @@ struct ScreenPoint {
     double y = 0;
 };
 
+// Where an object lands this frame: whether the chart shows it at all
+// (above the horizon), and its screen point.
+struct ViewPlace {
+    bool visible = false;
+    ScreenPoint at;
+};
+
 // A rectangle of screen pixels, right and bottom exclusive.
 struct ScreenArea {
     int left = 0;
@@ -105,6 +112,10 @@ public:
     ScreenPoint CentreOnScreen() const;
     // Screen pixels per degree of declination or altitude at the centre.
     double PixelsPerDegree() const;
+    // Screen pixels per degree of arc at a sky point, across (x) and down
+    // (y): the geocentric plane stretches right ascension by the secant of
+    // the declination.
+    ScreenPoint ScaleAt(SkyPoint sky) const;
     // The aim that gives this view again.
     ViewAim Aim() const;
 
@@ -133,6 +144,9 @@ public:
     // Whether a point on screen is worth drawing: inside the area with a
     // margin of `reach` pixels around it.
     bool Shows(const ScreenPoint& p, int reach) const;
+    // Whether a line may join two screen points of this view: not across
+    // the far side of the sphere, where the geocentric plane is cut.
+    bool Joins(const ScreenPoint& a, const ScreenPoint& b) const;
     // Cuts the segment a-b to the area; false when nothing of it is inside.
     bool ClipSegment(ScreenPoint& a, ScreenPoint& b) const;
 

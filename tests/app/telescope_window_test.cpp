@@ -155,6 +155,16 @@ TEST(TelescopeWindow, ConnectThenGotoSelectedMovesTheReticleToTheStar)
         EXPECT_NEAR(end.x, (r.left + r.right) / 2.0, 3);
         EXPECT_NEAR(end.y, (r.top + r.bottom) / 2.0, 3);
 
+        // View › Follow Telescope centres the chart on the reticle, zoomed
+        // or not.
+        frame.findChild<QAction*>("telescopeFollow")->setChecked(true);
+        const std::optional<render::ChartView> followed = view.ChartViewOnScreen();
+        ASSERT_TRUE(followed.has_value());
+        EXPECT_FALSE(followed->WholeSky());
+        const Blob centred = ReticleOn(view.grab().toImage());
+        EXPECT_NEAR(centred.x, followed->CentreOnScreen().x, 2);
+        EXPECT_NEAR(centred.y, followed->CentreOnScreen().y, 2);
+
         // The server gone: the reticle leaves and the status says why.
         server.Kill();
         ASSERT_TRUE(QTest::qWaitFor([&] { return !view.Selection().telescope.has_value(); }, 3000));
