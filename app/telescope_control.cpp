@@ -71,7 +71,8 @@ CTelescopeDialog::CTelescopeDialog(const QString& host, int port, const QString&
         lister_.Close();
     });
     connect(&lister_, &telescope::Mount::failed, this, [this](const QString& why) {
-        message_->setText(why[0].toUpper() + why.mid(1) + ".");
+        message_->setText(why.isEmpty() ? QString("The server could not be asked.")
+                                        : why.left(1).toUpper() + why.mid(1) + ".");
     });
 }
 
