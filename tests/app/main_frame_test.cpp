@@ -41,12 +41,17 @@ TEST(MainFrameTest, MenuBarCarriesEveryTextAndCommandIdInOrder)
           {"&Print", 57607},
           {"E&xit Program", 57665}}},
         {"&Config", {{"&Preferences", 32785}, {"Update datafile", 32787}}},
+        // The telescope's items (no command ids: they are ours) follow the
+        // charts in View and have a menu of their own after Search.
         {"&View",
          {{"Heliocentric", 32771}, {"Geocentric", 32773}, {"Horizontal", 32772},
-          {"Intro Screen", 32786}}},
+          {"Intro Screen", 32786}, {"", 0}, {"&Follow Telescope", 0}}},
         {"&Location", {{"&Edit", 32774}}},
         {"&Time", {{"&Enter", 32775}}},
         {"Search", {{"Constellation", 32782}, {"Object...", 32790}}},
+        {"T&elescope",
+         {{"&Connect...", 0}, {"&Disconnect", 0}, {"", 0}, {"&Goto Selected", 0},
+          {"&Sync on Selected", 0}, {"&Abort", 0}, {"", 0}, {"&Park", 0}, {"&Unpark", 0}}},
         {"&Manual", {{"Go to the online &Manual", 32783}}},
         {"&Website", {{"&Go to software website", 32784}}},
         {"&Donate", {{"Support Software", 32789}}},
