@@ -27,7 +27,7 @@ struct ObjectSelection {
     bool helpOverlay = false;
     int highlightedBody = -1;
     // Where a connected telescope points, drawn as its reticle.
-    std::optional<TelescopeMark> telescope;
+    std::optional<TelescopeMark> telescope = std::nullopt;
 
     friend bool operator==(const ObjectSelection&, const ObjectSelection&) = default;
 };
