@@ -13,8 +13,6 @@ namespace {
 constexpr double kArcsecondToRadian = 4.848136811095359935899141e-6;
 constexpr double kTwoPi = 6.283185307179586476925287;
 
-double ClampedAsin(double x) { return std::asin(x > 1 ? 1 : (x < -1 ? -1 : x)); }
-
 UnitVector Cross(const UnitVector& a, const UnitVector& b)
 {
     return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
@@ -147,8 +145,8 @@ UnitVector EclipticPole(const PoleTrig& trig, double t)
              trig.cosArg + kEquatorTermCount, t, p, q);
     double w = 1 - p * p - q * q;
     w = w < 0 ? 0 : std::sqrt(w);
-    const double s = std::sin(kJ2000Obliquity * kArcsecondToRadian);
-    const double c = std::cos(kJ2000Obliquity * kArcsecondToRadian);
+    static const double s = std::sin(kJ2000Obliquity * kArcsecondToRadian);
+    static const double c = std::cos(kJ2000Obliquity * kArcsecondToRadian);
     return {p, -q * c - w * s, -q * s + w * c};
 }
 
@@ -211,10 +209,14 @@ UnitVector EarthVelocityOverLight(double terrestrialJulianDay)
             kAberration * (-std::cos(sun) + e * std::cos(perihelion)), 0};
 }
 
+// p + v - (p.v) p adds to the unit vector p a part w perpendicular to it,
+// so its length is sqrt(1 + w.w) with w.w = v.v - (p.v)^2, about 1e-8: the
+// factor 1 - w.w / 2 brings it back to unit length far below a rounding.
 UnitVector Aberrated(const UnitVector& p, const UnitVector& v)
 {
     const double pv = p.x * v.x + p.y * v.y + p.z * v.z;
-    return {p.x + v.x - pv * p.x, p.y + v.y - pv * p.y, p.z + v.z - pv * p.z};
+    const double k = 1 - 0.5 * (v.x * v.x + v.y * v.y + v.z * v.z - pv * pv);
+    return {k * (p.x + v.x - pv * p.x), k * (p.y + v.y - pv * p.y), k * (p.z + v.z - pv * p.z)};
 }
 
 }  // namespace
@@ -234,7 +236,8 @@ Equatorial EquatorialOf(const UnitVector& v)
         ra += 24;
     if (ra >= 24)
         ra -= 24;
-    return {ra, RadToDeg(ClampedAsin(v.z))};
+    // atan2 rather than asin: exact near the poles, whatever the length.
+    return {ra, RadToDeg(std::atan2(v.z, std::sqrt(v.x * v.x + v.y * v.y)))};
 }
 
 UnitVector RotationMatrix::Apply(const UnitVector& v) const
@@ -281,25 +284,63 @@ RotationMatrix PrecessionMatrix(double terrestrialJulianDay)
 
 RotationMatrix NutationMatrix(double meanObliquity, const Nutation& nutation)
 {
+    // Rx(-(eps + d eps)) Rz(-d psi) Rx(eps), multiplied out. Nutation is
+    // below 20 arc seconds (1e-4 rad), so its sine and cosine are the first
+    // terms of their series to far below a rounding (the next is 2e-13).
     const double mean = DegToRad(meanObliquity);
-    const double trueObliquity = mean + nutation.obliquity * kArcsecondToRadian;
-    return FrameRotationX(-trueObliquity) * FrameRotationZ(-nutation.longitude * kArcsecondToRadian) *
-           FrameRotationX(mean);
+    const double se = std::sin(mean);
+    const double ce = std::cos(mean);
+    const double de = nutation.obliquity * kArcsecondToRadian;
+    const double dp = nutation.longitude * kArcsecondToRadian;
+    const double sde = de - de * de * de / 6, cde = 1 - de * de / 2;
+    const double sp = dp - dp * dp * dp / 6, cp = 1 - dp * dp / 2;
+    // The true obliquity from the mean one and its small change.
+    const double st = se * cde + ce * sde;
+    const double ct = ce * cde - se * sde;
+    RotationMatrix r;
+    r.m[0][0] = cp;
+    r.m[0][1] = -sp * ce;
+    r.m[0][2] = -sp * se;
+    r.m[1][0] = sp * ct;
+    r.m[1][1] = cp * ct * ce + st * se;
+    r.m[1][2] = cp * ct * se - st * ce;
+    r.m[2][0] = sp * st;
+    r.m[2][1] = cp * st * ce - ct * se;
+    r.m[2][2] = cp * st * se + ct * ce;
+    return r;
+}
+
+namespace {
+
+// The Earth's velocity over light from the ecliptic and equinox of date
+// into the true equator of date.
+UnitVector EquatorialVelocity(const UnitVector& ecliptic, double meanObliquity,
+                              const Nutation& nutation)
+{
+    const double epsilon = DegToRad(meanObliquity + nutation.obliquity / 3600);
+    const double s = std::sin(epsilon);
+    const double c = std::cos(epsilon);
+    return {ecliptic.x, ecliptic.y * c - ecliptic.z * s, ecliptic.y * s + ecliptic.z * c};
+}
+
+}  // namespace
+
+ApparentPlaceFrame ApparentPlaceFrameAt(double terrestrialJulianDay, double meanObliquity,
+                                        const Nutation& nutation,
+                                        const UnitVector& earthVelocityOverLight)
+{
+    ApparentPlaceFrame frame;
+    frame.terrestrialJulianDay = terrestrialJulianDay;
+    frame.toDate = NutationMatrix(meanObliquity, nutation) * PrecessionMatrix(terrestrialJulianDay);
+    frame.earthVelocity = EquatorialVelocity(earthVelocityOverLight, meanObliquity, nutation);
+    return frame;
 }
 
 ApparentPlaceFrame ApparentPlaceFrameAt(double terrestrialJulianDay, double meanObliquity,
                                         const Nutation& nutation)
 {
-    ApparentPlaceFrame frame;
-    frame.terrestrialJulianDay = terrestrialJulianDay;
-    frame.toDate = NutationMatrix(meanObliquity, nutation) * PrecessionMatrix(terrestrialJulianDay);
-    // From the ecliptic of date to the true equator of date.
-    const UnitVector v = EarthVelocityOverLight(terrestrialJulianDay);
-    const double epsilon = DegToRad(meanObliquity + nutation.obliquity / 3600);
-    const double s = std::sin(epsilon);
-    const double c = std::cos(epsilon);
-    frame.earthVelocity = {v.x, v.y * c - v.z * s, v.y * s + v.z * c};
-    return frame;
+    return ApparentPlaceFrameAt(terrestrialJulianDay, meanObliquity, nutation,
+                                EarthVelocityOverLight(terrestrialJulianDay));
 }
 
 ApparentPlaceFrame ApparentPlaceFrameAt(double terrestrialJulianDay)
@@ -329,6 +370,11 @@ Equatorial CataloguePlace(const ApparentPlaceFrame& frame, double rightAscension
     return EquatorialOf(frame.toDate.ApplyInverse(mean));
 }
 
+// The catalogue loop is the one place where wide vectors pay; where the
+// loader picks among builds at load time, there are two.
+#if defined(__x86_64__) && defined(__ELF__) && defined(__GLIBC__)
+__attribute__((target_clones("arch=x86-64-v3", "default")))
+#endif
 void ApparentDirections(const ApparentPlaceFrame& frame, const double* x, const double* y,
                         const double* z, int count, double* outX, double* outY, double* outZ)
 {
@@ -338,14 +384,17 @@ void ApparentDirections(const ApparentPlaceFrame& frame, const double* x, const 
     const double m20 = m[2][0], m21 = m[2][1], m22 = m[2][2];
     const double vx = frame.earthVelocity.x, vy = frame.earthVelocity.y,
                  vz = frame.earthVelocity.z;
+    const double vv = vx * vx + vy * vy + vz * vz;
+    // Aberrated(), written out so the loop vectorises.
     for (int i = 0; i < count; ++i) {
         const double px = m00 * x[i] + m01 * y[i] + m02 * z[i];
         const double py = m10 * x[i] + m11 * y[i] + m12 * z[i];
         const double pz = m20 * x[i] + m21 * y[i] + m22 * z[i];
         const double pv = px * vx + py * vy + pz * vz;
-        outX[i] = px + vx - pv * px;
-        outY[i] = py + vy - pv * py;
-        outZ[i] = pz + vz - pv * pz;
+        const double k = 1 - 0.5 * (vv - pv * pv);
+        outX[i] = k * (px + vx - pv * px);
+        outY[i] = k * (py + vy - pv * py);
+        outZ[i] = k * (pz + vz - pv * pz);
     }
 }
 

@@ -73,6 +73,11 @@ ApparentPlaceFrame ApparentPlaceFrameAt(double terrestrialJulianDay);
 // at hand, as the scene has them.
 ApparentPlaceFrame ApparentPlaceFrameAt(double terrestrialJulianDay, double meanObliquity,
                                         const Nutation& nutation);
+// ... and the Earth's velocity over the speed of light in the ecliptic and
+// equinox of date, which the scene has from the Earth's own series.
+ApparentPlaceFrame ApparentPlaceFrameAt(double terrestrialJulianDay, double meanObliquity,
+                                        const Nutation& nutation,
+                                        const UnitVector& earthVelocityOverLight);
 
 // The apparent direction of date of a J2000 catalogue direction.
 UnitVector ApparentDirection(const ApparentPlaceFrame& frame, const UnitVector& catalogue);
@@ -91,7 +96,7 @@ Equatorial CataloguePlace(const ApparentPlaceFrame& frame, double rightAscension
 // Many catalogue directions at once, as columns (x[i], y[i], z[i]) of J2000
 // unit vectors, into the columns of their apparent directions of date. The
 // output may not overlap the input. A scene carries its whole catalogue
-// this way; the directions come out unit length to a few parts in 10^9.
+// this way; the directions come out of unit length.
 void ApparentDirections(const ApparentPlaceFrame& frame, const double* x, const double* y,
                         const double* z, int count, double* outX, double* outY, double* outZ);
 

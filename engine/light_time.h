@@ -11,9 +11,19 @@ namespace skyvane::engine {
 inline constexpr double kLightDaysPerAu = 0.0057755183;
 
 // A body's heliocentric velocity in AU per day in the ecliptic and equinox
-// of date, from its heliocentric ecliptic vector (AU) at TT Julian day
-// `terrestrialJulianDay` and the shape of its orbit (two-body motion on the
-// mean orbit). For a BodyId without an orbit (Sun, Moon, Pluto) zero.
+// of date, from its heliocentric ecliptic vector (AU) and the shape of its
+// orbit (two-body motion on the mean orbit, turned by the precession since
+// J2000), for the TT Julian day the motion was made for. For a BodyId
+// without an orbit (Sun, Moon, Pluto) zero.
+class OrbitalMotion {
+public:
+    explicit OrbitalMotion(double terrestrialJulianDay);
+    EclipticVector Velocity(int body, const EclipticVector& position) const;
+
+private:
+    double sinShift_;
+    double cosShift_;
+};
 EclipticVector OrbitalVelocity(int body, const EclipticVector& position,
                                double terrestrialJulianDay);
 
@@ -42,6 +52,13 @@ GeocentricObserver ObserverAt(double latitudeDegrees);
 // as they are.
 Equatorial TopocentricPlace(const Equatorial& geocentric, double earthRadii, double hourAngle,
                             const GeocentricObserver& observer);
+
+// The same for up to 16 bodies at once, with the sines and cosines from
+// the series kernel; results agree with the single form to the last place
+// or two.
+void TopocentricPlaces(const Equatorial* geocentric, const double* earthRadii,
+                       const double* hourAngle, int count, const GeocentricObserver& observer,
+                       Equatorial* out);
 
 // Equatorial radius of the Earth in kilometres and in astronomical units.
 inline constexpr double kEarthRadiusKm = 6378.14;

@@ -190,7 +190,6 @@ void ComputeBodies(SkyState& state, double jd)
     const double meanObliquity = MeanObliquity(tt);
     state.obliquity = TrueObliquity(meanObliquity, nutation);
     state.siderealTime = GreenwichApparentSiderealTime(jd, meanObliquity, nutation);
-    state.frame = ApparentPlaceFrameAt(tt, meanObliquity, nutation);
 
     // The Earth first, then the planets seen from it.
     HeliocentricPosition helio[1 + kPlanetCount];
@@ -199,7 +198,15 @@ void ComputeBodies(SkyState& state, double jd)
         helio[1 + i] = HeliocentricPositionOf(kPlanetsFromEarth[i], tt);
     EclipticVector vectors[1 + kPlanetCount];
     EclipticVectors(helio, 1 + kPlanetCount, vectors);
-    const EclipticVector earthVelocity = OrbitalVelocity(kEarth, vectors[0], tt);
+    const OrbitalMotion motion(tt);
+    const EclipticVector earthVelocity = motion.Velocity(kEarth, vectors[0]);
+    // The catalogue's frame, with the Earth's velocity from its own series
+    // for the aberration.
+    constexpr double kLightAuPerDay = 1 / kLightDaysPerAu;
+    state.frame = ApparentPlaceFrameAt(tt, meanObliquity, nutation,
+                                       {earthVelocity.x / kLightAuPerDay,
+                                        earthVelocity.y / kLightAuPerDay,
+                                        earthVelocity.z / kLightAuPerDay});
 
     const HeliocentricPosition& earth = helio[0];
     state.helioLongitude[kEarth] = earth.longitude;
@@ -237,12 +244,15 @@ void ComputeBodies(SkyState& state, double jd)
         state.helioLongitude[body] = p.longitude;
         state.helioLatitude[body] = p.latitude;
         state.helioDistance[body] = p.radius;
-        const GeocentricPosition geometric = GeocentricFromVectors(vectors[1 + i], vectors[0]);
-        state.geoDistance[body] = geometric.distance;
-        earthRadii[2 + i] = geometric.distance / kEarthRadiusAu;
+        const double dx = vectors[1 + i].x - vectors[0].x;
+        const double dy = vectors[1 + i].y - vectors[0].y;
+        const double dz = vectors[1 + i].z - vectors[0].z;
+        const double distance = std::sqrt(dx * dx + dy * dy + dz * dz);
+        state.geoDistance[body] = distance;
+        earthRadii[2 + i] = distance / kEarthRadiusAu;
         // Light-time and aberration, then nutation: the apparent place.
         const EclipticVector seen = ApparentGeocentricVector(
-            vectors[1 + i], OrbitalVelocity(body, vectors[1 + i], tt), vectors[0], earthVelocity);
+            vectors[1 + i], motion.Velocity(body, vectors[1 + i]), vectors[0], earthVelocity);
         const GeocentricPosition g = GeocentricFromVectors(seen, {0, 0, 0});
         longitude[2 + i] = g.longitude + nutation.longitude / 3600;
         latitude[2 + i] = g.latitude;
@@ -252,21 +262,25 @@ void ComputeBodies(SkyState& state, double jd)
     EclipticToEquatorial(longitude, latitude, kPlacedCount,
                          AngleTrig::OfDegrees(state.obliquity), equatorial);
     // Seen from the observer: parallax on the place of date.
-    const GeocentricObserver observer = ObserverAt(state.latitude);
-    double hourAngle[kPlacedCount];
-    double declination[kPlacedCount];
+    double geocentricHourAngle[kPlacedCount];
     for (int i = 0; i < kPlacedCount; ++i) {
         const int body = kPlaced[i];
         state.rightAscension[body] = equatorial[i].rightAscension;
         state.declination[body] = equatorial[i].declination;
-        const Equatorial topocentric = TopocentricPlace(
-            equatorial[i], earthRadii[i],
-            HourAngle(state.siderealTime, state.longitude, equatorial[i].rightAscension),
-            observer);
-        state.topocentricRightAscension[body] = topocentric.rightAscension;
-        state.topocentricDeclination[body] = topocentric.declination;
-        hourAngle[i] = HourAngle(state.siderealTime, state.longitude, topocentric.rightAscension);
-        declination[i] = topocentric.declination;
+        geocentricHourAngle[i] =
+            HourAngle(state.siderealTime, state.longitude, equatorial[i].rightAscension);
+    }
+    Equatorial topocentric[kPlacedCount];
+    TopocentricPlaces(equatorial, earthRadii, geocentricHourAngle, kPlacedCount,
+                      ObserverAt(state.latitude), topocentric);
+    double hourAngle[kPlacedCount];
+    double declination[kPlacedCount];
+    for (int i = 0; i < kPlacedCount; ++i) {
+        const int body = kPlaced[i];
+        state.topocentricRightAscension[body] = topocentric[i].rightAscension;
+        state.topocentricDeclination[body] = topocentric[i].declination;
+        hourAngle[i] = HourAngle(state.siderealTime, state.longitude, topocentric[i].rightAscension);
+        declination[i] = topocentric[i].declination;
     }
     Horizontal horizontal[kPlacedCount];
     EquatorialToHorizontal(hourAngle, declination, kPlacedCount,

@@ -42,7 +42,8 @@ struct PagePlace {
     int index;
 };
 
-// Where every catalogue object lands on the page's map.
+// Where every catalogue object lands on the page's map: J2000 places
+// carried to the date, as the charts draw them.
 std::vector<render::ViewPlace> PlaceStars(const render::ChartView& view,
                                           const engine::SkyState& state,
                                           const skydata::SkyCatalogue& catalogue)
@@ -61,8 +62,9 @@ std::vector<render::ViewPlace> PlaceStars(const render::ChartView& view,
             place.visible = h.altitude > 0;
             place.at = view.ToScreen({h.azimuth, h.altitude});
         } else {
+            const engine::Equatorial ofDate = engine::ApparentPlaceOf(state, star.ra, star.dec);
             place.visible = true;
-            place.at = view.ToScreen({star.ra, star.dec});
+            place.at = view.ToScreen({ofDate.rightAscension, ofDate.declination});
         }
     }
     return places;
@@ -72,7 +74,8 @@ render::ViewPlace PlaceObject(const render::ChartView& view, const engine::SkySt
                               double ra, double dec)
 {
     if (view.Plane() == render::ChartPlane::kGeocentric) {
-        return {true, view.ToScreen({ra, dec})};
+        const engine::Equatorial ofDate = engine::ApparentPlaceOf(state, ra, dec);
+        return {true, view.ToScreen({ofDate.rightAscension, ofDate.declination})};
     }
     const engine::Horizontal h = render::HorizontalPlaceOf(state, ra, dec);
     return {h.altitude > 0, view.ToScreen({h.azimuth, h.altitude})};

@@ -18,6 +18,7 @@
 #include "places/formatting.h"
 #include "places/windows1252.h"
 #include "render/body_symbols.h"
+#include "render/catalogue_of_date.h"
 #include "render/chart_fonts.h"
 #include "render/chart_text.h"
 #include "render/figure_lines.h"
@@ -323,18 +324,23 @@ bool DrawZoomedMap(DrawContext& dc, const ChartView& view, const engine::SkyStat
 {
     DrawZoomedGrid(dc, view);
     const int starCount = std::clamp(catalogue.starCount, 0, skydata::kStarCapacity);
+    // Right ascension and declination of date, from the places unrounded.
+    thread_local ExactCatalogueOfDate ofDate;
+    ofDate.CarryStars(state, catalogue, starCount);
     std::vector<ViewPlace> stars(static_cast<std::size_t>(starCount));
     for (int i = 0; i < starCount; ++i) {
-        const skydata::StarRecord& star = catalogue.stars[static_cast<std::size_t>(i)];
+        const engine::Equatorial star = ofDate.Place(i);
         ViewPlace& place = stars[static_cast<std::size_t>(i)];
         place.visible = true;
-        place.at = view.ToScreen({star.ra, star.dec});
+        place.at = view.ToScreen({star.rightAscension, star.declination});
     }
     const int deepSkyCount = std::clamp(catalogue.deepSkyCount, 0, skydata::kDeepSkyCapacity);
     std::vector<ViewPlace> deepSky(static_cast<std::size_t>(deepSkyCount));
     for (int i = 0; i < deepSkyCount; ++i) {
         const skydata::DeepSkyObject& object = catalogue.deepSky[static_cast<std::size_t>(i)];
-        deepSky[static_cast<std::size_t>(i)] = {true, view.ToScreen({object.ra, object.dec})};
+        const engine::Equatorial ofDate = engine::ApparentPlaceOf(state, object.ra, object.dec);
+        deepSky[static_cast<std::size_t>(i)] = {
+            true, view.ToScreen({ofDate.rightAscension, ofDate.declination})};
     }
     ViewLabels labels(view);
     // The star panel in the upper left stays readable.
@@ -421,14 +427,14 @@ bool GeocentricBandHolds(double declinationDegrees)
     return declinationDegrees > -kBandLimitDegrees && declinationDegrees < kBandLimitDegrees;
 }
 
-bool GeocentricFigureMayJoin(const skydata::StarRecord& star)
+bool GeocentricFigureMayJoin(double rightAscension, double declination)
 {
     // Right ascensions a figure line may join without running across the
     // 0 h seam.
     constexpr double kSeamSafeFirstHour = 1.0;
     constexpr double kSeamSafeLastHour = 23.5;
-    return GeocentricBandHolds(star.dec) && star.ra > kSeamSafeFirstHour &&
-           star.ra < kSeamSafeLastHour;
+    return GeocentricBandHolds(declination) && rightAscension > kSeamSafeFirstHour &&
+           rightAscension < kSeamSafeLastHour;
 }
 
 ChartView GeocentricChartView(int height, int width, const ViewAim& aim)
@@ -470,17 +476,21 @@ void DrawGeocentricChart(DrawContext& dc, const engine::SkyState& state, int hei
     DrawTableFrame(dc, width, height, timeControlMode, stepUnit);
 
     const int starCount = std::clamp(catalogue.starCount, 0, skydata::kStarCapacity);
+    // The map is of right ascension and declination of date, like the
+    // bodies on it: every star carried from its J2000 place.
+    thread_local CatalogueOfDate ofDate;
+    ofDate.CarryStars(state, catalogue, starCount);
     std::vector<StarPlace> places(static_cast<std::size_t>(starCount));
     for (int i = 0; i < starCount; ++i) {
-        const skydata::StarRecord& star = catalogue.stars[static_cast<std::size_t>(i)];
+        const engine::Equatorial star = ofDate.Place(i);
         StarPlace& place = places[static_cast<std::size_t>(i)];
         // Stars outside the band are neither drawn nor joined: no position.
-        place.inBand = GeocentricBandHolds(star.dec);
+        place.inBand = GeocentricBandHolds(star.declination);
         if (!place.inBand) {
             continue;
         }
-        place.point = MapGeocentric(star.ra, star.dec, width, height);
-        place.seamSafe = GeocentricFigureMayJoin(star);
+        place.point = view.ToPixel({star.rightAscension, star.declination});
+        place.seamSafe = GeocentricFigureMayJoin(star.rightAscension, star.declination);
     }
     const int selectedStar = selection.selectedStar;
     const std::string selectedConstellation = SelectedConstellation(catalogue, selectedStar);

@@ -45,7 +45,8 @@ TEST(MainFrameTest, MenuBarCarriesEveryTextAndCommandIdInOrder)
         // charts in View and have a menu of their own after Search.
         {"&View",
          {{"Heliocentric", 32771}, {"Geocentric", 32773}, {"Horizontal", 32772},
-          {"Intro Screen", 32786}, {"", 0}, {"&Follow Telescope", 0}}},
+          {"Intro Screen", 32786}, {"", 0}, {"Night Mode", 32791}, {"", 0},
+          {"&Follow Telescope", 0}}},
         {"&Location", {{"&Edit", 32774}}},
         {"&Time", {{"&Enter", 32775}}},
         {"Search", {{"Constellation", 32782}, {"Object...", 32790}}},
