@@ -375,8 +375,10 @@ Equatorial CataloguePlace(const ApparentPlaceFrame& frame, double rightAscension
 #if defined(__x86_64__) && defined(__ELF__) && defined(__GLIBC__)
 __attribute__((target_clones("arch=x86-64-v3", "default")))
 #endif
-void ApparentDirections(const ApparentPlaceFrame& frame, const double* x, const double* y,
-                        const double* z, int count, double* outX, double* outY, double* outZ)
+void ApparentDirections(const ApparentPlaceFrame& frame, const double* __restrict x,
+                        const double* __restrict y, const double* __restrict z, int count,
+                        double* __restrict outX, double* __restrict outY,
+                        double* __restrict outZ)
 {
     const auto& m = frame.toDate.m;
     const double m00 = m[0][0], m01 = m[0][1], m02 = m[0][2];

@@ -2,6 +2,10 @@
 
 #include "render/sky_mapping.h"
 
+#include <cmath>
+
+#include "engine/units.h"
+
 namespace skyvane::render {
 
 namespace {
@@ -23,6 +27,20 @@ engine::UnitVector ApparentDirectionOfCodes(const engine::SkyState& state, std::
     engine::UnitVector out;
     engine::ApparentDirections(state.frame, &c.x, &c.y, &c.z, 1, &out.x, &out.y, &out.z);
     return out;
+}
+
+bool CatalogueOfDate::PlaceNearBand(int i, double maxAbsDeclination,
+                                    engine::Equatorial& place) const
+{
+    // The directions are of unit length, so z is the sine of the
+    // declination: most of the sky outside the band is known from it alone.
+    constexpr double kMargin = 0.01;  // degrees
+    const double limit = std::sin(engine::DegToRad(maxAbsDeclination + kMargin));
+    const engine::UnitVector v = Direction(i);
+    if (!(std::fabs(v.z) < limit))
+        return false;
+    place = engine::EquatorialOf(v);
+    return true;
 }
 
 void CatalogueOfDate::CarryStars(const engine::SkyState& state,

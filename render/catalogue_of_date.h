@@ -39,6 +39,11 @@ public:
     }
     // Right ascension (hours) and declination (degrees) of date of row i.
     engine::Equatorial Place(int i) const { return engine::EquatorialOf(Direction(i)); }
+    // The same for a map of the band of declinations within
+    // `maxAbsDeclination` degrees of the equator: false, and no place
+    // worked out, for a row well outside it; rows near its edges come back
+    // with their place for the map's own test.
+    bool PlaceNearBand(int i, double maxAbsDeclination, engine::Equatorial& place) const;
 
 private:
     std::vector<std::int32_t> raCode_;

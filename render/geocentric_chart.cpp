@@ -482,10 +482,11 @@ void DrawGeocentricChart(DrawContext& dc, const engine::SkyState& state, int hei
     ofDate.CarryStars(state, catalogue, starCount);
     std::vector<StarPlace> places(static_cast<std::size_t>(starCount));
     for (int i = 0; i < starCount; ++i) {
-        const engine::Equatorial star = ofDate.Place(i);
+        engine::Equatorial star{};
         StarPlace& place = places[static_cast<std::size_t>(i)];
         // Stars outside the band are neither drawn nor joined: no position.
-        place.inBand = GeocentricBandHolds(star.declination);
+        place.inBand = ofDate.PlaceNearBand(i, kBandLimitDegrees, star) &&
+                       GeocentricBandHolds(star.declination);
         if (!place.inBand) {
             continue;
         }
