@@ -49,7 +49,7 @@ TEST(MainFrameTest, MenuBarCarriesEveryTextAndCommandIdInOrder)
           {"&Follow Telescope", 0}}},
         {"&Location", {{"&Edit", 32774}}},
         {"&Time", {{"&Enter", 32775}}},
-        {"Search", {{"Constellation", 32782}, {"Object...", 32790}}},
+        {"&Search", {{"&Constellation", 32782}, {"&Object...", 32790}}},
         {"T&elescope",
          {{"&Connect...", 0}, {"&Disconnect", 0}, {"", 0}, {"&Goto Selected", 0},
           {"&Sync on Selected", 0}, {"&Abort", 0}, {"", 0}, {"&Park", 0}, {"&Unpark", 0}}},
@@ -66,6 +66,31 @@ TEST(MainFrameTest, MenuBarCarriesEveryTextAndCommandIdInOrder)
         found.emplace_back(menuAction->text().toStdString(), items);
     }
     EXPECT_EQ(found, expected);
+}
+
+// The search is reachable from the keyboard: Alt+S opens its menu, and
+// Ctrl+F (the platform's Find key) runs Search > Object... directly.
+TEST(MainFrameTest, SearchMenuAndObjectSearchFromTheKeyboard)
+{
+    CMainFrame frame(FixedNow);
+    frame.show();
+    QApplication::setActiveWindow(&frame);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&frame));
+    QAction* object = frame.CommandAction(32790);
+    ASSERT_NE(object, nullptr);
+    EXPECT_EQ(object->shortcut(), QKeySequence(QKeySequence::Find));
+    int triggered = 0;
+    QObject::connect(object, &QAction::triggered, [&] { ++triggered; });
+    QTest::keyClick(&frame.View(), Qt::Key_F, Qt::ControlModifier);
+    EXPECT_EQ(triggered, 1);
+
+    QMenu* search = nullptr;
+    for (QAction* menuAction : frame.menuBar()->actions())
+        if (menuAction->text() == "&Search") search = menuAction->menu();
+    ASSERT_NE(search, nullptr);
+    QTest::keyClick(&frame.View(), Qt::Key_S, Qt::AltModifier);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return search->isVisible(); }, 2000));
+    search->close();
 }
 
 TEST(MainFrameTest, FixedCaptionNoBarsAndTheRestoredSize)
