@@ -6,6 +6,7 @@
 
 #include <cmath>
 
+#include "render/color_filter.h"
 #include "render/geocentric_chart.h"
 #include "render/horizontal_chart.h"
 #include "render_test_canvas.h"
@@ -39,6 +40,15 @@ TEST(TelescopeReticle, CircleWithCrossInItsOwnColour)
         SCOPED_TRACE(testing::Message() << p.x << "," << p.y);
         EXPECT_EQ(canvas.At(p.x, p.y), p.expected);
     }
+}
+
+TEST(TelescopeReticle, NightModeDrawsItInTheNightColour)
+{
+    test::Canvas canvas(100, 100);
+    canvas.dc().SetColorFilter(ColorFilter::kNight);
+    DrawTelescopeReticle(canvas.dc(), {50, 50});
+    EXPECT_EQ(canvas.At(50 + kReticleArm, 50), NightColor(kTelescopeReticle) | 0xff000000u);
+    EXPECT_NE(NightColor(kTelescopeReticle), kTelescopeReticle);
 }
 
 class ReticlePlacement : public testing::Test {
