@@ -62,9 +62,11 @@ run: build
 
 # Fuzzes the data file reader for FUZZ_SECONDS (default ten minutes), seeded
 # with our own data file and its texts, then the HTTP response reader for
-# FUZZ_HTTP_SECONDS; findings land in build-fuzz/.
+# FUZZ_HTTP_SECONDS, then the INDI XML reader for FUZZ_INDI_SECONDS;
+# findings land in build-fuzz/
 FUZZ_SECONDS ?= 600
 FUZZ_HTTP_SECONDS ?= $(FUZZ_SECONDS)
+FUZZ_INDI_SECONDS ?= $(FUZZ_SECONDS)
 FUZZ_DIR ?= build-fuzz
 fuzz: build
 	@bash scripts/install-deps.sh --fuzz
@@ -86,6 +88,12 @@ fuzz: build
 	cp tests/fuzz/http_corpus/* $(FUZZ_DIR)/http_corpus/
 	cd $(FUZZ_DIR)/http_findings && ../tests/fuzz/http_response_fuzzer -max_total_time=$(FUZZ_HTTP_SECONDS) \
 	  -max_len=65536 -rss_limit_mb=2048 -print_final_stats=1 ../http_corpus
+	# Then the INDI server's XML stream as the mount client reads it.
+	cmake --build $(FUZZ_DIR) --target indi_xml_fuzzer
+	mkdir -p $(FUZZ_DIR)/indi_corpus $(FUZZ_DIR)/indi_findings
+	cp tests/fuzz/indi_corpus/* $(FUZZ_DIR)/indi_corpus/
+	cd $(FUZZ_DIR)/indi_findings && ../tests/fuzz/indi_xml_fuzzer -max_total_time=$(FUZZ_INDI_SECONDS) \
+	  -max_len=65536 -rss_limit_mb=2048 -print_final_stats=1 ../indi_corpus
 
 # Cross-builds the Qt-free parts and their tests for arm64 Linux and 64-bit
 # Windows and runs them under qemu-user and wine; prints each target's count.

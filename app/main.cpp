@@ -13,6 +13,7 @@
 #include "app/main_frame.h"
 #include "app/print_command.h"
 #include "app/render_command.h"
+#include "app/telescope_command.h"
 #include "app/update_data_command.h"
 #include "online/online_hooks.h"
 
@@ -25,6 +26,7 @@ constexpr char kUsage[] =
     "       skyvane print CHART [options]  print a chart into a PDF file (--help for options)\n"
     "       skyvane update-data [options] fetch the sky data file now (--help for options)\n"
     "       skyvane find NAME [options]   find a star, Messier object or planet (--help for options)\n"
+    "       skyvane telescope ACTION [options] drive a mount through INDI (--help for options)\n"
     "       skyvane --version             the program's version\n";
 
 // Writes to standard output that did not arrive make the run a failure.
@@ -62,6 +64,9 @@ int main(int argc, char** argv)
     if (args[0] == "find")
         return Finished(
             skyvane::app::RunFindCommand({args.begin() + 1, args.end()}, std::cout, std::cerr));
+    if (args[0] == "telescope")
+        return Finished(skyvane::app::RunTelescopeCommand({args.begin() + 1, args.end()},
+                                                          std::cout, std::cerr));
     if (args[0] == "render")
         return Finished(skyvane::app::RunRenderCommandMain(argc, argv));
     if (args[0] == "print")

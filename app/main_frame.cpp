@@ -110,6 +110,9 @@ CMainFrame::CMainFrame(CSkyvaneView::Clock clock)
     AddMenu("&Search", {{"&Constellation", kCommandSearchConstellation},
                         {"&Object...", kCommandSearchObject}});
     CommandAction(kCommandSearchObject)->setShortcut(QKeySequence::Find);
+    telescope_ = new CTelescopeControl(this, view_);
+    telescope_->AddMenu(menuBar());
+    telescope_->AddViewItems(viewMenu);
     AddMenu("&Manual", {{"Go to the online &Manual", kCommandManual}});
     AddMenu("&Website", {{"&Go to software website", kCommandWebsite}});
     AddMenu("&Donate", {{"Support Software", kCommandDonate}});

@@ -7,6 +7,7 @@
 #include <QTimer>
 
 #include "app/sky_view.h"
+#include "app/telescope_control.h"
 
 class QMenu;
 
@@ -53,6 +54,7 @@ public:
     ~CMainFrame() override;
 
     CSkyvaneView& View() { return *view_; }
+    CTelescopeControl& Telescope() { return *telescope_; }
     // The menu action of command `id`, or null.
     QAction* CommandAction(int id) const;
 
@@ -81,6 +83,7 @@ private:
     // it back in the corner. A window the user moved stays where it is.
     bool placeOnCheck_ = true;
     CSkyvaneView* view_ = nullptr;
+    CTelescopeControl* telescope_ = nullptr;
 };
 
 // The desktop program: application object, main window maximised, the

@@ -865,6 +865,54 @@ void CSkyvaneView::Recompute()
     engine::FoldShownInstant(sky_);
 }
 
+void CSkyvaneView::SetTelescopeMark(std::optional<render::TelescopeMark> mark)
+{
+    if (selection_.telescope == mark) return;
+    selection_.telescope = mark;
+    if (followTelescope_) CentreOnTelescope();
+    Redraw();
+}
+
+void CSkyvaneView::SetFollowTelescope(bool follow)
+{
+    followTelescope_ = follow;
+    if (follow) CentreOnTelescope();
+}
+
+void CSkyvaneView::CentreOnTelescope()
+{
+    if (!selection_.telescope || (viewMode_ != kViewHorizontal && viewMode_ != kViewGeocentric))
+        return;
+    const engine::Equatorial ofDate{selection_.telescope->rightAscension,
+                                    selection_.telescope->declination};
+    const bool horizontal = viewMode_ == kViewHorizontal;
+    render::SkyPoint centre{ofDate.rightAscension, ofDate.declination};
+    if (horizontal) {
+        const engine::Horizontal h = engine::HorizontalPlaceOf(sky_, ofDate);
+        // Below the horizon the horizontal chart has nothing to centre on.
+        if (!(h.altitude > 0)) return;
+        centre = {h.azimuth, h.altitude};
+    }
+    // From the whole sky, following turns to a quarter of it round the
+    // telescope, as a search does; a field chosen since is kept.
+    constexpr double kHorizontalFirstField = 90;
+    constexpr double kGeocentricFirstField = 45;
+    const render::ViewAim current = ChartAim(viewMode_);
+    const double field = current.wholeSky
+                             ? (horizontal ? kHorizontalFirstField : kGeocentricFirstField)
+                             : current.fieldDegrees;
+    SetChartAim(viewMode_, render::ViewAim::At(centre, field));
+}
+
+engine::SkyState CSkyvaneView::SkyNow() const
+{
+    engine::SkyState now = sky_;
+    places::SetInstantToNow(now, clock_);
+    engine_.ComputeSky(now);
+    engine::FoldShownInstant(now);
+    return now;
+}
+
 void CSkyvaneView::Redraw()
 {
     ++redrawRequests_;

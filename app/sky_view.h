@@ -154,6 +154,14 @@ public:
     skydata::IntRect ObjectLinkRect() const { return objectLinkRect_; }
     const skydata::CatalogueClickRects& ClickRects() const { return *clickRects_; }
     bool TimerRunning(int id) const { return timers_.count(id) != 0; }
+    // The reticle of a connected telescope at its place of date, or none.
+    // While the chart follows the telescope each new mark centres it.
+    void SetTelescopeMark(std::optional<render::TelescopeMark> mark);
+    void SetFollowTelescope(bool follow);
+    bool FollowTelescope() const { return followTelescope_; }
+    // The sky of this moment at the window's place, whatever instant the
+    // chart shows.
+    engine::SkyState SkyNow() const;
     // How many times the window asked to be drawn again.
     int RedrawRequests() const { return redrawRequests_; }
 
@@ -233,6 +241,8 @@ private:
     bool dragging_ = false;
     // The object the last search centred, on which chart.
     std::optional<std::pair<skydata::ObjectRef, int>> lastCentred_;
+    bool followTelescope_ = false;
+    void CentreOnTelescope();
 
     // Our timer ids and the toolkit's.
     std::map<int, int> timers_;

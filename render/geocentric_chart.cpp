@@ -1,5 +1,7 @@
 #include "render/geocentric_chart.h"
 
+#include "render/telescope_reticle.h"
+
 #include <QRgb>
 #include <QSize>
 #include <QString>
@@ -522,6 +524,11 @@ void DrawGeocentricChart(DrawContext& dc, const engine::SkyState& state, int hei
     DrawStarPanelGeocentric(dc, catalogue, selectedStar, selectionDrawn);
 
     DrawBodies(dc, view, state, preferences.planetMode);
+    if (selection.telescope) {
+        const auto at = TelescopeReticleAt(view, state, *selection.telescope);
+        if (at && (view.WholeSky() || view.Shows(ScreenPoint{double(at->x), double(at->y)}, 0)))
+            DrawTelescopeReticle(dc, *at);
+    }
     DrawBodyTable(dc, state, width, height, selection.highlightedBody);
     DrawCaption(dc, state, width, height);
     dc.SelectFont(previousFont);

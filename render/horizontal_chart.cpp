@@ -1,5 +1,7 @@
 #include "render/horizontal_chart.h"
 
+#include "render/telescope_reticle.h"
+
 #include <QString>
 #include <QtGlobal>
 
@@ -772,6 +774,11 @@ void DrawHorizontalChart(DrawContext& dc, const engine::SkyState& state, int hei
         labels.Draw(dc);
         // What spilled past the map's edge goes under the panel.
         dc.FillSolidRect(layout.x0, 0, width, height, kBlack);
+    }
+    if (selection.telescope) {
+        const auto at = TelescopeReticleAt(view, state, *selection.telescope);
+        if (at && (view.WholeSky() || view.Shows(ScreenPoint{double(at->x), double(at->y)}, 0)))
+            DrawTelescopeReticle(dc, *at);
     }
 
     dc.SetBkColor(kBlack);

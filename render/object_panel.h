@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "render/telescope_reticle.h"
 #include "render/draw_context.h"
 #include "skydata/catalogue.h"
 #include "skydata/click_rects.h"
@@ -25,6 +26,8 @@ struct ObjectSelection {
     int selectedDeepSky = -1;
     bool helpOverlay = false;
     int highlightedBody = -1;
+    // Where a connected telescope points, drawn as its reticle.
+    std::optional<TelescopeMark> telescope = std::nullopt;
 
     friend bool operator==(const ObjectSelection&, const ObjectSelection&) = default;
 };
