@@ -187,6 +187,12 @@ void CMainFrame::OnFilePrintPreview()
     preview.exec();
 }
 
+namespace {
+// Where Save Chart As remembers the folder of the last chart saved.
+constexpr char kSaveChartSection[] = "Charts";
+constexpr char kSaveChartFolderKey[] = "SaveFolder";
+}  // namespace
+
 void CMainFrame::OnFileSaveChartAs()
 {
     static const QString kPng = "PNG image (*.png)";
@@ -194,9 +200,8 @@ void CMainFrame::OnFileSaveChartAs()
     // The folder of the last chart saved; the first time, the user's
     // pictures folder (the data folder the program runs in is no place
     // for them).
-    constexpr char kSection[] = "Charts";
-    constexpr char kFolderKey[] = "SaveFolder";
-    QString folder = QString::fromStdString(platform::GetProfileString(kSection, kFolderKey));
+    QString folder =
+        QString::fromStdString(platform::GetProfileString(kSaveChartSection, kSaveChartFolderKey));
     if (folder.isEmpty() || !QFileInfo(folder).isDir()) {
         folder = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
         if (folder.isEmpty() || !QFileInfo(folder).isDir()) folder = QDir::homePath();
@@ -209,13 +214,16 @@ void CMainFrame::OnFileSaveChartAs()
         dialog.setDefaultSuffix(filter == kJpeg ? "jpg" : "png");
     });
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
-    QString path = dialog.selectedFiles().constFirst();
+    SaveChartAsTo(dialog.selectedFiles().constFirst(), dialog.selectedNameFilter() == kJpeg);
+}
+
+void CMainFrame::SaveChartAsTo(QString path, bool jpegChosen)
+{
     // A name without a picture extension ("chart", "chart.txt") takes the
     // chosen format's, so that the file says what it holds.
     const QString suffix = QFileInfo(path).suffix().toLower();
-    if (suffix != "png" && suffix != "jpg" && suffix != "jpeg")
-        path += dialog.selectedNameFilter() == kJpeg ? ".jpg" : ".png";
-    platform::WriteProfileString(kSection, kFolderKey,
+    if (suffix != "png" && suffix != "jpg" && suffix != "jpeg") path += jpegChosen ? ".jpg" : ".png";
+    platform::WriteProfileString(kSaveChartSection, kSaveChartFolderKey,
                                  QFileInfo(path).absolutePath().toStdString());
     QString why;
     if (!view_->SaveChartImage(path, QByteArray(), &why))

@@ -64,6 +64,10 @@ public:
     // File › Save Chart As: the chart on screen into a PNG or JPEG file,
     // chosen by the dialog's filter or the name's extension.
     void OnFileSaveChartAs();
+    // What Save Chart As does with the name the dialog gave and the format
+    // chosen there: a name without a picture extension takes the format's,
+    // the folder is remembered for next time, and a failed write says why.
+    void SaveChartAsTo(QString path, bool jpegChosen);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
