@@ -11,6 +11,9 @@
 #include <QPrinter>
 #include <QTimerEvent>
 
+#include <cstdio>
+#include <filesystem>
+
 #include "app/constellation_dialog.h"
 #include "app/find_command.h"
 #include "app/preferences.h"
@@ -192,6 +195,15 @@ void CSkyvaneView::DeferredStartup()
 
     bool fileRead = false;
     skydata::LoadDataFileAtStartup(fileRead);
+    // The deep sky is an addition: without it the charts are as ever, and
+    // one line says why.
+    std::string deepSkyMessage;
+    std::error_code noFolder;
+    if (!skydata::LoadDeepSkyAtStartup(
+            DeepSkyFiles(std::filesystem::current_path(noFolder) / skydata::kDataFileName,
+                         ExecutableFolder()),
+            deepSkyMessage))
+        std::fprintf(stderr, "skyvane: %s\n", deepSkyMessage.c_str());
     Redraw();
 
     const bool firstRun = !places::LocationsSaved();
@@ -422,6 +434,8 @@ QString NotOnChartNote(const skydata::FoundObject& found, render::ChartShown cha
 {
     const QString name = QString::fromStdString(found.name);
     using skydata::ObjectKind;
+    if (found.object.kind == ObjectKind::kHipStar || found.object.kind == ObjectKind::kNgcObject)
+        return name + " is in the deep-sky catalogue, which the whole-sky charts do not draw.";
     switch (chart) {
     case render::ChartShown::kHorizontal: {
         if (found.altitude > 0)
@@ -478,11 +492,14 @@ FindOutcome CSkyvaneView::FindObject(const QString& name)
     case skydata::ObjectKind::kStar: selection_.selectedStar = object->index; break;
     case skydata::ObjectKind::kMessier: selection_.selectedDeepSky = object->index; break;
     case skydata::ObjectKind::kBody: selection_.highlightedBody = object->index; break;
+    case skydata::ObjectKind::kHipStar:
+    case skydata::ObjectKind::kNgcObject: break;
     }
     Redraw();
 
-    const skydata::FoundObject found = skydata::DescribeFoundObject(*data->catalogue, *object, sky_);
-    outcome.report = QString::fromStdString(FormatFoundObjectText(found, *data->catalogue, sky_));
+    const skydata::DeepSkyCatalogue* deep = data->deepSky.get();
+    const skydata::FoundObject found = skydata::DescribeFoundObject(*data->catalogue, *object, sky_, deep);
+    outcome.report = QString::fromStdString(FormatFoundObjectText(found, *data->catalogue, sky_, deep));
     const render::ChartShown chart = ChartOf(viewMode_);
     if (!render::ChartDrawsObject(chart, sky_, *data->catalogue, preferences_, *object)) {
         outcome.note = NotOnChartNote(found, chart);

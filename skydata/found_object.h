@@ -15,7 +15,7 @@ namespace skyvane::skydata {
 struct FoundObject {
     ObjectRef object;
     std::string name;       // UTF-8, as ObjectName gives it
-    double rightAscension;  // hours: a star's or Messier object's catalogue place,
+    double rightAscension;  // hours: a catalogue object's J2000 place,
     double declination;     // degrees  a body's place as the scene computation gives it
     double azimuth;         // degrees from the south point towards the west
     double altitude;        // degrees, geometric
@@ -30,7 +30,8 @@ struct FoundObject {
 // stars' standard altitude. An object the catalogue does not hold (or the
 // Earth, or Pluto) gives an empty name and nothing else.
 FoundObject DescribeFoundObject(const SkyCatalogue& catalogue, ObjectRef object,
-                                const engine::SkyState& sky);
+                                const engine::SkyState& sky,
+                                const DeepSkyCatalogue* deepSky = nullptr);
 
 // A UT Julian day as local civil time "YYYY-MM-DD HH:MM:SS", to the nearest
 // second; years before 1 with their sign (astronomical numbering).

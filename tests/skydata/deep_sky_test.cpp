@@ -2,6 +2,7 @@
 // checks, the designation lookups and the sky cells.
 #include <zlib.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <fstream>
@@ -302,6 +303,89 @@ TEST(DeepSkyFileTest, EveryDamageIsRefusedWithAReason)
     EXPECT_TRUE(why.empty());
     EXPECT_EQ(LoadDeepSkyFile("/nonexistent/deepsky.bin", why), nullptr);
     EXPECT_FALSE(why.empty());
+}
+
+}  // namespace
+}  // namespace skyvane::skydata
+
+namespace skyvane::skydata {
+namespace {
+
+// The name index with both real files: every way the deep sky is asked for.
+TEST_F(RealDeepSkyTest, TheNameIndexFindsDeepObjectsByEveryName)
+{
+    std::vector<unsigned char> bytes;
+    ASSERT_TRUE(ReadDataFile(SKYVANE_DATAS_BIN, bytes));
+    SkyDataStore store;
+    ASSERT_TRUE(store.Load(bytes));
+    store.SetDeepSky(catalogue);
+    const auto data = store.Current();
+    const NameIndex& names = *data->names;
+    struct Case {
+        const char* typed;
+        ObjectKind kind;
+        const char* shownAs;
+    };
+    const Case cases[] = {
+        {"NGC 7000", ObjectKind::kNgcObject, "NGC 7000"},
+        {"ngc7000", ObjectKind::kNgcObject, "NGC 7000"},
+        {"North America Nebula", ObjectKind::kNgcObject, "NGC 7000"},
+        {"north america nebula", ObjectKind::kNgcObject, "NGC 7000"},
+        {"IC 434", ObjectKind::kNgcObject, "IC 434"},
+        {"Flame Nebula", ObjectKind::kNgcObject, "IC 434"},
+        {"Double Cluster", ObjectKind::kNgcObject, "C 14"},
+        {"NGC 869", ObjectKind::kNgcObject, "NGC 869"},
+        {"HIP 1", ObjectKind::kHipStar, "HIP 1"},
+        {"hip 32349", ObjectKind::kStar, "Sirius"},
+        {"NGC 224", ObjectKind::kMessier, "M31"},
+        {"NGC 0224", ObjectKind::kMessier, "M31"},
+        {"ngc224", ObjectKind::kMessier, "M31"},
+        {"NGC 5194A", ObjectKind::kMessier, "M51"},
+        {"Andromeda Galaxy", ObjectKind::kMessier, "M31"},
+        {"Sirius", ObjectKind::kStar, "Sirius"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.typed);
+        const auto found = names.Find(c.typed);
+        ASSERT_TRUE(found);
+        EXPECT_EQ(found->kind, c.kind);
+        EXPECT_EQ(ObjectName(*data->catalogue, *found, catalogue.get()), c.shownAs);
+    }
+    for (const char* nothing : {"HIP 999999", "NGC 8000", "IC 0"}) EXPECT_FALSE(names.Find(nothing)) << nothing;
+    std::vector<NameMatch> completions;
+    names.Complete("NGC 700", 20, completions);
+    EXPECT_TRUE(std::any_of(completions.begin(), completions.end(),
+                            [](const NameMatch& m) { return m.name == "NGC 7000"; }));
+    // Without the deep sky, the main catalogue's names are all there are.
+    store.SetDeepSky(nullptr);
+    EXPECT_FALSE(store.Current()->names->Find("NGC 7000"));
+    EXPECT_TRUE(store.Current()->names->Find("NGC 224"));
+}
+
+TEST(DeepSkyStartupTest, TheFirstUsableFileIsReadAndAMissingOrDamagedOneIsSaidInOneLine)
+{
+    const std::filesystem::path folder = std::filesystem::temp_directory_path() / "skyvane-deep-sky-test";
+    std::filesystem::create_directories(folder);
+    const std::filesystem::path damaged = folder / "deepsky.bin";
+    {
+        std::vector<unsigned char> bytes = RealFileBytes();
+        bytes[bytes.size() / 2] ^= 1;
+        std::ofstream(damaged, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
+                                                       static_cast<std::streamsize>(bytes.size()));
+    }
+    SkyDataStore store;
+    std::string message;
+    EXPECT_FALSE(LoadDeepSkyAtStartup({folder / "missing.bin"}, message, store));
+    EXPECT_EQ(store.Current()->deepSky, nullptr);
+    EXPECT_NE(message.find("Deep sky not shown"), std::string::npos);
+    EXPECT_EQ(message.find('\n'), std::string::npos);
+    EXPECT_FALSE(LoadDeepSkyAtStartup({damaged}, message, store));
+    EXPECT_NE(message.find("checksum"), std::string::npos) << message;
+    // A damaged copy in the data folder gives way to the installed one.
+    EXPECT_TRUE(LoadDeepSkyAtStartup({damaged, SKYVANE_DEEPSKY_BIN}, message, store));
+    EXPECT_TRUE(message.empty());
+    EXPECT_NE(store.Current()->deepSky, nullptr);
+    std::filesystem::remove_all(folder);
 }
 
 }  // namespace
