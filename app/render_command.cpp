@@ -20,6 +20,7 @@
 
 #include "app/command_output.h"
 #include "app/data_folder.h"
+#include "app/finder_target.h"
 #include "online/data_file_update.h"
 #include "online/version_check.h"
 #include "places/locations.h"
@@ -133,6 +134,27 @@ const CommandOptions<RenderRequest>& RenderOptions()
              IntReader(1, 4, [](R& r) -> int& { return r.scale; })},
             {{"--zoom"}, "N", "heliocentric scale, pixels per AU, 10-300 (default 210)",
              IntReader(kMinZoom, kMaxZoom, [](R& r) -> int& { return r.zoom; })},
+            {{"--center"}, "NAME|A,B",
+             "finder chart centred on an object (any name skyvane find knows) or on "
+             "coordinates: azimuth,altitude in degrees (azimuth from north through east) on the "
+             "horizontal chart, right ascension in hours,declination in degrees on the "
+             "geocentric chart; decimal or h:m:s / d:m:s",
+             [](R& r, const std::string& v) {
+                 r.center = v;
+                 return v.empty() ? BadValue(v) : "";
+             }},
+            {{"--fov"}, "DEG",
+             "field of a finder chart across its shorter side, 1-180 degrees (default 30 with "
+             "--center; 180 is the whole sky)",
+             [](R& r, const std::string& v) {
+                 static const std::regex kNumber(R"(^\d{1,3}(\.\d+)?$)");
+                 if (!std::regex_match(v, kNumber)) return BadValue(v);
+                 const double field = std::stod(v);
+                 if (field < render::kNarrowestFieldDegrees || field > render::kWidestFieldDegrees)
+                     return BadValue(v);
+                 r.fieldDegrees = field;
+                 return std::string();
+             }},
             {{"--select-star"}, "N", "star row to select",
              IntReader(-1, skydata::kStarCapacity - 1,
                        [](R& r) -> int& { return r.selection.selectedStar; })},
@@ -234,6 +256,12 @@ bool FinishRenderRequest(RenderRequest& r, const std::vector<std::string>& posit
         error = "--select-messier: give only one of --select-star and --select-messier";
         return false;
     }
+    const bool finder = !r.center.empty() || r.fieldDegrees > 0;
+    if (finder && r.chart != ChartKind::kHorizontal && r.chart != ChartKind::kGeocentric) {
+        error = (r.center.empty() ? "--fov" : "--center") +
+                std::string(": finder charts are horizontal or geocentric");
+        return false;
+    }
     if (r.width * r.scale > kMaxSide || r.height * r.scale > kMaxSide) {
         error = "--scale: the picture would be larger than " + std::to_string(kMaxSide) + " pixels";
         return false;
@@ -295,6 +323,28 @@ std::optional<ChartInputs> LoadChartInputs(const RenderRequest& request, std::st
     return inputs;
 }
 
+std::optional<render::ViewAim> FinderAim(const RenderRequest& request,
+                                         const skydata::SkyData& data,
+                                         const engine::SkyState& state, std::string& error)
+{
+    if (request.center.empty() && !(request.fieldDegrees > 0)) {
+        return render::ViewAim::WholeSky();
+    }
+    constexpr double kFinderDefaultField = 30;
+    const bool horizontal = request.chart == ChartKind::kHorizontal;
+    const double field = request.fieldDegrees > 0 ? request.fieldDegrees : kFinderDefaultField;
+    // Without a target the field is taken about the chart's middle.
+    render::SkyPoint centre = horizontal ? render::SkyPoint{0, 90} : render::SkyPoint{12, 0};
+    if (!request.center.empty()) {
+        const auto found = FinderCentre(request.center, horizontal, data, state, error);
+        if (!found) {
+            return std::nullopt;
+        }
+        centre = *found;
+    }
+    return render::ViewAim::At(centre, field);
+}
+
 std::string PlaceLine(const engine::SkyState& state, const std::string& placeName)
 {
     if (!placeName.empty())
@@ -335,6 +385,11 @@ int RunRenderCommand(const std::vector<std::string>& args, std::ostream& out, st
     }
     const std::shared_ptr<const skydata::SkyData>& data = inputs->data;
     const engine::SkyState& state = inputs->state;
+    const std::optional<render::ViewAim> aim = FinderAim(*request, *data, state, error);
+    if (!aim) {
+        err << "skyvane render: " << error << "\n";
+        return 1;
+    }
 
     QImage image(request->width * request->scale, request->height * request->scale,
                  QImage::Format_RGB32);
@@ -355,13 +410,13 @@ int RunRenderCommand(const std::vector<std::string>& args, std::ostream& out, st
             render::DrawHorizontalChart(painter, window, state, request->height, request->width,
                                         request->zoom, objectLinkRect, kTimeControl, kStepUnit,
                                         *data->catalogue, *clickRects, request->preferences,
-                                        request->selection);
+                                        request->selection, *aim);
             break;
         case ChartKind::kGeocentric:
             render::DrawGeocentricChart(painter, window, state, request->height, request->width,
                                         request->zoom, objectLinkRect, kTimeControl, kStepUnit,
                                         *data->catalogue, *clickRects, request->preferences,
-                                        request->selection);
+                                        request->selection, *aim);
             break;
         case ChartKind::kHeliocentric:
             render::DrawHeliocentricChart(painter, window, state, request->height, request->width,

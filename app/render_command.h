@@ -11,6 +11,7 @@
 
 #include "app/data_folder.h"
 #include "app/ephemeris_command.h"
+#include "render/chart_view.h"
 #include "render/display_preferences.h"
 #include "render/object_panel.h"
 #include "skydata/sky_data.h"
@@ -35,7 +36,19 @@ struct RenderRequest {
     std::string output;     // "-": standard output
     bool help = false;
     std::string placeName;  // the place line; empty: see PlaceLine
+    // A finder chart: the sky chart centred on `center` (a name or the
+    // chart's coordinates; empty: the chart's middle) with a field of
+    // `fieldDegrees` across its shorter side (0: the whole sky).
+    std::string center;
+    double fieldDegrees = 0;
 };
+
+// The view a finder request asks for on the sky of `state`: the whole sky
+// without --center and --fov. Nothing, with `error` set, when the target
+// is not found or (horizontal chart) is below the horizon.
+std::optional<render::ViewAim> FinderAim(const RenderRequest& request,
+                                         const skydata::SkyData& data,
+                                         const engine::SkyState& state, std::string& error);
 
 // The options of skyvane render, and its help.
 const CommandOptions<RenderRequest>& RenderOptions();

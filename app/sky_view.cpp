@@ -10,12 +10,16 @@
 #include <QPainter>
 #include <QPrinter>
 #include <QTimerEvent>
+#include <QWheelEvent>
+
+#include <cmath>
 
 #include <cstdio>
 #include <filesystem>
 
 #include "app/constellation_dialog.h"
 #include "app/find_command.h"
+#include "app/finder_target.h"
 #include "app/preferences.h"
 #include "app/preferences_dialog.h"
 #include "online/click_report.h"
@@ -112,6 +116,7 @@ NavigationKey NavigationKeyOf(const QKeyEvent& event, int& digit)
     case Qt::Key_Plus: return keypad ? NavigationKey::kKeypadPlus : NavigationKey::kOther;
     case Qt::Key_Minus: return keypad ? NavigationKey::kKeypadMinus : NavigationKey::kOther;
     case Qt::Key_F1: return NavigationKey::kF1;
+    case Qt::Key_Home: return NavigationKey::kHome;
     default: return NavigationKey::kOther;
     }
 }
@@ -296,6 +301,25 @@ void CSkyvaneView::OnKeyDown(NavigationKey key, int digit, int repeatCount)
         viewMode_ = kViewHorizontal;
         key = NavigationKey::kN;
     }
+    // The sky charts zoom with the keypad's plus and minus about their
+    // centre, and Home gives the whole sky again; holding a key keeps
+    // zooming.
+    if (viewMode_ == kViewHorizontal || viewMode_ == kViewGeocentric) {
+        constexpr double kKeyZoomStep = 1.25;
+        if (key == NavigationKey::kHome) {
+            SetChartAim(viewMode_, render::ViewAim::WholeSky());
+            return;
+        }
+        if (key == NavigationKey::kKeypadPlus || key == NavigationKey::kKeypadMinus) {
+            const render::ChartView view = *ChartViewOnScreen();
+            const render::ScreenPoint centre = view.CentreOnScreen();
+            SetChartAim(viewMode_,
+                        view.ZoomedAbout(centre.x, centre.y,
+                                         key == NavigationKey::kKeypadPlus ? kKeyZoomStep
+                                                                           : 1 / kKeyZoomStep));
+            return;
+        }
+    }
     const KeyOutcome outcome = HandleChartKey(viewMode_, key, digit, repeatCount,
                                               kLastUsedLocation, navigation_, sky_);
     for (int timer : outcome.startTimers)
@@ -405,7 +429,11 @@ void CSkyvaneView::OnSearchConstellation()
     const skydata::ConstellationChoice choice = skydata::ChooseConstellationStar(
         *skydata::CurrentSkyData()->catalogue, dialog.SelectedIndex());
     selection_.selectedStar = choice.selectedStar;
-    if (choice.redraw) Redraw();
+    // The chart turns to the constellation's chosen star.
+    if (choice.redraw) {
+        CentreOnObject({skydata::ObjectKind::kStar, choice.selectedStar});
+        Redraw();
+    }
 }
 
 void CSkyvaneView::OnSearchObject()
@@ -501,7 +529,13 @@ FindOutcome CSkyvaneView::FindObject(const QString& name)
     const skydata::FoundObject found = skydata::DescribeFoundObject(*data->catalogue, *object, sky_, deep);
     outcome.report = QString::fromStdString(FormatFoundObjectText(found, *data->catalogue, sky_, deep));
     const render::ChartShown chart = ChartOf(viewMode_);
-    if (!render::ChartDrawsObject(chart, sky_, *data->catalogue, preferences_, *object)) {
+    const bool centred = CentreOnObject(*object);
+    // A zoomed geocentric chart reaches beyond the band and shows the
+    // Messier objects: centred there, the object is on it.
+    const bool shownZoomed = centred && viewMode_ == kViewGeocentric &&
+                             object->kind != skydata::ObjectKind::kBody;
+    if (!shownZoomed &&
+        !render::ChartDrawsObject(chart, sky_, *data->catalogue, preferences_, *object)) {
         outcome.note = NotOnChartNote(found, chart);
         outcome.offerGeocentric =
             chart != render::ChartShown::kGeocentric &&
@@ -509,6 +543,97 @@ FindOutcome CSkyvaneView::FindObject(const QString& name)
                                      preferences_, *object);
     }
     return outcome;
+}
+
+render::ViewAim CSkyvaneView::ChartAim(int viewMode) const
+{
+    if (viewMode == kViewHorizontal) return horizontalAim_;
+    if (viewMode == kViewGeocentric) return geocentricAim_;
+    return render::ViewAim::WholeSky();
+}
+
+void CSkyvaneView::SetChartAim(int viewMode, const render::ViewAim& aim)
+{
+    if (viewMode == kViewHorizontal)
+        horizontalAim_ = aim;
+    else if (viewMode == kViewGeocentric)
+        geocentricAim_ = aim;
+    else
+        return;
+    if (viewMode == viewMode_) Redraw();
+}
+
+std::optional<render::ChartView> CSkyvaneView::ChartViewOnScreen() const
+{
+    if (viewMode_ == kViewHorizontal)
+        return render::HorizontalChartView(height(), width(), preferences_, horizontalAim_);
+    if (viewMode_ == kViewGeocentric)
+        return render::GeocentricChartView(height(), width(), geocentricAim_);
+    return std::nullopt;
+}
+
+bool CSkyvaneView::CentreOnObject(const skydata::ObjectRef& object)
+{
+    if (viewMode_ != kViewHorizontal && viewMode_ != kViewGeocentric) return false;
+    const auto data = skydata::CurrentSkyData();
+    const skydata::FoundObject found = skydata::DescribeFoundObject(*data->catalogue, object, sky_);
+    const bool horizontal = viewMode_ == kViewHorizontal;
+    if (found.name.empty() || (horizontal && !(found.altitude > 0))) return false;
+    const render::ViewAim current = ChartAim(viewMode_);
+    const bool again = lastCentred_ && lastCentred_->first == object &&
+                       lastCentred_->second == viewMode_;
+    // From the whole sky a search turns to a quarter of it round the object.
+    constexpr double kHorizontalFirstField = 90;
+    constexpr double kGeocentricFirstField = 45;
+    double field = current.fieldDegrees;
+    if (again)
+        field = render::kFinderFieldDegrees;
+    else if (current.wholeSky)
+        field = horizontal ? kHorizontalFirstField : kGeocentricFirstField;
+    SetChartAim(viewMode_, render::ViewAim::At(ChartPointOf(found, horizontal), field));
+    lastCentred_ = std::make_pair(object, viewMode_);
+    return true;
+}
+
+void CSkyvaneView::OnWheel(QPointF position, int angleDelta)
+{
+    const std::optional<render::ChartView> view = ChartViewOnScreen();
+    if (!view || angleDelta == 0) return;
+    // One notch of the wheel zooms by a quarter.
+    constexpr double kNotch = 120;
+    constexpr double kNotchZoom = 1.25;
+    const double factor = std::pow(kNotchZoom, angleDelta / kNotch);
+    SetChartAim(viewMode_, view->ZoomedAbout(position.x(), position.y(), factor));
+}
+
+void CSkyvaneView::OnDrag(QPointF from, QPointF to, const render::ViewAim& aimAtPress)
+{
+    if (viewMode_ == kViewHorizontal) {
+        const render::ChartView view =
+            render::HorizontalChartView(height(), width(), preferences_, aimAtPress);
+        SetChartAim(viewMode_, view.PannedBy(to.x() - from.x(), to.y() - from.y()));
+    } else if (viewMode_ == kViewGeocentric) {
+        const render::ChartView view = render::GeocentricChartView(height(), width(), aimAtPress);
+        SetChartAim(viewMode_, view.PannedBy(to.x() - from.x(), to.y() - from.y()));
+    }
+}
+
+void CSkyvaneView::OnDoubleClick(QPoint point)
+{
+    const std::optional<render::ChartView> view = ChartViewOnScreen();
+    if (!view) return;
+    // A double click on a star or Messier object is a click on it, not a
+    // wish to move the sky.
+    const auto hits = [&](const skydata::IntRect& r) {
+        return point.x() >= r.left && point.x() < r.right && point.y() >= r.top &&
+               point.y() < r.bottom;
+    };
+    for (const skydata::IntRect& r : clickRects_->stars)
+        if (hits(r)) return;
+    for (const skydata::IntRect& r : clickRects_->deepSky)
+        if (hits(r)) return;
+    if (!view->SkyAt(point.x(), point.y())) return;
+    SetChartAim(viewMode_, view->CentredAt(point.x(), point.y()));
 }
 
 bool CSkyvaneView::SaveChartImage(const QString& path, const QByteArray& format)
@@ -653,15 +778,59 @@ void CSkyvaneView::keyPressEvent(QKeyEvent* event)
 
 void CSkyvaneView::mousePressEvent(QMouseEvent* event)
 {
-    if (event->button() == Qt::LeftButton) LeftButtonDown(event->position().toPoint());
+    if (event->button() == Qt::LeftButton) {
+        pressPoint_ = event->position();
+        aimAtPress_ = ChartAim(viewMode_);
+        dragging_ = false;
+        LeftButtonDown(event->position().toPoint());
+    }
     QWidget::mousePressEvent(event);
+}
+
+void CSkyvaneView::mouseMoveEvent(QMouseEvent* event)
+{
+    if (!pressPoint_ || !event->buttons().testFlag(Qt::LeftButton)) {
+        QWidget::mouseMoveEvent(event);
+        return;
+    }
+    // A press that wanders a few pixels is still a click.
+    constexpr int kDragThreshold = 4;
+    if (!dragging_ && (event->position() - *pressPoint_).manhattanLength() < kDragThreshold) return;
+    if (!dragging_) {
+        dragging_ = true;
+        setCursor(Qt::ClosedHandCursor);
+    }
+    OnDrag(*pressPoint_, event->position(), aimAtPress_);
+}
+
+void CSkyvaneView::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton) {
+        pressPoint_.reset();
+        if (dragging_) unsetCursor();
+        dragging_ = false;
+    }
+    QWidget::mouseReleaseEvent(event);
+}
+
+void CSkyvaneView::wheelEvent(QWheelEvent* event)
+{
+    const int delta = event->angleDelta().y();
+    if (ChartViewOnScreen() && delta != 0) {
+        OnWheel(event->position(), delta);
+        event->accept();
+        return;
+    }
+    QWidget::wheelEvent(event);
 }
 
 void CSkyvaneView::mouseDoubleClickEvent(QMouseEvent* event)
 {
     // The toolkit turns the second click of a double click into this event,
     // and its default handling would treat it as one more press: the object
-    // link would open its page twice. A double click picks nothing.
+    // link would open its page twice. A double click picks nothing; on empty
+    // sky it centres the chart there.
+    if (event->button() == Qt::LeftButton) OnDoubleClick(event->position().toPoint());
     event->ignore();
 }
 
@@ -686,12 +855,12 @@ void CSkyvaneView::paintEvent(QPaintEvent*)
     case kViewGeocentric:
         render::DrawGeocentricChart(painter, window, state, h, w, zoom, objectLinkRect_,
                                     timeControl, stepUnit, *data->catalogue, *clickRects_,
-                                    preferences_, selection_);
+                                    preferences_, selection_, geocentricAim_);
         break;
     case kViewHorizontal:
         render::DrawHorizontalChart(painter, window, state, h, w, zoom, objectLinkRect_,
                                     timeControl, stepUnit, *data->catalogue, *clickRects_,
-                                    preferences_, selection_);
+                                    preferences_, selection_, horizontalAim_);
         break;
     case kViewIntro:
         render::DrawIntroScreen(painter, h, w, introDone_ != 0, *data);

@@ -10,6 +10,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "app/find_dialog.h"
@@ -17,10 +18,12 @@
 #include "engine/sky.h"
 #include "online/usage_record.h"
 #include "places/now.h"
+#include "render/chart_view.h"
 #include "render/display_preferences.h"
 #include "render/object_panel.h"
 #include "skydata/click_rects.h"
 #include "skydata/int_rect.h"
+#include "skydata/name_index.h"
 
 class QPainter;
 class QPrinter;
@@ -94,6 +97,22 @@ public:
     // not be written.
     bool SaveChartImage(const QString& path, const QByteArray& format = {});
 
+    // The view of the horizontal or the geocentric chart: each keeps its
+    // own centre and field (the whole sky for any other view mode).
+    render::ViewAim ChartAim(int viewMode) const;
+    void SetChartAim(int viewMode, const render::ViewAim& aim);
+    // The view the chart on screen draws through at the window's size;
+    // nothing for the heliocentric chart and the intro.
+    std::optional<render::ChartView> ChartViewOnScreen() const;
+
+    // The mouse on the sky charts: the wheel zooms about the pointer
+    // (`angleDelta` in eighths of a degree, 120 a notch, positive away from
+    // the user zooms in); a drag from `from` to `to` moves the sky with the
+    // pointer; a double click on empty sky centres it there.
+    void OnWheel(QPointF position, int angleDelta);
+    void OnDrag(QPointF from, QPointF to, const render::ViewAim& aimAtPress);
+    void OnDoubleClick(QPoint point);
+
     // Before printing: one page, in the orientation of the chart shown.
     void OnPreparePrinting(QPrinter& printer) const;
     // The page of the chart shown onto the printer's painter: a copy of the
@@ -128,6 +147,9 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
 
 private:
     void DeferredStartup();
@@ -141,6 +163,10 @@ private:
     void EditPreferences();
     void OpenVendorPage(const std::string& path, int reportCode);
     void LeftButtonDown(QPoint point);
+    // Centres the chart on screen on a found object: a second choice of the
+    // same object zooms to a finder field. False when the chart cannot show
+    // it (below the horizon, or a chart without a sky).
+    bool CentreOnObject(const skydata::ObjectRef& object);
 
     void SetInstantToNow();
     void Recompute();
@@ -166,6 +192,15 @@ private:
     render::ObjectSelection selection_;
     // Where the charts drew each star and Messier object, for the clicks.
     std::unique_ptr<skydata::CatalogueClickRects> clickRects_;
+
+    // The sky charts' views, and the press a drag starts from.
+    render::ViewAim horizontalAim_;
+    render::ViewAim geocentricAim_;
+    std::optional<QPointF> pressPoint_;
+    render::ViewAim aimAtPress_;
+    bool dragging_ = false;
+    // The object the last search centred, on which chart.
+    std::optional<std::pair<skydata::ObjectRef, int>> lastCentred_;
 
     // Our timer ids and the toolkit's.
     std::map<int, int> timers_;

@@ -306,6 +306,7 @@ KeyOutcome HandleChartKey(int viewMode, NavigationKey key, int digit, int repeat
             outcome.recompute = outcome.redraw = true;
         }
         break;
+    case NavigationKey::kHome:  // the sky window's zoom, not time
     case NavigationKey::kOther:
         break;
     }

@@ -59,6 +59,7 @@ enum class NavigationKey {
     kKeypadPlus,
     kKeypadMinus,
     kF1,
+    kHome,   // the sky charts' whole sky
     kDigit,  // main keyboard or numeric keypad; the value travels beside it
 };
 

@@ -3,6 +3,8 @@
 #include <QRgb>
 
 #include <algorithm>
+#include <cmath>
+#include <iterator>
 #include <array>
 #include <cstdint>
 #include <cstdio>
@@ -21,6 +23,7 @@
 #include "render/navigation_help.h"
 #include "render/sky_mapping.h"
 #include "render/star_marker.h"
+#include "render/zoomed_sky.h"
 #include "skydata/constellations.h"
 
 namespace skyvane::render {
@@ -209,16 +212,144 @@ bool DrawStars(DrawContext& dc, const skydata::SkyCatalogue& catalogue,
     return selectionDrawn;
 }
 
-void DrawBodies(DrawContext& dc, const engine::SkyState& state, int width, int height,
+void DrawBodies(DrawContext& dc, const ChartView& view, const engine::SkyState& state,
                 int planetMode)
 {
+    constexpr int kSymbolReach = 9;
     // From the Moon down to the Sun, so the Sun ends up on top.
     for (auto it = kSkyChartBodies.rbegin(); it != kSkyChartBodies.rend(); ++it) {
         const int body = *it;
-        const PixelPoint p =
-            MapGeocentric(state.rightAscension[body], state.declination[body], width, height);
+        const SkyPoint sky{state.rightAscension[body], state.declination[body]};
+        if (!view.Shows(view.ToScreen(sky), kSymbolReach)) {
+            continue;
+        }
+        const PixelPoint p = view.ToPixel(sky);
         DrawBodySymbol(dc, body, p.x, p.y, planetMode);
     }
+}
+
+// ------------------------------------------------------------- zoomed map
+
+// The step between grid lines: the smallest round step that leaves at
+// least `minPixels` between lines.
+double GridStep(const double* steps, std::size_t count, double pixelsPerUnit, double minPixels)
+{
+    for (std::size_t i = 0; i < count; ++i) {
+        if (steps[i] * pixelsPerUnit >= minPixels) {
+            return steps[i];
+        }
+    }
+    return steps[count - 1];
+}
+
+std::string RightAscensionLabel(double hours, double step)
+{
+    constexpr double kMinutesPerHour = 60;
+    const long totalSeconds = std::lround(hours * kMinutesPerHour * kMinutesPerHour);
+    const long wrapped = ((totalSeconds % 86400) + 86400) % 86400;
+    const long h = wrapped / 3600;
+    const long m = wrapped / 60 % 60;
+    const long sec = wrapped % 60;
+    if (step >= 1) return Printf("%02ldh", h);
+    if (step >= 1 / kMinutesPerHour) return Printf("%02ldh%02ldm", h, m);
+    return Printf("%02ldh%02ldm%02lds", h, m, sec);
+}
+
+std::string DeclinationLabel(double degrees, double step)
+{
+    constexpr double kMinutesPerDegree = 60;
+    const long totalMinutes = std::lround(std::fabs(degrees) * kMinutesPerDegree);
+    const char* sign = degrees < -1e-9 ? "-" : "+";
+    if (step >= 1) return Printf("%s%ld", sign, totalMinutes / 60);
+    return Printf("%s%ld:%02ld", sign, totalMinutes / 60, totalMinutes % 60);
+}
+
+void DrawZoomedGrid(DrawContext& dc, const ChartView& view)
+{
+    constexpr QRgb kGridPen = qRgb(20, 60, 20);
+    constexpr QRgb kGridText = qRgb(40, 120, 40);
+    constexpr double kHourSteps[] = {1.0 / 240, 1.0 / 120, 1.0 / 60, 2.0 / 60, 5.0 / 60,
+                                     10.0 / 60, 20.0 / 60, 0.5,      1,        2};
+    constexpr double kDegreeSteps[] = {1.0 / 60,  2.0 / 60, 5.0 / 60, 10.0 / 60,
+                                       20.0 / 60, 0.5,      1,        2,
+                                       5,         10,       15};
+    constexpr double kMinSpacing = 90;
+    const ScreenArea area = view.Area();
+    const SkyPoint centre = view.Centre();
+    const ScreenPoint middle = view.CentreOnScreen();
+    const double pixelsPerHour = view.ScaleAt({0, 0}).x * 15;
+    const double pixelsPerDegree = view.PixelsPerDegree();
+    const double hourStep = GridStep(kHourSteps, std::size(kHourSteps), pixelsPerHour, kMinSpacing);
+    const double degreeStep =
+        GridStep(kDegreeSteps, std::size(kDegreeSteps), pixelsPerDegree, kMinSpacing);
+    dc.SetPen(kGridPen);
+    dc.SetTextColor(kGridText);
+    constexpr int kLabelInset = 4;
+    constexpr int kLabelRise = 20;
+    // Right ascension grows to the left.
+    const double leftHours = centre.longitude + (middle.x - area.left) / pixelsPerHour;
+    const double rightHours = centre.longitude - (area.right - middle.x) / pixelsPerHour;
+    for (double k = std::floor(rightHours / hourStep); k <= std::ceil(leftHours / hourStep); ++k) {
+        const double hours = k * hourStep;
+        const ScreenPoint top = view.ToScreen({hours, centre.latitude});
+        const int x = TruncateToPixel(std::floor(top.x + 0.5));
+        if (x < area.left || x >= area.right) continue;
+        dc.Line(x, area.top, x, area.bottom);
+        // The lower right corner holds the field's scale.
+        constexpr int kScaleCorner = 200;
+        if (x < area.right - kScaleCorner) {
+            Text(dc, x + kLabelInset, area.bottom - kLabelRise, RightAscensionLabel(hours, hourStep));
+        }
+    }
+    const double topDegrees = std::min(90.0, centre.latitude + (middle.y - area.top) / pixelsPerDegree);
+    const double bottomDegrees =
+        std::max(-90.0, centre.latitude - (area.bottom - middle.y) / pixelsPerDegree);
+    for (double k = std::ceil(bottomDegrees / degreeStep); k * degreeStep <= topDegrees; ++k) {
+        const double degrees = k * degreeStep;
+        const int y = TruncateToPixel(std::floor(view.ToScreen({centre.longitude, degrees}).y + 0.5));
+        if (y < area.top || y >= area.bottom) continue;
+        dc.Line(area.left, y, area.right, y);
+        Text(dc, kLabelInset, y + 2, DeclinationLabel(degrees, degreeStep));
+    }
+}
+
+// Returns whether the selected star was drawn.
+bool DrawZoomedMap(DrawContext& dc, const ChartView& view, const engine::SkyState& state,
+                   const skydata::SkyCatalogue& catalogue,
+                   skydata::CatalogueClickRects& clickRects, const DisplayPreferences& preferences,
+                   const ObjectSelection& selection, std::string_view selectedConstellation)
+{
+    DrawZoomedGrid(dc, view);
+    const int starCount = std::clamp(catalogue.starCount, 0, skydata::kStarCapacity);
+    std::vector<ViewPlace> stars(static_cast<std::size_t>(starCount));
+    for (int i = 0; i < starCount; ++i) {
+        const skydata::StarRecord& star = catalogue.stars[static_cast<std::size_t>(i)];
+        ViewPlace& place = stars[static_cast<std::size_t>(i)];
+        place.visible = true;
+        place.at = view.ToScreen({star.ra, star.dec});
+    }
+    const int deepSkyCount = std::clamp(catalogue.deepSkyCount, 0, skydata::kDeepSkyCapacity);
+    std::vector<ViewPlace> deepSky(static_cast<std::size_t>(deepSkyCount));
+    for (int i = 0; i < deepSkyCount; ++i) {
+        const skydata::DeepSkyObject& object = catalogue.deepSky[static_cast<std::size_t>(i)];
+        deepSky[static_cast<std::size_t>(i)] = {true, view.ToScreen({object.ra, object.dec})};
+    }
+    ViewLabels labels(view);
+    // The star panel in the upper left stays readable.
+    constexpr skydata::IntRect kPanelCorner{0, 0, 330, 130};
+    labels.Reserve(kPanelCorner);
+    DrawZoomedFigures(dc, view, catalogue, catalogue.figureCount, stars, selectedConstellation,
+                      qRgb(70, 70, 255), kRed);
+    bool selectionDrawn = false;
+    DrawZoomedDeepSky(dc, view, catalogue, deepSky, selection.selectedDeepSky, clickRects, labels);
+    ZoomedStarStyle style;
+    style.spectral = preferences.starColor == kStarsSpectral;
+    selectionDrawn = DrawZoomedStars(dc, view, catalogue, stars, style, selection.selectedStar,
+                                     clickRects, labels);
+    DrawBodies(dc, view, state, preferences.planetMode);
+    labels.Reserve(DrawFieldScale(dc, view));
+    labels.Draw(dc);
+    return selectionDrawn;
 }
 
 void DrawBodyTable(DrawContext& dc, const engine::SkyState& state, int width, int height,
@@ -298,16 +429,38 @@ bool GeocentricFigureMayJoin(const skydata::StarRecord& star)
            star.ra < kSeamSafeLastHour;
 }
 
+ChartView GeocentricChartView(int height, int width, const ViewAim& aim)
+{
+    return ChartView::Geocentric(width, height, kTableSpace, aim);
+}
+
 void DrawGeocentricChart(DrawContext& dc, const engine::SkyState& state, int height, int width,
                          int timeControlMode, int stepUnit,
                          const skydata::SkyCatalogue& catalogue,
                          skydata::CatalogueClickRects& clickRects,
-                         const DisplayPreferences& preferences, const ObjectSelection& selection)
+                         const DisplayPreferences& preferences, const ObjectSelection& selection,
+                         const ViewAim& aim)
 {
     constexpr QRgb kGridPen = qRgb(20, 60, 20);
     constexpr QRgb kGridText = qRgb(40, 120, 40);
 
+    const ChartView view = GeocentricChartView(height, width, aim);
     const QFont previousFont = dc.SelectFont(ChartFont(ChartFontUse::ChartText));
+    if (!view.WholeSky()) {
+        const int selectedStar = selection.selectedStar;
+        const std::string selectedConstellation = SelectedConstellation(catalogue, selectedStar);
+        const bool selectionDrawn = DrawZoomedMap(dc, view, state, catalogue, clickRects,
+                                                  preferences, selection, selectedConstellation);
+        // What spilled past the map's edge goes under the tables.
+        dc.FillSolidRect(0, height - kTableSpace, width, height, qRgb(0, 0, 0));
+        DrawTableFrame(dc, width, height, timeControlMode, stepUnit);
+        dc.SelectFont(ChartFont(ChartFontUse::ChartText));
+        DrawStarPanelGeocentric(dc, catalogue, selectedStar, selectionDrawn, selectedConstellation);
+        DrawBodyTable(dc, state, width, height, selection.highlightedBody);
+        DrawCaption(dc, state, width, height);
+        dc.SelectFont(previousFont);
+        return;
+    }
     dc.SetPen(kGridPen);
     dc.SetTextColor(kGridText);
     DrawDeclinationGrid(dc, width, height);
@@ -334,7 +487,7 @@ void DrawGeocentricChart(DrawContext& dc, const engine::SkyState& state, int hei
         DrawStars(dc, catalogue, places, width, clickRects, preferences, selectedStar);
     DrawStarPanelGeocentric(dc, catalogue, selectedStar, selectionDrawn, selectedConstellation);
 
-    DrawBodies(dc, state, width, height, preferences.planetMode);
+    DrawBodies(dc, view, state, preferences.planetMode);
     DrawBodyTable(dc, state, width, height, selection.highlightedBody);
     DrawCaption(dc, state, width, height);
     dc.SelectFont(previousFont);
@@ -345,11 +498,12 @@ void DrawGeocentricChart(QPainter& target, OutputKind output, engine::SkyState s
                          [[maybe_unused]] skydata::IntRect& objectLinkRect, int timeControlMode,
                          int stepUnit, const skydata::SkyCatalogue& catalogue,
                          skydata::CatalogueClickRects& clickRects,
-                         const DisplayPreferences& preferences, const ObjectSelection& selection)
+                         const DisplayPreferences& preferences, const ObjectSelection& selection,
+                         const ViewAim& aim)
 {
     COffscreenDC surface(target, output);
     DrawGeocentricChart(surface.dc(), state, height, width, timeControlMode, stepUnit, catalogue,
-                        clickRects, preferences, selection);
+                        clickRects, preferences, selection, aim);
 }
 
 }  // namespace skyvane::render

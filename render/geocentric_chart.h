@@ -7,6 +7,7 @@
 #include <QPainter>
 
 #include "engine/sky.h"
+#include "render/chart_view.h"
 #include "render/display_preferences.h"
 #include "render/draw_context.h"
 #include "render/object_panel.h"
@@ -35,14 +36,22 @@ void DrawGeocentricChart(QPainter& target, OutputKind output, engine::SkyState s
                          int timeControlMode, int stepUnit,
                          const skydata::SkyCatalogue& catalogue,
                          skydata::CatalogueClickRects& clickRects,
-                         const DisplayPreferences& preferences, const ObjectSelection& selection);
+                         const DisplayPreferences& preferences, const ObjectSelection& selection,
+                         const ViewAim& aim = ViewAim::WholeSky());
 
 // The same onto a surface the caller holds, whose background colour is
-// already set.
+// already set. `aim` zooms the map: the whole sky draws the band as it
+// always has; a centre and field magnify the right ascension / declination
+// plane, which then reaches to the poles and round in right ascension, and
+// shows the Messier objects too (the tables stay as they are).
 void DrawGeocentricChart(DrawContext& dc, const engine::SkyState& state, int height, int width,
                          int timeControlMode, int stepUnit,
                          const skydata::SkyCatalogue& catalogue,
                          skydata::CatalogueClickRects& clickRects,
-                         const DisplayPreferences& preferences, const ObjectSelection& selection);
+                         const DisplayPreferences& preferences, const ObjectSelection& selection,
+                         const ViewAim& aim = ViewAim::WholeSky());
+
+// The view the chart draws through for a window `height` x `width`.
+ChartView GeocentricChartView(int height, int width, const ViewAim& aim);
 
 }  // namespace skyvane::render

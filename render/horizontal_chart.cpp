@@ -22,6 +22,7 @@
 #include "render/navigation_help.h"
 #include "render/sky_mapping.h"
 #include "render/star_marker.h"
+#include "render/zoomed_sky.h"
 #include "skydata/constellations.h"
 
 // Resources compiled into a static library are only registered when
@@ -234,8 +235,89 @@ bool DrawStars(DrawContext& dc, const skydata::SkyCatalogue& catalogue,
     return selectionDrawn;
 }
 
+// A catalogue place (hours, degrees) on the chart seen through `view`: the
+// whole sky takes the catalogue codes, as the chart always has; a zoomed
+// view the place itself.
+ViewPlace PlaceOnView(const ChartView& view, const engine::SkyState& state, double ra, double dec)
+{
+    ViewPlace place;
+    if (view.WholeSky()) {
+        ra = static_cast<double>(RaCode(ra)) / kRaCodePerHour;
+        dec = static_cast<double>(DecCode(dec)) / kDecCodePerDegree;
+    }
+    const engine::Horizontal horizontal = HorizontalPlaceOf(state, ra, dec);
+    place.visible = horizontal.altitude > 0;
+    if (!place.visible) {
+        return place;
+    }
+    if (view.WholeSky()) {
+        const PixelPoint p = view.ToPixel({horizontal.azimuth, horizontal.altitude});
+        place.at = {static_cast<double>(p.x), static_cast<double>(p.y)};
+    } else {
+        place.at = view.ToScreen({horizontal.azimuth, horizontal.altitude});
+    }
+    return place;
+}
+
+std::string SelectedConstellationOf(const skydata::SkyCatalogue& catalogue, int starCount,
+                                    const ObjectSelection& selection)
+{
+    if (selection.selectedStar >= 0 && selection.selectedStar < starCount &&
+        StarInAnyFigure(catalogue, selection.selectedStar)) {
+        return ConstellationOfSelection(
+            catalogue.stars[static_cast<std::size_t>(selection.selectedStar)]);
+    }
+    return {};
+}
+
+// The catalogue of a zoomed chart: the same objects under the same rules,
+// sized and named for the field.
+CatalogueResult DrawZoomedCatalogue(DrawContext& dc, const ChartView& view,
+                                    const engine::SkyState& state,
+                                    const skydata::SkyCatalogue& catalogue,
+                                    const DisplayPreferences& preferences,
+                                    const ObjectSelection& selection,
+                                    skydata::CatalogueClickRects& clickRects, ViewLabels& labels)
+{
+    CatalogueResult result;
+    const double sunAltitude = state.altitude[engine::kSun];
+    if (!HorizontalShowsCatalogue(sunAltitude, preferences)) {
+        return result;
+    }
+    const int starCount = std::clamp(catalogue.starCount, 0, skydata::kStarCapacity);
+    result.selectedConstellation = SelectedConstellationOf(catalogue, starCount, selection);
+
+    HorizontalStarPlacer& placer = StarPlacer();
+    placer.Place(state, catalogue, starCount, view);
+    const std::vector<ViewPlace>& stars = placer.ViewPlaces();
+    const int deepSkyCount = std::clamp(catalogue.deepSkyCount, 0, skydata::kDeepSkyCapacity);
+    std::vector<ViewPlace> deepSky(static_cast<std::size_t>(deepSkyCount));
+    for (int i = 0; i < deepSkyCount; ++i) {
+        const skydata::DeepSkyObject& object = catalogue.deepSky[static_cast<std::size_t>(i)];
+        deepSky[static_cast<std::size_t>(i)] = PlaceOnView(view, state, object.ra, object.dec);
+    }
+
+    if (preferences.showConstellations == 1) {
+        DrawZoomedFigures(dc, view, catalogue, kHorizontalFigureRows, stars,
+                          result.selectedConstellation, qRgb(70, 70, 220), qRgb(255, 0, 0));
+    }
+    if (HorizontalShowsDeepSky(sunAltitude, preferences)) {
+        result.selectionOnScreen |= DrawZoomedDeepSky(dc, view, catalogue, deepSky,
+                                                      selection.selectedDeepSky, clickRects,
+                                                      labels);
+    }
+    ZoomedStarStyle style;
+    style.spectral = preferences.starColor == kStarsSpectral;
+    style.sunAltitude = sunAltitude;
+    style.twilightRule = true;
+    style.starsAlways = preferences.starsVisibleMode == kStarsAlways;
+    result.selectionOnScreen |= DrawZoomedStars(dc, view, catalogue, stars, style,
+                                                selection.selectedStar, clickRects, labels);
+    return result;
+}
+
 CatalogueResult DrawCatalogueObjects(DrawContext& dc, const ChartLayout& layout,
-                                     const engine::SkyState& state, int orientation,
+                                     const ChartView& view, const engine::SkyState& state,
                                      const skydata::SkyCatalogue& catalogue,
                                      const DisplayPreferences& preferences,
                                      const ObjectSelection& selection,
@@ -248,22 +330,18 @@ CatalogueResult DrawCatalogueObjects(DrawContext& dc, const ChartLayout& layout,
     }
 
     const int starCount = std::clamp(catalogue.starCount, 0, skydata::kStarCapacity);
-    if (selection.selectedStar >= 0 && selection.selectedStar < starCount &&
-        StarInAnyFigure(catalogue, selection.selectedStar)) {
-        result.selectedConstellation = ConstellationOfSelection(
-            catalogue.stars[static_cast<std::size_t>(selection.selectedStar)]);
-    }
+    result.selectedConstellation = SelectedConstellationOf(catalogue, starCount, selection);
 
     // Each object is placed once; the figure lines reuse the placements.
     HorizontalStarPlacer& placer = StarPlacer();
-    placer.Place(state, catalogue, starCount, layout.cx, layout.cy, layout.radius, orientation);
+    placer.Place(state, catalogue, starCount, view);
     const std::vector<StarPlacement>& stars = placer.Placements();
     const int deepSkyCount = std::clamp(catalogue.deepSkyCount, 0, skydata::kDeepSkyCapacity);
     StarPlacement deepSky[skydata::kDeepSkyCapacity];
     for (int i = 0; i < deepSkyCount; ++i) {
         const skydata::DeepSkyObject& object = catalogue.deepSky[static_cast<std::size_t>(i)];
-        deepSky[i] = ProjectStarHorizontal(state, RaCode(object.ra), DecCode(object.dec),
-                                           layout.cx, layout.cy, layout.radius, orientation);
+        const ViewPlace place = PlaceOnView(view, state, object.ra, object.dec);
+        deepSky[i] = {place.visible, static_cast<int>(place.at.x), static_cast<int>(place.at.y)};
     }
 
     if (preferences.showConstellations == 1) {
@@ -308,8 +386,9 @@ void DrawCaption(DrawContext& dc, const ChartLayout& layout, const engine::SkySt
 
 // Draws the bodies on the disc and their table rows; returns the row
 // position below the table.
-int DrawBodies(DrawContext& dc, const ChartLayout& layout, const engine::SkyState& state,
-               int orientation, const DisplayPreferences& preferences, int highlightedBody)
+int DrawBodies(DrawContext& dc, const ChartLayout& layout, const ChartView& view,
+               const engine::SkyState& state, const DisplayPreferences& preferences,
+               int highlightedBody)
 {
     constexpr int kFirstRowY = 90;
     constexpr int kRowStep = 21;
@@ -326,9 +405,13 @@ int DrawBodies(DrawContext& dc, const ChartLayout& layout, const engine::SkyStat
         const double altitude = state.altitude[body];
         const bool up = altitude > 0;
         if (up) {
-            const PixelPoint at = ProjectHorizontal(layout.cx, layout.cy, layout.radius, azimuth,
-                                                    altitude, orientation);
-            DrawBodySymbol(dc, body, at.x, at.y, preferences.planetMode);
+            // A zoomed map leaves out what falls off it; the panel is
+            // drawn over the rest.
+            constexpr int kSymbolReach = 9;
+            if (view.Shows(view.ToScreen({azimuth, altitude}), kSymbolReach)) {
+                const PixelPoint at = view.ToPixel({azimuth, altitude});
+                DrawBodySymbol(dc, body, at.x, at.y, preferences.planetMode);
+            }
         }
         if (body == highlightedBody) {
             constexpr int kFrameInset = 3;
@@ -449,6 +532,35 @@ void DrawCompass(DrawContext& dc, const ChartLayout& layout, int orientation)
          QStringLiteral("N"));
     Text(dc, layout.cx + kTopBottomDx, layout.cy + kSouthDy + layout.radius, kCompassGreen,
          QStringLiteral("S"));
+}
+
+// A zoomed map names the points of the horizon where they are in view.
+void DrawZoomedCompass(DrawContext& dc, const ChartView& view)
+{
+    constexpr QRgb kCompassGreen = qRgb(0, 220, 0);
+    struct Point {
+        double azimuth;
+        const char* letter;
+    };
+    constexpr Point kPoints[] = {{0, "S"}, {90, "W"}, {180, "N"}, {270, "E"}};
+    const ScreenPoint zenith = view.ToScreen({0, 90});
+    constexpr int kInside = 14;  // the letter sits this far inside the rim
+    const ScreenArea area = view.Area();
+    for (const Point& p : kPoints) {
+        const ScreenPoint rim = view.ToScreen({p.azimuth, 0});
+        const double dx = zenith.x - rim.x;
+        const double dy = zenith.y - rim.y;
+        const double length = std::hypot(dx, dy);
+        if (!(length > 0)) {
+            continue;
+        }
+        const int x = TruncateToPixel(rim.x + dx / length * kInside) - 4;
+        const int y = TruncateToPixel(rim.y + dy / length * kInside) - 8;
+        if (x < area.left || y < area.top || x + 16 > area.right || y + 18 > area.bottom) {
+            continue;
+        }
+        Text(dc, x, y, kCompassGreen, QString::fromLatin1(p.letter));
+    }
 }
 
 void DrawCredit(DrawContext& dc, const ChartLayout& layout)
@@ -621,25 +733,49 @@ void DrawMoonWithShadow(DrawContext& dc, int x, int y, double phase)
     dc.CopyOr(x, y, shadowed);
 }
 
+ChartView HorizontalChartView(int height, int width, const DisplayPreferences& preferences,
+                              const ViewAim& aim)
+{
+    const ChartLayout layout = LayoutFor(height, width);
+    return ChartView::Horizontal(width, height, layout.cx, layout.cy, layout.radius,
+                                 HorizontalOrientation(preferences), layout.x0, aim);
+}
+
 void DrawHorizontalChart(DrawContext& dc, const engine::SkyState& state, int height, int width,
                          skydata::IntRect& objectLinkRect, int timeControlMode, int stepUnit,
                          const skydata::SkyCatalogue& catalogue,
                          skydata::CatalogueClickRects& clickRects,
-                         const DisplayPreferences& preferences, const ObjectSelection& selection)
+                         const DisplayPreferences& preferences, const ObjectSelection& selection,
+                         const ViewAim& aim)
 {
     const ChartLayout layout = LayoutFor(height, width);
-    const int orientation = HorizontalOrientation(preferences);
+    const ChartView view = HorizontalChartView(height, width, preferences, aim);
     const QFont previousFont = dc.SelectFont(ChartFont(ChartFontUse::ChartText));
 
-    DrawSkyDisc(dc, layout, state.altitude[engine::kSun]);
-    const CatalogueResult objects = DrawCatalogueObjects(dc, layout, state, orientation, catalogue,
-                                                         preferences, selection, clickRects);
+    CatalogueResult objects;
+    if (view.WholeSky()) {
+        DrawSkyDisc(dc, layout, state.altitude[engine::kSun]);
+        objects = DrawCatalogueObjects(dc, layout, view, state, catalogue, preferences, selection,
+                                       clickRects);
+    } else {
+        FillZoomedHorizon(dc, view, SkyDiscColor(state.altitude[engine::kSun]), kWhite);
+        ViewLabels labels(view);
+        // The status line stays readable.
+        constexpr skydata::IntRect kStatusLine{0, 0, 300, 26};
+        labels.Reserve(kStatusLine);
+        objects = DrawZoomedCatalogue(dc, view, state, catalogue, preferences, selection,
+                                      clickRects, labels);
+        DrawZoomedCompass(dc, view);
+        labels.Reserve(DrawFieldScale(dc, view));
+        labels.Draw(dc);
+        // What spilled past the map's edge goes under the panel.
+        dc.FillSolidRect(layout.x0, 0, width, height, kBlack);
+    }
 
     dc.SetBkColor(kBlack);
     DrawPanelFrame(dc, layout);
     DrawCaption(dc, layout, state);
-    const int y =
-        DrawBodies(dc, layout, state, orientation, preferences, selection.highlightedBody);
+    const int y = DrawBodies(dc, layout, view, state, preferences, selection.highlightedBody);
     DrawTableHeader(dc, layout);
     DrawStoredLocations(dc, layout, state, y);
     DrawMoonPhase(dc, layout, state, y);
@@ -649,7 +785,9 @@ void DrawHorizontalChart(DrawContext& dc, const engine::SkyState& state, int hei
     DrawStatusLine(dc, selectionShown);
     DrawLowerPanel(dc, layout, y, selectionShown, timeControlMode, stepUnit, catalogue, selection,
                    objects.selectedConstellation, objectLinkRect);
-    DrawCompass(dc, layout, orientation);
+    if (view.WholeSky()) {
+        DrawCompass(dc, layout, HorizontalOrientation(preferences));
+    }
     DrawCredit(dc, layout);
 
     dc.SelectFont(previousFont);
@@ -660,11 +798,12 @@ void DrawHorizontalChart(QPainter& target, OutputKind output, engine::SkyState s
                          int timeControlMode, int stepUnit,
                          const skydata::SkyCatalogue& catalogue,
                          skydata::CatalogueClickRects& clickRects,
-                         const DisplayPreferences& preferences, const ObjectSelection& selection)
+                         const DisplayPreferences& preferences, const ObjectSelection& selection,
+                         const ViewAim& aim)
 {
     COffscreenDC surface(target, output);
     DrawHorizontalChart(surface.dc(), state, height, width, objectLinkRect, timeControlMode,
-                        stepUnit, catalogue, clickRects, preferences, selection);
+                        stepUnit, catalogue, clickRects, preferences, selection, aim);
 }
 
 }  // namespace skyvane::render

@@ -10,6 +10,7 @@
 #include <QPainter>
 
 #include "engine/sky.h"
+#include "render/chart_view.h"
 #include "render/display_preferences.h"
 #include "render/draw_context.h"
 #include "render/object_panel.h"
@@ -30,14 +31,22 @@ void DrawHorizontalChart(QPainter& target, OutputKind output, engine::SkyState s
                          int timeControlMode, int stepUnit,
                          const skydata::SkyCatalogue& catalogue,
                          skydata::CatalogueClickRects& clickRects,
-                         const DisplayPreferences& preferences, const ObjectSelection& selection);
+                         const DisplayPreferences& preferences, const ObjectSelection& selection,
+                         const ViewAim& aim = ViewAim::WholeSky());
 
-// The same onto a surface the caller holds.
+// The same onto a surface the caller holds. `aim` zooms the disc: the whole
+// sky draws it as it always has; a centre and field magnify it (the panel
+// stays as it is).
 void DrawHorizontalChart(DrawContext& dc, const engine::SkyState& state, int height, int width,
                          skydata::IntRect& objectLinkRect, int timeControlMode, int stepUnit,
                          const skydata::SkyCatalogue& catalogue,
                          skydata::CatalogueClickRects& clickRects,
-                         const DisplayPreferences& preferences, const ObjectSelection& selection);
+                         const DisplayPreferences& preferences, const ObjectSelection& selection,
+                         const ViewAim& aim = ViewAim::WholeSky());
+
+// The view the chart draws through for a window `height` x `width`.
+ChartView HorizontalChartView(int height, int width, const DisplayPreferences& preferences,
+                              const ViewAim& aim);
 
 // The rules by which the chart (and its printed page) decides what shows.
 

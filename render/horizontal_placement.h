@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "engine/sky.h"
+#include "engine/transforms.h"
+#include "render/chart_view.h"
 #include "render/sky_mapping.h"
 #include "skydata/catalogue.h"
 
@@ -26,6 +28,14 @@ public:
 
     const std::vector<StarPlacement>& Placements() const { return placements_; }
 
+    // The same through `view`: at the whole sky exactly the pixels above;
+    // zoomed, from the catalogue's places themselves rather than their
+    // whole-sky codes, which a narrow field would show as steps.
+    // ViewPlaces()[i] then holds the unrounded screen point of star i.
+    void Place(const engine::SkyState& state, const skydata::SkyCatalogue& catalogue, int count,
+               const ChartView& view);
+    const std::vector<ViewPlace>& ViewPlaces() const { return viewPlaces_; }
+
 private:
     // What a star's catalogue position fixes, with the codes it came from
     // so that a different catalogue at the same rows is noticed.
@@ -37,9 +47,21 @@ private:
         double sinDec = 0;
         double cosDec = 0;
         double tanDec = 0;
+        // The same from the unrounded place, for zoomed views.
+        double exactRa = 0;
+        double exactSinDec = 0;
+        double exactCosDec = 0;
+        double exactTanDec = 0;
     };
+    void Refresh(FixedPart& fixed, const skydata::StarRecord& star, std::int32_t raCode,
+                 std::int32_t decCode);
     std::vector<FixedPart> fixed_;
     std::vector<StarPlacement> placements_;
+    std::vector<ViewPlace> viewPlaces_;
 };
+
+// Azimuth and altitude of a catalogue place (hours, degrees) for the
+// instant and observer of `state`, unrounded.
+engine::Horizontal HorizontalPlaceOf(const engine::SkyState& state, double ra, double dec);
 
 }  // namespace skyvane::render
