@@ -13,6 +13,7 @@ constexpr char kStarsVisibleKey[] = "STARSVISIBLE";
 constexpr char kNoStarsKey[] = "NOSTARS";
 constexpr char kStarColorKey[] = "STARCOLOR";
 constexpr char kTimeControlKey[] = "TIMECONTROL";
+constexpr char kMilkyWayKey[] = "MILKYWAY";
 constexpr char kWrittenKey[] = "CHECK";
 
 int Read(const char* key)
@@ -38,6 +39,7 @@ PreferenceValues ReadPreferenceValues()
     values.noStars = Read(kNoStarsKey);
     values.starColor = Read(kStarColorKey);
     values.timeControl = Read(kTimeControlKey);
+    values.milkyWay = Read(kMilkyWayKey);
     return values;
 }
 
@@ -51,6 +53,7 @@ void WritePreferenceValues(const PreferenceValues& values)
     Write(kNoStarsKey, values.noStars);
     Write(kStarColorKey, values.starColor);
     Write(kTimeControlKey, values.timeControl);
+    Write(kMilkyWayKey, values.milkyWay);
     Write(kWrittenKey, 1);
 }
 
@@ -65,6 +68,7 @@ render::DisplayPreferences DisplayPreferencesOf(const PreferenceValues& values)
     display.starsVisibleMode = values.starsVisible;
     display.noStars = values.noStars;
     display.starColor = values.starColor;
+    display.showMilkyWay = values.milkyWay != 0 ? 1 : 0;
     return display;
 }
 

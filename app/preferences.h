@@ -25,6 +25,7 @@ struct PreferenceValues {
     int noStars = 0;          // "NOSTARS": planets only
     int starColor = 0;        // "STARCOLOR": 0 white, 1 spectral colours
     int timeControl = 0;      // "TIMECONTROL"
+    int milkyWay = 0;         // "MILKYWAY": the Milky Way's bands behind the stars
 
     friend bool operator==(const PreferenceValues&, const PreferenceValues&) = default;
 };

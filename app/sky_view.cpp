@@ -462,8 +462,6 @@ QString NotOnChartNote(const skydata::FoundObject& found, render::ChartShown cha
 {
     const QString name = QString::fromStdString(found.name);
     using skydata::ObjectKind;
-    if (found.object.kind == ObjectKind::kHipStar || found.object.kind == ObjectKind::kNgcObject)
-        return name + " is in the deep-sky catalogue, which the whole-sky charts do not draw.";
     switch (chart) {
     case render::ChartShown::kHorizontal: {
         if (found.altitude > 0)
@@ -512,16 +510,13 @@ FindOutcome CSkyvaneView::FindObject(const QString& name)
 
     // A star or Messier object is selected as a click on it would select
     // it; a body is framed in the chart's table instead.
-    selection_.selectedStar = -1;
-    selection_.selectedDeepSky = -1;
-    selection_.highlightedBody = -1;
-    selection_.helpOverlay = false;
+    selection_ = render::ObjectSelection{};
     switch (object->kind) {
     case skydata::ObjectKind::kStar: selection_.selectedStar = object->index; break;
     case skydata::ObjectKind::kMessier: selection_.selectedDeepSky = object->index; break;
     case skydata::ObjectKind::kBody: selection_.highlightedBody = object->index; break;
-    case skydata::ObjectKind::kHipStar:
-    case skydata::ObjectKind::kNgcObject: break;
+    case skydata::ObjectKind::kHipStar: selection_.selectedDeepStar = object->index; break;
+    case skydata::ObjectKind::kNgcObject: selection_.selectedNgcObject = object->index; break;
     }
     Redraw();
 
@@ -532,7 +527,9 @@ FindOutcome CSkyvaneView::FindObject(const QString& name)
     const bool centred = CentreOnObject(*object);
     // A zoomed geocentric chart reaches beyond the band and shows the
     // Messier objects: centred there, the object is on it.
-    const bool shownZoomed = centred && viewMode_ == kViewGeocentric &&
+    const bool deepObject = object->kind == skydata::ObjectKind::kHipStar ||
+                            object->kind == skydata::ObjectKind::kNgcObject;
+    const bool shownZoomed = centred && (viewMode_ == kViewGeocentric || deepObject) &&
                              object->kind != skydata::ObjectKind::kBody;
     if (!shownZoomed &&
         !render::ChartDrawsObject(chart, sky_, *data->catalogue, preferences_, *object)) {
@@ -576,7 +573,8 @@ bool CSkyvaneView::CentreOnObject(const skydata::ObjectRef& object)
 {
     if (viewMode_ != kViewHorizontal && viewMode_ != kViewGeocentric) return false;
     const auto data = skydata::CurrentSkyData();
-    const skydata::FoundObject found = skydata::DescribeFoundObject(*data->catalogue, object, sky_);
+    const skydata::FoundObject found =
+        skydata::DescribeFoundObject(*data->catalogue, object, sky_, data->deepSky.get());
     const bool horizontal = viewMode_ == kViewHorizontal;
     if (found.name.empty() || (horizontal && !(found.altitude > 0))) return false;
     const render::ViewAim current = ChartAim(viewMode_);
@@ -586,7 +584,14 @@ bool CSkyvaneView::CentreOnObject(const skydata::ObjectRef& object)
     constexpr double kHorizontalFirstField = 90;
     constexpr double kGeocentricFirstField = 45;
     double field = current.fieldDegrees;
-    if (again)
+    // The deep sky shows only in a narrow field: a finder field at once, a
+    // few degrees on the second search.
+    constexpr double kDeepSecondField = 2;
+    const bool deepObject = object.kind == skydata::ObjectKind::kHipStar ||
+                            object.kind == skydata::ObjectKind::kNgcObject;
+    if (deepObject)
+        field = again ? kDeepSecondField : std::min(field > 0 ? field : 180.0, render::kFinderFieldDegrees);
+    else if (again)
         field = render::kFinderFieldDegrees;
     else if (current.wholeSky)
         field = horizontal ? kHorizontalFirstField : kGeocentricFirstField;
@@ -855,12 +860,12 @@ void CSkyvaneView::paintEvent(QPaintEvent*)
     case kViewGeocentric:
         render::DrawGeocentricChart(painter, window, state, h, w, zoom, objectLinkRect_,
                                     timeControl, stepUnit, *data->catalogue, *clickRects_,
-                                    preferences_, selection_, geocentricAim_);
+                                    preferences_, selection_, geocentricAim_, data->deepSky.get());
         break;
     case kViewHorizontal:
         render::DrawHorizontalChart(painter, window, state, h, w, zoom, objectLinkRect_,
                                     timeControl, stepUnit, *data->catalogue, *clickRects_,
-                                    preferences_, selection_, horizontalAim_);
+                                    preferences_, selection_, horizontalAim_, data->deepSky.get());
         break;
     case kViewIntro:
         render::DrawIntroScreen(painter, h, w, introDone_ != 0, *data);

@@ -327,7 +327,9 @@ std::shared_ptr<const DeepSkyCatalogue> ReadDeepSky(std::span<const unsigned cha
         if (!ok) return fail("damaged object " + std::to_string(i));
         o.type = static_cast<DeepSkyType>(r[20]);
         o.constellation = r[21];
-        if (messier != 0) c.messierNames.push_back({messier, o.designation, o.commonNames});
+        if (messier != 0)
+            c.messierNames.push_back({messier, o.designation, o.commonNames, o.majorArcmin, o.minorArcmin,
+                                      o.positionAngleDeg, o.type});
         else c.objects.push_back(o);
     }
 

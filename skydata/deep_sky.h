@@ -64,6 +64,11 @@ struct MessierCrossName {
     int messier;  // 1 .. 110
     std::string_view designation;
     std::string_view commonNames;
+    // Its shape, for an outline at the true angle: as DeepObject has them.
+    float majorArcmin;
+    float minorArcmin;
+    float positionAngleDeg;
+    DeepSkyType type;
 };
 
 // A designation that OpenNGC lists as a duplicate, and what it stands for.
