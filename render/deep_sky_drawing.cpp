@@ -125,6 +125,15 @@ skydata::IntRect DrawDeepSkySymbol(DrawContext& dc, int x, int y, skydata::DeepS
     return {x - r, y - r, x + r + 1, y + r + 1};
 }
 
+double DeepSkyLimitingMagnitude(double fieldDegrees)
+{
+    constexpr double kWholeSky = 180;
+    constexpr double kMagnitudesPerDecade = 2.5;
+    if (!(fieldDegrees > 0)) return kWholeSkyLimitingMagnitude;
+    return kWholeSkyLimitingMagnitude +
+           kMagnitudesPerDecade * std::log10(std::max(1.0, kWholeSky / fieldDegrees));
+}
+
 double ScreenAxisAngle(const PlaceOnScreen& place, double raHours, double decDegrees,
                        double positionAngleDegrees)
 {
@@ -195,7 +204,7 @@ bool DrawZoomedDeepCatalogue(DrawContext& dc, const ChartView& view, const engin
     const SkyCircle sky = view.VisibleSky(state);
     const skydata::SkyCone cone{sky.rightAscension * 15.0, sky.declination,
                                 sky.radiusDegrees + kLargestReachDegrees};
-    const double limit = view.LimitingMagnitude();
+    const double limit = DeepSkyLimitingMagnitude(view.FieldDegrees());
     const double gain = view.MagnitudeGain();
     const double pixelsPerDegree = view.PixelsPerDegree();
     bool selectionDrawn = false;

@@ -56,6 +56,11 @@ skydata::IntRect DrawDeepSkySymbol(DrawContext& dc, int x, int y, skydata::DeepS
 double ScreenAxisAngle(const PlaceOnScreen& place, double raHours, double decDegrees,
                        double positionAngleDegrees);
 
+// How faint the deep sky goes in a field `fieldDegrees` across: 6.5 for
+// the whole sky, two and a half magnitudes deeper for every tenfold
+// narrower field (about 12 at 1 degree, where Hipparcos ends).
+double DeepSkyLimitingMagnitude(double fieldDegrees);
+
 // A Hipparcos star's dot: the chart's size rule for a star `gain`
 // magnitudes brighter (ZoomedStarRadius), grey when it falls in the faint
 // class, else `color`. Returns its click rectangle.

@@ -120,6 +120,20 @@ TEST(DeepSkySymbolTest, DeepStarsGrowAsTheFieldGoesDeeper)
     EXPECT_EQ(dot.right - dot.left, 2 * ZoomedStarRadius(9.0, 6.0));
 }
 
+TEST(DeepSkySymbolTest, TheFieldDecidesHowFaintTheDeepSkyGoes)
+{
+    struct Case {
+        double field, low, high;
+    };
+    for (const Case& c : {Case{180, 6.5, 6.5}, Case{360, 6.5, 6.5}, Case{30, 8.3, 8.5},
+                          Case{5, 10.3, 10.5}, Case{2, 11.3, 11.5}, Case{1, 12.0, 12.2}}) {
+        EXPECT_GE(DeepSkyLimitingMagnitude(c.field), c.low) << c.field;
+        EXPECT_LE(DeepSkyLimitingMagnitude(c.field), c.high) << c.field;
+    }
+    EXPECT_EQ(DeepSkyLimitingMagnitude(0), 6.5);
+    EXPECT_EQ(DeepSkyLimitingMagnitude(NAN), 6.5);
+}
+
 // A catalogue holding only Milky Way outlines.
 skydata::DeepSkyCatalogue Outlines(const std::vector<std::vector<std::pair<float, float>>>& rings, int level)
 {
