@@ -152,7 +152,7 @@ namespace {
 // the page goes to a private temporary one first and is then written where
 // it was asked for, where every failure shows.
 std::optional<QByteArray> PrintPage(const PrintRequest& request, const ChartInputs& inputs,
-                                    std::string& error)
+                                    const render::ViewAim& aim, std::string& error)
 {
     QTemporaryDir folder;
     if (!folder.isValid()) {
@@ -165,7 +165,8 @@ std::optional<QByteArray> PrintPage(const PrintRequest& request, const ChartInpu
     printer.setOutputFileName(file);
     printer.setResolution(request.dotsPerInch);
     printer.setPageSize(QPageSize(QPageSize::A4));
-    const bool landscape = request.chart.chart == ChartKind::kGeocentric;
+    // A finder chart is a square map: portrait for either chart.
+    const bool landscape = request.chart.chart == ChartKind::kGeocentric && aim.wholeSky;
     printer.setPageOrientation(landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
 
     QPainter painter;
@@ -175,8 +176,13 @@ std::optional<QByteArray> PrintPage(const PrintRequest& request, const ChartInpu
     }
     const print::PageMetrics page = print::PageMetricsOf(printer);
     const bool printed =
-        print::PrintChart(ViewModeOf(request.chart.chart), painter, page, inputs.state,
-                          *inputs.data->catalogue, request.chart.preferences, request.chart.zoom);
+        aim.wholeSky
+            ? print::PrintChart(ViewModeOf(request.chart.chart), painter, page, inputs.state,
+                                *inputs.data->catalogue, request.chart.preferences,
+                                request.chart.zoom)
+            : print::PrintFinderChart(painter, page,
+                                      request.chart.chart == ChartKind::kHorizontal, inputs.state,
+                                      *inputs.data->catalogue, request.chart.preferences, aim);
     if (!painter.end()) {
         error = "cannot write the page";
         return std::nullopt;
@@ -217,7 +223,13 @@ int RunPrintCommand(const std::vector<std::string>& args, std::ostream& out, std
     inputs->state.locationName =
         PlaceLine(inputs->state, places::Utf8ToWindows1252(request->placeName));
 
-    const std::optional<QByteArray> pdf = PrintPage(*request, *inputs, error);
+    const std::optional<render::ViewAim> aim =
+        FinderAim(request->chart, *inputs->data, inputs->state, error);
+    if (!aim) {
+        err << "skyvane print: " << error << "\n";
+        return 1;
+    }
+    const std::optional<QByteArray> pdf = PrintPage(*request, *inputs, *aim, error);
     if (!pdf) {
         err << "skyvane print: " << request->output << ": " << error << "\n";
         return 1;
@@ -229,7 +241,7 @@ int RunPrintCommand(const std::vector<std::string>& args, std::ostream& out, std
     }
     if (request->output == kStandardOutput)
         return 0;
-    const bool landscape = request->chart.chart == ChartKind::kGeocentric;
+    const bool landscape = request->chart.chart == ChartKind::kGeocentric && aim->wholeSky;
     out << "page written to " << request->output << " (A4 "
         << (landscape ? "landscape" : "portrait") << ", " << request->dotsPerInch << " dpi)\n";
     if (const std::string flushed = FlushOutput(out); !flushed.empty()) {

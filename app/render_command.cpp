@@ -135,17 +135,16 @@ const CommandOptions<RenderRequest>& RenderOptions()
             {{"--zoom"}, "N", "heliocentric scale, pixels per AU, 10-300 (default 210)",
              IntReader(kMinZoom, kMaxZoom, [](R& r) -> int& { return r.zoom; })},
             {{"--center"}, "NAME|A,B",
-             "finder chart centred on an object (any name skyvane find knows) or on "
-             "coordinates: azimuth,altitude in degrees (azimuth from north through east) on the "
-             "horizontal chart, right ascension in hours,declination in degrees on the "
-             "geocentric chart; decimal or h:m:s / d:m:s",
+             "finder chart centred on an object skyvane find knows, or on A,B: "
+             "azimuth,altitude (degrees, azimuth from north through east) on the horizontal "
+             "chart, RA hours,Dec degrees on the geocentric chart (decimal or h:m:s)",
              [](R& r, const std::string& v) {
                  r.center = v;
                  return v.empty() ? BadValue(v) : "";
              }},
             {{"--fov"}, "DEG",
-             "field of a finder chart across its shorter side, 1-180 degrees (default 30 with "
-             "--center; 180 is the whole sky)",
+             "finder chart's field across its shorter side, 1-180 degrees (default 30 with "
+             "--center)",
              [](R& r, const std::string& v) {
                  static const std::regex kNumber(R"(^\d{1,3}(\.\d+)?$)");
                  if (!std::regex_match(v, kNumber)) return BadValue(v);

@@ -15,6 +15,7 @@
 #include "render/geocentric_chart.h"
 #include "render/heliocentric_chart.h"
 #include "render/horizontal_chart.h"
+#include "render/horizontal_placement.h"
 #include "skydata/click_rects.h"
 #include "skydata/data_file.h"
 #include "skydata/sky_data.h"
@@ -114,7 +115,9 @@ BENCHMARK(BM_Chart)->Apply(ChartSizes);
 // `ratio` device pixels per pixel).
 class ChartWidget : public QWidget {
 public:
-    ChartWidget(Chart chart, int width, int height) : chart_(chart)
+    ChartWidget(Chart chart, int width, int height,
+                render::ViewAim aim = render::ViewAim::WholeSky())
+        : chart_(chart), aim_(aim)
     {
         setAttribute(Qt::WA_OpaquePaintEvent);
         setAttribute(Qt::WA_NoSystemBackground);
@@ -133,12 +136,12 @@ protected:
         case kHorizontal:
             render::DrawHorizontalChart(painter, render::OutputKind::Window, scene.sky, h, w, 210,
                                         link_, 0, 0, *scene.data->catalogue, *scene.clickRects,
-                                        scene.preferences, scene.selection);
+                                        scene.preferences, scene.selection, aim_);
             break;
         case kGeocentric:
             render::DrawGeocentricChart(painter, render::OutputKind::Window, scene.sky, h, w, 210,
                                         link_, 0, 0, *scene.data->catalogue, *scene.clickRects,
-                                        scene.preferences, scene.selection);
+                                        scene.preferences, scene.selection, aim_);
             break;
         case kHeliocentric:
             render::DrawHeliocentricChart(painter, render::OutputKind::Window, scene.sky, h, w,
@@ -149,6 +152,7 @@ protected:
 
 private:
     Chart chart_;
+    render::ViewAim aim_;
     skydata::IntRect link_{};
 };
 
@@ -169,6 +173,40 @@ void BM_WindowChart(benchmark::State& st)
     st.SetLabel(kNames[chart]);
 }
 BENCHMARK(BM_WindowChart)->Apply(ChartSizes);
+
+// A zoomed chart on the window's path, centred on Orion's belt (Alnilam)
+// with the field range(1) degrees across, 0 for the whole sky.
+void BM_WindowZoomedChart(benchmark::State& st)
+{
+    const Scene& scene = DarkSky();
+    const auto chart = static_cast<Chart>(st.range(0));
+    const double field = static_cast<double>(st.range(1));
+    const int width = static_cast<int>(st.range(2));
+    const int height = static_cast<int>(st.range(3));
+    constexpr double kAlnilamRa = 5.603556;
+    constexpr double kAlnilamDec = -1.201944;
+    render::ViewAim aim = render::ViewAim::WholeSky();
+    if (field > 0) {
+        const engine::Horizontal up = render::HorizontalPlaceOf(scene.sky, kAlnilamRa, kAlnilamDec);
+        aim = render::ViewAim::At(chart == kHorizontal
+                                      ? render::SkyPoint{up.azimuth, up.altitude}
+                                      : render::SkyPoint{kAlnilamRa, kAlnilamDec},
+                                  field);
+    }
+    ChartWidget widget(chart, width, height, aim);
+    QImage backBuffer(width, height, QImage::Format_RGB32);
+    for (auto _ : st) {
+        widget.render(&backBuffer, QPoint(), QRegion(), QWidget::RenderFlags());
+        benchmark::DoNotOptimize(backBuffer.constBits());
+    }
+    static const char* const kNames[] = {"horizontal", "geocentric", "heliocentric"};
+    st.SetLabel(kNames[chart]);
+}
+BENCHMARK(BM_WindowZoomedChart)
+    ->ArgNames({"chart", "field", "width", "height"})
+    ->ArgsProduct({{kHorizontal, kGeocentric}, {0, 30, 5, 1}, {1920}, {1080}})
+    ->ArgsProduct({{kHorizontal, kGeocentric}, {0, 30, 5, 1}, {3840}, {2160}})
+    ->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 

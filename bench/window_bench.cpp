@@ -34,8 +34,13 @@ void RunEventLoopFor(int ms)
     loop.exec();
 }
 
-void BM_WindowHorizontalAnimation(benchmark::State& st)
+// range(0): the chart (0 horizontal, 1 geocentric); range(1): the field in
+// degrees, 0 for the whole sky, centred on the horizontal chart half way up
+// the southern sky and on the geocentric chart on Orion's belt.
+void BM_WindowAnimation(benchmark::State& st)
 {
+    const bool horizontal = st.range(0) == 0;
+    const double field = static_cast<double>(st.range(1));
     for (auto _ : st) {
         st.PauseTiming();
         app::CMainFrame frame;
@@ -46,7 +51,13 @@ void BM_WindowHorizontalAnimation(benchmark::State& st)
         QElapsedTimer waited;
         waited.start();
         while (!view.IntroDone() && waited.elapsed() < 10000) RunEventLoopFor(50);
-        view.OnCommand(app::kCommandHorizontal);
+        const int mode = horizontal ? app::kViewHorizontal : app::kViewGeocentric;
+        view.OnCommand(horizontal ? app::kCommandHorizontal : app::kCommandGeocentric);
+        if (field > 0) {
+            const render::SkyPoint centre = horizontal ? render::SkyPoint{20, 45}
+                                                       : render::SkyPoint{5.6, -1.2};
+            view.SetChartAim(mode, render::ViewAim::At(centre, field));
+        }
         view.OnKeyDown(app::NavigationKey::kF, 0, 1);
         RunEventLoopFor(200);  // the first frames at the new size
         st.ResumeTiming();
@@ -65,7 +76,12 @@ void BM_WindowHorizontalAnimation(benchmark::State& st)
         frame.hide();
     }
 }
-BENCHMARK(BM_WindowHorizontalAnimation)->UseManualTime()->Iterations(1)->Unit(benchmark::kSecond);
+BENCHMARK(BM_WindowAnimation)
+    ->ArgNames({"geocentric", "field"})
+    ->ArgsProduct({{0, 1}, {0, 30, 5, 1}})
+    ->UseManualTime()
+    ->Iterations(1)
+    ->Unit(benchmark::kSecond);
 
 // A run folder of its own: our data file, a settings file that is not the
 // user's, and a vendor host that refuses at once.

@@ -14,6 +14,7 @@
 
 #include "engine/sky.h"
 #include "print/page_metrics.h"
+#include "render/chart_view.h"
 #include "render/display_preferences.h"
 #include "render/draw_context.h"
 #include "skydata/catalogue.h"
@@ -57,5 +58,15 @@ bool PrintHeliocentricChart(QPainter& printer, const PageMetrics& page, engine::
                             int zoom);
 bool PrintHeliocentricChart(render::DrawContext& dc, const PageMetrics& page,
                             const engine::SkyState& state, int zoom);
+
+// A finder chart: the horizontal or the geocentric chart's sky round the
+// centre of a zoomed `aim`, the field across a square map, in black on
+// white, with names, the field, a scale bar and the place and time.
+bool PrintFinderChart(QPainter& printer, const PageMetrics& page, bool horizontal,
+                      engine::SkyState state, const skydata::SkyCatalogue& catalogue,
+                      const render::DisplayPreferences& preferences, const render::ViewAim& aim);
+bool PrintFinderChart(render::DrawContext& dc, const PageMetrics& page, bool horizontal,
+                      const engine::SkyState& state, const skydata::SkyCatalogue& catalogue,
+                      const render::DisplayPreferences& preferences, const render::ViewAim& aim);
 
 }  // namespace skyvane::print

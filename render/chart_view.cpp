@@ -119,6 +119,24 @@ ChartView ChartView::Geocentric(int width, int height, int tableSpace, const Vie
     return view;
 }
 
+ChartView ChartView::InArea(ChartPlane plane, ScreenArea area, int orientation,
+                            const ViewAim& aim)
+{
+    const int side = std::max(1, std::min(area.right - area.left, area.bottom - area.top));
+    ChartView view = plane == ChartPlane::kHorizontal
+                         ? Horizontal(side, side, side / 2, side / 2, side / 2, orientation, side, aim)
+                         : Geocentric(4 * side, side, 0, aim);
+    if (view.wholeSky_) {
+        return view;
+    }
+    // Only the area and the anchor move: the plane's own origin does not
+    // show in the transform.
+    view.area_ = area;
+    view.shorterSide_ = side;
+    view.anchor_ = {(area.left + area.right) / 2.0, (area.top + area.bottom) / 2.0};
+    return view;
+}
+
 double ChartView::ZoomForField(double fieldDegrees) const
 {
     if (!(fieldDegrees > 0)) {

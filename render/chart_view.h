@@ -99,6 +99,14 @@ public:
     // (declinations -90 to +90, right ascension wrapping round).
     static ChartView Geocentric(int width, int height, int tableSpace, const ViewAim& aim);
 
+    // A zoomed view drawn into `area` (a printed page's map), its centre in
+    // the area's middle, the field across the area's shorter side. The
+    // geocentric plane is drawn with equal scales here, as paper has no
+    // window shape to fill. A whole-sky aim gives a whole-sky view of the
+    // window-sized plane instead: pages draw the whole sky themselves.
+    static ChartView InArea(ChartPlane plane, ScreenArea area, int orientation,
+                            const ViewAim& aim);
+
     ChartPlane Plane() const { return plane_; }
     bool WholeSky() const { return wholeSky_; }
     // Screen pixels per chart-plane pixel: 1 for the whole sky.

@@ -193,13 +193,15 @@ int ViewLabels::Draw(DrawContext& dc)
 void FillZoomedHorizon(DrawContext& dc, const ChartView& view, QRgb skyColor, QRgb rimColor)
 {
     const ScreenArea area = view.Area();
-    dc.FillSolidRect(area.left, area.top, area.right, area.bottom, qRgb(0, 0, 0));
+    // The surface starts black, as the night sky is: only a brighter sky
+    // needs filling.
+    const bool fill = skyColor != qRgb(0, 0, 0);
     // The horizon is a circle on the plane: round the zenith, through the
     // north point.
     const ScreenPoint zenith = view.ToScreen({0, 90});
     const ScreenPoint north = view.ToScreen({180, 0});
     const double radius = std::hypot(north.x - zenith.x, north.y - zenith.y);
-    for (int y = area.top; y < area.bottom; ++y) {
+    for (int y = area.top; fill && y < area.bottom; ++y) {
         const double dy = y + 0.5 - zenith.y;
         if (std::fabs(dy) > radius) {
             continue;

@@ -64,7 +64,8 @@ private:
 };
 
 // The sky's colour filled inside the horizon of a zoomed horizontal view,
-// black outside it, with the horizon drawn in `rimColor`.
+// with the horizon drawn in `rimColor`; outside it the surface stays as it
+// is (black, as every chart starts).
 void FillZoomedHorizon(DrawContext& dc, const ChartView& view, QRgb skyColor, QRgb rimColor);
 
 // A line between two screen points, cut at the map's edge.

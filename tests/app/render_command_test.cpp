@@ -1,5 +1,6 @@
 #include "app/render_command.h"
 
+#include "app/finder_target.h"
 #include "places/locations.h"
 #include "platform/profile_store.h"
 
@@ -87,7 +88,12 @@ INSTANTIATE_TEST_SUITE_P(
         std::pair<std::vector<std::string>, std::string>{{"horizontal", "--select-star", "10000"}, "--select-star"},
         std::pair<std::vector<std::string>, std::string>{{"horizontal", "--select-star", "1", "--select-messier", "2"}, "--select-messier"},
         std::pair<std::vector<std::string>, std::string>{{"horizontal", "-o"}, "-o"},
-        std::pair<std::vector<std::string>, std::string>{{"horizontal", "--lat", "100"}, "--lat"}));
+        std::pair<std::vector<std::string>, std::string>{{"horizontal", "--lat", "100"}, "--lat"},
+        std::pair<std::vector<std::string>, std::string>{{"horizontal", "--fov", "0.5"}, "--fov"},
+        std::pair<std::vector<std::string>, std::string>{{"horizontal", "--fov", "181"}, "--fov"},
+        std::pair<std::vector<std::string>, std::string>{{"geocentric", "--fov", "5deg"}, "--fov"},
+        std::pair<std::vector<std::string>, std::string>{{"heliocentric", "--center", "M42"}, "--center"},
+        std::pair<std::vector<std::string>, std::string>{{"intro", "--fov", "10"}, "--fov"}));
 
 // Every chart draws a real picture of the size asked for from our own
 // data file; a chart that failed to draw would leave one flat colour.
@@ -199,6 +205,115 @@ TEST(RenderCommand, ScaleDrawsAtTwiceTheResolution)
                 ++mixed;
         }
     EXPECT_GT(mixed, 2000);
+}
+
+TEST(FinderTarget, CoordinatePairsDecimalOrSexagesimal)
+{
+    struct Case {
+        const char* text;
+        std::optional<std::pair<double, double>> value;
+    };
+    const Case cases[] = {
+        {"5.59,-5.45", std::make_pair(5.59, -5.45)},
+        {"5:35:24,-5:27", std::make_pair(5.59, -5.45)},
+        {"-0:30,10", std::make_pair(-0.5, 10.0)},
+        {" 180 , 45 ", std::make_pair(180.0, 45.0)},
+        {"a,b", std::nullopt},
+        {"1,2,3", std::nullopt},
+        {"12", std::nullopt},
+        {"5:75,1", std::make_pair(6.25, 1.0)},  // read as written; range checks come later
+        {"1e3,2", std::nullopt},
+    };
+    for (const Case& c : cases) {
+        const auto parsed = ParseCoordinatePair(c.text);
+        ASSERT_EQ(parsed.has_value(), c.value.has_value()) << c.text;
+        if (parsed) {
+            EXPECT_NEAR(parsed->first, c.value->first, 1e-12) << c.text;
+            EXPECT_NEAR(parsed->second, c.value->second, 1e-12) << c.text;
+        }
+    }
+}
+
+// Zurich, 2026-12-07 22:00: Orion is up in the south-east, Antares is not.
+std::vector<std::string> WinterEvening(std::vector<std::string> extra)
+{
+    std::vector<std::string> args{"--date", "2026-12-07", "--time", "22:00", "--tz", "1",
+                                  "--lon", "-8.54", "--lat", "47.38", "--size", "1280x800",
+                                  "--data", SKYVANE_DATAS_BIN};
+    args.insert(args.begin(), extra.begin(), extra.end());
+    return args;
+}
+
+TEST(RenderCommand, FinderChartsPutTheirTargetAtThePicturesCentre)
+{
+    constexpr QRgb kMessierPen = qRgb(204, 87, 57);
+    const auto file = std::filesystem::temp_directory_path() / "skyvane-render-finder.png";
+    struct Case {
+        std::vector<std::string> args;
+        QPoint centre;
+    };
+    const Case cases[] = {
+        {{"horizontal", "--center", "M42", "--fov", "5"}, {640, 400}},
+        {{"horizontal", "--center", "Orion Nebula", "--fov", "1"}, {640, 400}},
+        // The geocentric map is the picture less its tables.
+        {{"geocentric", "--center", "5:35:24,-5:27", "--fov", "5"}, {640, 300}},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> args = WinterEvening(c.args);
+        args.insert(args.end(), {"-o", file.string()});
+        std::ostringstream out;
+        std::ostringstream err;
+        ASSERT_EQ(RunRenderCommand(args, out, err), 0) << err.str();
+        const QImage image(QString::fromStdString(file.string()));
+        // M42's marker: its rim three pixels round the centre.
+        int rim = 0;
+        for (int y = c.centre.y() - 3; y <= c.centre.y() + 3; ++y)
+            for (int x = c.centre.x() - 3; x <= c.centre.x() + 3; ++x)
+                rim += (image.pixel(x, y) & 0xffffffu) == (kMessierPen & 0xffffffu);
+        EXPECT_GE(rim, 8) << c.args[0] << " " << c.args[2];
+        EXPECT_NE((image.pixel(c.centre.x() + 5, c.centre.y()) & 0xffffffu), kMessierPen & 0xffffffu);
+    }
+    std::filesystem::remove(file);
+}
+
+TEST(RenderCommand, FinderTargetsOffTheChartFailWithTheReason)
+{
+    struct Case {
+        std::vector<std::string> args;
+        int status;
+        const char* says;
+    };
+    const Case cases[] = {
+        {{"horizontal", "--center", "Antares"}, 1, "Antares is below the horizon; it rises at 2026-12-08 0"},
+        {{"horizontal", "--center", "10,-5"}, 1, "below the horizon"},
+        {{"horizontal", "--center", "400,5"}, 1, "azimuth is 0 to 360"},
+        {{"geocentric", "--center", "25,5"}, 1, "right ascension is 0 to 24"},
+        {{"geocentric", "--center", "Nosuchstar"}, 1, "no object is called"},
+    };
+    for (const Case& c : cases) {
+        std::ostringstream out;
+        std::ostringstream err;
+        std::vector<std::string> args = WinterEvening(c.args);
+        args.insert(args.end(), {"-o", "/nonexistent-dir/never.png"});
+        EXPECT_EQ(RunRenderCommand(args, out, err), c.status) << c.args[2];
+        EXPECT_NE(err.str().find(c.says), std::string::npos) << err.str();
+    }
+}
+
+TEST(RenderCommand, HorizontalCoordinatesCountAzimuthFromTheNorth)
+{
+    std::string error;
+    for (const auto& [typed, chart] : {std::pair{"180,45", 0.0}, std::pair{"90,30", 270.0},
+                                       std::pair{"0:30,10", 180.5}}) {
+        const auto request = ParseRenderArguments(WinterEvening({"horizontal", "--center", typed}), error);
+        ASSERT_TRUE(request) << error;
+        const auto inputs = LoadChartInputs(*request, error);
+        ASSERT_TRUE(inputs) << error;
+        const auto aim = FinderAim(*request, *inputs->data, inputs->state, error);
+        ASSERT_TRUE(aim) << error;
+        EXPECT_NEAR(aim->centre.longitude, chart, 1e-9) << typed;
+        EXPECT_EQ(aim->fieldDegrees, 30);  // the default field
+    }
 }
 
 TEST(RenderCommand, AnUnwritablePictureFailsWithAMessage)

@@ -179,6 +179,26 @@ TEST_F(PrintCommandTest, DefaultResolutionPageIsReadByPdfinfoWhenItIsInstalled)
         << info.toStdString();
 }
 
+TEST_F(PrintCommandTest, FinderChartsArePortraitPagesAndRefuseATargetBelowTheHorizon)
+{
+    for (const char* chart : {"horizontal", "geocentric"}) {
+        const fs::path file = folder_ / (std::string(chart) + "-finder.pdf");
+        ASSERT_EQ(Run({chart, "--center", "M42", "--fov", "5", "--dpi", "150", "-o",
+                       file.string()}),
+                  0)
+            << err_.str();
+        EXPECT_NE(out_.str().find("portrait"), std::string::npos) << chart;
+        const std::string pdf = Read(file);
+        EXPECT_EQ(PageCount(pdf), 1);
+        const auto [width, height] = MediaBox(pdf);
+        EXPECT_LT(width, height) << chart;
+    }
+    const fs::path file = folder_ / "antares.pdf";
+    EXPECT_EQ(Run({"horizontal", "--center", "Antares", "-o", file.string()}), 1);
+    EXPECT_NE(err_.str().find("below the horizon; it rises at"), std::string::npos) << err_.str();
+    EXPECT_FALSE(fs::exists(file));
+}
+
 TEST_F(PrintCommandTest, AnUnwritableFileFailsWithAMessage)
 {
     const fs::path file = folder_ / "no-such-folder" / "page.pdf";

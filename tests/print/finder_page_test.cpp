@@ -1,0 +1,103 @@
+// The printed finder chart: its target in the middle of a square map, the
+// map's frame, names, the field line, and whole-sky aims left to the pages
+// of the whole sky.
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "engine/sky.h"
+#include "page_canvas.h"
+#include "print/print_charts.h"
+#include "render/horizontal_placement.h"
+#include "render/zoomed_sky.h"
+
+namespace skyvane::print {
+namespace {
+
+using test::PageCanvas;
+
+constexpr PageMetrics kA4{210, 297, 150, 150};
+constexpr QRgb kMessierPen = qRgb(204, 87, 57);
+
+class FinderPageTest : public ::testing::Test {
+protected:
+    FinderPageTest() : catalogue_(std::make_unique<skydata::SkyCatalogue>())
+    {
+        state_.latitude = 90;  // altitude is declination
+        state_.altitude[engine::kSun] = -20;
+        state_.locationName = "North Pole";
+        catalogue_->starCount = 3;
+        catalogue_->stars[1] = {};
+        catalogue_->stars[1].ra = 3.0;
+        catalogue_->stars[1].dec = 60.0;
+        catalogue_->stars[1].magnitude = 1.8;
+        catalogue_->stars[1].properName = "Mirfak";
+        catalogue_->stars[1].designation = "33 Alp Per";
+        catalogue_->stars[2] = catalogue_->stars[1];
+        catalogue_->stars[2].ra = 3.2;
+        catalogue_->stars[2].properName = "";
+        catalogue_->stars[2].designation = "HR 5 Per";
+        catalogue_->deepSkyCount = 1;
+        catalogue_->deepSky[0].ra = 3.0;
+        catalogue_->deepSky[0].dec = 60.0;
+        catalogue_->deepSky[0].dimension = "1x1";
+    }
+
+    // The square map of an A4 page at 150 dpi: as wide as the page less
+    // its margins, centred across.
+    QPoint MapCentre(const PageCanvas& page) const
+    {
+        const int width = page.Image().width();
+        const double scale = 150.0 / 96;  // device pixels per screen pixel at 150 dpi
+        const int margin = static_cast<int>(30 * scale);
+        const int top = static_cast<int>(70 * scale);
+        const int side = width - 2 * margin;
+        return {(width - side) / 2 + side / 2, top + side / 2};
+    }
+
+    engine::SkyState state_{};
+    std::unique_ptr<skydata::SkyCatalogue> catalogue_;
+    render::DisplayPreferences preferences_;
+};
+
+TEST_F(FinderPageTest, TheTargetIsInTheMiddleOfTheMapForBothCharts)
+{
+    for (const bool horizontal : {true, false}) {
+        PageCanvas page(kA4);
+        const engine::Horizontal up = render::HorizontalPlaceOf(state_, 3.0, 60.0);
+        const render::SkyPoint centre =
+            horizontal ? render::SkyPoint{up.azimuth, up.altitude} : render::SkyPoint{3.0, 60.0};
+        ASSERT_TRUE(PrintFinderChart(page.dc(), kA4, horizontal, state_, *catalogue_, preferences_,
+                                     render::ViewAim::At(centre, 5)));
+        const QPoint middle = MapCentre(page);
+        // The Messier marker rings the target; the star is a black disc.
+        int ring = 0;
+        for (int dy = -8; dy <= 8; ++dy)
+            for (int dx = -8; dx <= 8; ++dx)
+                ring += page.At(middle.x() + dx, middle.y() + dy) == (kMessierPen | 0xff000000u);
+        EXPECT_GT(ring, 4) << horizontal;
+        EXPECT_EQ(page.At(middle.x(), middle.y()), test::kInk | 0xff000000u) << horizontal;
+        bool named = false;
+        bool field = false;
+        for (const render::TextCall& call : page.dc().RecordedText()) {
+            named |= call.text == QStringLiteral("Mirfak");
+            field |= call.text.startsWith(QStringLiteral("Field 5"));
+        }
+        EXPECT_TRUE(named);
+        EXPECT_TRUE(field);
+    }
+}
+
+TEST_F(FinderPageTest, AWholeSkyAimDrawsNoMapAndABadPageNothing)
+{
+    PageCanvas page(kA4);
+    ASSERT_TRUE(PrintFinderChart(page.dc(), kA4, true, state_, *catalogue_, preferences_,
+                                 render::ViewAim::WholeSky()));
+    const QPoint middle = MapCentre(page);
+    EXPECT_EQ(page.At(middle.x(), middle.y()), test::kPaper | 0xff000000u);
+    EXPECT_FALSE(PrintFinderChart(page.dc(), PageMetrics{}, true, state_, *catalogue_,
+                                  preferences_, render::ViewAim::At({0, 45}, 5)));
+}
+
+}  // namespace
+}  // namespace skyvane::print
