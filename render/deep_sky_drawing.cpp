@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <optional>
 
 #include "render/sky_mapping.h"
 
@@ -74,12 +75,15 @@ QRgb DeepSymbolColor(skydata::DeepSkyType type)
     return kOtherDeepPen;
 }
 
+bool IsGalaxyType(skydata::DeepSkyType type) { return IsGalaxy(type); }
+
 skydata::IntRect DrawDeepSkySymbol(DrawContext& dc, int x, int y, skydata::DeepSkyType type,
-                                   double halfMajor, double halfMinor, double axisAngle)
+                                   double halfMajor, double halfMinor, double axisAngle,
+                                   std::optional<QRgb> pen, int penWidth)
 {
     using T = skydata::DeepSkyType;
-    const QRgb color = DeepSymbolColor(type);
-    dc.SetPen(color);
+    const QRgb color = pen.value_or(DeepSymbolColor(type));
+    dc.SetPen(color, penWidth);
     dc.SetNullBrush();
     if (!(halfMajor > 0)) halfMajor = 0;
     if (!(halfMinor > 0)) halfMinor = halfMajor;
@@ -158,7 +162,8 @@ std::optional<ScreenPoint> SkyOffset(const PlaceOnScreen& place, double raHours,
 }
 
 bool DrawSkyEllipse(DrawContext& dc, const PlaceOnScreen& place, double raHours, double decDegrees,
-                    double majorArcmin, double minorArcmin, double positionAngleDegrees, QRgb color)
+                    double majorArcmin, double minorArcmin, double positionAngleDegrees, QRgb color,
+                    int penWidth)
 {
     constexpr int kSides = 48;
     const double a = majorArcmin / 120.0, b = minorArcmin / 120.0;
@@ -175,7 +180,7 @@ bool DrawSkyEllipse(DrawContext& dc, const PlaceOnScreen& place, double raHours,
         if (!p) return false;
         points[static_cast<std::size_t>(k)] = QPoint(Px(p->x), Px(p->y));
     }
-    dc.SetPen(color);
+    dc.SetPen(color, penWidth);
     dc.SetNullBrush();
     dc.Polygon(points.data(), kSides);
     return true;

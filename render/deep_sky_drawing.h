@@ -47,8 +47,22 @@ inline constexpr int kSmallestTrueOutline = 6;
 // nebulae: a circle with four rays; bright, emission and reflection nebulae
 // and clusters with nebulosity: a square; others: a small cross. Returns
 // the rectangle that answers clicks on it.
+// `pen` replaces the type's colour (black on paper) and `penWidth` the
+// one-pixel pen.
 skydata::IntRect DrawDeepSkySymbol(DrawContext& dc, int x, int y, skydata::DeepSkyType type,
-                                   double halfMajor, double halfMinor, double axisAngle);
+                                   double halfMajor, double halfMinor, double axisAngle,
+                                   std::optional<QRgb> pen = std::nullopt, int penWidth = 1);
+
+// A galaxy's outline drawn on the sky: the ellipse of its axes (arc
+// minutes) at its position angle, every point through `place`, so the
+// chart's projection shapes and turns it. False, drawing nothing, when a
+// point of it is off the chart.
+bool DrawSkyEllipse(DrawContext& dc, const PlaceOnScreen& place, double raHours, double decDegrees,
+                    double majorArcmin, double minorArcmin, double positionAngleDegrees, QRgb color,
+                    int penWidth = 1);
+
+// Whether OpenNGC's type is one of the galaxies (single, pairs, groups).
+bool IsGalaxyType(skydata::DeepSkyType type);
 
 // The screen direction of a position angle (degrees from north through
 // east) at a J2000 place, as `place` maps the sky; 0 when the place or its
