@@ -211,8 +211,29 @@ std::optional<FindRequest> ParseFindArguments(const std::vector<std::string>& ar
     return request;
 }
 
+namespace {
+
+// A right ascension and declination on one line.
+std::string PlaceText(double rightAscension, double declination)
+{
+    return FormatHours(rightAscension, false) + "  " + Format("%+.5f deg", declination);
+}
+
+// Azimuth in the engine's count (from the south point towards the west)
+// in the count shown: from the north through the east, or as it is.
+double AzimuthShown(double azimuth, bool fromNorth)
+{
+    if (!fromNorth)
+        return azimuth;
+    const double turned = std::fmod(azimuth + 180, 360);
+    return turned < 0 ? turned + 360 : turned;
+}
+
+}  // namespace
+
 std::string FormatFoundObjectText(const FoundObject& f, const SkyCatalogue& catalogue,
-                                  const engine::SkyState& sky, const skydata::DeepSkyCatalogue* deep)
+                                  const engine::SkyState& sky, bool azimuthFromNorth,
+                                  const skydata::DeepSkyCatalogue* deep)
 {
     std::string out;
     const auto line = [&](const char* label, const std::string& value) {
@@ -285,10 +306,21 @@ std::string FormatFoundObjectText(const FoundObject& f, const SkyCatalogue& cata
         break;
     }
     }
-    line("Right ascension", FormatHours(f.rightAscension, false));
-    line("Declination", Format("%+.5f deg", f.declination));
-    line("Azimuth", Format("%.5f deg", f.azimuth) + " (from the south point towards the west)");
-    line("Altitude", Format("%+.5f deg", f.altitude) + " (no refraction)");
+    if (f.object.kind == ObjectKind::kBody) {
+        line("Apparent place", PlaceText(f.rightAscension, f.declination) +
+                                   " (geocentric, true equator and equinox of date)");
+        line("Seen from here", PlaceText(f.topocentricRightAscension, f.topocentricDeclination) +
+                                   " (topocentric, of date)");
+    } else {
+        line("J2000 place", PlaceText(f.catalogueRightAscension, f.catalogueDeclination) +
+                                " (catalogue, mean equator and equinox J2000)");
+        line("Apparent place", PlaceText(f.rightAscension, f.declination) +
+                                   " (true equator and equinox of date)");
+    }
+    line("Azimuth", Format("%.5f deg", AzimuthShown(f.azimuth, azimuthFromNorth)) +
+                        (azimuthFromNorth ? " (from north through east)"
+                                          : " (from the south point towards the west)"));
+    line("Altitude", Format("%+.5f deg", f.altitude) + " (seen from here, no refraction)");
     line("At", skydata::LocalCivilTimeText(f.jd, f.civilOffsetHours) + " local time (zone " +
                    Format("%+g h", sky.timeZone) + (sky.dst ? ", daylight saving +1 h" : "") +
                    ")");
@@ -383,10 +415,22 @@ std::string FormatFoundObjectJson(const std::string& query, const FoundObject& f
            ", \"dst\": " + std::to_string(sky.dst) + "},";
     out += "\n \"observer\": {\"longitude\": " + FormatNumber(sky.longitude) +
            ", \"latitude\": " + FormatNumber(sky.latitude) + "},";
+    const auto place = [](double ra, double dec) {
+        return "{\"rightAscension\": " + FormatNumber(ra) + ", \"declination\": " +
+               FormatNumber(dec) + "}";
+    };
+    out += "\n \"j2000\": " +
+           (f.object.kind == ObjectKind::kBody
+                ? std::string("null")
+                : place(f.catalogueRightAscension, f.catalogueDeclination)) +
+           ",";
+    out += "\n \"apparent\": " + place(f.rightAscension, f.declination) + ",";
+    out += "\n \"topocentric\": " +
+           place(f.topocentricRightAscension, f.topocentricDeclination) + ",";
     out += "\n \"rightAscension\": " + FormatNumber(f.rightAscension) +
            ", \"declination\": " + FormatNumber(f.declination) +
-           ", \"azimuth\": " + FormatNumber(f.azimuth) + ", \"altitude\": " + FormatNumber(f.altitude) +
-           ",";
+           ", \"azimuth\": " + FormatNumber(AzimuthShown(f.azimuth, true)) +
+           ", \"altitude\": " + FormatNumber(f.altitude) + ",";
     const engine::RiseTransitSet& rts = f.riseTransitSet;
     const auto when = [&](const std::optional<double>& jd) {
         return jd ? JsonString(EventText(jd, f)) : std::string("null");
@@ -442,7 +486,7 @@ int RunFindCommand(const std::vector<std::string>& args, std::ostream& out, std:
     const FoundObject found = skydata::DescribeFoundObject(*data->catalogue, *object, sky, deep);
     const std::string text =
         request->place.json ? FormatFoundObjectJson(request->name, found, *data->catalogue, sky, deep)
-                            : FormatFoundObjectText(found, *data->catalogue, sky, deep);
+                            : FormatFoundObjectText(found, *data->catalogue, sky, true, deep);
     if (const std::string failed = WriteOutput(request->place.output, text, out);
         !failed.empty()) {
         err << "skyvane find: " << failed << "\n";

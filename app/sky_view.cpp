@@ -533,8 +533,11 @@ FindOutcome CSkyvaneView::FindObject(const QString& name)
     Redraw();
 
     const skydata::DeepSkyCatalogue* deep = data->deepSky.get();
-    const skydata::FoundObject found = skydata::DescribeFoundObject(*data->catalogue, *object, sky_, deep);
-    outcome.report = QString::fromStdString(FormatFoundObjectText(found, *data->catalogue, sky_, deep));
+    const skydata::FoundObject found =
+        skydata::DescribeFoundObject(*data->catalogue, *object, sky_, deep);
+    // Azimuth counted as the chart's table counts it.
+    outcome.report = QString::fromStdString(
+        FormatFoundObjectText(found, *data->catalogue, sky_, preferences_.northAtZero, deep));
     const render::ChartShown chart = ChartOf(viewMode_);
     const bool centred = CentreOnObject(*object);
     // A zoomed geocentric chart reaches beyond the band and shows the

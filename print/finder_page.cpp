@@ -43,7 +43,8 @@ struct PagePlace {
     int index;
 };
 
-// Where every catalogue object lands on the page's map.
+// Where every catalogue object lands on the page's map: J2000 places
+// carried to the date, as the charts draw them.
 std::vector<render::ViewPlace> PlaceStars(const render::ChartView& view,
                                           const engine::SkyState& state,
                                           const skydata::SkyCatalogue& catalogue)
@@ -62,8 +63,9 @@ std::vector<render::ViewPlace> PlaceStars(const render::ChartView& view,
             place.visible = h.altitude > 0;
             place.at = view.ToScreen({h.azimuth, h.altitude});
         } else {
+            const engine::Equatorial ofDate = engine::ApparentPlaceOf(state, star.ra, star.dec);
             place.visible = true;
-            place.at = view.ToScreen({star.ra, star.dec});
+            place.at = view.ToScreen({ofDate.rightAscension, ofDate.declination});
         }
     }
     return places;
@@ -73,7 +75,8 @@ render::ViewPlace PlaceObject(const render::ChartView& view, const engine::SkySt
                               double ra, double dec)
 {
     if (view.Plane() == render::ChartPlane::kGeocentric) {
-        return {true, view.ToScreen({ra, dec})};
+        const engine::Equatorial ofDate = engine::ApparentPlaceOf(state, ra, dec);
+        return {true, view.ToScreen({ofDate.rightAscension, ofDate.declination})};
     }
     const engine::Horizontal h = render::HorizontalPlaceOf(state, ra, dec);
     return {h.altitude > 0, view.ToScreen({h.azimuth, h.altitude})};
@@ -165,7 +168,7 @@ void DrawMap(render::DrawContext& dc, const PageGeometry& page, const render::Ch
             const render::ViewPlace p = PlaceObject(view, state, ra, dec);
             return p.visible ? std::optional<render::ScreenPoint>(p.at) : std::nullopt;
         };
-        const render::SkyCircle sky = view.VisibleSky(state);
+        const render::SkyCircle sky = view.VisibleCatalogueSky(state);
         const double limit = render::DeepSkyLimitingMagnitude(view.FieldDegrees());
         constexpr double kLargestReachDegrees = 1.5;
         constexpr double kObjectAllowance = 1.5;

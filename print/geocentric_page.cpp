@@ -14,6 +14,7 @@
 #include "print/page_parts.h"
 #include "print/print_charts.h"
 #include "render/body_symbols.h"
+#include "render/catalogue_of_date.h"
 #include "render/chart_text.h"
 #include "render/figure_lines.h"
 #include "render/geocentric_chart.h"
@@ -109,7 +110,7 @@ void DrawMapFrame(render::DrawContext& dc, const PageGeometry& page, const Map& 
 }
 
 void DrawCatalogue(render::DrawContext& dc, const PageGeometry& page, const Map& map,
-                   const skydata::SkyCatalogue& catalogue)
+                   const skydata::SkyCatalogue& catalogue, const engine::SkyState& state)
 {
     constexpr QRgb kFigurePen = qRgb(0, 0, 255);
     constexpr int kFigurePenWidth = 2;
@@ -117,20 +118,28 @@ void DrawCatalogue(render::DrawContext& dc, const PageGeometry& page, const Map&
     const auto star = [&](std::int32_t row) -> const skydata::StarRecord& {
         return catalogue.stars[static_cast<std::size_t>(row)];
     };
+    // Places of date, as on the screen's map.
+    render::CatalogueOfDate ofDate;
+    ofDate.CarryStars(state, catalogue, starCount);
+    const auto place = [&](std::int32_t row) { return ofDate.Place(row); };
     dc.SetPen(kFigurePen, PenWidth(page, kFigurePenWidth));
     render::ForEachFigureSegment(
         catalogue, catalogue.figureCount, starCount, [](int) {},
-        [&](std::int32_t row) { return render::GeocentricFigureMayJoin(star(row)); },
+        [&](std::int32_t row) {
+            const engine::Equatorial p = place(row);
+            return render::GeocentricFigureMayJoin(p.rightAscension, p.declination);
+        },
         [&](std::int32_t a, std::int32_t b) {
-            const render::PixelPoint from = map.At(star(a).ra, star(a).dec);
-            const render::PixelPoint to = map.At(star(b).ra, star(b).dec);
+            const render::PixelPoint from = map.At(place(a).rightAscension, place(a).declination);
+            const render::PixelPoint to = map.At(place(b).rightAscension, place(b).declination);
             dc.Line(from.x, from.y, to.x, to.y);
         });
     for (int i = 0; i < starCount; ++i) {
-        if (!render::GeocentricBandHolds(star(i).dec)) {
+        const engine::Equatorial ofDate = place(i);
+        if (!render::GeocentricBandHolds(ofDate.declination)) {
             continue;
         }
-        const render::PixelPoint p = map.At(star(i).ra, star(i).dec);
+        const render::PixelPoint p = map.At(ofDate.rightAscension, ofDate.declination);
         Disc(dc, p.x, p.y, PrintedStarRadius(star(i).magnitude, page.scale), kPageBlack,
              kPageBlack);
     }
@@ -224,7 +233,7 @@ bool PrintGeocentricChart(render::DrawContext& dc, const PageMetrics& metrics,
     dc.SetBkOpaque(false);
 
     DrawGrid(dc, page, map);
-    DrawCatalogue(dc, page, map, catalogue);
+    DrawCatalogue(dc, page, map, catalogue, state);
     DrawBodies(dc, page, map, state);
     // Over the names of bodies at the map's edges, so the frame stays whole.
     DrawMapFrame(dc, page, map);

@@ -133,9 +133,11 @@ void DrawBodiesOnDome(render::DrawContext& dc, const PageGeometry& page, const D
         if (!(state.altitude[body] > 0)) {
             continue;
         }
-        const render::StarPlacement p = render::ProjectStarHorizontal(
-            state, render::RaCode(state.rightAscension[body]),
-            render::DecCode(state.declination[body]), dome.cx, dome.cy, dome.radius, orientation);
+        // The observer's (topocentric) place, as the chart and table show it.
+        const render::StarPlacement p = render::ProjectOfDateHorizontal(
+            state, render::RaCode(state.topocentricRightAscension[body]),
+            render::DecCode(state.topocentricDeclination[body]), dome.cx, dome.cy, dome.radius,
+            orientation);
         // Placed through the quantised catalogue position, a body just above
         // the horizon can land just below it: then it has no place.
         if (!p.visible) {

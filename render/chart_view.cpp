@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "engine/apparent_place.h"
 #include "engine/transforms.h"
 
 namespace skyvane::render {
@@ -407,6 +408,16 @@ ViewAim ChartView::CentredAt(double x, double y) const
     }
     const ScreenPoint plane = ScreenToPlane(x, y);
     return AimForPlaneCentre(plane.x, plane.y, wholeSky_ ? kCentringZoom : zoom_);
+}
+
+SkyCircle ChartView::VisibleCatalogueSky(const engine::SkyState& state) const
+{
+    SkyCircle circle = VisibleSky(state);
+    const engine::Equatorial j2000 =
+        engine::CataloguePlace(state.frame, circle.rightAscension, circle.declination);
+    circle.rightAscension = j2000.rightAscension;
+    circle.declination = j2000.declination;
+    return circle;
 }
 
 SkyCircle ChartView::VisibleSky(const engine::SkyState& state) const

@@ -136,7 +136,12 @@ public:
     // Everything on screen lies within this circle on the sky. The
     // horizontal chart needs the observer's sidereal time and latitude to
     // turn its centre into right ascension and declination.
+    // The circle is in right ascension and declination of date (what the
+    // charts plot).
     SkyCircle VisibleSky(const engine::SkyState& state) const;
+    // The same circle in the catalogue's J2000 places, for asking a
+    // catalogue kept in sky cells which cells are in view.
+    SkyCircle VisibleCatalogueSky(const engine::SkyState& state) const;
 
     // Sky position (of the chart's kind) to screen. At the whole-sky view
     // this is the chart's own mapping to the pixel (through the catalogue

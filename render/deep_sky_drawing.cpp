@@ -206,7 +206,8 @@ bool DrawZoomedDeepCatalogue(DrawContext& dc, const ChartView& view, const engin
 {
     clickRects.deep.clear();
     if (view.WholeSky()) return false;
-    const SkyCircle sky = view.VisibleSky(state);
+    // The cells hold J2000 places: the view's circle carried back to them.
+    const SkyCircle sky = view.VisibleCatalogueSky(state);
     const skydata::SkyCone cone{sky.rightAscension * 15.0, sky.declination,
                                 sky.radiusDegrees + kLargestReachDegrees};
     const double limit = DeepSkyLimitingMagnitude(view.FieldDegrees());

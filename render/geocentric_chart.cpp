@@ -16,6 +16,7 @@
 #include "places/formatting.h"
 #include "places/windows1252.h"
 #include "render/body_symbols.h"
+#include "render/catalogue_of_date.h"
 #include "render/chart_fonts.h"
 #include "render/deep_sky_drawing.h"
 #include "render/chart_text.h"
@@ -314,9 +315,17 @@ void DrawZoomedGrid(DrawContext& dc, const ChartView& view)
     }
 }
 
+// A J2000 catalogue place (hours, degrees) on the map, carried to its
+// apparent place of date as the map carries its stars.
+ScreenPoint ScreenOfDate(const ChartView& view, const engine::SkyState& state, double ra, double dec)
+{
+    const engine::Equatorial ofDate = engine::ApparentPlaceOf(state, ra, dec);
+    return view.ToScreen({ofDate.rightAscension, ofDate.declination});
+}
+
 // The Milky Way on the map: right ascension runs round, so outlines are
 // kept continuous and drawn a turn to either side where they reach the map.
-void DrawGeocentricMilkyWay(DrawContext& dc, const ChartView& view,
+void DrawGeocentricMilkyWay(DrawContext& dc, const ChartView& view, const engine::SkyState& state,
                             const skydata::DeepSkyCatalogue& deep)
 {
     const SkyPoint centre = view.Centre();
@@ -324,7 +333,7 @@ void DrawGeocentricMilkyWay(DrawContext& dc, const ChartView& view,
                                       view.ToScreen({centre.longitude - 6, 0}).x);
     ScreenArea clip = view.Area();
     DrawMilkyWay(
-        dc, deep, [&](double ra, double dec) { return view.ToScreen({ra, dec}); }, clip,
+        dc, deep, [&](double ra, double dec) { return ScreenOfDate(view, state, ra, dec); }, clip,
         ScreenDisc{}, 2 * halfTurn);
 }
 
@@ -335,21 +344,26 @@ bool DrawZoomedMap(DrawContext& dc, const ChartView& view, const engine::SkyStat
                    const ObjectSelection& selection, std::string_view selectedConstellation,
                    const skydata::DeepSkyCatalogue* deep, bool& deepSelectionDrawn)
 {
-    if (deep && preferences.showMilkyWay != 0) DrawGeocentricMilkyWay(dc, view, *deep);
+    if (deep && preferences.showMilkyWay != 0) DrawGeocentricMilkyWay(dc, view, state, *deep);
     DrawZoomedGrid(dc, view);
     const int starCount = std::clamp(catalogue.starCount, 0, skydata::kStarCapacity);
+    // Right ascension and declination of date, from the places unrounded.
+    thread_local ExactCatalogueOfDate ofDate;
+    ofDate.CarryStars(state, catalogue, starCount);
     std::vector<ViewPlace> stars(static_cast<std::size_t>(starCount));
     for (int i = 0; i < starCount; ++i) {
-        const skydata::StarRecord& star = catalogue.stars[static_cast<std::size_t>(i)];
+        const engine::Equatorial star = ofDate.Place(i);
         ViewPlace& place = stars[static_cast<std::size_t>(i)];
         place.visible = true;
-        place.at = view.ToScreen({star.ra, star.dec});
+        place.at = view.ToScreen({star.rightAscension, star.declination});
     }
     const int deepSkyCount = std::clamp(catalogue.deepSkyCount, 0, skydata::kDeepSkyCapacity);
     std::vector<ViewPlace> deepSky(static_cast<std::size_t>(deepSkyCount));
     for (int i = 0; i < deepSkyCount; ++i) {
         const skydata::DeepSkyObject& object = catalogue.deepSky[static_cast<std::size_t>(i)];
-        deepSky[static_cast<std::size_t>(i)] = {true, view.ToScreen({object.ra, object.dec})};
+        const engine::Equatorial ofDate = engine::ApparentPlaceOf(state, object.ra, object.dec);
+        deepSky[static_cast<std::size_t>(i)] = {
+            true, view.ToScreen({ofDate.rightAscension, ofDate.declination})};
     }
     ViewLabels labels(view);
     // The star panel in the upper left stays readable.
@@ -359,7 +373,7 @@ bool DrawZoomedMap(DrawContext& dc, const ChartView& view, const engine::SkyStat
                       qRgb(70, 70, 255), kRed);
     bool selectionDrawn = false;
     const PlaceOnScreen place = [&](double ra, double dec) -> std::optional<ScreenPoint> {
-        return view.ToScreen({ra, dec});
+        return ScreenOfDate(view, state, ra, dec);
     };
     std::vector<bool> outlined;
     if (deep) DrawMessierOutlines(dc, view, catalogue, *deep, place, outlined);
@@ -446,14 +460,14 @@ bool GeocentricBandHolds(double declinationDegrees)
     return declinationDegrees > -kBandLimitDegrees && declinationDegrees < kBandLimitDegrees;
 }
 
-bool GeocentricFigureMayJoin(const skydata::StarRecord& star)
+bool GeocentricFigureMayJoin(double rightAscension, double declination)
 {
     // Right ascensions a figure line may join without running across the
     // 0 h seam.
     constexpr double kSeamSafeFirstHour = 1.0;
     constexpr double kSeamSafeLastHour = 23.5;
-    return GeocentricBandHolds(star.dec) && star.ra > kSeamSafeFirstHour &&
-           star.ra < kSeamSafeLastHour;
+    return GeocentricBandHolds(declination) && rightAscension > kSeamSafeFirstHour &&
+           rightAscension < kSeamSafeLastHour;
 }
 
 ChartView GeocentricChartView(int height, int width, const ViewAim& aim)
@@ -493,7 +507,7 @@ void DrawGeocentricChart(DrawContext& dc, const engine::SkyState& state, int hei
         dc.SelectFont(previousFont);
         return;
     }
-    if (deepSky && preferences.showMilkyWay != 0) DrawGeocentricMilkyWay(dc, view, *deepSky);
+    if (deepSky && preferences.showMilkyWay != 0) DrawGeocentricMilkyWay(dc, view, state, *deepSky);
     dc.SetPen(kGridPen);
     dc.SetTextColor(kGridText);
     DrawDeclinationGrid(dc, width, height);
@@ -501,17 +515,21 @@ void DrawGeocentricChart(DrawContext& dc, const engine::SkyState& state, int hei
     DrawTableFrame(dc, width, height, timeControlMode, stepUnit);
 
     const int starCount = std::clamp(catalogue.starCount, 0, skydata::kStarCapacity);
+    // The map is of right ascension and declination of date, like the
+    // bodies on it: every star carried from its J2000 place.
+    thread_local CatalogueOfDate ofDate;
+    ofDate.CarryStars(state, catalogue, starCount);
     std::vector<StarPlace> places(static_cast<std::size_t>(starCount));
     for (int i = 0; i < starCount; ++i) {
-        const skydata::StarRecord& star = catalogue.stars[static_cast<std::size_t>(i)];
+        const engine::Equatorial star = ofDate.Place(i);
         StarPlace& place = places[static_cast<std::size_t>(i)];
         // Stars outside the band are neither drawn nor joined: no position.
-        place.inBand = GeocentricBandHolds(star.dec);
+        place.inBand = GeocentricBandHolds(star.declination);
         if (!place.inBand) {
             continue;
         }
-        place.point = MapGeocentric(star.ra, star.dec, width, height);
-        place.seamSafe = GeocentricFigureMayJoin(star);
+        place.point = MapGeocentric(star.rightAscension, star.declination, width, height);
+        place.seamSafe = GeocentricFigureMayJoin(star.rightAscension, star.declination);
     }
     const int selectedStar = selection.selectedStar;
     const std::string selectedConstellation = SelectedConstellation(catalogue, selectedStar);

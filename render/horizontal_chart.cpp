@@ -236,21 +236,21 @@ bool DrawStars(DrawContext& dc, const skydata::SkyCatalogue& catalogue,
     return selectionDrawn;
 }
 
-// A catalogue place (hours, degrees) on the chart seen through `view`: the
-// whole sky takes the catalogue codes, as the chart always has; a zoomed
-// view the place itself.
+// A J2000 catalogue place (hours, degrees) on the chart seen through
+// `view`, carried to the date: the whole sky takes the catalogue codes, as
+// the chart always has; a zoomed view the place itself.
 ViewPlace PlaceOnView(const ChartView& view, const engine::SkyState& state, double ra, double dec)
 {
     ViewPlace place;
-    if (view.WholeSky()) {
-        ra = static_cast<double>(RaCode(ra)) / kRaCodePerHour;
-        dec = static_cast<double>(DecCode(dec)) / kDecCodePerDegree;
-    }
-    const engine::Horizontal horizontal = HorizontalPlaceOf(state, ra, dec);
-    place.visible = horizontal.altitude > 0;
+    const engine::UnitVector direction = view.WholeSky()
+                                             ? ApparentDirectionOfCodes(state, RaCode(ra), DecCode(dec))
+                                             : ApparentDirectionOf(state, ra, dec);
+    const ObserverTurn turn = ObserverTurn::Of(state);
+    place.visible = HorizontalOfDirection(direction, turn, false).altitude > 0;
     if (!place.visible) {
         return place;
     }
+    const engine::Horizontal horizontal = HorizontalOfDirection(direction, turn);
     if (view.WholeSky()) {
         const PixelPoint p = view.ToPixel({horizontal.azimuth, horizontal.altitude});
         place.at = {static_cast<double>(p.x), static_cast<double>(p.y)};

@@ -1,16 +1,17 @@
 // Places every catalogue star on the horizontal chart once per frame.
 //
-// A star's declination never changes, so the sine, cosine and tangent of it
-// are kept from frame to frame and only the hour angle's part is worked out
-// again. The arithmetic is the single-star placement's, step for step, so
-// every star lands on exactly the pixel ProjectStarHorizontal gives it.
+// The catalogue's J2000 places are carried to the apparent place of the
+// instant in one pass (CatalogueOfDate); each is then turned to the
+// observer's horizon. The arithmetic is the single-star placement's, step
+// for step, so every star lands on exactly the pixel ProjectStarHorizontal
+// gives it.
 #pragma once
 
-#include <cstdint>
 #include <vector>
 
 #include "engine/sky.h"
 #include "engine/transforms.h"
+#include "render/catalogue_of_date.h"
 #include "render/chart_view.h"
 #include "render/sky_mapping.h"
 #include "skydata/catalogue.h"
@@ -37,31 +38,17 @@ public:
     const std::vector<ViewPlace>& ViewPlaces() const { return viewPlaces_; }
 
 private:
-    // What a star's catalogue position fixes, with the codes it came from
-    // so that a different catalogue at the same rows is noticed.
-    struct FixedPart {
-        bool known = false;
-        std::int32_t raCode = 0;
-        std::int32_t decCode = 0;
-        double ra = 0;  // hours
-        double sinDec = 0;
-        double cosDec = 0;
-        double tanDec = 0;
-        // The same from the unrounded place, for zoomed views.
-        double exactRa = 0;
-        double exactSinDec = 0;
-        double exactCosDec = 0;
-        double exactTanDec = 0;
-    };
-    void Refresh(FixedPart& fixed, const skydata::StarRecord& star, std::int32_t raCode,
-                 std::int32_t decCode);
-    std::vector<FixedPart> fixed_;
+    CatalogueOfDate ofDate_;
+    ExactCatalogueOfDate exactOfDate_;
     std::vector<StarPlacement> placements_;
     std::vector<ViewPlace> viewPlaces_;
 };
 
-// Azimuth and altitude of a catalogue place (hours, degrees) for the
-// instant and observer of `state`, unrounded.
+// Azimuth and altitude of a J2000 catalogue place (hours, degrees) for the
+// instant and observer of `state`: carried to the apparent place of date,
+// unrounded.
 engine::Horizontal HorizontalPlaceOf(const engine::SkyState& state, double ra, double dec);
+// The apparent direction of date of a J2000 catalogue place, unrounded.
+engine::UnitVector ApparentDirectionOf(const engine::SkyState& state, double ra, double dec);
 
 }  // namespace skyvane::render

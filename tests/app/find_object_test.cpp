@@ -143,6 +143,10 @@ TEST_F(FindObjectTest, FindingAStarSelectsItExactlyAsAClickOnIt)
     const FindOutcome outcome = view_->FindObject("alf CMa");
     EXPECT_TRUE(outcome.found);
     EXPECT_EQ(view_->Selection(), clicked);
+    // Finding also turns the chart to the star; on the whole sky again the
+    // picture is the clicked one.
+    EXPECT_FALSE(view_->ChartAim(kViewHorizontal).wholeSky);
+    QTest::keyClick(view_.get(), Qt::Key_Home);
     EXPECT_TRUE(view_->grab().toImage() == clickedPicture);
     EXPECT_EQ(view_->ObjectLinkRect(), clickedLink);
     EXPECT_TRUE(outcome.report.startsWith("Sirius  9 Alp CMa")) << outcome.report.toStdString();
@@ -201,12 +205,14 @@ TEST_F(FindObjectTest, SaysInOneLineWhenTheChartDoesNotShowTheObject)
     const FindOutcome canopus = view_->FindObject("Canopus");
     EXPECT_EQ(canopus.note.toStdString(), "Canopus is below the horizon now, it does not rise today.");
     EXPECT_FALSE(canopus.offerGeocentric);
-    // On the geocentric chart the bodies always are; Messier objects never.
+    // On the geocentric chart the bodies always are; a Messier object is
+    // once the chart has turned and zoomed to it.
     view_->OnCommand(kCommandGeocentric);
     EXPECT_TRUE(view_->FindObject("Sun").note.isEmpty());
     EXPECT_TRUE(view_->FindObject("Sirius").note.isEmpty());
     const FindOutcome m42 = view_->FindObject("M42");
-    EXPECT_FALSE(m42.note.isEmpty());
+    EXPECT_TRUE(m42.note.isEmpty()) << m42.note.toStdString();
+    EXPECT_FALSE(view_->ChartAim(kViewGeocentric).wholeSky);
     EXPECT_FALSE(m42.offerGeocentric);
     // An unknown name selects nothing and suggests.
     const render::ObjectSelection selection = view_->Selection();

@@ -9,6 +9,7 @@
 
 #include <QImage>
 
+#include <cmath>
 #include <filesystem>
 #include <set>
 #include <sstream>
@@ -295,11 +296,24 @@ TEST(RenderCommand, FinderChartsPutTheirTargetAtThePicturesCentre)
         std::vector<std::string> args;
         QPoint centre;
     };
+    // The geocentric chart's coordinates are of date, as it plots them:
+    // M42's catalogue place carried to the evening.
+    std::string error;
+    const auto request = ParseRenderArguments(WinterEvening({"geocentric"}), error);
+    ASSERT_TRUE(request) << error;
+    const auto inputs = LoadChartInputs(*request, error);
+    ASSERT_TRUE(inputs) << error;
+    const skydata::DeepSkyObject& m42 = inputs->data->catalogue->deepSky[41];
+    const engine::Equatorial ofDate = engine::ApparentPlaceOf(inputs->state, m42.ra, m42.dec);
+    const std::string typed =
+        std::to_string(ofDate.rightAscension) + "," + std::to_string(ofDate.declination);
+    EXPECT_GT(std::fabs(ofDate.rightAscension - m42.ra), 1e-3);  // 26 years of precession
     const Case cases[] = {
         {{"horizontal", "--center", "M42", "--fov", "5"}, {640, 400}},
         {{"horizontal", "--center", "Orion Nebula", "--fov", "1"}, {640, 400}},
         // The geocentric map is the picture less its tables.
-        {{"geocentric", "--center", "5:35:24,-5:27", "--fov", "5"}, {640, 300}},
+        {{"geocentric", "--center", typed, "--fov", "5"}, {640, 300}},
+        {{"geocentric", "--center", "M42", "--fov", "2"}, {640, 300}},
     };
     for (const Case& c : cases) {
         std::vector<std::string> args = WinterEvening(c.args);

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <vector>
 
+#include "engine/apparent_place.h"
 #include "engine/transforms.h"
 #include "render/display_preferences.h"
 
@@ -246,6 +247,34 @@ TEST(ChartView, VisibleSkyHoldsEveryPointOnScreen)
                           circle.radiusDegrees + 1e-9);
             }
         }
+    }
+}
+
+TEST(ChartView, TheCatalogueCircleIsTheVisibleCircleInJ2000)
+{
+    // Zurich, 2026-12-07 22:00: 26 years of precession separate the two.
+    engine::SkyState state{};
+    state.year = 2026;
+    state.month = 12;
+    state.day = 7;
+    state.hour = 22;
+    state.timeZone = 1;
+    state.longitude = -8.54;
+    state.latitude = 47.38;
+    engine::SkyCalculator().ComputeSky(state);
+    for (const ZoomedCase& c : ZoomedCases()) {
+        const ChartView view = ViewOf(c);
+        const SkyCircle ofDate = view.VisibleSky(state);
+        const SkyCircle j2000 = view.VisibleCatalogueSky(state);
+        EXPECT_EQ(j2000.radiusDegrees, ofDate.radiusDegrees);
+        const engine::Equatorial back =
+            engine::ApparentPlace(state.frame, j2000.rightAscension, j2000.declination);
+        EXPECT_LT(AngularDistance(back.rightAscension, back.declination, ofDate.rightAscension,
+                                  ofDate.declination),
+                  1e-5);
+        EXPECT_GT(AngularDistance(j2000.rightAscension, j2000.declination, ofDate.rightAscension,
+                                  ofDate.declination),
+                  0.1);
     }
 }
 
