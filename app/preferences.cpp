@@ -16,6 +16,8 @@ constexpr char kTimeControlKey[] = "TIMECONTROL";
 constexpr char kMilkyWayKey[] = "MILKYWAY";
 constexpr char kNightModeKey[] = "NIGHTMODE";
 constexpr char kWrittenKey[] = "CHECK";
+constexpr char kNoIntroKey[] = "NOINTRO";
+constexpr char kLastChartKey[] = "LASTCHART";
 
 int Read(const char* key)
 {
@@ -41,7 +43,21 @@ PreferenceValues ReadPreferenceValues()
     values.starColor = Read(kStarColorKey);
     values.timeControl = Read(kTimeControlKey);
     values.milkyWay = Read(kMilkyWayKey);
+    values.noIntro = Read(kNoIntroKey) != 0 ? 1 : 0;
     return values;
+}
+
+int LastChart()
+{
+    const int stored = Read(kLastChartKey);
+    constexpr int kFirstChart = 1;  // heliocentric
+    constexpr int kLastChart = 3;   // horizontal
+    return stored >= kFirstChart && stored <= kLastChart ? stored : kLastChart;
+}
+
+void StoreLastChart(int viewMode)
+{
+    Write(kLastChartKey, viewMode);
 }
 
 void WritePreferenceValues(const PreferenceValues& values)
@@ -55,6 +71,7 @@ void WritePreferenceValues(const PreferenceValues& values)
     Write(kStarColorKey, values.starColor);
     Write(kTimeControlKey, values.timeControl);
     Write(kMilkyWayKey, values.milkyWay);
+    Write(kNoIntroKey, values.noIntro);
     Write(kWrittenKey, 1);
 }
 

@@ -59,6 +59,7 @@ private:
     QCheckBox* showConstellations_ = nullptr;
     QCheckBox* noStars_ = nullptr;
     QCheckBox* milkyWay_ = nullptr;
+    QCheckBox* showIntro_ = nullptr;
 };
 
 }  // namespace skyvane::app

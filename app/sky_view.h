@@ -5,6 +5,8 @@
 // prepares and draws the printed page.
 #pragma once
 
+#include <QPointer>
+#include <QProgressDialog>
 #include <QWidget>
 
 #include <functional>
@@ -16,6 +18,7 @@
 #include "app/find_dialog.h"
 #include "app/time_navigation.h"
 #include "engine/sky.h"
+#include "online/data_file_update.h"
 #include "online/usage_record.h"
 #include "places/now.h"
 #include "render/chart_view.h"
@@ -86,7 +89,13 @@ public:
     void OnSearchConstellation();
 
     // Search › Object: find an object by name in a dialog.
+    // The dialog stays open beside the chart (not modal): the chart keeps
+    // its keys and the dialog moves off what it found.
     void OnSearchObject();
+    // The outcome of a download the menu started, on the window's thread.
+    void DataFileUpdated(const online::DataFileDownloadOutcome& outcome);
+    // The open find dialog, if any.
+    CFindDialog* FindDialog() const { return findDialog_; }
     // Finds the object a name stands for and shows it: a star or Messier
     // object is selected as a click on it selects it, a body's table row is
     // framed. Says when the chart on screen does not show it.
@@ -95,8 +104,10 @@ public:
     // Writes the chart as it is drawn on screen, at the screen's pixel
     // density, as a PNG or JPEG file (`format` "png" or "jpg"; empty: by the
     // file name's extension). False, leaving no partial file, when it could
-    // not be written.
-    bool SaveChartImage(const QString& path, const QByteArray& format = {});
+    // not be written; `why` then receives the reason (the system's words
+    // when the system refused).
+    bool SaveChartImage(const QString& path, const QByteArray& format = {},
+                        QString* why = nullptr);
 
     // The view of the horizontal or the geocentric chart: each keeps its
     // own centre and field (the whole sky for any other view mode).
@@ -172,11 +183,20 @@ private:
     void EnterTime();
     void EditPreferences();
     void OpenVendorPage(const std::string& path, int reportCode);
+    // Opens `url` in the browser, or says that no browser took it.
+    void OpenPage(const std::string& url);
+    // Config › Update datafile: the download with its progress shown and
+    // its outcome (done, or failed and why) said in a message.
+    void UpdateDataFileFromMenu();
     void LeftButtonDown(QPoint point);
     // Centres the chart on screen on a found object: a second choice of the
     // same object zooms to a finder field. False when the chart cannot show
     // it (below the horizon, or a chart without a sky).
     bool CentreOnObject(const skydata::ObjectRef& object);
+    void PlaceFindDialog();
+    // Where the chart on screen drew the selected star or Messier object,
+    // in the window's pixels; nothing when it did not draw it.
+    std::optional<QPoint> SelectionOnScreen() const;
 
     void SetInstantToNow();
     void Recompute();
@@ -202,6 +222,8 @@ private:
     render::ObjectSelection selection_;
     // Where the charts drew each star and Messier object, for the clicks.
     std::unique_ptr<skydata::CatalogueClickRects> clickRects_;
+    QPointer<CFindDialog> findDialog_;
+    QPointer<QProgressDialog> updateProgress_;
 
     // The sky charts' views, and the press a drag starts from.
     render::ViewAim horizontalAim_;

@@ -11,6 +11,7 @@
 
 #include "engine/body.h"
 #include "places/formatting.h"
+#include "print/page_labels.h"
 #include "print/page_parts.h"
 #include "print/print_charts.h"
 #include "render/body_symbols.h"
@@ -152,14 +153,23 @@ void DrawBodies(render::DrawContext& dc, const PageGeometry& page, const Map& ma
     constexpr double kSunRadius = 6;
     constexpr double kNameDx = 9;
     constexpr double kNameDy = -9;
+    // Names stay inside the map's frame, clear of every disc and of each other.
+    MapLabels labels(dc, {map.left, map.top, map.left + map.width, map.top + map.bottom});
+    const auto radiusOf = [&](int body) {
+        return Scaled(page, body == engine::kSun ? kSunRadius : kBodyRadius);
+    };
     // From the Moon down to the Sun, so the Sun ends up on top.
     for (auto it = render::kSkyChartBodies.rbegin(); it != render::kSkyChartBodies.rend(); ++it) {
         const int body = *it;
         const render::PixelPoint p = map.At(state.rightAscension[body], state.declination[body]);
-        const int radius = Scaled(page, body == engine::kSun ? kSunRadius : kBodyRadius);
-        Disc(dc, p.x, p.y, radius, render::BodyColor(body), kPageBlack, PenWidth(page, 1));
-        PageText(dc, p.x + Scaled(page, kNameDx), p.y + Scaled(page, kNameDy), kBodyNameGrey,
-                 engine::BodyName(body));
+        Disc(dc, p.x, p.y, radiusOf(body), render::BodyColor(body), kPageBlack, PenWidth(page, 1));
+        labels.ReserveDisc(p.x, p.y, radiusOf(body));
+    }
+    // The Sun's name first: it is placed where it has always stood.
+    for (const int body : render::kSkyChartBodies) {
+        const render::PixelPoint p = map.At(state.rightAscension[body], state.declination[body]);
+        labels.PlaceName(p.x, p.y, radiusOf(body), p.x + Scaled(page, kNameDx),
+                         p.y + Scaled(page, kNameDy), kBodyNameGrey, engine::BodyName(body));
     }
 }
 

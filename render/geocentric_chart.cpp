@@ -1,6 +1,8 @@
 #include "render/geocentric_chart.h"
 
 #include <QRgb>
+#include <QSize>
+#include <QString>
 
 #include <algorithm>
 #include <cmath>
@@ -22,6 +24,7 @@
 #include "render/chart_text.h"
 #include "render/figure_lines.h"
 #include "render/found_object_marks.h"
+#include "render/label_placer.h"
 #include "render/navigation_help.h"
 #include "render/sky_mapping.h"
 #include "render/star_marker.h"
@@ -48,7 +51,7 @@ void Text(DrawContext& dc, int x, int y, std::string_view text)
     TextOutWindows1252(dc, x, y, text);
 }
 
-void DrawDeclinationGrid(DrawContext& dc, int width, int height)
+void DrawDeclinationGrid(DrawContext& dc, int width, int height, const skydata::IntRect& panel)
 {
     constexpr int kStepDegrees = 5;
     constexpr int kLabelX = 13;
@@ -66,7 +69,16 @@ void DrawDeclinationGrid(DrawContext& dc, int width, int height)
         }
         const int x = d < kSouthLabelFrom ? kSouthLabelX : kLabelX;
         const int labelY = y - kLabelRaise + (d == top ? kTopLabelDrop : 0);
-        Text(dc, x, labelY, Printf("%2d", d));
+        const std::string label = Printf("%2d", d);
+        // A label the selection panel would cover is left out rather than
+        // shown half under it.
+        const QSize size = dc.TextExtent(QString::fromLatin1(label.c_str()));
+        LabelPlacer placer({0, 0, width, height});
+        placer.Reserve(panel);
+        if (placer.Place({{x, labelY, x + size.width(), labelY + size.height()}}) < 0) {
+            continue;
+        }
+        Text(dc, x, labelY, label);
     }
 }
 
@@ -82,7 +94,12 @@ void DrawRightAscensionGrid(DrawContext& dc, int width, int height)
     for (int h = 0; h < kHours; ++h) {
         const int x = MapGeocentric(h, 0, width, height).x;
         dc.Line(x, 0, x, bottomY);
-        Text(dc, x + halfColumn - kLabelShift, equatorY + kLabelDrop, Printf("%02d", h));
+        // 0 h's line is the window's right edge: its column and label lie
+        // outside the window.
+        const std::string label = Printf("%02d", h);
+        const int labelX = x + halfColumn - kLabelShift;
+        if (labelX + dc.TextExtent(QString::fromLatin1(label.c_str())).width() > width) continue;
+        Text(dc, labelX, equatorY + kLabelDrop, label);
     }
 }
 
@@ -95,7 +112,7 @@ void DrawTableFrame(DrawContext& dc, int width, int height, int timeControlMode,
     const int tableTop = height - kTableSpace;
     dc.SetPen(kWhite);
     DrawNavigationHelp(dc, kNavigationHelpGeocentric, panelX, height - kHelpRaise,
-                       timeControlMode, stepUnit);
+                       timeControlMode, stepUnit, width);
     dc.Line(0, tableTop, width, tableTop);
     dc.Line(panelX, tableTop, panelX, height);
     dc.Line(width, height - kCaptionRuleFromBottom, panelX, height - kCaptionRuleFromBottom);
@@ -510,7 +527,13 @@ void DrawGeocentricChart(DrawContext& dc, const engine::SkyState& state, int hei
     if (deepSky && preferences.showMilkyWay != 0) DrawGeocentricMilkyWay(dc, view, state, *deepSky);
     dc.SetPen(kGridPen);
     dc.SetTextColor(kGridText);
-    DrawDeclinationGrid(dc, width, height);
+    // The panel in the corner is known before the grid: its labels keep
+    // out from under it. Whether the selected star is drawn is settled by
+    // the stars below; the panel's larger box counts for a selection.
+    const skydata::IntRect panelBox = StarPanelGeocentricBox(
+        dc, catalogue, selection.selectedStar,
+        selection.selectedStar >= 0 && selection.selectedStar < catalogue.starCount);
+    DrawDeclinationGrid(dc, width, height, panelBox);
     DrawRightAscensionGrid(dc, width, height);
     DrawTableFrame(dc, width, height, timeControlMode, stepUnit);
 
@@ -536,7 +559,7 @@ void DrawGeocentricChart(DrawContext& dc, const engine::SkyState& state, int hei
     DrawFigures(dc, catalogue, places, selectedConstellation);
     const bool selectionDrawn =
         DrawStars(dc, catalogue, places, width, clickRects, preferences, selectedStar);
-    DrawStarPanelGeocentric(dc, catalogue, selectedStar, selectionDrawn, selectedConstellation);
+    DrawStarPanelGeocentric(dc, catalogue, selectedStar, selectionDrawn);
 
     DrawBodies(dc, view, state, preferences.planetMode);
     DrawBodyTable(dc, state, width, height, selection.highlightedBody);
