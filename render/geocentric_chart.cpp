@@ -518,7 +518,7 @@ void DrawGeocentricChart(DrawContext& dc, const engine::SkyState& state, int hei
         DrawTableFrame(dc, width, height, timeControlMode, stepUnit);
         dc.SelectFont(ChartFont(ChartFontUse::ChartText));
         if (!deepSelectionDrawn || !DrawDeepSkyPanelGeocentric(dc, deepSky, catalogue, selection))
-            DrawStarPanelGeocentric(dc, catalogue, selectedStar, selectionDrawn, selectedConstellation);
+            DrawStarPanelGeocentric(dc, catalogue, selectedStar, selectionDrawn);
         DrawBodyTable(dc, state, width, height, selection.highlightedBody);
         DrawCaption(dc, state, width, height);
         dc.SelectFont(previousFont);
