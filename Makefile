@@ -53,6 +53,7 @@ bench: build
 	$(BUILD_DIR)/bench/skyvane_render_bench $(BENCH_FLAGS)
 	$(BUILD_DIR)/bench/skyvane_find_bench $(BENCH_FLAGS)
 	$(BUILD_DIR)/bench/skyvane_window_bench $(BENCH_FLAGS)
+	$(BUILD_DIR)/bench/skyvane_deep_sky_bench $(BENCH_FLAGS)
 
 # The program in a run folder beside the build, talking to our own vendor
 # host on 127.0.0.1; without a display the charts are drawn into PNG files.
@@ -60,10 +61,10 @@ RUN_DIR ?= run
 run: build
 	bash scripts/run.sh $(BUILD_DIR) $(RUN_DIR)
 
-# Fuzzes the data file reader for FUZZ_SECONDS (default ten minutes), seeded
-# with our own data file and its texts, then the HTTP response reader for
-# FUZZ_HTTP_SECONDS, then the INDI XML reader for FUZZ_INDI_SECONDS;
-# findings land in build-fuzz/
+# Fuzzes the data file and deep-sky file readers for FUZZ_SECONDS (default
+# ten minutes), seeded with our own data file and its texts and a small
+# deep-sky file, then the HTTP response reader for FUZZ_HTTP_SECONDS, then
+# the INDI XML reader for FUZZ_INDI_SECONDS; findings land in build-fuzz/.
 FUZZ_SECONDS ?= 600
 FUZZ_HTTP_SECONDS ?= $(FUZZ_SECONDS)
 FUZZ_INDI_SECONDS ?= $(FUZZ_SECONDS)
@@ -79,6 +80,11 @@ fuzz: build
 	head -n 40 data/stars.txt > $(FUZZ_DIR)/small/stars.txt
 	grep -E '^(C|L|M)' data/stars.txt | head -n 6 >> $(FUZZ_DIR)/small/stars.txt
 	$(BUILD_DIR)/tools/pack_datafile $(FUZZ_DIR)/corpus/small.bin data/Datafile.txt $(FUZZ_DIR)/small/stars.txt
+	# And a small deep-sky file: a few rows of each of its tables.
+	mkdir -p $(FUZZ_DIR)/small-deepsky
+	for f in stars hip-hr objects aliases; do head -n 8 data/deepsky/$$f.txt > $(FUZZ_DIR)/small-deepsky/$$f.txt; done
+	head -n 2 data/deepsky/milky-way.txt | cut -c1-400 | sed 's/ [^ ]*$$//' > $(FUZZ_DIR)/small-deepsky/milky-way.txt
+	$(BUILD_DIR)/tools/pack_deep_sky $(FUZZ_DIR)/corpus/small-deepsky.bin $(FUZZ_DIR)/small-deepsky
 	cd $(FUZZ_DIR)/findings && ../tests/fuzz/datafile_fuzzer -max_total_time=$(FUZZ_SECONDS) \
 	  -rss_limit_mb=4096 -print_final_stats=1 ../corpus
 	# Then the HTTP response reader, on a corpus of its own seeded with

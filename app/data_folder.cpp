@@ -9,6 +9,7 @@
 #include <iterator>
 
 #include "skydata/data_file.h"
+#include "skydata/deep_sky.h"
 
 #ifndef SKYVANE_INSTALLED_DATA_FROM_BIN
 #define SKYVANE_INSTALLED_DATA_FROM_BIN "../share/skyvane"
@@ -52,6 +53,14 @@ std::vector<fs::path> InstalledDataFiles(const fs::path& executableFolder)
     const fs::path build = executableFolder.parent_path();
     if (fs::exists(build / "CMakeCache.txt", ignored))
         files.push_back(build / skydata::kDataFileName);
+    return files;
+}
+
+std::vector<fs::path> DeepSkyFiles(const fs::path& dataFile, const fs::path& executableFolder)
+{
+    std::vector<fs::path> files{dataFile.parent_path() / skydata::kDeepSkyFileName};
+    for (const fs::path& installed : InstalledDataFiles(executableFolder))
+        files.push_back(installed.parent_path() / skydata::kDeepSkyFileName);
     return files;
 }
 

@@ -29,6 +29,12 @@ std::filesystem::path ExecutableFolder();
 // build tree the build's own datas.bin.
 std::vector<std::filesystem::path> InstalledDataFiles(const std::filesystem::path& executableFolder);
 
+// Where a deep-sky file may lie, best first: beside the data file the
+// program reads (in its data folder), then the installed and build-tree
+// copies beside the installed data file.
+std::vector<std::filesystem::path> DeepSkyFiles(const std::filesystem::path& dataFile,
+                                                const std::filesystem::path& executableFolder);
+
 // Creates `folder` when needed and, when it holds no datas.bin, copies in
 // the first of `installed` that is a usable data file (a damaged or
 // missing copy leaves the folder without one, and the download takes

@@ -75,6 +75,8 @@ std::string KindName(ObjectKind kind)
     switch (kind) {
     case ObjectKind::kStar: return "star";
     case ObjectKind::kMessier: return "messier";
+    case ObjectKind::kHipStar: return "hipStar";
+    case ObjectKind::kNgcObject: return "ngcObject";
     case ObjectKind::kBody: break;
     }
     return "body";
@@ -88,6 +90,51 @@ const skydata::StarRecord& StarOf(const SkyCatalogue& c, const FoundObject& f)
 const skydata::DeepSkyObject& MessierOf(const SkyCatalogue& c, const FoundObject& f)
 {
     return c.deepSky[static_cast<std::size_t>(f.object.index)];
+}
+
+// The parts of a deep-sky row the text and the JSON show.
+struct DeepFacts {
+    std::string constellation;      // abbreviation, or empty
+    std::string constellationName;  // full name, or empty
+};
+
+DeepFacts FactsOf(const SkyCatalogue& catalogue, const skydata::DeepSkyCatalogue& deep,
+                  std::uint8_t constellationRow)
+{
+    DeepFacts facts;
+    facts.constellation = std::string(deep.ConstellationOf(constellationRow));
+    facts.constellationName = skydata::Windows1252ToUtf8(
+        skydata::ConstellationFullName(catalogue, facts.constellation));
+    return facts;
+}
+
+std::vector<std::string> CommonNames(std::string_view names)
+{
+    std::vector<std::string> out;
+    while (!names.empty()) {
+        const std::size_t comma = names.find(',');
+        if (std::string name = Trimmed(names.substr(0, comma)); !name.empty()) out.push_back(name);
+        if (comma == std::string_view::npos) break;
+        names.remove_prefix(comma + 1);
+    }
+    return out;
+}
+
+std::string JoinedNames(const std::vector<std::string>& names, const char* separator)
+{
+    std::string out;
+    for (const std::string& n : names) out += (out.empty() ? "" : separator) + n;
+    return out;
+}
+
+std::string SizeText(const skydata::DeepObject& o)
+{
+    if (std::isnan(o.majorArcmin)) return {};
+    std::string out = Format("%g", o.majorArcmin);
+    if (!std::isnan(o.minorArcmin)) out += " x " + Format("%g", o.minorArcmin);
+    out += " arc minutes";
+    if (!std::isnan(o.positionAngleDeg)) out += ", position angle " + Format("%g deg", o.positionAngleDeg);
+    return out;
 }
 
 std::string EventText(const std::optional<double>& jd, const FoundObject& f)
@@ -135,8 +182,9 @@ std::string FindUsage()
     return "usage: skyvane find NAME [options]\n"
            "  NAME: a star's proper name (Betelgeuse), Bayer or Flamsteed designation\n"
            "  (\"Alpha Orionis\", \"alf Ori\", \"58 Ori\"), HR or SAO number (\"HR 2061\"), a Messier\n"
-           "  object (M42, \"NGC 1976\", \"Orion Nebula\"), the Sun, the Moon or a planet; case,\n"
-           "  accents and blanks do not matter. The instant is now unless given.\n" +
+           "  object (M42, \"NGC 1976\", \"Orion Nebula\"), a Hipparcos star (\"HIP 32349\"), an\n"
+           "  NGC or IC object (\"NGC 7000\", ic434, \"North America Nebula\"), the Sun, the Moon\n"
+           "  or a planet; case, accents and blanks do not matter. The instant is now unless given.\n" +
            DescribeOptions(FindOptions()) +
            "Rise, transit and set are those of the local civil day of the instant.\n"
            "Exit status: 0 found, 1 no object of that name (the closest names are\n"
@@ -184,7 +232,8 @@ double AzimuthShown(double azimuth, bool fromNorth)
 }  // namespace
 
 std::string FormatFoundObjectText(const FoundObject& f, const SkyCatalogue& catalogue,
-                                  const engine::SkyState& sky, bool azimuthFromNorth)
+                                  const engine::SkyState& sky, bool azimuthFromNorth,
+                                  const skydata::DeepSkyCatalogue* deep)
 {
     std::string out;
     const auto line = [&](const char* label, const std::string& value) {
@@ -221,6 +270,30 @@ std::string FormatFoundObjectText(const FoundObject& f, const SkyCatalogue& cata
         line("Catalogue", "magnitude " + Format("%.1f", m.magnitude) + ", " + Utf8(m.dimension) +
                               " arc minutes, " + Format("%.0f", m.distance * 1000) +
                               " light-years");
+        break;
+    }
+    case ObjectKind::kHipStar: {
+        if (!deep) break;
+        const skydata::DeepStar& star = deep->stars[static_cast<std::size_t>(f.object.index)];
+        const DeepFacts facts = FactsOf(catalogue, *deep, star.constellation);
+        out += f.name + "\n";
+        line("Kind", facts.constellationName.empty() ? "star" : "star in " + facts.constellationName);
+        line("Catalogue", "Hipparcos " + std::to_string(star.hip) + ", magnitude " +
+                              Format("%.2f", star.magnitude) +
+                              (std::isnan(star.bv) ? std::string() : ", B-V " + Format("%.3f", star.bv)));
+        break;
+    }
+    case ObjectKind::kNgcObject: {
+        if (!deep) break;
+        const skydata::DeepObject& o = deep->objects[static_cast<std::size_t>(f.object.index)];
+        const DeepFacts facts = FactsOf(catalogue, *deep, o.constellation);
+        const std::vector<std::string> names = CommonNames(o.commonNames);
+        out += f.name + (names.empty() ? "" : "  " + JoinedNames(names, ", ")) + "\n";
+        const std::string type(skydata::DeepSkyTypeName(o.type));
+        line("Kind", facts.constellationName.empty() ? type : type + " in " + facts.constellationName);
+        std::string numbers = std::isnan(o.magnitude) ? "magnitude unknown" : "magnitude " + Format("%.1f", o.magnitude);
+        if (const std::string size = SizeText(o); !size.empty()) numbers += ", " + size;
+        line("Catalogue", numbers);
         break;
     }
     case ObjectKind::kBody: {
@@ -265,7 +338,8 @@ std::string FormatFoundObjectText(const FoundObject& f, const SkyCatalogue& cata
 }
 
 std::string FormatFoundObjectJson(const std::string& query, const FoundObject& f,
-                                  const SkyCatalogue& catalogue, const engine::SkyState& sky)
+                                  const SkyCatalogue& catalogue, const engine::SkyState& sky,
+                                  const skydata::DeepSkyCatalogue* deep)
 {
     std::string out = "{\"query\": " + JsonString(query) + ", \"name\": " + JsonString(f.name) +
                       ", \"kind\": " + JsonString(KindName(f.object.kind)) + ",\n \"catalogue\": {";
@@ -297,6 +371,34 @@ std::string FormatFoundObjectJson(const std::string& query, const FoundObject& f
         out += ", \"magnitude\": " + FormatNumber(m.magnitude);
         out += ", \"dimension\": " + JsonStringOrNull(Utf8(m.dimension));
         out += ", \"distanceLightYears\": " + FormatNumber(m.distance * 1000);
+        break;
+    }
+    case ObjectKind::kHipStar: {
+        if (!deep) break;
+        const skydata::DeepStar& star = deep->stars[static_cast<std::size_t>(f.object.index)];
+        const DeepFacts facts = FactsOf(catalogue, *deep, star.constellation);
+        out += "\"hip\": " + std::to_string(star.hip);
+        out += ", \"magnitude\": " + FormatNumber(star.magnitude);
+        out += ", \"bv\": " + FormatNumber(star.bv);
+        out += ", \"constellation\": " + JsonStringOrNull(facts.constellation);
+        out += ", \"constellationName\": " + JsonStringOrNull(facts.constellationName);
+        break;
+    }
+    case ObjectKind::kNgcObject: {
+        if (!deep) break;
+        const skydata::DeepObject& o = deep->objects[static_cast<std::size_t>(f.object.index)];
+        const DeepFacts facts = FactsOf(catalogue, *deep, o.constellation);
+        std::string names;
+        for (const std::string& n : CommonNames(o.commonNames)) names += (names.empty() ? "" : ", ") + JsonString(n);
+        out += "\"designation\": " + JsonString(f.name);
+        out += ", \"type\": " + JsonString(skydata::DeepSkyTypeName(o.type));
+        out += ", \"commonNames\": [" + names + "]";
+        out += ", \"magnitude\": " + FormatNumber(o.magnitude);
+        out += ", \"majorAxis\": " + FormatNumber(o.majorArcmin);
+        out += ", \"minorAxis\": " + FormatNumber(o.minorArcmin);
+        out += ", \"positionAngle\": " + FormatNumber(o.positionAngleDeg);
+        out += ", \"constellation\": " + JsonStringOrNull(facts.constellation);
+        out += ", \"constellationName\": " + JsonStringOrNull(facts.constellationName);
         break;
     }
     case ObjectKind::kBody: {
@@ -359,6 +461,11 @@ int RunFindCommand(const std::vector<std::string>& args, std::ostream& out, std:
     if (file.empty() || !skydata::ReadDataFile(file, bytes) || !store.Load(bytes))
         err << "skyvane find: " << (file.empty() ? error : file.string())
             << ": no usable data file, only the Sun, the Moon and the planets are known\n";
+    if (!file.empty()) {
+        std::string message;
+        if (!skydata::LoadDeepSkyAtStartup(DeepSkyFiles(file, ExecutableFolder()), message, store))
+            err << "skyvane find: " << message << "\n";
+    }
     const std::shared_ptr<const skydata::SkyData> data = store.Current();
 
     const std::optional<skydata::ObjectRef> object = data->names->Find(request->name);
@@ -375,10 +482,11 @@ int RunFindCommand(const std::vector<std::string>& args, std::ostream& out, std:
     engine::SkyState sky = SkyStateFor(request->place, places::SystemUtcNow());
     ComputeRequestedSky(request->place, sky);
     engine::FoldShownInstant(sky);
-    const FoundObject found = skydata::DescribeFoundObject(*data->catalogue, *object, sky);
+    const skydata::DeepSkyCatalogue* deep = data->deepSky.get();
+    const FoundObject found = skydata::DescribeFoundObject(*data->catalogue, *object, sky, deep);
     const std::string text =
-        request->place.json ? FormatFoundObjectJson(request->name, found, *data->catalogue, sky)
-                            : FormatFoundObjectText(found, *data->catalogue, sky);
+        request->place.json ? FormatFoundObjectJson(request->name, found, *data->catalogue, sky, deep)
+                            : FormatFoundObjectText(found, *data->catalogue, sky, true, deep);
     if (const std::string failed = WriteOutput(request->place.output, text, out);
         !failed.empty()) {
         err << "skyvane find: " << failed << "\n";

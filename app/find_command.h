@@ -1,5 +1,5 @@
-// `skyvane find NAME`: a star, Messier object, the Sun, the Moon or a
-// planet found by name, with its catalogue data, where it stands at the
+// `skyvane find NAME`: a star (of the main catalogue or Hipparcos), a
+// Messier, NGC or IC object, the Sun, the Moon or a planet found by name, with its catalogue data, where it stands at the
 // instant and place given as to `skyvane ephemeris`, and its rise, transit
 // and set that local day; as text or JSON. The sky window's Search › Object
 // dialog shows the same text.
@@ -41,16 +41,19 @@ std::optional<FindRequest> ParseFindArguments(const std::vector<std::string>& ar
 // `sky` is the computed sky the object was described for. Azimuth counts
 // from north through east (the command, and the "Azimuth North"
 // preference's default) or, with `azimuthFromNorth` false, from the south
-// point towards the west.
+// point towards the west. `deepSky` is the catalogue of HIP stars and
+// NGC and IC objects, if any.
 std::string FormatFoundObjectText(const skydata::FoundObject& found,
                                   const skydata::SkyCatalogue& catalogue,
-                                  const engine::SkyState& sky, bool azimuthFromNorth = true);
+                                  const engine::SkyState& sky, bool azimuthFromNorth = true,
+                                  const skydata::DeepSkyCatalogue* deepSky = nullptr);
 
 // The same as one JSON object (see schema/find.schema.json), azimuth from
 // north through east; `query` is the name as asked for.
 std::string FormatFoundObjectJson(const std::string& query, const skydata::FoundObject& found,
                                   const skydata::SkyCatalogue& catalogue,
-                                  const engine::SkyState& sky);
+                                  const engine::SkyState& sky,
+                                  const skydata::DeepSkyCatalogue* deepSky = nullptr);
 
 // The whole command; returns the process exit status: 0 found, 1 no object
 // of that name (the closest names follow on `err`), 2 bad arguments.

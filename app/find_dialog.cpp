@@ -93,7 +93,7 @@ void CFindDialog::UpdateCompletions(const QString& text)
     for (const skydata::NameMatch& match : matches_) {
         const QString name = QString::fromStdString(match.name);
         const QString object =
-            QString::fromStdString(skydata::ObjectName(*data_->catalogue, match.object));
+            QString::fromStdString(skydata::ObjectName(*data_->catalogue, match.object, data_->deepSky.get()));
         auto* item = new QStandardItem(object == name ? name : name + "  —  " + object);
         item->setData(name, kCompletionNameRole);
         item->setEditable(false);

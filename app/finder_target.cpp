@@ -127,7 +127,8 @@ std::optional<render::SkyPoint> FinderCentre(const std::string& target, bool hor
         if (!closest.empty()) error += ")";
         return std::nullopt;
     }
-    const skydata::FoundObject found = skydata::DescribeFoundObject(*data.catalogue, *object, state);
+    const skydata::FoundObject found =
+        skydata::DescribeFoundObject(*data.catalogue, *object, state, data.deepSky.get());
     if (found.name.empty()) {
         error = "--center: " + target + " has no place on the charts";
         return std::nullopt;

@@ -45,6 +45,12 @@ constexpr std::chrono::milliseconds kWorkerGrace{3000};
 // new state (maximised or restored).
 constexpr int kRestoredSizeSettleMs = 250;
 
+constexpr char kDeepSkyCredits[] =
+    "Deep sky: stars from XHIP (Anderson & Francis 2012) via d3-celestial;\n"
+    "NGC and IC objects from OpenNGC, Mattia Verga, CC-BY-SA-4.0\n"
+    "(the deep-sky file is under the same licence);\n"
+    "Milky Way from the Milky Way Outline Catalog, Jose R. Vieira, via d3-celestial.";
+
 }  // namespace
 
 CAboutDialog::CAboutDialog(QWidget* parent) : QDialog(parent)
@@ -59,6 +65,10 @@ CAboutDialog::CAboutDialog(QWidget* parent) : QDialog(parent)
                                 QString("Planets, Moon and stars computed for any date "
                                         "from 4713 BC to 9999 AD")})
         layout->addWidget(new QLabel(line, this));
+    // The deep-sky file's sources ask to be named wherever their data shows.
+    auto* credits = new QLabel(kDeepSkyCredits, this);
+    credits->setObjectName("credits");
+    layout->addWidget(credits);
     auto* ok = new QPushButton("OK", this);
     ok->setObjectName("1");
     ok->setDefault(true);

@@ -13,6 +13,7 @@ constexpr char kStarsVisibleKey[] = "STARSVISIBLE";
 constexpr char kNoStarsKey[] = "NOSTARS";
 constexpr char kStarColorKey[] = "STARCOLOR";
 constexpr char kTimeControlKey[] = "TIMECONTROL";
+constexpr char kMilkyWayKey[] = "MILKYWAY";
 constexpr char kNightModeKey[] = "NIGHTMODE";
 constexpr char kWrittenKey[] = "CHECK";
 constexpr char kNoIntroKey[] = "NOINTRO";
@@ -41,6 +42,7 @@ PreferenceValues ReadPreferenceValues()
     values.noStars = Read(kNoStarsKey);
     values.starColor = Read(kStarColorKey);
     values.timeControl = Read(kTimeControlKey);
+    values.milkyWay = Read(kMilkyWayKey);
     values.noIntro = Read(kNoIntroKey) != 0 ? 1 : 0;
     return values;
 }
@@ -68,6 +70,7 @@ void WritePreferenceValues(const PreferenceValues& values)
     Write(kNoStarsKey, values.noStars);
     Write(kStarColorKey, values.starColor);
     Write(kTimeControlKey, values.timeControl);
+    Write(kMilkyWayKey, values.milkyWay);
     Write(kNoIntroKey, values.noIntro);
     Write(kWrittenKey, 1);
 }
@@ -83,6 +86,7 @@ render::DisplayPreferences DisplayPreferencesOf(const PreferenceValues& values)
     display.starsVisibleMode = values.starsVisible;
     display.noStars = values.noStars;
     display.starColor = values.starColor;
+    display.showMilkyWay = values.milkyWay != 0 ? 1 : 0;
     return display;
 }
 

@@ -25,6 +25,7 @@ struct PreferenceValues {
     int noStars = 0;          // "NOSTARS": planets only
     int starColor = 0;        // "STARCOLOR": 0 white, 1 spectral colours
     int timeControl = 0;      // "TIMECONTROL"
+    int milkyWay = 0;         // "MILKYWAY": the Milky Way's bands behind the stars
     // "NOINTRO": 1 opens the last chart at start instead of the intro
     // screen. Stored inverted so that a store without it shows the intro.
     int noIntro = 0;

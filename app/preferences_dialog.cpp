@@ -71,6 +71,10 @@ CPreferencesDialog::CPreferencesDialog(QWidget* parent) : QDialog(parent)
     AddSeparator(layout, this);
     AddRadioGroup(layout, &PreferenceValues::starColor,
                   {{1052, "Stars white"}, {1053, "Stars in spectral colors"}});
+    // Not one of the numbered controls: it came with the deep-sky file.
+    milkyWay_ = new QCheckBox(QStringLiteral("Show the Milky Way"), this);
+    milkyWay_->setObjectName(QStringLiteral("milkyway"));
+    layout->addWidget(milkyWay_);
     AddSeparator(layout, this);
     layout->addWidget(new QLabel(QString::fromUtf8(kTimeControlHeading), this));
     AddRadioGroup(layout, &PreferenceValues::timeControl,
@@ -121,6 +125,7 @@ void CPreferencesDialog::ShowValues()
         CheckButtonAt(radio.buttons, values_.*radio.value);
     showConstellations_->setChecked(values_.showConstellations != 0);
     noStars_->setChecked(values_.noStars != 0);
+    milkyWay_->setChecked(values_.milkyWay != 0);
     showIntro_->setChecked(values_.noIntro == 0);
 }
 
@@ -130,6 +135,7 @@ void CPreferencesDialog::ReadControls()
         values_.*radio.value = CheckedPosition(radio.buttons);
     values_.showConstellations = showConstellations_->isChecked() ? 1 : 0;
     values_.noStars = noStars_->isChecked() ? 1 : 0;
+    values_.milkyWay = milkyWay_->isChecked() ? 1 : 0;
     values_.noIntro = showIntro_->isChecked() ? 0 : 1;
 }
 

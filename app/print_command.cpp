@@ -188,7 +188,8 @@ std::optional<QByteArray> PrintPage(const PrintRequest& request, const ChartInpu
                                 request.chart.zoom)
             : print::PrintFinderChart(painter, page,
                                       request.chart.chart == ChartKind::kHorizontal, inputs.state,
-                                      *inputs.data->catalogue, request.chart.preferences, aim);
+                                      *inputs.data->catalogue, request.chart.preferences, aim,
+                                      inputs.data->deepSky.get());
     if (!painter.end()) {
         error = "cannot write the page";
         return std::nullopt;

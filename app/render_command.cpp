@@ -180,6 +180,8 @@ const CommandOptions<RenderRequest>& RenderOptions()
              Flag([](R& r) { r.preferences.noStars = 1; })},
             {{"--no-constellations"}, "", "no constellation figures (display preference)",
              Flag([](R& r) { r.preferences.showConstellations = 0; })},
+            {{"--milky-way"}, "", "the Milky Way behind the stars (display preference)",
+             Flag([](R& r) { r.preferences.showMilkyWay = 1; })},
             {{"--night"}, "", "night mode: everything in dim red on black (display preference)",
              Flag([](R& r) { r.preferences.nightMode = true; })},
             {{"--place"}, "NAME",
@@ -308,6 +310,10 @@ std::optional<ChartInputs> LoadChartInputs(const RenderRequest& request, std::st
         error = file.string() + ": not a usable sky data file";
         return std::nullopt;
     }
+    // The deep sky is an addition: without it the chart is drawn as ever.
+    if (std::string message;
+        !skydata::LoadDeepSkyAtStartup(DeepSkyFiles(file, ExecutableFolder()), message, store))
+        std::fprintf(stderr, "skyvane: %s\n", message.c_str());
 
     ChartInputs inputs{store.Current(), SkyStateFor(request.place, places::SystemUtcNow())};
     ComputeRequestedSky(request.place, inputs.state);
@@ -415,13 +421,13 @@ int RunRenderCommand(const std::vector<std::string>& args, std::ostream& out, st
             render::DrawHorizontalChart(painter, window, state, request->height, request->width,
                                         request->zoom, objectLinkRect, kTimeControl, kStepUnit,
                                         *data->catalogue, *clickRects, request->preferences,
-                                        request->selection, *aim);
+                                        request->selection, *aim, data->deepSky.get());
             break;
         case ChartKind::kGeocentric:
             render::DrawGeocentricChart(painter, window, state, request->height, request->width,
                                         request->zoom, objectLinkRect, kTimeControl, kStepUnit,
                                         *data->catalogue, *clickRects, request->preferences,
-                                        request->selection, *aim);
+                                        request->selection, *aim, data->deepSky.get());
             break;
         case ChartKind::kHeliocentric:
             render::DrawHeliocentricChart(painter, window, state, request->height, request->width,

@@ -18,6 +18,9 @@
 
 #include <cmath>
 
+#include <cstdio>
+#include <filesystem>
+
 #include "app/constellation_dialog.h"
 #include "app/find_command.h"
 #include "app/finder_target.h"
@@ -204,6 +207,15 @@ void CSkyvaneView::DeferredStartup()
 
     bool fileRead = false;
     skydata::LoadDataFileAtStartup(fileRead);
+    // The deep sky is an addition: without it the charts are as ever, and
+    // one line says why.
+    std::string deepSkyMessage;
+    std::error_code noFolder;
+    if (!skydata::LoadDeepSkyAtStartup(
+            DeepSkyFiles(std::filesystem::current_path(noFolder) / skydata::kDataFileName,
+                         ExecutableFolder()),
+            deepSkyMessage))
+        std::fprintf(stderr, "skyvane: %s\n", deepSkyMessage.c_str());
     Redraw();
 
     const bool firstRun = !places::LocationsSaved();
@@ -537,26 +549,29 @@ FindOutcome CSkyvaneView::FindObject(const QString& name)
 
     // A star or Messier object is selected as a click on it would select
     // it; a body is framed in the chart's table instead.
-    selection_.selectedStar = -1;
-    selection_.selectedDeepSky = -1;
-    selection_.highlightedBody = -1;
-    selection_.helpOverlay = false;
+    selection_ = render::ObjectSelection{};
     switch (object->kind) {
     case skydata::ObjectKind::kStar: selection_.selectedStar = object->index; break;
     case skydata::ObjectKind::kMessier: selection_.selectedDeepSky = object->index; break;
     case skydata::ObjectKind::kBody: selection_.highlightedBody = object->index; break;
+    case skydata::ObjectKind::kHipStar: selection_.selectedDeepStar = object->index; break;
+    case skydata::ObjectKind::kNgcObject: selection_.selectedNgcObject = object->index; break;
     }
     Redraw();
 
-    const skydata::FoundObject found = skydata::DescribeFoundObject(*data->catalogue, *object, sky_);
+    const skydata::DeepSkyCatalogue* deep = data->deepSky.get();
+    const skydata::FoundObject found =
+        skydata::DescribeFoundObject(*data->catalogue, *object, sky_, deep);
     // Azimuth counted as the chart's table counts it.
     outcome.report = QString::fromStdString(
-        FormatFoundObjectText(found, *data->catalogue, sky_, preferences_.northAtZero));
+        FormatFoundObjectText(found, *data->catalogue, sky_, preferences_.northAtZero, deep));
     const render::ChartShown chart = ChartOf(viewMode_);
     const bool centred = CentreOnObject(*object);
     // A zoomed geocentric chart reaches beyond the band and shows the
     // Messier objects: centred there, the object is on it.
-    const bool shownZoomed = centred && viewMode_ == kViewGeocentric &&
+    const bool deepObject = object->kind == skydata::ObjectKind::kHipStar ||
+                            object->kind == skydata::ObjectKind::kNgcObject;
+    const bool shownZoomed = centred && (viewMode_ == kViewGeocentric || deepObject) &&
                              object->kind != skydata::ObjectKind::kBody;
     if (!shownZoomed &&
         !render::ChartDrawsObject(chart, sky_, *data->catalogue, preferences_, *object)) {
@@ -600,7 +615,8 @@ bool CSkyvaneView::CentreOnObject(const skydata::ObjectRef& object)
 {
     if (viewMode_ != kViewHorizontal && viewMode_ != kViewGeocentric) return false;
     const auto data = skydata::CurrentSkyData();
-    const skydata::FoundObject found = skydata::DescribeFoundObject(*data->catalogue, object, sky_);
+    const skydata::FoundObject found =
+        skydata::DescribeFoundObject(*data->catalogue, object, sky_, data->deepSky.get());
     const bool horizontal = viewMode_ == kViewHorizontal;
     if (found.name.empty() || (horizontal && !(found.altitude > 0))) return false;
     const render::ViewAim current = ChartAim(viewMode_);
@@ -610,7 +626,14 @@ bool CSkyvaneView::CentreOnObject(const skydata::ObjectRef& object)
     constexpr double kHorizontalFirstField = 90;
     constexpr double kGeocentricFirstField = 45;
     double field = current.fieldDegrees;
-    if (again)
+    // The deep sky shows only in a narrow field: a finder field at once, a
+    // few degrees on the second search.
+    constexpr double kDeepSecondField = 2;
+    const bool deepObject = object.kind == skydata::ObjectKind::kHipStar ||
+                            object.kind == skydata::ObjectKind::kNgcObject;
+    if (deepObject)
+        field = again ? kDeepSecondField : std::min(field > 0 ? field : 180.0, render::kFinderFieldDegrees);
+    else if (again)
         field = render::kFinderFieldDegrees;
     else if (current.wholeSky)
         field = horizontal ? kHorizontalFirstField : kGeocentricFirstField;
@@ -1048,12 +1071,12 @@ void CSkyvaneView::paintEvent(QPaintEvent*)
     case kViewGeocentric:
         render::DrawGeocentricChart(painter, window, state, h, w, zoom, objectLinkRect_,
                                     timeControl, stepUnit, *data->catalogue, *clickRects_,
-                                    preferences_, selection_, geocentricAim_);
+                                    preferences_, selection_, geocentricAim_, data->deepSky.get());
         break;
     case kViewHorizontal:
         render::DrawHorizontalChart(painter, window, state, h, w, zoom, objectLinkRect_,
                                     timeControl, stepUnit, *data->catalogue, *clickRects_,
-                                    preferences_, selection_, horizontalAim_);
+                                    preferences_, selection_, horizontalAim_, data->deepSky.get());
         break;
     case kViewIntro:
         render::DrawIntroScreen(painter, h, w, introDone_ != 0, *data);

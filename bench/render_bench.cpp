@@ -10,6 +10,7 @@
 
 #include <cstdlib>
 #include <memory>
+#include <string>
 
 #include "engine/sky.h"
 #include "render/color_filter.h"
@@ -19,6 +20,7 @@
 #include "render/horizontal_placement.h"
 #include "skydata/click_rects.h"
 #include "skydata/data_file.h"
+#include "skydata/deep_sky.h"
 #include "skydata/sky_data.h"
 
 namespace {
@@ -132,8 +134,9 @@ BENCHMARK(BM_NightChart)->Apply(NightChartSizes);
 class ChartWidget : public QWidget {
 public:
     ChartWidget(Chart chart, int width, int height,
-                render::ViewAim aim = render::ViewAim::WholeSky())
-        : chart_(chart), aim_(aim)
+                render::ViewAim aim = render::ViewAim::WholeSky(),
+                const skydata::DeepSkyCatalogue* deep = nullptr)
+        : chart_(chart), aim_(aim), deep_(deep)
     {
         setAttribute(Qt::WA_OpaquePaintEvent);
         setAttribute(Qt::WA_NoSystemBackground);
@@ -152,12 +155,12 @@ protected:
         case kHorizontal:
             render::DrawHorizontalChart(painter, render::OutputKind::Window, scene.sky, h, w, 210,
                                         link_, 0, 0, *scene.data->catalogue, *scene.clickRects,
-                                        scene.preferences, scene.selection, aim_);
+                                        scene.preferences, scene.selection, aim_, deep_);
             break;
         case kGeocentric:
             render::DrawGeocentricChart(painter, render::OutputKind::Window, scene.sky, h, w, 210,
                                         link_, 0, 0, *scene.data->catalogue, *scene.clickRects,
-                                        scene.preferences, scene.selection, aim_);
+                                        scene.preferences, scene.selection, aim_, deep_);
             break;
         case kHeliocentric:
             render::DrawHeliocentricChart(painter, render::OutputKind::Window, scene.sky, h, w,
@@ -169,8 +172,21 @@ protected:
 private:
     Chart chart_;
     render::ViewAim aim_;
+    const skydata::DeepSkyCatalogue* deep_;
     skydata::IntRect link_{};
 };
+
+// The deep-sky file the build packs.
+const skydata::DeepSkyCatalogue& DeepSky()
+{
+    static const std::shared_ptr<const skydata::DeepSkyCatalogue> deep = [] {
+        std::string why;
+        auto d = skydata::LoadDeepSkyFile(SKYVANE_DEEPSKY_BIN, why);
+        if (!d) std::abort();
+        return d;
+    }();
+    return *deep;
+}
 
 void BM_WindowChart(benchmark::State& st)
 {
@@ -191,7 +207,8 @@ void BM_WindowChart(benchmark::State& st)
 BENCHMARK(BM_WindowChart)->Apply(ChartSizes);
 
 // A zoomed chart on the window's path, centred on Orion's belt (Alnilam)
-// with the field range(1) degrees across, 0 for the whole sky.
+// with the field range(1) degrees across, 0 for the whole sky; range(4) 1
+// draws the deep sky too (Hipparcos stars, NGC and IC objects).
 void BM_WindowZoomedChart(benchmark::State& st)
 {
     const Scene& scene = DarkSky();
@@ -209,7 +226,7 @@ void BM_WindowZoomedChart(benchmark::State& st)
                                       : render::SkyPoint{kAlnilamRa, kAlnilamDec},
                                   field);
     }
-    ChartWidget widget(chart, width, height, aim);
+    ChartWidget widget(chart, width, height, aim, st.range(4) != 0 ? &DeepSky() : nullptr);
     QImage backBuffer(width, height, QImage::Format_RGB32);
     for (auto _ : st) {
         widget.render(&backBuffer, QPoint(), QRegion(), QWidget::RenderFlags());
@@ -219,9 +236,9 @@ void BM_WindowZoomedChart(benchmark::State& st)
     st.SetLabel(kNames[chart]);
 }
 BENCHMARK(BM_WindowZoomedChart)
-    ->ArgNames({"chart", "field", "width", "height"})
-    ->ArgsProduct({{kHorizontal, kGeocentric}, {0, 30, 5, 1}, {1920}, {1080}})
-    ->ArgsProduct({{kHorizontal, kGeocentric}, {0, 30, 5, 1}, {3840}, {2160}})
+    ->ArgNames({"chart", "field", "width", "height", "deep"})
+    ->ArgsProduct({{kHorizontal, kGeocentric}, {0, 30, 5, 1}, {1920}, {1080}, {0, 1}})
+    ->ArgsProduct({{kHorizontal, kGeocentric}, {0, 30, 5, 1}, {3840}, {2160}, {0, 1}})
     ->Unit(benchmark::kMicrosecond);
 
 }  // namespace

@@ -16,6 +16,7 @@
 #include "print/page_parts.h"
 #include "print/print_charts.h"
 #include "render/body_symbols.h"
+#include "render/deep_sky_drawing.h"
 #include "render/figure_lines.h"
 #include "render/horizontal_chart.h"
 #include "render/horizontal_placement.h"
@@ -91,7 +92,7 @@ void Line(render::DrawContext& dc, const render::ChartView& view, render::Screen
 
 void DrawMap(render::DrawContext& dc, const PageGeometry& page, const render::ChartView& view,
              const engine::SkyState& state, const skydata::SkyCatalogue& catalogue,
-             const render::DisplayPreferences& preferences)
+             const render::DisplayPreferences& preferences, const skydata::DeepSkyCatalogue* deep)
 {
     const render::ScreenArea area = view.Area();
     const std::vector<render::ViewPlace> stars = PlaceStars(view, state, catalogue);
@@ -161,6 +162,56 @@ void DrawMap(render::DrawContext& dc, const PageGeometry& page, const render::Ch
         dc.Ellipse(x - halfWidth, y - halfHeight, x + halfWidth, y + halfHeight);
         names.push_back({x, y, marker, QStringLiteral("M%1").arg(i + 1), -100 + object.magnitude});
     }
+    if (deep && preferences.noStars == 0) {
+        // The deep sky as the zoomed chart on screen shows it, in black.
+        const render::PlaceOnScreen place = [&](double ra, double dec) -> std::optional<render::ScreenPoint> {
+            const render::ViewPlace p = PlaceObject(view, state, ra, dec);
+            return p.visible ? std::optional<render::ScreenPoint>(p.at) : std::nullopt;
+        };
+        const render::SkyCircle sky = view.VisibleCatalogueSky(state);
+        const double limit = render::DeepSkyLimitingMagnitude(view.FieldDegrees());
+        constexpr double kLargestReachDegrees = 1.5;
+        constexpr double kObjectAllowance = 1.5;
+        const skydata::SkyCone cone{sky.rightAscension * 15, sky.declination,
+                                    sky.radiusDegrees + kLargestReachDegrees};
+        const int penWidth = std::max(1, Scaled(page, 1));
+        const int marker = Scaled(page, 4);
+        deep->objectCells.Query(cone, limit + kObjectAllowance, [&](std::uint32_t row) {
+            const skydata::DeepObject& o = deep->objects[row];
+            const auto at = place(o.raDeg / 15, o.decDeg);
+            if (!at || !view.Shows(*at, 0)) return;
+            const double halfMajor =
+                std::isnan(o.majorArcmin) ? 0 : o.majorArcmin / 120 * view.PixelsPerDegree();
+            const double halfMinor =
+                std::isnan(o.minorArcmin) ? halfMajor : o.minorArcmin / 120 * view.PixelsPerDegree();
+            const int x = Round(at->x);
+            const int y = Round(at->y);
+            const bool outline =
+                render::IsGalaxyType(o.type) && halfMajor > marker &&
+                render::DrawSkyEllipse(dc, place, o.raDeg / 15, o.decDeg, o.majorArcmin,
+                                       std::isnan(o.minorArcmin) ? o.majorArcmin : o.minorArcmin,
+                                       o.positionAngleDeg, kPageBlack, penWidth);
+            if (!outline) {
+                const double scale = halfMajor > marker ? 1.0 : marker / std::max(halfMajor, 1.0);
+                render::DrawDeepSkySymbol(
+                    dc, x, y, o.type, std::max(halfMajor, static_cast<double>(marker)),
+                    std::max(halfMinor * scale, marker / 2.0),
+                    render::ScreenAxisAngle(place, o.raDeg / 15, o.decDeg, o.positionAngleDeg),
+                    kPageBlack, penWidth);
+            }
+            names.push_back({x, y, marker,
+                             QString::fromStdString(skydata::DeepSkyCatalogue::DisplayDesignation(o.designation)),
+                             std::isnan(o.magnitude) ? 20.0 : o.magnitude});
+        });
+        deep->starCells.Query(cone, limit, [&](std::uint32_t row) {
+            const skydata::DeepStar& s = deep->stars[row];
+            const auto at = place(s.raDeg / 15, s.decDeg);
+            if (!at || !view.Shows(*at, 0)) return;
+            const int radius =
+                std::max(Scaled(page, render::ZoomedStarRadius(s.magnitude, gain)), Scaled(page, 0.6));
+            Disc(dc, Round(at->x), Round(at->y), std::max(radius, 1), kPageBlack, kPageBlack);
+        });
+    }
     for (const int body : render::kSkyChartBodies) {
         const render::ViewPlace p =
             horizontal ? render::ViewPlace{state.altitude[body] > 0,
@@ -220,7 +271,8 @@ void DrawMap(render::DrawContext& dc, const PageGeometry& page, const render::Ch
 
 bool PrintFinderChart(render::DrawContext& dc, const PageMetrics& metrics, bool horizontal,
                       const engine::SkyState& state, const skydata::SkyCatalogue& catalogue,
-                      const render::DisplayPreferences& preferences, const render::ViewAim& aim)
+                      const render::DisplayPreferences& preferences, const render::ViewAim& aim,
+                      const skydata::DeepSkyCatalogue* deepSky)
 {
     const std::optional<PageGeometry> geometry = PageGeometryOf(metrics);
     if (!geometry) {
@@ -248,7 +300,7 @@ bool PrintFinderChart(render::DrawContext& dc, const PageMetrics& metrics, bool 
     dc.SetBkColor(kPageWhite);
     dc.SetBkOpaque(false);
     if (!view.WholeSky()) {
-        DrawMap(dc, page, view, state, catalogue, preferences);
+        DrawMap(dc, page, view, state, catalogue, preferences, deepSky);
     }
     dc.SelectFont(PageFont("Times New Roman", page, kTitlePercent, kTitleWeight));
     PageText(dc, left, Scaled(page, 20), kPageBlack, std::string_view(state.locationName));
@@ -262,10 +314,12 @@ bool PrintFinderChart(render::DrawContext& dc, const PageMetrics& metrics, bool 
 
 bool PrintFinderChart(QPainter& printer, const PageMetrics& page, bool horizontal,
                       engine::SkyState state, const skydata::SkyCatalogue& catalogue,
-                      const render::DisplayPreferences& preferences, const render::ViewAim& aim)
+                      const render::DisplayPreferences& preferences, const render::ViewAim& aim,
+                      const skydata::DeepSkyCatalogue* deepSky)
 {
     render::COffscreenDC surface(printer, render::OutputKind::Printer);
-    return PrintFinderChart(surface.dc(), page, horizontal, state, catalogue, preferences, aim);
+    return PrintFinderChart(surface.dc(), page, horizontal, state, catalogue, preferences, aim,
+                            deepSky);
 }
 
 }  // namespace skyvane::print

@@ -18,6 +18,7 @@
 #include "render/display_preferences.h"
 #include "render/draw_context.h"
 #include "skydata/catalogue.h"
+#include "skydata/deep_sky.h"
 
 namespace skyvane::print {
 
@@ -61,12 +62,16 @@ bool PrintHeliocentricChart(render::DrawContext& dc, const PageMetrics& page,
 
 // A finder chart: the horizontal or the geocentric chart's sky round the
 // centre of a zoomed `aim`, the field across a square map, in black on
-// white, with names, the field, a scale bar and the place and time.
+// white, with names, the field, a scale bar and the place and time; with
+// `deepSky`, its Hipparcos stars and NGC and IC objects as the zoomed chart
+// on screen shows them.
 bool PrintFinderChart(QPainter& printer, const PageMetrics& page, bool horizontal,
                       engine::SkyState state, const skydata::SkyCatalogue& catalogue,
-                      const render::DisplayPreferences& preferences, const render::ViewAim& aim);
+                      const render::DisplayPreferences& preferences, const render::ViewAim& aim,
+                      const skydata::DeepSkyCatalogue* deepSky = nullptr);
 bool PrintFinderChart(render::DrawContext& dc, const PageMetrics& page, bool horizontal,
                       const engine::SkyState& state, const skydata::SkyCatalogue& catalogue,
-                      const render::DisplayPreferences& preferences, const render::ViewAim& aim);
+                      const render::DisplayPreferences& preferences, const render::ViewAim& aim,
+                      const skydata::DeepSkyCatalogue* deepSky = nullptr);
 
 }  // namespace skyvane::print

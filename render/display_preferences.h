@@ -35,6 +35,9 @@ struct DisplayPreferences {
     int starsVisibleMode = kStarsOnlyWhenVisible;  // "STARSVISIBLE"
     int noStars = 0;                            // "NOSTARS": planets only
     int starColor = kStarsWhite;                // "STARCOLOR"
+    // The Milky Way's bands behind the stars, with the deep-sky file; off
+    // by default so the charts are as they have always been.
+    int showMilkyWay = 0;                       // "MILKYWAY"
     // "NIGHTMODE": everything drawn in dim red on black. The charts never
     // read it: the paint entry sets the drawing layer's colour filter.
     bool nightMode = false;

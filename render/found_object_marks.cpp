@@ -55,6 +55,10 @@ bool ChartDrawsObject(ChartShown chart, const engine::SkyState& state,
         return HorizontalShowsCatalogue(sunAltitude, preferences) &&
                HorizontalShowsDeepSky(sunAltitude, preferences) && p.visible;
     }
+    case ObjectKind::kHipStar:
+    case ObjectKind::kNgcObject:
+        // The deep-sky catalogue is not drawn on the whole-sky charts.
+        return false;
     }
     return false;
 }

@@ -22,6 +22,7 @@
 #include "render/body_symbols.h"
 #include "render/catalogue_of_date.h"
 #include "render/chart_fonts.h"
+#include "render/deep_sky_drawing.h"
 #include "render/chart_text.h"
 #include "render/figure_lines.h"
 #include "render/found_object_marks.h"
@@ -333,12 +334,36 @@ void DrawZoomedGrid(DrawContext& dc, const ChartView& view)
     }
 }
 
+// A J2000 catalogue place (hours, degrees) on the map, carried to its
+// apparent place of date as the map carries its stars.
+ScreenPoint ScreenOfDate(const ChartView& view, const engine::SkyState& state, double ra, double dec)
+{
+    const engine::Equatorial ofDate = engine::ApparentPlaceOf(state, ra, dec);
+    return view.ToScreen({ofDate.rightAscension, ofDate.declination});
+}
+
+// The Milky Way on the map: right ascension runs round, so outlines are
+// kept continuous and drawn a turn to either side where they reach the map.
+void DrawGeocentricMilkyWay(DrawContext& dc, const ChartView& view, const engine::SkyState& state,
+                            const skydata::DeepSkyCatalogue& deep)
+{
+    const SkyPoint centre = view.Centre();
+    const double halfTurn = std::fabs(view.ToScreen({centre.longitude + 6, 0}).x -
+                                      view.ToScreen({centre.longitude - 6, 0}).x);
+    ScreenArea clip = view.Area();
+    DrawMilkyWay(
+        dc, deep, [&](double ra, double dec) { return ScreenOfDate(view, state, ra, dec); }, clip,
+        ScreenDisc{}, 2 * halfTurn);
+}
+
 // Returns whether the selected star was drawn.
 bool DrawZoomedMap(DrawContext& dc, const ChartView& view, const engine::SkyState& state,
                    const skydata::SkyCatalogue& catalogue,
                    skydata::CatalogueClickRects& clickRects, const DisplayPreferences& preferences,
-                   const ObjectSelection& selection, std::string_view selectedConstellation)
+                   const ObjectSelection& selection, std::string_view selectedConstellation,
+                   const skydata::DeepSkyCatalogue* deep, bool& deepSelectionDrawn)
 {
+    if (deep && preferences.showMilkyWay != 0) DrawGeocentricMilkyWay(dc, view, state, *deep);
     DrawZoomedGrid(dc, view);
     const int starCount = std::clamp(catalogue.starCount, 0, skydata::kStarCapacity);
     // Right ascension and declination of date, from the places unrounded.
@@ -366,7 +391,17 @@ bool DrawZoomedMap(DrawContext& dc, const ChartView& view, const engine::SkyStat
     DrawZoomedFigures(dc, view, catalogue, catalogue.figureCount, stars, selectedConstellation,
                       qRgb(70, 70, 255), kRed);
     bool selectionDrawn = false;
-    DrawZoomedDeepSky(dc, view, catalogue, deepSky, selection.selectedDeepSky, clickRects, labels);
+    const PlaceOnScreen place = [&](double ra, double dec) -> std::optional<ScreenPoint> {
+        return ScreenOfDate(view, state, ra, dec);
+    };
+    std::vector<bool> outlined;
+    if (deep) DrawMessierOutlines(dc, view, catalogue, *deep, place, outlined);
+    DrawZoomedDeepSky(dc, view, catalogue, deepSky, selection.selectedDeepSky, clickRects, labels,
+                      &outlined);
+    if (deep) {
+        deepSelectionDrawn =
+            DrawZoomedDeepCatalogue(dc, view, state, *deep, place, selection, clickRects, labels);
+    }
     ZoomedStarStyle style;
     style.spectral = preferences.starColor == kStarsSpectral;
     selectionDrawn = DrawZoomedStars(dc, view, catalogue, stars, style, selection.selectedStar,
@@ -464,28 +499,34 @@ void DrawGeocentricChart(DrawContext& dc, const engine::SkyState& state, int hei
                          const skydata::SkyCatalogue& catalogue,
                          skydata::CatalogueClickRects& clickRects,
                          const DisplayPreferences& preferences, const ObjectSelection& selection,
-                         const ViewAim& aim)
+                         const ViewAim& aim, const skydata::DeepSkyCatalogue* deepSky)
 {
     constexpr QRgb kGridPen = qRgb(20, 60, 20);
     constexpr QRgb kGridText = qRgb(40, 120, 40);
 
     const ChartView view = GeocentricChartView(height, width, aim);
     const QFont previousFont = dc.SelectFont(ChartFont(ChartFontUse::ChartText));
+    // Only a zoomed frame draws the deep sky; nothing older answers clicks.
+    clickRects.deep.clear();
     if (!view.WholeSky()) {
         const int selectedStar = selection.selectedStar;
         const std::string selectedConstellation = SelectedConstellation(catalogue, selectedStar);
-        const bool selectionDrawn = DrawZoomedMap(dc, view, state, catalogue, clickRects,
-                                                  preferences, selection, selectedConstellation);
+        bool deepSelectionDrawn = false;
+        const bool selectionDrawn =
+            DrawZoomedMap(dc, view, state, catalogue, clickRects, preferences, selection,
+                          selectedConstellation, deepSky, deepSelectionDrawn);
         // What spilled past the map's edge goes under the tables.
         dc.FillSolidRect(0, height - kTableSpace, width, height, qRgb(0, 0, 0));
         DrawTableFrame(dc, width, height, timeControlMode, stepUnit);
         dc.SelectFont(ChartFont(ChartFontUse::ChartText));
-        DrawStarPanelGeocentric(dc, catalogue, selectedStar, selectionDrawn);
+        if (!deepSelectionDrawn || !DrawDeepSkyPanelGeocentric(dc, deepSky, catalogue, selection))
+            DrawStarPanelGeocentric(dc, catalogue, selectedStar, selectionDrawn);
         DrawBodyTable(dc, state, width, height, selection.highlightedBody);
         DrawCaption(dc, state, width, height);
         dc.SelectFont(previousFont);
         return;
     }
+    if (deepSky && preferences.showMilkyWay != 0) DrawGeocentricMilkyWay(dc, view, state, *deepSky);
     dc.SetPen(kGridPen);
     dc.SetTextColor(kGridText);
     // The panel in the corner is known before the grid: its labels keep
@@ -540,11 +581,11 @@ void DrawGeocentricChart(QPainter& target, OutputKind output, engine::SkyState s
                          int stepUnit, const skydata::SkyCatalogue& catalogue,
                          skydata::CatalogueClickRects& clickRects,
                          const DisplayPreferences& preferences, const ObjectSelection& selection,
-                         const ViewAim& aim)
+                         const ViewAim& aim, const skydata::DeepSkyCatalogue* deepSky)
 {
     COffscreenDC surface(target, output);
     DrawGeocentricChart(surface.dc(), state, height, width, timeControlMode, stepUnit, catalogue,
-                        clickRects, preferences, selection, aim);
+                        clickRects, preferences, selection, aim, deepSky);
 }
 
 }  // namespace skyvane::render

@@ -13,6 +13,7 @@
 #include "render/object_panel.h"
 #include "render/offscreen_dc.h"
 #include "skydata/catalogue.h"
+#include "skydata/deep_sky.h"
 #include "skydata/click_rects.h"
 #include "skydata/int_rect.h"
 
@@ -38,7 +39,8 @@ void DrawGeocentricChart(QPainter& target, OutputKind output, engine::SkyState s
                          const skydata::SkyCatalogue& catalogue,
                          skydata::CatalogueClickRects& clickRects,
                          const DisplayPreferences& preferences, const ObjectSelection& selection,
-                         const ViewAim& aim = ViewAim::WholeSky());
+                         const ViewAim& aim = ViewAim::WholeSky(),
+                         const skydata::DeepSkyCatalogue* deepSky = nullptr);
 
 // The same onto a surface the caller holds, whose background colour is
 // already set. `aim` zooms the map: the whole sky draws the band as it
@@ -50,7 +52,8 @@ void DrawGeocentricChart(DrawContext& dc, const engine::SkyState& state, int hei
                          const skydata::SkyCatalogue& catalogue,
                          skydata::CatalogueClickRects& clickRects,
                          const DisplayPreferences& preferences, const ObjectSelection& selection,
-                         const ViewAim& aim = ViewAim::WholeSky());
+                         const ViewAim& aim = ViewAim::WholeSky(),
+                         const skydata::DeepSkyCatalogue* deepSky = nullptr);
 
 // The view the chart draws through for a window `height` x `width`.
 ChartView GeocentricChartView(int height, int width, const ViewAim& aim);

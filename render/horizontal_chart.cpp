@@ -18,6 +18,7 @@
 #include "places/windows1252.h"
 #include "render/body_symbols.h"
 #include "render/chart_fonts.h"
+#include "render/deep_sky_drawing.h"
 #include "render/figure_lines.h"
 #include "render/found_object_marks.h"
 #include "render/horizontal_placement.h"
@@ -261,6 +262,23 @@ ViewPlace PlaceOnView(const ChartView& view, const engine::SkyState& state, doub
     return place;
 }
 
+// The Milky Way inside the horizon: every outline point goes through the
+// chart's own plane, those below the horizon beyond its rim.
+void DrawHorizontalMilkyWay(DrawContext& dc, const ChartView& view, const engine::SkyState& state,
+                            const skydata::DeepSkyCatalogue& deep)
+{
+    const ScreenPoint zenith = view.ToScreen({0, 90});
+    const ScreenPoint rim = view.ToScreen({0, 0});
+    const ScreenDisc disc{zenith.x, zenith.y, std::hypot(rim.x - zenith.x, rim.y - zenith.y)};
+    DrawMilkyWay(
+        dc, deep,
+        [&](double ra, double dec) {
+            const engine::Horizontal h = HorizontalPlaceOf(state, ra, dec);
+            return view.ToScreen({h.azimuth, h.altitude});
+        },
+        view.Area(), disc, 0);
+}
+
 std::string SelectedConstellationOf(const skydata::SkyCatalogue& catalogue, int starCount,
                                     const ObjectSelection& selection)
 {
@@ -279,7 +297,8 @@ CatalogueResult DrawZoomedCatalogue(DrawContext& dc, const ChartView& view,
                                     const skydata::SkyCatalogue& catalogue,
                                     const DisplayPreferences& preferences,
                                     const ObjectSelection& selection,
-                                    skydata::CatalogueClickRects& clickRects, ViewLabels& labels)
+                                    skydata::CatalogueClickRects& clickRects, ViewLabels& labels,
+                                    const skydata::DeepSkyCatalogue* deep)
 {
     CatalogueResult result;
     const double sunAltitude = state.altitude[engine::kSun];
@@ -304,9 +323,26 @@ CatalogueResult DrawZoomedCatalogue(DrawContext& dc, const ChartView& view,
                           result.selectedConstellation, qRgb(70, 70, 220), qRgb(255, 0, 0));
     }
     if (HorizontalShowsDeepSky(sunAltitude, preferences)) {
+        std::vector<bool> outlined;
+        if (deep) {
+            DrawMessierOutlines(dc, view, catalogue, *deep,
+                                [&](double ra, double dec) -> std::optional<ScreenPoint> {
+                                    const ViewPlace p = PlaceOnView(view, state, ra, dec);
+                                    return p.visible ? std::optional<ScreenPoint>(p.at) : std::nullopt;
+                                },
+                                outlined);
+        }
         result.selectionOnScreen |= DrawZoomedDeepSky(dc, view, catalogue, deepSky,
                                                       selection.selectedDeepSky, clickRects,
-                                                      labels);
+                                                      labels, &outlined);
+    }
+    if (deep && preferences.noStars == 0) {
+        const PlaceOnScreen place = [&](double ra, double dec) -> std::optional<ScreenPoint> {
+            const ViewPlace p = PlaceOnView(view, state, ra, dec);
+            return p.visible ? std::optional<ScreenPoint>(p.at) : std::nullopt;
+        };
+        result.selectionOnScreen |=
+            DrawZoomedDeepCatalogue(dc, view, state, *deep, place, selection, clickRects, labels);
     }
     ZoomedStarStyle style;
     style.spectral = preferences.starColor == kStarsSpectral;
@@ -485,7 +521,8 @@ void DrawStatusLine(DrawContext& dc, bool selectionShown)
 
 void DrawLowerPanel(DrawContext& dc, const ChartLayout& layout, int y, bool selectionShown,
                     int timeControlMode, int stepUnit, const skydata::SkyCatalogue& catalogue,
-                    const ObjectSelection& selection, skydata::IntRect& objectLinkRect)
+                    const ObjectSelection& selection, skydata::IntRect& objectLinkRect,
+                    const skydata::DeepSkyCatalogue* deep)
 {
     if (!selectionShown) {
         constexpr int kHelpDx = -7;
@@ -505,6 +542,7 @@ void DrawLowerPanel(DrawContext& dc, const ChartLayout& layout, int y, bool sele
         DrawMessierPanelHorizontal(dc, layout.x0, base, layout.width, catalogue,
                                    selection.selectedDeepSky, objectLinkRect);
     }
+    DrawDeepSkyPanelHorizontal(dc, layout.x0, base, deep, catalogue, selection);
 }
 
 void DrawCompass(DrawContext& dc, const ChartLayout& layout, int orientation)
@@ -750,25 +788,31 @@ void DrawHorizontalChart(DrawContext& dc, const engine::SkyState& state, int hei
                          const skydata::SkyCatalogue& catalogue,
                          skydata::CatalogueClickRects& clickRects,
                          const DisplayPreferences& preferences, const ObjectSelection& selection,
-                         const ViewAim& aim)
+                         const ViewAim& aim, const skydata::DeepSkyCatalogue* deepSky)
 {
     const ChartLayout layout = LayoutFor(height, width);
     const ChartView view = HorizontalChartView(height, width, preferences, aim);
     const QFont previousFont = dc.SelectFont(ChartFont(ChartFontUse::ChartText));
+    // Only a zoomed frame draws the deep sky; nothing older answers clicks.
+    clickRects.deep.clear();
+    const bool milkyWay = deepSky && preferences.showMilkyWay != 0 && preferences.noStars == 0 &&
+                          HorizontalShowsCatalogue(state.altitude[engine::kSun], preferences);
 
     CatalogueResult objects;
     if (view.WholeSky()) {
         DrawSkyDisc(dc, layout, state.altitude[engine::kSun]);
+        if (milkyWay) DrawHorizontalMilkyWay(dc, view, state, *deepSky);
         objects = DrawCatalogueObjects(dc, layout, view, state, catalogue, preferences, selection,
                                        clickRects);
     } else {
         FillZoomedHorizon(dc, view, SkyDiscColor(state.altitude[engine::kSun]), kWhite);
+        if (milkyWay) DrawHorizontalMilkyWay(dc, view, state, *deepSky);
         ViewLabels labels(view);
         // The status line stays readable.
         constexpr skydata::IntRect kStatusLine{0, 0, 300, 26};
         labels.Reserve(kStatusLine);
         objects = DrawZoomedCatalogue(dc, view, state, catalogue, preferences, selection,
-                                      clickRects, labels);
+                                      clickRects, labels, deepSky);
         DrawZoomedCompass(dc, view);
         labels.Reserve(DrawFieldScale(dc, view));
         labels.Draw(dc);
@@ -793,7 +837,7 @@ void DrawHorizontalChart(DrawContext& dc, const engine::SkyState& state, int hei
     const bool selectionShown = objects.selectionOnScreen && !selection.helpOverlay;
     DrawStatusLine(dc, selectionShown);
     DrawLowerPanel(dc, layout, y, selectionShown, timeControlMode, stepUnit, catalogue, selection,
-                   objectLinkRect);
+                   objectLinkRect, deepSky);
     if (view.WholeSky()) {
         DrawCompass(dc, layout, HorizontalOrientation(preferences));
     }
@@ -808,11 +852,11 @@ void DrawHorizontalChart(QPainter& target, OutputKind output, engine::SkyState s
                          const skydata::SkyCatalogue& catalogue,
                          skydata::CatalogueClickRects& clickRects,
                          const DisplayPreferences& preferences, const ObjectSelection& selection,
-                         const ViewAim& aim)
+                         const ViewAim& aim, const skydata::DeepSkyCatalogue* deepSky)
 {
     COffscreenDC surface(target, output);
     DrawHorizontalChart(surface.dc(), state, height, width, objectLinkRect, timeControlMode,
-                        stepUnit, catalogue, clickRects, preferences, selection, aim);
+                        stepUnit, catalogue, clickRects, preferences, selection, aim, deepSky);
 }
 
 }  // namespace skyvane::render

@@ -16,6 +16,7 @@
 #include "render/object_panel.h"
 #include "render/offscreen_dc.h"
 #include "skydata/catalogue.h"
+#include "skydata/deep_sky.h"
 #include "skydata/click_rects.h"
 #include "skydata/int_rect.h"
 
@@ -32,7 +33,8 @@ void DrawHorizontalChart(QPainter& target, OutputKind output, engine::SkyState s
                          const skydata::SkyCatalogue& catalogue,
                          skydata::CatalogueClickRects& clickRects,
                          const DisplayPreferences& preferences, const ObjectSelection& selection,
-                         const ViewAim& aim = ViewAim::WholeSky());
+                         const ViewAim& aim = ViewAim::WholeSky(),
+                         const skydata::DeepSkyCatalogue* deepSky = nullptr);
 
 // The same onto a surface the caller holds. `aim` zooms the disc: the whole
 // sky draws it as it always has; a centre and field magnify it (the panel
@@ -42,7 +44,8 @@ void DrawHorizontalChart(DrawContext& dc, const engine::SkyState& state, int hei
                          const skydata::SkyCatalogue& catalogue,
                          skydata::CatalogueClickRects& clickRects,
                          const DisplayPreferences& preferences, const ObjectSelection& selection,
-                         const ViewAim& aim = ViewAim::WholeSky());
+                         const ViewAim& aim = ViewAim::WholeSky(),
+                         const skydata::DeepSkyCatalogue* deepSky = nullptr);
 
 // The view the chart draws through for a window `height` x `width`.
 ChartView HorizontalChartView(int height, int width, const DisplayPreferences& preferences,

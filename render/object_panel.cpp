@@ -5,7 +5,9 @@
 #include <QRgb>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
+#include <optional>
 
 #include "places/formatting.h"
 #include "places/windows1252.h"
@@ -112,10 +114,21 @@ PickResult PickObject(QPoint point, const skydata::SkyCatalogue& catalogue,
         }
     }
 
-    // No early exit: the last hit is the one that stays selected.
+    // No early exit: the last hit is the one that stays selected. The deep
+    // sky comes first, so a catalogue star or Messier object at the same
+    // point wins.
+    for (const skydata::DeepSkyClick& click : clickRects.deep) {
+        if (RectContains(click.rect, point)) {
+            selection = ObjectSelection{-1, -1, false, -1, click.kind == 0 ? click.row : -1,
+                                        click.kind == 1 ? click.row : -1};
+            result.invalidate = true;
+        }
+    }
     for (int row = 0; row < skydata::kStarCapacity; ++row) {
         if (RectContains(clickRects.stars[static_cast<std::size_t>(row)], point)) {
             selection.selectedStar = row;
+            selection.selectedDeepStar = -1;
+            selection.selectedNgcObject = -1;
             selection.selectedDeepSky = -1;
             selection.helpOverlay = false;
             selection.highlightedBody = -1;
@@ -126,12 +139,102 @@ PickResult PickObject(QPoint point, const skydata::SkyCatalogue& catalogue,
         if (RectContains(clickRects.deepSky[static_cast<std::size_t>(row)], point)) {
             selection.selectedDeepSky = row;
             selection.selectedStar = -1;
+            selection.selectedDeepStar = -1;
+            selection.selectedNgcObject = -1;
             selection.helpOverlay = false;
             selection.highlightedBody = -1;
             result.invalidate = true;
         }
     }
     return result;
+}
+
+namespace {
+
+// The deep-sky panel's lines: text and colour, as the star and Messier
+// panels colour theirs; RA and Dec go where those panels put them.
+struct DeepPanel {
+    std::string title, second, fifth, sixth, seventh;
+    QRgb fifthColor = kYellow, sixthColor = kWhite, seventhColor = kGreen;
+    double ra = 0, dec = 0;
+};
+
+std::optional<DeepPanel> DeepPanelOf(const skydata::DeepSkyCatalogue* deep,
+                                     const skydata::SkyCatalogue& catalogue,
+                                     const ObjectSelection& selection)
+{
+    if (!deep) return std::nullopt;
+    const auto constellation = [&](std::uint8_t row) {
+        return std::string(skydata::ConstellationFullName(catalogue, deep->ConstellationOf(row)));
+    };
+    DeepPanel p;
+    if (selection.selectedDeepStar >= 0 &&
+        static_cast<std::size_t>(selection.selectedDeepStar) < deep->stars.size()) {
+        const skydata::DeepStar& star = deep->stars[static_cast<std::size_t>(selection.selectedDeepStar)];
+        p.title = Printf("Star : HIP %u", static_cast<unsigned>(star.hip));
+        p.second = constellation(star.constellation);
+        p.fifth = std::isnan(star.bv) ? std::string("B-V unknown") : Printf("B-V %0.3f", star.bv);
+        p.sixth = Printf("Hipparcos %u", static_cast<unsigned>(star.hip));
+        p.seventh = Printf("Mag %0.2f", star.magnitude);
+        p.ra = star.raDeg / 15.0;
+        p.dec = star.decDeg;
+        return p;
+    }
+    if (selection.selectedNgcObject >= 0 &&
+        static_cast<std::size_t>(selection.selectedNgcObject) < deep->objects.size()) {
+        const skydata::DeepObject& o = deep->objects[static_cast<std::size_t>(selection.selectedNgcObject)];
+        std::string names(o.commonNames);
+        for (std::size_t comma = names.find(','); comma != std::string::npos; comma = names.find(',', comma + 2))
+            names.replace(comma, 1, ", ");
+        p.title = places::Utf8ToWindows1252(skydata::DeepSkyCatalogue::DisplayDesignation(o.designation));
+        p.second = std::string(skydata::DeepSkyTypeName(o.type));
+        if (const std::string where = constellation(o.constellation); !where.empty()) p.second += " in " + where;
+        p.fifth = std::isnan(o.majorArcmin) ? std::string("Size unknown")
+                  : std::isnan(o.minorArcmin) ? Printf("Size: %g Arc minutes", o.majorArcmin)
+                                              : Printf("Size: %g x %g Arc minutes", o.majorArcmin, o.minorArcmin);
+        p.fifthColor = kGreen;
+        p.sixth = places::Utf8ToWindows1252(names);
+        p.seventh = std::isnan(o.magnitude) ? std::string("Mag unknown") : Printf("Mag %4.1f", o.magnitude);
+        p.seventhColor = kYellow;
+        p.ra = o.raDeg / 15.0;
+        p.dec = o.decDeg;
+        return p;
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+bool DrawDeepSkyPanelHorizontal(DrawContext& dc, int x0, int base,
+                                const skydata::DeepSkyCatalogue* deep,
+                                const skydata::SkyCatalogue& catalogue, const ObjectSelection& selection)
+{
+    const std::optional<DeepPanel> p = DeepPanelOf(deep, catalogue, selection);
+    if (!p) return false;
+    const int x = x0 + kPanelTextDx;
+    Text(dc, x, base + kPanelLineDy[0], kRed, p->title);
+    Text(dc, x, base + kPanelLineDy[1], kWhite, p->second);
+    DrawCoordinates(dc, {x, x0 + kPanelValueDx, base + kPanelLineDy[2], base + kPanelLineDy[3]}, p->ra, p->dec);
+    Text(dc, x, base + kPanelLineDy[4], p->fifthColor, p->fifth);
+    Text(dc, x, base + kPanelLineDy[5], p->sixthColor, p->sixth);
+    Text(dc, x, base + kPanelLineDy[6], p->seventhColor, p->seventh);
+    return true;
+}
+
+bool DrawDeepSkyPanelGeocentric(DrawContext& dc, const skydata::DeepSkyCatalogue* deep,
+                                const skydata::SkyCatalogue& catalogue, const ObjectSelection& selection)
+{
+    const std::optional<DeepPanel> p = DeepPanelOf(deep, catalogue, selection);
+    if (!p) return false;
+    // The star panel's rows, the title and the constellation swapped as
+    // that panel has them.
+    Text(dc, 35, 2, kWhite, p->second);
+    Text(dc, 32, 20, kRed, p->title);
+    DrawCoordinates(dc, {35, 70, 38, 54}, p->ra, p->dec);
+    Text(dc, 35, 72, p->fifthColor, p->fifth);
+    Text(dc, 35, 90, p->sixthColor, p->sixth);
+    Text(dc, 35, 108, p->seventhColor, p->seventh);
+    return true;
 }
 
 std::string StarDisplayName(const skydata::StarRecord& star)

@@ -12,6 +12,7 @@
 #include "render/telescope_reticle.h"
 #include "render/draw_context.h"
 #include "skydata/catalogue.h"
+#include "skydata/deep_sky.h"
 #include "skydata/click_rects.h"
 #include "skydata/int_rect.h"
 
@@ -26,11 +27,26 @@ struct ObjectSelection {
     int selectedDeepSky = -1;
     bool helpOverlay = false;
     int highlightedBody = -1;
+    // A row of the deep-sky catalogue's Hipparcos stars or NGC and IC
+    // objects; at most one of the four selections is set.
+    int selectedDeepStar = -1;
+    int selectedNgcObject = -1;
     // Where a connected telescope points, drawn as its reticle.
     std::optional<TelescopeMark> telescope = std::nullopt;
 
     friend bool operator==(const ObjectSelection&, const ObjectSelection&) = default;
 };
+
+// The panel of a selected Hipparcos star (HIP number, constellation, RA,
+// Dec, B-V, magnitude) or NGC/IC object (designation, type and
+// constellation, RA, Dec, size, common names, magnitude) at the star
+// panel's place on each chart. False, drawing nothing, when neither is
+// selected or there is no deep-sky catalogue.
+bool DrawDeepSkyPanelHorizontal(DrawContext& dc, int x0, int base,
+                                const skydata::DeepSkyCatalogue* deep,
+                                const skydata::SkyCatalogue& catalogue, const ObjectSelection& selection);
+bool DrawDeepSkyPanelGeocentric(DrawContext& dc, const skydata::DeepSkyCatalogue* deep,
+                                const skydata::SkyCatalogue& catalogue, const ObjectSelection& selection);
 
 // Usage-report code of a click on the panel's page link.
 inline constexpr int kObjectLinkClickCode = 997;

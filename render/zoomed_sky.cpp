@@ -314,7 +314,8 @@ bool DrawZoomedStars(DrawContext& dc, const ChartView& view,
 bool DrawZoomedDeepSky(DrawContext& dc, const ChartView& view,
                        const skydata::SkyCatalogue& catalogue,
                        const std::vector<ViewPlace>& objects, int selectedDeepSky,
-                       skydata::CatalogueClickRects& clickRects, ViewLabels& labels)
+                       skydata::CatalogueClickRects& clickRects, ViewLabels& labels,
+                       const std::vector<bool>* outlined)
 {
     constexpr int kRingReach = 6;
     constexpr QRgb kRingPen = qRgb(255, 0, 0);
@@ -339,7 +340,8 @@ bool DrawZoomedDeepSky(DrawContext& dc, const ChartView& view,
         }
         const int x = RoundToPixel(place.at.x);
         const int y = RoundToPixel(place.at.y);
-        if (halfWidth > kMarkerReach || halfHeight > kMarkerReach) {
+        const bool hasOutline = outlined && i < outlined->size() && (*outlined)[i];
+        if (!hasOutline && (halfWidth > kMarkerReach || halfHeight > kMarkerReach)) {
             dc.SetPen(kDeepSkyPen);
             dc.SetNullBrush();
             dc.Ellipse(x - halfWidth, y - halfHeight, x + halfWidth, y + halfHeight);

@@ -98,10 +98,13 @@ bool DrawZoomedStars(DrawContext& dc, const ChartView& view,
 // The Messier objects: their marker, their outline at their true size where
 // that is larger, the selection ring, click rectangles as for the stars, and
 // "M n" labels. Returns whether the selected object was drawn.
+// Rows whose entry in `outlined` is true already have their outline (the
+// deep-sky file's shape at its true angle) and get only the marker.
 bool DrawZoomedDeepSky(DrawContext& dc, const ChartView& view,
                        const skydata::SkyCatalogue& catalogue,
                        const std::vector<ViewPlace>& objects, int selectedDeepSky,
-                       skydata::CatalogueClickRects& clickRects, ViewLabels& labels);
+                       skydata::CatalogueClickRects& clickRects, ViewLabels& labels,
+                       const std::vector<bool>* outlined = nullptr);
 
 // The field across the map and a scale bar of a round angle, in the map's
 // lower right corner. Returns the area it covers.

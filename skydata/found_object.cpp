@@ -10,25 +10,21 @@
 namespace skyvane::skydata {
 
 FoundObject DescribeFoundObject(const SkyCatalogue& catalogue, ObjectRef object,
-                                const engine::SkyState& sky)
+                                const engine::SkyState& sky, const DeepSkyCatalogue* deepSky)
 {
     FoundObject found{};
     found.catalogueRightAscension = std::nan("");
     found.catalogueDeclination = std::nan("");
     found.object = object;
-    found.name = ObjectName(catalogue, object);
+    found.name = ObjectName(catalogue, object, deepSky);
     found.jd = engine::SkyCalculator::JulianDayOf(sky);
     found.civilOffsetHours = sky.timeZone + sky.dst;
     found.dayStart = engine::LocalDayStart(found.jd, found.civilOffsetHours);
 
-    const bool known =
-        object.index >= 0 &&
-        (object.kind == ObjectKind::kBody
-             ? object.index < engine::kBodyCount && object.index != engine::kEarth &&
-                   object.index != engine::kPluto
-             : object.index < (object.kind == ObjectKind::kStar
-                                   ? std::min(catalogue.starCount, kStarCapacity)
-                                   : std::min(catalogue.deepSkyCount, kDeepSkyCapacity)));
+    // ObjectName is empty exactly for rows the catalogues do not hold.
+    const bool known = !found.name.empty() && object.index >= 0 &&
+                       (object.kind != ObjectKind::kBody ||
+                        (object.index != engine::kEarth && object.index != engine::kPluto));
     if (!known) return found;
 
     engine::RiseSetTarget target;
@@ -44,10 +40,17 @@ FoundObject DescribeFoundObject(const SkyCatalogue& catalogue, ObjectRef object,
         target = engine::RiseSetTarget::Body(object.index);
         standardAltitude = engine::StandardAltitude(object.index);
     } else {
+        const auto row = static_cast<std::size_t>(object.index);
         if (object.kind == ObjectKind::kStar) {
-            const StarRecord& star = catalogue.stars[static_cast<std::size_t>(object.index)];
+            const StarRecord& star = catalogue.stars[row];
             found.catalogueRightAscension = star.ra;
             found.catalogueDeclination = star.dec;
+        } else if (object.kind == ObjectKind::kHipStar) {
+            found.catalogueRightAscension = deepSky->stars[row].raDeg / 15.0;
+            found.catalogueDeclination = deepSky->stars[row].decDeg;
+        } else if (object.kind == ObjectKind::kNgcObject) {
+            found.catalogueRightAscension = deepSky->objects[row].raDeg / 15.0;
+            found.catalogueDeclination = deepSky->objects[row].decDeg;
         } else {
             const DeepSkyObject& m = catalogue.deepSky[static_cast<std::size_t>(object.index)];
             found.catalogueRightAscension = m.ra;

@@ -15,7 +15,7 @@ namespace skyvane::skydata {
 struct FoundObject {
     ObjectRef object;
     std::string name;       // UTF-8, as ObjectName gives it
-    // A star's or Messier object's catalogue place, J2000 mean equator and
+    // A catalogue object's place (main, Hipparcos, NGC or IC), J2000 mean equator and
     // equinox (hours, degrees); not a number for a body, which has none.
     double catalogueRightAscension;
     double catalogueDeclination;
@@ -41,7 +41,8 @@ struct FoundObject {
 // standard altitude. An object the catalogue does not hold (or the
 // Earth, or Pluto) gives an empty name and nothing else.
 FoundObject DescribeFoundObject(const SkyCatalogue& catalogue, ObjectRef object,
-                                const engine::SkyState& sky);
+                                const engine::SkyState& sky,
+                                const DeepSkyCatalogue* deepSky = nullptr);
 
 // A UT Julian day as local civil time "YYYY-MM-DD HH:MM:SS", to the nearest
 // second; years before 1 with their sign (astronomical numbering).

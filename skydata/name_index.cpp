@@ -268,6 +268,7 @@ std::uint16_t StarRank(double magnitude)
     return static_cast<std::uint16_t>(kFirstStarRank + m);
 }
 constexpr std::uint16_t kFirstMessierRank = 100;
+constexpr std::uint16_t kNgcObjectRank = 400;
 
 bool IsBlank(std::string_view text)
 {
@@ -393,9 +394,19 @@ int HarvardRevisedNumber(const StarRecord& star)
     return 0;
 }
 
-std::string ObjectName(const SkyCatalogue& catalogue, ObjectRef object)
+std::string ObjectName(const SkyCatalogue& catalogue, ObjectRef object,
+                       const DeepSkyCatalogue* deepSky)
 {
     switch (object.kind) {
+    case ObjectKind::kHipStar:
+        if (!deepSky || object.index < 0 || static_cast<std::size_t>(object.index) >= deepSky->stars.size())
+            return {};
+        return "HIP " + std::to_string(deepSky->stars[static_cast<std::size_t>(object.index)].hip);
+    case ObjectKind::kNgcObject:
+        if (!deepSky || object.index < 0 || static_cast<std::size_t>(object.index) >= deepSky->objects.size())
+            return {};
+        return DeepSkyCatalogue::DisplayDesignation(
+            deepSky->objects[static_cast<std::size_t>(object.index)].designation);
     case ObjectKind::kBody:
         return engine::BodyName(object.index);
     case ObjectKind::kMessier:
@@ -421,7 +432,8 @@ NameIndex::NameIndex()
     Finish();
 }
 
-NameIndex::NameIndex(const SkyCatalogue& catalogue)
+NameIndex::NameIndex(const SkyCatalogue& catalogue, std::shared_ptr<const DeepSkyCatalogue> deepSky)
+    : deep_(std::move(deepSky))
 {
     const int stars = std::clamp(catalogue.starCount, 0, kStarCapacity);
     const int messier = std::clamp(catalogue.deepSkyCount, 0, kDeepSkyCapacity);
@@ -437,7 +449,61 @@ NameIndex::NameIndex(const SkyCatalogue& catalogue)
         AddMessier(catalogue.deepSky[static_cast<std::size_t>(row)], row);
     for (int row = 0; row < stars; ++row)
         AddStar(catalogue.stars[static_cast<std::size_t>(row)], row);
+    messierCount_ = messier;
+    if (deep_) {
+        starRowOfHr_.reserve(static_cast<std::size_t>(stars));
+        for (int row = 0; row < stars; ++row)
+            if (const int hr = HarvardRevisedNumber(catalogue.stars[static_cast<std::size_t>(row)]); hr > 0)
+                starRowOfHr_.emplace_back(hr, row);
+        std::sort(starRowOfHr_.begin(), starRowOfHr_.end());
+        AddDeepSky(*deep_, messier);
+    }
     Finish();
+}
+
+void NameIndex::AddDeepSky(const DeepSkyCatalogue& deep, int messierCount)
+{
+    const auto addNames = [&](std::string_view names, ObjectKind kind, int index, std::uint16_t rank) {
+        while (!names.empty()) {
+            const std::size_t comma = names.find(',');
+            const std::string_view name = Trimmed(names.substr(0, comma));
+            if (!name.empty()) Add(name, kind, index, rank);
+            if (comma == std::string_view::npos) break;
+            names.remove_prefix(comma + 1);
+        }
+    };
+    entries_.reserve(entries_.size() + deep.objects.size() + deep.messierNames.size());
+    for (std::size_t i = 0; i < deep.objects.size(); ++i) {
+        const DeepObject& o = deep.objects[i];
+        const int row = static_cast<int>(i);
+        // The designation for completion; Find reads designations itself.
+        Add(DeepSkyCatalogue::DisplayDesignation(o.designation), ObjectKind::kNgcObject, row,
+            kNgcObjectRank);
+        addNames(o.commonNames, ObjectKind::kNgcObject, row, kNgcObjectRank);
+    }
+    // The OpenNGC names of the Messier objects lead to the main catalogue's.
+    for (const MessierCrossName& m : deep.messierNames)
+        if (m.messier <= messierCount)
+            addNames(m.commonNames, ObjectKind::kMessier, m.messier - 1,
+                     static_cast<std::uint16_t>(kFirstMessierRank + m.messier - 1));
+}
+
+std::optional<ObjectRef> NameIndex::FindDesignation(std::string_view folded) const
+{
+    if (!deep_) return std::nullopt;
+    const auto d = ParseCatalogueDesignation(folded);
+    if (!d) return std::nullopt;
+    if (d->catalogue == CatalogueDesignation::Catalogue::kHip) {
+        if (const int row = deep_->StarByHip(d->number); row >= 0) return ObjectRef{ObjectKind::kHipStar, row};
+        const auto hr = static_cast<int>(deep_->HrOfHip(d->number));
+        const auto it = std::lower_bound(starRowOfHr_.begin(), starRowOfHr_.end(), std::pair{hr, -1});
+        if (hr > 0 && it != starRowOfHr_.end() && it->first == hr) return ObjectRef{ObjectKind::kStar, it->second};
+        return std::nullopt;
+    }
+    const DeepSkyCatalogue::Found found = deep_->FindDesignation(*d);
+    if (found.object >= 0) return ObjectRef{ObjectKind::kNgcObject, found.object};
+    if (found.messier > 0 && found.messier <= messierCount_) return ObjectRef{ObjectKind::kMessier, found.messier - 1};
+    return std::nullopt;
 }
 
 void NameIndex::Add(std::string_view name, ObjectKind kind, int index, std::uint16_t rank,
@@ -619,7 +685,7 @@ std::optional<ObjectRef> NameIndex::Find(std::string_view name) const
     const std::size_t i = LowerBound(key);
     if (i < entries_.size() && Key(entries_[i]) == key)
         return ObjectRef{entries_[i].kind, entries_[i].index};
-    return std::nullopt;
+    return FindDesignation(key);
 }
 
 void NameIndex::Complete(std::string_view prefix, std::size_t limit,

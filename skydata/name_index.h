@@ -11,19 +11,22 @@
 
 #include <cstdint>
 #include <initializer_list>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "skydata/catalogue.h"
+#include "skydata/deep_sky.h"
 
 namespace skyvane::skydata {
 
-enum class ObjectKind : std::uint8_t { kStar, kMessier, kBody };
+enum class ObjectKind : std::uint8_t { kStar, kMessier, kBody, kHipStar, kNgcObject };
 
-// One object of the sky: a star row, a Messier row (row 0 is M1) or a
-// solar-system body (a BodyId).
+// One object of the sky: a star row, a Messier row (row 0 is M1), a
+// solar-system body (a BodyId), or a row of the deep-sky catalogue's stars
+// or objects.
 struct ObjectRef {
     ObjectKind kind = ObjectKind::kStar;
     int index = -1;
@@ -50,11 +53,15 @@ class NameIndex {
 public:
     // Only the Sun, the Moon and the planets.
     NameIndex();
-    explicit NameIndex(const SkyCatalogue& catalogue);
+    explicit NameIndex(const SkyCatalogue& catalogue,
+                       std::shared_ptr<const DeepSkyCatalogue> deepSky = nullptr);
 
     // The object a whole name stands for. Where several objects share a
-    // name, the Sun and planets come first, then Messier objects, then the
-    // brightest star.
+    // name, the Sun and planets come first, then Messier objects, then NGC
+    // and IC objects, then the brightest star. "HIP n" finds the main
+    // catalogue's star when it holds that star, "NGC n" the Messier object
+    // when it is one; a letter suffix that no object carries ("NGC 5194A")
+    // finds the object of the bare number.
     std::optional<ObjectRef> Find(std::string_view name) const;
 
     // Objects with a name that begins with `prefix`, each object once (under
@@ -94,6 +101,8 @@ private:
     void AddBodies();
     void AddStar(const StarRecord& star, int row);
     void AddMessier(const DeepSkyObject& object, int row);
+    void AddDeepSky(const DeepSkyCatalogue& deep, int messierCount);
+    std::optional<ObjectRef> FindDesignation(std::string_view folded) const;
     void Finish();
 
     std::string_view Key(const Entry& e) const { return {text_.data() + e.keyOffset, e.keyLength}; }
@@ -109,11 +118,16 @@ private:
     std::string text_;  // every folded key and written name, end to end
     std::string scratch_;  // a name being put together
     std::vector<Entry> entries_;
+    std::shared_ptr<const DeepSkyCatalogue> deep_;
+    std::vector<std::pair<int, int>> starRowOfHr_;  // (HR, row), sorted
+    int messierCount_ = 0;
 };
 
 // The name an object is shown under, UTF-8: a star's proper name, else its
-// designation; "M42"; "Jupiter". Empty for a row the catalogue does not hold.
-std::string ObjectName(const SkyCatalogue& catalogue, ObjectRef object);
+// designation; "M42"; "Jupiter"; "HIP 1234"; "NGC 7000". Empty for a row
+// the catalogues do not hold.
+std::string ObjectName(const SkyCatalogue& catalogue, ObjectRef object,
+                       const DeepSkyCatalogue* deepSky = nullptr);
 
 // The full form of the designation of a star, "9 Alp CMa" → "Alpha Canis
 // Majoris", when it has a Bayer letter; else empty.

@@ -59,9 +59,10 @@ void SkyDataStore::PublishLocked(std::shared_ptr<const SkyData> data)
         // same, built anew for another one.
         auto named = std::make_shared<SkyData>(*data);
         const std::shared_ptr<const SkyData> previous = Current();
-        named->names = previous->catalogue == data->catalogue && previous->names
+        named->names = previous->catalogue == data->catalogue &&
+                               previous->deepSky == data->deepSky && previous->names
                            ? previous->names
-                           : std::make_shared<const NameIndex>(*data->catalogue);
+                           : std::make_shared<const NameIndex>(*data->catalogue, data->deepSky);
         data = std::move(named);
     }
     {
@@ -86,6 +87,7 @@ bool SkyDataStore::Load(std::span<const unsigned char> file)
     next->pictures = std::move(pictures);
     // A file without an intro picture record keeps the previous choice.
     next->introPictureName = previous->introPictureName;
+    next->deepSky = previous->deepSky;
     ParseLayoutScript(decoded->layoutText, kLayoutModeFileLoad, next->introPictureName);
     // The catalogue is read once per run; later files share the first
     // one's tables.
@@ -95,7 +97,7 @@ bool SkyDataStore::Load(std::span<const unsigned char> file)
     } else {
         auto catalogue = std::make_shared<SkyCatalogue>();
         ParseCatalogue(decoded->catalogueText, *catalogue);
-        next->names = std::make_shared<const NameIndex>(*catalogue);
+        next->names = std::make_shared<const NameIndex>(*catalogue, next->deepSky);
         next->catalogue = std::move(catalogue);
     }
     PublishLocked(std::move(next));
@@ -108,6 +110,34 @@ void SkyDataStore::ReleasePictures()
     auto next = std::make_shared<SkyData>(*Current());
     skydata::ReleasePictures(next->pictures);
     PublishLocked(std::move(next));
+}
+
+void SkyDataStore::SetDeepSky(std::shared_ptr<const DeepSkyCatalogue> deepSky)
+{
+    std::lock_guard lock(writeMutex_);
+    auto next = std::make_shared<SkyData>(*Current());
+    next->deepSky = std::move(deepSky);
+    next->names = std::make_shared<const NameIndex>(*next->catalogue, next->deepSky);
+    PublishLocked(std::move(next));
+}
+
+bool LoadDeepSkyAtStartup(const std::vector<std::filesystem::path>& candidates, std::string& message,
+                          SkyDataStore& store)
+{
+    message.clear();
+    std::string why = "no deep-sky file";
+    for (const std::filesystem::path& path : candidates) {
+        std::error_code error;
+        if (!std::filesystem::exists(path, error)) continue;
+        if (auto deepSky = LoadDeepSkyFile(path, why)) {
+            store.SetDeepSky(std::move(deepSky));
+            return true;
+        }
+        why = path.string() + ": " + why;
+        // A damaged copy in the data folder does not hide the installed one.
+    }
+    message = "Deep sky not shown: " + why;
+    return false;
 }
 
 SkyDataStore& ProcessSkyData()

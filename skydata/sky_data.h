@@ -14,9 +14,11 @@
 #include <mutex>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "skydata/catalogue.h"
 #include "skydata/data_file.h"
+#include "skydata/deep_sky.h"
 #include "skydata/name_index.h"
 #include "skydata/pictures.h"
 
@@ -28,6 +30,8 @@ struct SkyData {
     // The names of `catalogue`'s objects; a store fills it in when a
     // snapshot arrives without it, so a published snapshot always has one.
     std::shared_ptr<const NameIndex> names;
+    // The deep-sky catalogue, or null without a usable deep-sky file.
+    std::shared_ptr<const DeepSkyCatalogue> deepSky;
     PictureTable pictures;
     std::string introPictureName;  // a picture slot's name, or empty
 };
@@ -52,6 +56,10 @@ public:
 
     // Publishes the current snapshot without its pictures.
     void ReleasePictures();
+
+    // Publishes the current snapshot with this deep-sky catalogue (null:
+    // none), and a name index that knows its objects.
+    void SetDeepSky(std::shared_ptr<const DeepSkyCatalogue> deepSky);
 
 private:
     void PublishLocked(std::shared_ptr<const SkyData> data);
@@ -85,5 +93,12 @@ void SetDataFileUpdateStarter(std::function<void()> starter);
 // loaded.
 void LoadDataFileAtStartup(bool& fileRead, const std::filesystem::path& path = kDataFileName,
                            SkyDataStore& store = ProcessSkyData());
+
+// Reads the first deep-sky file of `candidates` that exists (the data
+// folder's, then the installed copy) into `store`. When none can be used,
+// the store keeps no deep-sky catalogue and `message` is one line for the
+// user; else it is empty. True when a catalogue was read.
+bool LoadDeepSkyAtStartup(const std::vector<std::filesystem::path>& candidates, std::string& message,
+                          SkyDataStore& store = ProcessSkyData());
 
 }  // namespace skyvane::skydata

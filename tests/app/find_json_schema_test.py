@@ -27,6 +27,14 @@ CASES = [
     (["Canopus"] + ZURICH, "star", "neverRises"),
     (["Sun"] + TROMSO_JUNE, "body", "alwaysAbove"),
     (["Betelgeuse", "--jd", "2448908.5"], "star", "normal"),
+    # The deep-sky file beside the data file: Hipparcos, NGC and IC.
+    (["HIP 1"] + ZURICH, "hipStar", "normal"),
+    (["HIP 32349"] + ZURICH, "star", "normal"),
+    (["NGC 7000"] + ZURICH, "ngcObject", "alwaysAbove"),
+    (["ic434"] + ZURICH, "ngcObject", "normal"),
+    (["North America Nebula"] + ZURICH, "ngcObject", "alwaysAbove"),
+    (["Double Cluster"] + ZURICH, "ngcObject", "alwaysAbove"),
+    (["NGC 224"] + ZURICH, "messier", "normal"),
 ]
 
 

@@ -148,8 +148,11 @@ TEST(MainFrameTest, AboutCommandShowsTheAboutBoxModally)
         about->accept();
     });
     frame.CommandAction(kCommandAbout)->trigger();
-    ASSERT_EQ(lines.size(), 4);
+    ASSERT_EQ(lines.size(), 5);
     EXPECT_EQ(lines[0], "Vemox Starwick V 1.41");
+    // The deep-sky file's sources are credited.
+    for (const char* credit : {"XHIP", "OpenNGC, Mattia Verga, CC-BY-SA-4.0", "Milky Way Outline Catalog"})
+        EXPECT_TRUE(lines[4].contains(credit)) << credit;
 }
 
 TEST(MainFrameTest, PrintPreviewOpensModallyOverTheWindow)

@@ -1,16 +1,24 @@
-// libFuzzer target: everything that reads the untrusted data file. The
+// libFuzzer target: everything that reads the untrusted data files. The
 // container reader gets the raw bytes; the two text readers get both the
 // texts the container yields and the raw bytes as text, so damaged records
-// reach them even when the container is rejected.
+// reach them even when the container is rejected. The deep-sky reader gets
+// the raw bytes and, so that mutations get past its checksum to the
+// records, the same bytes with the checksum made right.
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include <zlib.h>
 
 #include "skydata/catalogue.h"
 #include "skydata/constellations.h"
 #include "skydata/data_file.h"
+#include "skydata/deep_sky.h"
+#include "skydata/deep_sky_format.h"
 #include "skydata/layout_script.h"
 
 namespace {
@@ -30,6 +38,34 @@ void ReadTexts(std::string_view layout, std::string_view catalogueText)
     ChooseConstellationStar(*catalogue, 87);
 }
 
+void ReadDeepSkyFile(std::span<const unsigned char> bytes)
+{
+    std::string why;
+    const auto deep = ReadDeepSky(bytes, why);
+    if (!deep) return;
+    // The lookups and queries over what the reader accepted.
+    std::vector<std::uint32_t> found;
+    deep->starCells.Query({10, 20, 5}, 12, found);
+    deep->objectCells.Query({0, 90, 180}, 99, found);
+    for (const char* name : {"ngc7000", "ic434a", "hip1"})
+        if (const auto d = ParseCatalogueDesignation(name)) deep->FindDesignation(*d);
+    deep->StarByHip(1);
+    deep->HrOfHip(32349);
+}
+
+void ReadDeepSkyResealed(const std::uint8_t* data, std::size_t size)
+{
+    namespace fmt = deepsky_format;
+    if (size < fmt::kHeaderBytes) return;
+    std::vector<unsigned char> copy(data, data + size);
+    const uLong crc = crc32(crc32(0L, Z_NULL, 0), copy.data() + fmt::kHeaderBytes,
+                            static_cast<uInt>(size - fmt::kHeaderBytes));
+    for (int k = 0; k < 4; ++k) copy[20 + k] = static_cast<unsigned char>(crc >> (8 * k));
+    const auto payload = static_cast<std::uint32_t>(size - fmt::kHeaderBytes);
+    for (int k = 0; k < 4; ++k) copy[16 + k] = static_cast<unsigned char>(payload >> (8 * k));
+    ReadDeepSkyFile(copy);
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
@@ -39,5 +75,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         ReadTexts(decoded->layoutText, decoded->catalogueText);
     const std::string_view raw(reinterpret_cast<const char*>(data), size);
     ReadTexts(raw, raw);
+    ReadDeepSkyFile({data, size});
+    ReadDeepSkyResealed(data, size);
     return 0;
 }

@@ -106,7 +106,8 @@ protected:
 TEST_F(InstalledProgram, LaidOutUnderThePrefixAsTheDesktopExpects)
 {
     for (const char* file :
-         {"bin/skyvane", "share/skyvane/datas.bin",
+         {"bin/skyvane", "share/skyvane/datas.bin", "share/skyvane/deepsky.bin",
+          "share/doc/skyvane/LICENSE-OpenNGC.txt",
           "share/applications/invalid.skyvane.Skyvane.desktop",
           "share/metainfo/invalid.skyvane.Skyvane.metainfo.xml",
           "share/icons/hicolor/scalable/apps/invalid.skyvane.Skyvane.svg",

@@ -1,0 +1,463 @@
+#include "render/deep_sky_drawing.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <optional>
+
+#include "render/sky_mapping.h"
+
+namespace skyvane::render {
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+constexpr double kRad = kPi / 180.0;
+constexpr QRgb kFaintGrey = qRgb(200, 200, 200);
+constexpr QRgb kSelectionRing = qRgb(255, 0, 0);
+// Symbols that do not show a true size: their half size in pixels.
+constexpr int kSymbolReach = 4;
+// Objects and stars are searched this far beyond the view's circle: the
+// largest nebulae reach into the field from a centre outside it.
+constexpr double kLargestReachDegrees = 1.5;
+// NGC and IC objects show down to this much fainter than the stars: their
+// magnitudes are those of their whole light, spread out.
+constexpr double kObjectMagnitudeAllowance = 1.5;
+
+int Px(double v) { return static_cast<int>(std::floor(v + 0.5)); }
+
+// An ellipse of half axes a and b turned by `angle` (counter-clockwise on
+// screen), as a closed polygon outline.
+void RotatedEllipse(DrawContext& dc, int x, int y, double a, double b, double angle)
+{
+    constexpr int kSides = 36;
+    std::array<QPoint, kSides> points;
+    const double c = std::cos(angle), s = std::sin(angle);
+    for (int k = 0; k < kSides; ++k) {
+        const double t = 2 * kPi * k / kSides;
+        const double u = a * std::cos(t), v = b * std::sin(t);
+        points[static_cast<std::size_t>(k)] = QPoint(Px(x + u * c - v * s), Px(y - (u * s + v * c)));
+    }
+    dc.SetNullBrush();
+    dc.Polygon(points.data(), kSides);
+}
+
+void DottedCircle(DrawContext& dc, int x, int y, int r, QRgb color)
+{
+    const int dots = std::max(8, static_cast<int>(2 * kPi * r / 3));
+    for (int k = 0; k < dots; ++k) {
+        const double t = 2 * kPi * k / dots;
+        dc.SetPixel(Px(x + r * std::cos(t)), Px(y + r * std::sin(t)), color);
+    }
+}
+
+bool IsGalaxy(skydata::DeepSkyType t)
+{
+    using T = skydata::DeepSkyType;
+    return t == T::kGalaxy || t == T::kGalaxyPair || t == T::kGalaxyTriplet || t == T::kGalaxyGroup;
+}
+
+bool IsNebula(skydata::DeepSkyType t)
+{
+    using T = skydata::DeepSkyType;
+    return t == T::kHiiRegion || t == T::kEmissionNebula || t == T::kNebula ||
+           t == T::kReflectionNebula || t == T::kClusterNebula || t == T::kSupernovaRemnant ||
+           t == T::kDarkNebula;
+}
+
+}  // namespace
+
+QRgb DeepSymbolColor(skydata::DeepSkyType type)
+{
+    using T = skydata::DeepSkyType;
+    if (IsGalaxy(type)) return kGalaxyPen;
+    if (type == T::kOpenCluster || type == T::kGlobularCluster || type == T::kAssociation) return kClusterPen;
+    if (IsNebula(type) || type == T::kPlanetaryNebula) return kNebulaPen;
+    return kOtherDeepPen;
+}
+
+bool IsGalaxyType(skydata::DeepSkyType type) { return IsGalaxy(type); }
+
+skydata::IntRect DrawDeepSkySymbol(DrawContext& dc, int x, int y, skydata::DeepSkyType type,
+                                   double halfMajor, double halfMinor, double axisAngle,
+                                   std::optional<QRgb> pen, int penWidth)
+{
+    using T = skydata::DeepSkyType;
+    const QRgb color = pen.value_or(DeepSymbolColor(type));
+    dc.SetPen(color, penWidth);
+    dc.SetNullBrush();
+    if (!(halfMajor > 0)) halfMajor = 0;
+    if (!(halfMinor > 0)) halfMinor = halfMajor;
+    const int r = std::max(kSymbolReach, Px(halfMajor));
+    if (IsGalaxy(type)) {
+        if (2 * halfMajor > kSmallestTrueOutline) {
+            RotatedEllipse(dc, x, y, halfMajor, std::max(1.0, halfMinor), axisAngle);
+            const int reach = Px(halfMajor);
+            return {x - reach, y - reach, x + reach + 1, y + reach + 1};
+        }
+        RotatedEllipse(dc, x, y, kSymbolReach, kSymbolReach / 2.0, axisAngle);
+        return {x - kSymbolReach, y - kSymbolReach, x + kSymbolReach + 1, y + kSymbolReach + 1};
+    }
+    switch (type) {
+    case T::kOpenCluster:
+    case T::kAssociation:
+        DottedCircle(dc, x, y, r, color);
+        break;
+    case T::kGlobularCluster:
+        dc.Ellipse(x - r, y - r, x + r + 1, y + r + 1);
+        dc.Line(x - r, y, x + r + 1, y);
+        dc.Line(x, y - r, x, y + r + 1);
+        break;
+    case T::kPlanetaryNebula: {
+        const int core = std::max(2, r / 2);
+        dc.Ellipse(x - core, y - core, x + core + 1, y + core + 1);
+        dc.Line(x + core, y, x + r + 2, y);
+        dc.Line(x - core, y, x - r - 2, y);
+        dc.Line(x, y + core, x, y + r + 2);
+        dc.Line(x, y - core, x, y - r - 2);
+        break;
+    }
+    default:
+        if (IsNebula(type)) {
+            dc.Rectangle(x - r, y - r, x + r + 1, y + r + 1);
+        } else {
+            dc.Line(x - 2, y, x + 3, y);
+            dc.Line(x, y - 2, x, y + 3);
+            return {x - kSymbolReach, y - kSymbolReach, x + kSymbolReach + 1, y + kSymbolReach + 1};
+        }
+        break;
+    }
+    return {x - r, y - r, x + r + 1, y + r + 1};
+}
+
+double DeepSkyLimitingMagnitude(double fieldDegrees)
+{
+    constexpr double kWholeSky = 180;
+    constexpr double kMagnitudesPerDecade = 2.5;
+    if (!(fieldDegrees > 0)) return kWholeSkyLimitingMagnitude;
+    return kWholeSkyLimitingMagnitude +
+           kMagnitudesPerDecade * std::log10(std::max(1.0, kWholeSky / fieldDegrees));
+}
+
+double ScreenAxisAngle(const PlaceOnScreen& place, double raHours, double decDegrees,
+                       double positionAngleDegrees)
+{
+    if (!std::isfinite(positionAngleDegrees)) return 0;
+    // A step of a tenth of a degree along the position angle.
+    constexpr double kStep = 0.1;
+    const double pa = positionAngleDegrees * kRad;
+    const double cosDec = std::max(1e-6, std::cos(decDegrees * kRad));
+    const auto from = place(raHours, decDegrees);
+    const auto to = place(raHours + kStep * std::sin(pa) / cosDec / 15.0,
+                          std::clamp(decDegrees + kStep * std::cos(pa), -90.0, 90.0));
+    if (!from || !to) return 0;
+    return std::atan2(-(to->y - from->y), to->x - from->x);
+}
+
+std::optional<ScreenPoint> SkyOffset(const PlaceOnScreen& place, double raHours, double decDegrees,
+                                     double northDegrees, double eastDegrees)
+{
+    const double cosDec = std::max(1e-6, std::cos(decDegrees * kRad));
+    return place(raHours + eastDegrees / cosDec / 15.0,
+                 std::clamp(decDegrees + northDegrees, -90.0, 90.0));
+}
+
+bool DrawSkyEllipse(DrawContext& dc, const PlaceOnScreen& place, double raHours, double decDegrees,
+                    double majorArcmin, double minorArcmin, double positionAngleDegrees, QRgb color,
+                    int penWidth)
+{
+    constexpr int kSides = 48;
+    const double a = majorArcmin / 120.0, b = minorArcmin / 120.0;
+    const double pa = (std::isfinite(positionAngleDegrees) ? positionAngleDegrees : 0) * kRad;
+    std::array<QPoint, kSides> points;
+    for (int k = 0; k < kSides; ++k) {
+        const double t = 2 * kPi * k / kSides;
+        const double along = a * std::cos(t), across = b * std::sin(t);
+        // Along the major axis is the position angle's direction (north
+        // through east); across is a right angle further on.
+        const double north = along * std::cos(pa) - across * std::sin(pa);
+        const double east = along * std::sin(pa) + across * std::cos(pa);
+        const auto p = SkyOffset(place, raHours, decDegrees, north, east);
+        if (!p) return false;
+        points[static_cast<std::size_t>(k)] = QPoint(Px(p->x), Px(p->y));
+    }
+    dc.SetPen(color, penWidth);
+    dc.SetNullBrush();
+    dc.Polygon(points.data(), kSides);
+    return true;
+}
+
+skydata::IntRect DrawDeepStar(DrawContext& dc, int x, int y, double magnitude, double gain, QRgb color)
+{
+    const int r = ZoomedStarRadius(magnitude, gain);
+    if (r == 0) {
+        dc.SetPixel(x, y, kFaintGrey);
+        return {x - 2, y - 2, x + 2, y + 2};
+    }
+    dc.SetPen(color);
+    dc.SetBrush(color);
+    dc.Ellipse(x - r, y - r, x + r, y + r);
+    return {x - r, y - r, x + r, y + r};
+}
+
+bool DrawZoomedDeepCatalogue(DrawContext& dc, const ChartView& view, const engine::SkyState& state,
+                             const skydata::DeepSkyCatalogue& deep, const PlaceOnScreen& place,
+                             const ObjectSelection& selection, skydata::CatalogueClickRects& clickRects,
+                             ViewLabels& labels)
+{
+    clickRects.deep.clear();
+    if (view.WholeSky()) return false;
+    // The cells hold J2000 places: the view's circle carried back to them.
+    const SkyCircle sky = view.VisibleCatalogueSky(state);
+    const skydata::SkyCone cone{sky.rightAscension * 15.0, sky.declination,
+                                sky.radiusDegrees + kLargestReachDegrees};
+    const double limit = DeepSkyLimitingMagnitude(view.FieldDegrees());
+    const double gain = view.MagnitudeGain();
+    const double pixelsPerDegree = view.PixelsPerDegree();
+    bool selectionDrawn = false;
+
+    deep.objectCells.Query(cone, limit + kObjectMagnitudeAllowance, [&](std::uint32_t row) {
+        const skydata::DeepObject& o = deep.objects[row];
+        const auto at = place(o.raDeg / 15.0, o.decDeg);
+        if (!at) return;
+        const double halfMajor = std::isnan(o.majorArcmin) ? 0 : o.majorArcmin / 120.0 * pixelsPerDegree;
+        const double halfMinor = std::isnan(o.minorArcmin) ? halfMajor : o.minorArcmin / 120.0 * pixelsPerDegree;
+        const int reach = std::max(kSymbolReach, Px(halfMajor)) + 2;
+        if (!view.Shows(*at, reach)) return;
+        // The position angle gives the major axis's direction from north.
+        const double angle = std::isnan(o.positionAngleDeg)
+                                 ? 0
+                                 : ScreenAxisAngle(place, o.raDeg / 15.0, o.decDeg, o.positionAngleDeg);
+        const int x = Px(at->x), y = Px(at->y);
+        // A galaxy large enough for its outline is drawn on the sky itself,
+        // so the chart's own projection shapes and turns it.
+        skydata::IntRect rect;
+        if (IsGalaxy(o.type) && 2 * halfMajor > kSmallestTrueOutline &&
+            DrawSkyEllipse(dc, place, o.raDeg / 15.0, o.decDeg, o.majorArcmin,
+                           std::isnan(o.minorArcmin) ? o.majorArcmin : o.minorArcmin, o.positionAngleDeg,
+                           DeepSymbolColor(o.type))) {
+            const int r = Px(halfMajor);
+            rect = {x - r, y - r, x + r + 1, y + r + 1};
+        } else {
+            rect = DrawDeepSkySymbol(dc, x, y, o.type, halfMajor, halfMinor, angle);
+        }
+        const int row32 = static_cast<int>(row);
+        if (row32 == selection.selectedNgcObject) {
+            dc.SetPen(kSelectionRing);
+            dc.SetNullBrush();
+            dc.Ellipse(rect.left - 3, rect.top - 3, rect.right + 3, rect.bottom + 3);
+            selectionDrawn = true;
+        }
+        // The click area of a large outline is its middle.
+        const skydata::IntRect click{x - kSymbolReach - 1, y - kSymbolReach - 1, x + kSymbolReach + 2,
+                                     y + kSymbolReach + 2};
+        clickRects.deep.push_back({click, 1, row32});
+        labels.Reserve(click);
+        QString label = QString::fromStdString(skydata::DeepSkyCatalogue::DisplayDesignation(o.designation));
+        const double priority = std::isnan(o.magnitude) ? skydata::DeepSkyCatalogue::kUnknownObjectMagnitude
+                                                        : o.magnitude;
+        labels.Add(*at, std::min(reach, kSymbolReach + 2), label, DeepSymbolColor(o.type), priority);
+    });
+
+    deep.starCells.Query(cone, limit, [&](std::uint32_t row) {
+        const skydata::DeepStar& s = deep.stars[row];
+        const auto at = place(s.raDeg / 15.0, s.decDeg);
+        if (!at || !view.Shows(*at, 2)) return;
+        const int x = Px(at->x), y = Px(at->y);
+        const skydata::IntRect rect = DrawDeepStar(dc, x, y, s.magnitude, gain, qRgb(255, 255, 255));
+        if (static_cast<int>(row) == selection.selectedDeepStar) {
+            dc.SetPen(kSelectionRing);
+            dc.SetNullBrush();
+            dc.Ellipse(rect.left - 4, rect.top - 4, rect.right + 4, rect.bottom + 4);
+            selectionDrawn = true;
+        }
+        clickRects.deep.push_back({rect, 0, static_cast<int>(row)});
+        if (rect.right - rect.left > 4) labels.Reserve(rect);
+    });
+    return selectionDrawn;
+}
+
+void DrawMessierOutlines(DrawContext& dc, const ChartView& view,
+                         const skydata::SkyCatalogue& catalogue,
+                         const skydata::DeepSkyCatalogue& deep, const PlaceOnScreen& place,
+                         std::vector<bool>& outlined)
+{
+    const int count = std::clamp(catalogue.deepSkyCount, 0, skydata::kDeepSkyCapacity);
+    outlined.assign(static_cast<std::size_t>(count), false);
+    if (view.WholeSky()) return;
+    const double pixelsPerDegree = view.PixelsPerDegree();
+    for (const skydata::MessierCrossName& m : deep.messierNames) {
+        const int row = m.messier - 1;
+        if (row < 0 || row >= count || std::isnan(m.majorArcmin) || outlined[static_cast<std::size_t>(row)])
+            continue;
+        const skydata::DeepSkyObject& object = catalogue.deepSky[static_cast<std::size_t>(row)];
+        const double halfMajor = m.majorArcmin / 120.0 * pixelsPerDegree;
+        // Only outlines larger than the marker say more than the marker.
+        if (2 * halfMajor <= kSmallestTrueOutline) continue;
+        const auto at = place(object.ra, object.dec);
+        if (!at || !view.Shows(*at, Px(halfMajor) + 2)) continue;
+        const double halfMinor = std::isnan(m.minorArcmin) ? halfMajor : m.minorArcmin / 120.0 * pixelsPerDegree;
+        if (IsGalaxy(m.type)) {
+            if (!DrawSkyEllipse(dc, place, object.ra, object.dec, m.majorArcmin,
+                                std::isnan(m.minorArcmin) ? m.majorArcmin : m.minorArcmin,
+                                m.positionAngleDeg, DeepSymbolColor(m.type)))
+                continue;
+        } else {
+            DrawDeepSkySymbol(dc, Px(at->x), Px(at->y), m.type, halfMajor, halfMinor, 0);
+        }
+        outlined[static_cast<std::size_t>(row)] = true;
+    }
+}
+
+// ---------------------------------------------------------------- Milky Way
+
+QRgb MilkyWayColor(int level)
+{
+    // Faint blue-grey steps, dim enough that the faintest stars stay visible.
+    constexpr std::array<QRgb, 5> kSteps{qRgb(16, 16, 26), qRgb(22, 22, 36), qRgb(29, 29, 46),
+                                         qRgb(36, 36, 56), qRgb(44, 44, 66)};
+    return kSteps[static_cast<std::size_t>(std::clamp(level, 1, 5) - 1)];
+}
+
+namespace {
+
+struct Edge {
+    double x0, y0, x1, y1;  // y0 < y1
+};
+
+void AddRing(std::vector<Edge>& edges, const std::vector<ScreenPoint>& ring)
+{
+    for (std::size_t i = 0; i < ring.size(); ++i) {
+        const ScreenPoint& a = ring[i];
+        const ScreenPoint& b = ring[(i + 1) % ring.size()];
+        if (a.y == b.y || !std::isfinite(a.x) || !std::isfinite(b.x) || !std::isfinite(a.y) ||
+            !std::isfinite(b.y))
+            continue;
+        edges.push_back(a.y < b.y ? Edge{a.x, a.y, b.x, b.y} : Edge{b.x, b.y, a.x, a.y});
+    }
+}
+
+// Alternate filling of every edge's pixels whose centres lie inside, one
+// row at a time with the edges that cross it.
+void FillEdges(DrawContext& dc, std::vector<Edge>& edges, const ScreenArea& clip, const ScreenDisc& disc,
+               QRgb color)
+{
+    if (edges.empty()) return;
+    std::sort(edges.begin(), edges.end(), [](const Edge& a, const Edge& b) { return a.y0 < b.y0; });
+    std::vector<const Edge*> active;
+    std::vector<double> xs;
+    std::size_t next = 0;
+    for (int row = clip.top; row < clip.bottom; ++row) {
+        const double yc = row + 0.5;
+        while (next < edges.size() && edges[next].y0 <= yc) active.push_back(&edges[next++]);
+        std::erase_if(active, [&](const Edge* e) { return e->y1 <= yc; });
+        if (active.empty()) {
+            if (next >= edges.size()) break;
+            continue;
+        }
+        double left = clip.left, right = clip.right;
+        if (disc.radius > 0) {
+            const double dy = yc - disc.cy;
+            if (std::fabs(dy) >= disc.radius) continue;
+            const double half = std::sqrt(disc.radius * disc.radius - dy * dy);
+            left = std::max(left, disc.cx - half);
+            right = std::min(right, disc.cx + half);
+        }
+        xs.clear();
+        for (const Edge* e : active)
+            if (e->y0 <= yc && yc < e->y1) xs.push_back(e->x0 + (yc - e->y0) * (e->x1 - e->x0) / (e->y1 - e->y0));
+        std::sort(xs.begin(), xs.end());
+        for (std::size_t k = 0; k + 1 < xs.size(); k += 2) {
+            const int from = static_cast<int>(std::ceil(std::max(xs[k], left) - 0.5));
+            const int to = static_cast<int>(std::ceil(std::min(xs[k + 1], right) - 0.5));
+            if (from < to) dc.FillSolidRect(from, row, to, row + 1, color);
+        }
+    }
+}
+
+}  // namespace
+
+void DrawMilkyWay(DrawContext& dc, const skydata::DeepSkyCatalogue& deep,
+                  const std::function<ScreenPoint(double raHours, double decDegrees)>& place,
+                  const ScreenArea& clip, const ScreenDisc& disc, double wrapWidth)
+{
+    // Points far below the horizon are pulled in to this distance from the
+    // disc's centre: the horizontal plane's far side tears near the nadir.
+    constexpr double kFarthest = 1.5;
+    constexpr double kArcStep = 10 * kRad;
+    for (int level = 1; level <= 5; ++level) {
+        std::vector<Edge> edges;
+        std::vector<ScreenPoint> ring;
+        for (const skydata::MilkyWayRing& r : deep.milkyWay) {
+            if (r.level != level) continue;
+            ring.clear();
+            double shift = 0;
+            for (std::uint32_t k = 0; k < r.count; ++k) {
+                const float* p = &deep.milkyWayPoints[2 * static_cast<std::size_t>(r.first + k)];
+                ScreenPoint s = place(p[0] / 15.0, p[1]);
+                if (disc.radius > 0) {
+                    const double dx = s.x - disc.cx, dy = s.y - disc.cy;
+                    const double d = std::hypot(dx, dy), far = kFarthest * disc.radius;
+                    if (d > far) {
+                        s = {disc.cx + dx / d * far, disc.cy + dy / d * far};
+                        // Along the far circle the short way from the last point.
+                        if (!ring.empty()) {
+                            const ScreenPoint& last = ring.back();
+                            const double a0 = std::atan2(last.y - disc.cy, last.x - disc.cx);
+                            double step = std::atan2(dy, dx) - a0;
+                            while (step > kPi) step -= 2 * kPi;
+                            while (step < -kPi) step += 2 * kPi;
+                            const bool lastFar = std::hypot(last.x - disc.cx, last.y - disc.cy) >= far - 1e-6;
+                            if (lastFar)
+                                for (int n = 1, steps = static_cast<int>(std::fabs(step) / kArcStep); n <= steps; ++n)
+                                    ring.push_back({disc.cx + far * std::cos(a0 + step * n / (steps + 1)),
+                                                    disc.cy + far * std::sin(a0 + step * n / (steps + 1))});
+                        }
+                    }
+                }
+                if (wrapWidth > 0 && !ring.empty()) {
+                    // Right ascension runs round: keep the outline continuous.
+                    s.x += shift;
+                    const double jump = s.x - ring.back().x;
+                    if (jump > wrapWidth / 2) shift -= wrapWidth, s.x -= wrapWidth;
+                    else if (jump < -wrapWidth / 2) shift += wrapWidth, s.x += wrapWidth;
+                }
+                ring.push_back(s);
+            }
+            if (wrapWidth > 0 && ring.size() > 2) {
+                // The step back to the first point counts too: an outline
+                // that goes round the whole sky ends a turn away from where
+                // it began.
+                ScreenPoint close{ring.front().x + shift, ring.front().y};
+                const double jump = close.x - ring.back().x;
+                if (jump > wrapWidth / 2) shift -= wrapWidth, close.x -= wrapWidth;
+                else if (jump < -wrapWidth / 2) shift += wrapWidth, close.x += wrapWidth;
+                if (std::fabs(shift) > wrapWidth / 2) {
+                    // It encloses a pole's side: closed over the north pole,
+                    // two such outlines bound the band between them.
+                    const double poleY = place(0, 90).y;
+                    const ScreenPoint first = ring.front();
+                    ring.push_back(close);
+                    ring.push_back({close.x, poleY});
+                    ring.push_back({first.x, poleY});
+                }
+            }
+            if (wrapWidth > 0) {
+                double lo = ring.front().x, hi = lo;
+                for (const ScreenPoint& s : ring) lo = std::min(lo, s.x), hi = std::max(hi, s.x);
+                // Copies a turn to either side where they reach the map.
+                for (int turn = -2; turn <= 2; ++turn) {
+                    const double dx = turn * wrapWidth;
+                    if (hi + dx < clip.left || lo + dx > clip.right) continue;
+                    std::vector<ScreenPoint> copy = ring;
+                    for (ScreenPoint& s : copy) s.x += dx;
+                    AddRing(edges, copy);
+                }
+            } else {
+                AddRing(edges, ring);
+            }
+        }
+        FillEdges(dc, edges, clip, disc, MilkyWayColor(level));
+    }
+}
+
+}  // namespace skyvane::render

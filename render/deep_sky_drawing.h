@@ -1,0 +1,117 @@
+// The deep sky on the sky charts: Hipparcos stars and NGC and IC objects in
+// a zoomed view (the whole-sky chart stays as it has always been), each
+// object type with its chart symbol, and the Milky Way as faint bands
+// behind the stars. Every object goes to the screen through the chart's own
+// view, so it lands where the chart puts its stars.
+#pragma once
+
+#include <QRgb>
+#include <QString>
+
+#include <functional>
+#include <optional>
+#include <vector>
+
+#include "engine/sky.h"
+#include "render/chart_view.h"
+#include "render/draw_context.h"
+#include "render/object_panel.h"
+#include "render/zoomed_sky.h"
+#include "skydata/click_rects.h"
+#include "skydata/deep_sky.h"
+
+namespace skyvane::render {
+
+// Where a J2000 place (right ascension in hours, declination in degrees)
+// is on screen this frame; empty where the chart does not show it (below
+// the horizon).
+using PlaceOnScreen = std::function<std::optional<ScreenPoint>(double raHours, double decDegrees)>;
+
+// Colours of the deep sky.
+inline constexpr QRgb kGalaxyPen = qRgb(255, 120, 120);
+inline constexpr QRgb kClusterPen = qRgb(255, 255, 120);
+inline constexpr QRgb kNebulaPen = qRgb(120, 255, 120);
+inline constexpr QRgb kOtherDeepPen = qRgb(190, 190, 190);
+QRgb DeepSymbolColor(skydata::DeepSkyType type);
+
+// A galaxy shorter than this (pixels across) is drawn as a small fixed
+// ellipse: its outline would be a smudge.
+inline constexpr int kSmallestTrueOutline = 6;
+
+// The symbol of an object of `type` at (x, y): half its major and minor
+// axis in pixels (0 when unknown), and the screen direction of its major
+// axis (radians, counter-clockwise from the screen's +x axis with y
+// pointing down, as atan2(-dy, dx) gives it). Galaxies: an ellipse at true
+// size and angle when larger than kSmallestTrueOutline; open clusters: a
+// dotted circle; globular clusters: a circle with a cross; planetary
+// nebulae: a circle with four rays; bright, emission and reflection nebulae
+// and clusters with nebulosity: a square; others: a small cross. Returns
+// the rectangle that answers clicks on it.
+// `pen` replaces the type's colour (black on paper) and `penWidth` the
+// one-pixel pen.
+skydata::IntRect DrawDeepSkySymbol(DrawContext& dc, int x, int y, skydata::DeepSkyType type,
+                                   double halfMajor, double halfMinor, double axisAngle,
+                                   std::optional<QRgb> pen = std::nullopt, int penWidth = 1);
+
+// A galaxy's outline drawn on the sky: the ellipse of its axes (arc
+// minutes) at its position angle, every point through `place`, so the
+// chart's projection shapes and turns it. False, drawing nothing, when a
+// point of it is off the chart.
+bool DrawSkyEllipse(DrawContext& dc, const PlaceOnScreen& place, double raHours, double decDegrees,
+                    double majorArcmin, double minorArcmin, double positionAngleDegrees, QRgb color,
+                    int penWidth = 1);
+
+// Whether OpenNGC's type is one of the galaxies (single, pairs, groups).
+bool IsGalaxyType(skydata::DeepSkyType type);
+
+// The screen direction of a position angle (degrees from north through
+// east) at a J2000 place, as `place` maps the sky; 0 when the place or its
+// neighbour is not on screen.
+double ScreenAxisAngle(const PlaceOnScreen& place, double raHours, double decDegrees,
+                       double positionAngleDegrees);
+
+// How faint the deep sky goes in a field `fieldDegrees` across: 6.5 for
+// the whole sky, two and a half magnitudes deeper for every tenfold
+// narrower field (about 12 at 1 degree, where Hipparcos ends).
+double DeepSkyLimitingMagnitude(double fieldDegrees);
+
+// A Hipparcos star's dot: the chart's size rule for a star `gain`
+// magnitudes brighter (ZoomedStarRadius), grey when it falls in the faint
+// class, else `color`. Returns its click rectangle.
+skydata::IntRect DrawDeepStar(DrawContext& dc, int x, int y, double magnitude, double gain, QRgb color);
+
+// The outlines of the main catalogue's Messier objects at the true size and
+// angle the deep-sky file gives them (the Andromeda galaxy's long ellipse
+// at 35 degrees), in a zoomed view; `outlined` says which rows got one.
+void DrawMessierOutlines(DrawContext& dc, const ChartView& view,
+                         const skydata::SkyCatalogue& catalogue,
+                         const skydata::DeepSkyCatalogue& deep, const PlaceOnScreen& place,
+                         std::vector<bool>& outlined);
+
+// Draws the deep sky that a zoomed `view` shows (nothing at the whole sky):
+// the Hipparcos stars and NGC and IC objects within its visible sky down to
+// its limiting magnitude, their labels through `labels`, the selection ring,
+// and their click rectangles in `clickRects.deep` (replaced). Returns
+// whether the selected deep object was drawn.
+bool DrawZoomedDeepCatalogue(DrawContext& dc, const ChartView& view, const engine::SkyState& state,
+                             const skydata::DeepSkyCatalogue& deep, const PlaceOnScreen& place,
+                             const ObjectSelection& selection, skydata::CatalogueClickRects& clickRects,
+                             ViewLabels& labels);
+
+// The Milky Way's five steps as bands, faintest first, each filled where an
+// odd number of its outlines enclose a pixel, within `clip` and, when
+// `disc` has a radius, within that circle (the horizontal chart's horizon).
+// `place` must map every point, below the horizon too (beyond the rim).
+struct ScreenDisc {
+    double cx = 0;
+    double cy = 0;
+    double radius = 0;
+};
+void DrawMilkyWay(DrawContext& dc, const skydata::DeepSkyCatalogue& deep,
+                  const std::function<ScreenPoint(double raHours, double decDegrees)>& place,
+                  const ScreenArea& clip, const ScreenDisc& disc, double wrapWidth);
+
+// The band colours, faintest step first.
+QRgb MilkyWayColor(int level);
+
+}  // namespace skyvane::render

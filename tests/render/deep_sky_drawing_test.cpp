@@ -1,0 +1,320 @@
+// The deep sky on the charts: symbols by type at given places and sizes,
+// position angles turned onto the screen, the Milky Way's alternate fill,
+// the zoomed geocentric chart over the real deep-sky file, clicks on deep
+// objects, and the whole-sky chart left exactly as it was.
+#include <QImage>
+#include <QPainter>
+
+#include <cmath>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <memory>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "render/deep_sky_drawing.h"
+#include "render/geocentric_chart.h"
+#include "render/object_panel.h"
+#include "render_test_canvas.h"
+#include "skydata/data_file.h"
+#include "skydata/sky_data.h"
+
+namespace skyvane::render {
+namespace {
+
+using skydata::DeepSkyType;
+using test::Canvas;
+constexpr double kPi = 3.14159265358979323846;
+constexpr QRgb kBlack = qRgb(0, 0, 0);
+
+// Whether any pixel within one of (x, y) has `color`.
+bool LitNear(const Canvas& c, int x, int y, QRgb color)
+{
+    for (int dy = -1; dy <= 1; ++dy)
+        for (int dx = -1; dx <= 1; ++dx)
+            if (c.At(x + dx, y + dy) == color) return true;
+    return false;
+}
+
+TEST(DeepSkySymbolTest, EachTypeHasItsSymbol)
+{
+    struct Case {
+        const char* what;
+        DeepSkyType type;
+        double halfMajor, halfMinor, angle;
+        std::vector<QPoint> lit, dark;  // offsets from the centre
+    };
+    const Case cases[] = {
+        // A galaxy at its true size: long across, short up and down.
+        {"galaxy along x", DeepSkyType::kGalaxy, 30, 10, 0, {{30, 0}, {-30, 0}, {0, -10}}, {{0, -30}, {0, 0}}},
+        // Turned a right angle: long up and down.
+        {"galaxy along y", DeepSkyType::kGalaxy, 30, 10, kPi / 2, {{0, -30}, {0, 30}, {10, 0}}, {{30, 0}}},
+        {"small galaxy", DeepSkyType::kGalaxy, 2, 1, 0, {{4, 0}, {-4, 0}}, {{0, 0}, {30, 0}}},
+        {"globular", DeepSkyType::kGlobularCluster, 6, 6, 0, {{0, 0}, {6, 0}, {0, -6}}, {{4, 4}}},
+        {"planetary", DeepSkyType::kPlanetaryNebula, 6, 6, 0, {{7, 0}, {0, -7}, {3, 0}}, {{0, 0}}},
+        {"nebula", DeepSkyType::kHiiRegion, 8, 8, 0, {{-8, -8}, {8, 8}, {0, -8}}, {{0, 0}}},
+        {"star", DeepSkyType::kStar, 0, 0, 0, {{0, 0}, {2, 0}}, {{4, 4}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Canvas canvas;
+        const int x = 100, y = 60;
+        const skydata::IntRect click =
+            DrawDeepSkySymbol(canvas.dc(), x, y, c.type, c.halfMajor, c.halfMinor, c.angle);
+        const QRgb pen = DeepSymbolColor(c.type);
+        for (const QPoint& p : c.lit) EXPECT_TRUE(LitNear(canvas, x + p.x(), y + p.y(), pen)) << p.x() << "," << p.y();
+        for (const QPoint& p : c.dark) EXPECT_EQ(canvas.At(x + p.x(), y + p.y()), kBlack) << p.x() << "," << p.y();
+        EXPECT_TRUE(click.left <= x && x < click.right && click.top <= y && y < click.bottom);
+    }
+    // An open cluster's circle is dotted: about every third pixel of it.
+    Canvas canvas;
+    DrawDeepSkySymbol(canvas.dc(), 100, 60, DeepSkyType::kOpenCluster, 20, 20, 0);
+    int lit = 0, around = 0;
+    for (int k = 0; k < 360; ++k) {
+        const int px = static_cast<int>(std::lround(100 + 20 * std::cos(k * kPi / 180)));
+        const int py = static_cast<int>(std::lround(60 + 20 * std::sin(k * kPi / 180)));
+        ++around;
+        lit += canvas.At(px, py) == kClusterPen;
+    }
+    EXPECT_GT(lit, around / 10);
+    EXPECT_LT(lit, around * 2 / 3);
+}
+
+TEST(DeepSkySymbolTest, PositionAnglesTurnWithTheChart)
+{
+    // A chart with north up and east to the left, ten pixels a degree.
+    const PlaceOnScreen eastLeft = [](double ra, double dec) -> std::optional<ScreenPoint> {
+        return ScreenPoint{-ra * 15 * 10, -dec * 10};
+    };
+    const PlaceOnScreen eastRight = [](double ra, double dec) -> std::optional<ScreenPoint> {
+        return ScreenPoint{ra * 15 * 10, -dec * 10};
+    };
+    struct Case {
+        const PlaceOnScreen* place;
+        double pa, expected;
+    };
+    const Case cases[] = {{&eastLeft, 0, kPi / 2},       {&eastLeft, 90, kPi},
+                          {&eastLeft, 35, kPi / 2 + 35 * kPi / 180},
+                          {&eastRight, 90, 0},           {&eastRight, 180, -kPi / 2}};
+    for (const Case& c : cases)
+        EXPECT_NEAR(std::remainder(ScreenAxisAngle(*c.place, 1.0, 0.0, c.pa) - c.expected, 2 * kPi), 0, 1e-3)
+            << c.pa;
+    const PlaceOnScreen nowhere = [](double, double) -> std::optional<ScreenPoint> { return std::nullopt; };
+    EXPECT_EQ(ScreenAxisAngle(nowhere, 1, 0, 45), 0);
+    EXPECT_EQ(ScreenAxisAngle(eastLeft, 1, 0, NAN), 0);
+}
+
+TEST(DeepSkySymbolTest, DeepStarsGrowAsTheFieldGoesDeeper)
+{
+    Canvas whole;
+    const skydata::IntRect faint = DrawDeepStar(whole.dc(), 50, 50, 9.0, 0, qRgb(255, 255, 255));
+    EXPECT_EQ(whole.At(50, 50), qRgb(200, 200, 200));
+    EXPECT_EQ(whole.At(51, 50), kBlack);
+    EXPECT_EQ(faint.right - faint.left, 4);
+    Canvas deep;
+    // Six magnitudes deeper, a ninth-magnitude star is drawn as a third.
+    const skydata::IntRect dot = DrawDeepStar(deep.dc(), 50, 50, 9.0, 6.0, qRgb(255, 255, 255));
+    EXPECT_EQ(deep.At(50, 50), qRgb(255, 255, 255));
+    EXPECT_EQ(dot.right - dot.left, 2 * ZoomedStarRadius(9.0, 6.0));
+}
+
+TEST(DeepSkySymbolTest, TheFieldDecidesHowFaintTheDeepSkyGoes)
+{
+    struct Case {
+        double field, low, high;
+    };
+    for (const Case& c : {Case{180, 6.5, 6.5}, Case{360, 6.5, 6.5}, Case{30, 8.3, 8.5},
+                          Case{5, 10.3, 10.5}, Case{2, 11.3, 11.5}, Case{1, 12.0, 12.2}}) {
+        EXPECT_GE(DeepSkyLimitingMagnitude(c.field), c.low) << c.field;
+        EXPECT_LE(DeepSkyLimitingMagnitude(c.field), c.high) << c.field;
+    }
+    EXPECT_EQ(DeepSkyLimitingMagnitude(0), 6.5);
+    EXPECT_EQ(DeepSkyLimitingMagnitude(NAN), 6.5);
+}
+
+// A catalogue holding only Milky Way outlines.
+skydata::DeepSkyCatalogue Outlines(const std::vector<std::vector<std::pair<float, float>>>& rings, int level)
+{
+    skydata::DeepSkyCatalogue c;
+    for (const auto& ring : rings) {
+        c.milkyWay.push_back({level, static_cast<std::uint32_t>(c.milkyWayPoints.size() / 2),
+                              static_cast<std::uint32_t>(ring.size())});
+        for (const auto& [ra, dec] : ring) c.milkyWayPoints.push_back(ra), c.milkyWayPoints.push_back(dec);
+    }
+    return c;
+}
+
+TEST(MilkyWayTest, OutlinesFillAlternatelyWithinTheClipAndTheDisc)
+{
+    // Degrees straight onto pixels: x = RA in degrees, y = 100 - Dec.
+    const auto place = [](double ra, double dec) { return ScreenPoint{ra * 15, 100 - dec}; };
+    const skydata::DeepSkyCatalogue square =
+        Outlines({{{10, 10}, {90, 10}, {90, 90}, {10, 90}}, {{30, 30}, {70, 30}, {70, 70}, {30, 70}}}, 2);
+    Canvas canvas(120, 120);
+    DrawMilkyWay(canvas.dc(), square, place, ScreenArea{0, 0, 120, 120}, ScreenDisc{}, 0);
+    const QRgb band = MilkyWayColor(2);
+    EXPECT_EQ(canvas.At(20, 80), band);   // between the outlines
+    EXPECT_EQ(canvas.At(50, 50), kBlack);  // inside both: a hole
+    EXPECT_EQ(canvas.At(5, 50), kBlack);   // outside both
+    // The same within a disc and a clip.
+    Canvas clipped(120, 120);
+    DrawMilkyWay(clipped.dc(), square, place, ScreenArea{0, 0, 60, 120}, ScreenDisc{50, 50, 35}, 0);
+    EXPECT_EQ(clipped.At(20, 50), band);
+    EXPECT_EQ(clipped.At(15, 15), kBlack);  // outside the disc
+    EXPECT_EQ(clipped.At(80, 50), kBlack);  // outside the clip
+}
+
+TEST(MilkyWayTest, ABandRoundTheSkyFillsBetweenItsEdgesAcrossTheSeam)
+{
+    // Two outlines that go once round the sky at Dec 10 and 20, as the
+    // geocentric map shows them: RA runs right to left over 360 pixels.
+    std::vector<std::pair<float, float>> south, north;
+    for (int ra = 0; ra < 360; ra += 10) {
+        south.push_back({static_cast<float>(ra), 10});
+        north.push_back({static_cast<float>(359 - ra), 20});
+    }
+    const skydata::DeepSkyCatalogue band = Outlines({south, north}, 1);
+    const auto place = [](double ra, double dec) {
+        return ScreenPoint{std::fmod(360 - ra * 15 + 720, 360.0), 100 - dec};
+    };
+    Canvas canvas(360, 120);
+    DrawMilkyWay(canvas.dc(), band, place, ScreenArea{0, 0, 360, 120}, ScreenDisc{}, 360);
+    for (const int x : {1, 100, 180, 358}) {
+        EXPECT_EQ(canvas.At(x, 85), MilkyWayColor(1)) << x;
+        EXPECT_EQ(canvas.At(x, 70), kBlack) << x;
+        EXPECT_EQ(canvas.At(x, 95), kBlack) << x;
+    }
+}
+
+// ------------------------------------------------ the real files, zoomed
+
+class RealDeepSkyChartTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        std::vector<unsigned char> bytes;
+        ASSERT_TRUE(skydata::ReadDataFile(SKYVANE_DATAS_BIN, bytes));
+        store = new skydata::SkyDataStore;
+        ASSERT_TRUE(store->Load(bytes));
+        std::string why;
+        deep = skydata::LoadDeepSkyFile(SKYVANE_DEEPSKY_BIN, why);
+        ASSERT_NE(deep, nullptr) << why;
+    }
+    static void TearDownTestSuite()
+    {
+        delete store;
+        deep.reset();
+    }
+    static const skydata::SkyCatalogue& Main() { return *store->Current()->catalogue; }
+
+    static skydata::SkyDataStore* store;
+    static std::shared_ptr<const skydata::DeepSkyCatalogue> deep;
+};
+skydata::SkyDataStore* RealDeepSkyChartTest::store = nullptr;
+std::shared_ptr<const skydata::DeepSkyCatalogue> RealDeepSkyChartTest::deep;
+
+constexpr int kWidth = 1280, kHeight = 800;
+
+QImage Geocentric(const skydata::SkyCatalogue& main, const skydata::DeepSkyCatalogue* deep,
+                  const ViewAim& aim, skydata::CatalogueClickRects& clicks,
+                  DisplayPreferences preferences = {}, ObjectSelection selection = {})
+{
+    QImage image(kWidth, kHeight, QImage::Format_RGB32);
+    image.fill(Qt::black);
+    QPainter painter(&image);
+    painter.setBackground(QColor(0, 0, 0));
+    skydata::IntRect link{};
+    DrawGeocentricChart(painter, OutputKind::Window, engine::SkyState{}, kHeight, kWidth, 210, link, 0, 0,
+                        main, clicks, preferences, selection, aim, deep);
+    return image;
+}
+
+TEST_F(RealDeepSkyChartTest, TheDoubleClusterShowsItsStarsInAThreeDegreeField)
+{
+    auto clicks = std::make_unique<skydata::CatalogueClickRects>();
+    // Between h and chi Persei, 2h 20m, +57.1.
+    Geocentric(Main(), deep.get(), ViewAim::At({2.335, 57.1}, 3), *clicks);
+    int stars = 0, objects = 0;
+    for (const skydata::DeepSkyClick& c : clicks->deep) (c.kind == 0 ? stars : objects) += 1;
+    EXPECT_GE(stars, 36);
+    EXPECT_GE(objects, 2);  // NGC 869 and NGC 884 at least
+    // The whole sky draws none of it, and forgets the last frame's.
+    Geocentric(Main(), deep.get(), ViewAim::WholeSky(), *clicks);
+    EXPECT_TRUE(clicks->deep.empty());
+}
+
+TEST_F(RealDeepSkyChartTest, TheWholeSkyChartIsExactlyAsBefore)
+{
+    auto a = std::make_unique<skydata::CatalogueClickRects>();
+    auto b = std::make_unique<skydata::CatalogueClickRects>();
+    EXPECT_EQ(Geocentric(Main(), nullptr, ViewAim::WholeSky(), *a),
+              Geocentric(Main(), deep.get(), ViewAim::WholeSky(), *b));
+    // The Milky Way preference changes it, behind the stars.
+    DisplayPreferences milkyWay;
+    milkyWay.showMilkyWay = 1;
+    EXPECT_NE(Geocentric(Main(), deep.get(), ViewAim::WholeSky(), *b, milkyWay),
+              Geocentric(Main(), deep.get(), ViewAim::WholeSky(), *a));
+}
+
+TEST_F(RealDeepSkyChartTest, AndromedaIsALongEllipseAtItsPositionAngle)
+{
+    const ChartView view = ChartView::Geocentric(kWidth, kHeight, 200, ViewAim::At({0.7123, 41.27}, 4));
+    QImage image(kWidth, kHeight, QImage::Format_RGB32);
+    image.fill(Qt::black);
+    QPainter painter(&image);
+    DrawContext dc(painter, QPoint(0, 0), &image);
+    const PlaceOnScreen place = [&](double ra, double dec) -> std::optional<ScreenPoint> {
+        return view.ToScreen({ra, dec});
+    };
+    std::vector<bool> outlined;
+    DrawMessierOutlines(dc, view, Main(), *deep, place, outlined);
+    ASSERT_GT(outlined.size(), 31u);
+    EXPECT_TRUE(outlined[30]);   // M31
+    const skydata::DeepSkyObject& m31 = Main().deepSky[30];
+    // 178 arc minutes long at 35 degrees from north through east: the tips
+    // lie 89 arc minutes from the centre that way and the opposite way.
+    const double half = 177.83 / 120, a = 35 * kPi / 180;
+    const auto lit = [&](double north, double east) {
+        const ScreenPoint p = *place(m31.ra + east / std::cos(m31.dec * kPi / 180) / 15, m31.dec + north);
+        const int x = static_cast<int>(std::lround(p.x)), y = static_cast<int>(std::lround(p.y));
+        for (int ox = -2; ox <= 2; ++ox)
+            for (int oy = -2; oy <= 2; ++oy)
+                if ((image.pixel(x + ox, y + oy) & 0xFFFFFF) == (kGalaxyPen & 0xFFFFFF)) return true;
+        return false;
+    };
+    EXPECT_TRUE(lit(half * std::cos(a), half * std::sin(a)));
+    EXPECT_TRUE(lit(-half * std::cos(a), -half * std::sin(a)));
+    // Across, at the same distance, there is nothing: the ellipse is narrow.
+    EXPECT_FALSE(lit(-half * std::sin(a), half * std::cos(a)));
+    // With east on the left, the northern tip is up and to the left.
+    const ScreenPoint centre = *place(m31.ra, m31.dec);
+    const ScreenPoint tip = *place(m31.ra + half * std::sin(a) / std::cos(m31.dec * kPi / 180) / 15,
+                                   m31.dec + half * std::cos(a));
+    EXPECT_LT(tip.x, centre.x);
+    EXPECT_LT(tip.y, centre.y);
+}
+
+TEST(DeepSkyPickTest, DeepObjectsAreClickedAndCatalogueObjectsWinOverThem)
+{
+    auto catalogue = std::make_unique<skydata::SkyCatalogue>();
+    auto clicks = std::make_unique<skydata::CatalogueClickRects>();
+    clicks->deep = {{{10, 10, 20, 20}, 1, 42}, {{30, 30, 40, 40}, 0, 7}};
+    clicks->stars[3] = {32, 32, 36, 36};
+    ObjectSelection selection;
+    selection.selectedStar = 5;
+    skydata::IntRect link{};
+    PickObject(QPoint(15, 15), *catalogue, *clicks, link, selection);
+    EXPECT_EQ(selection.selectedNgcObject, 42);
+    EXPECT_EQ(selection.selectedStar, -1);
+    PickObject(QPoint(31, 31), *catalogue, *clicks, link, selection);
+    EXPECT_EQ(selection.selectedDeepStar, 7);
+    EXPECT_EQ(selection.selectedNgcObject, -1);
+    PickObject(QPoint(33, 33), *catalogue, *clicks, link, selection);
+    EXPECT_EQ(selection.selectedStar, 3);
+    EXPECT_EQ(selection.selectedDeepStar, -1);
+}
+
+}  // namespace
+}  // namespace skyvane::render
