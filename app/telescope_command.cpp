@@ -233,7 +233,7 @@ int RunTelescopeCommand(const std::vector<std::string>& args, std::ostream& out,
             err << "skyvane telescope: no object named '" << request->name << "'\n";
             return 1;
         }
-        target = TargetOf(*data->catalogue, *object, request->name, sky);
+        target = TargetOf(*data->catalogue, *object, request->name, sky, data->deepSky.get());
         if (request->action == "goto" && target->altitude < 0) {
             err << "skyvane telescope: " << BelowHorizonRefusal(*target) << "\n";
             return 1;

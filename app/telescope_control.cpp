@@ -188,18 +188,23 @@ std::optional<TelescopeTarget> CTelescopeControl::SelectedTarget(QString& why) c
         object = {skydata::ObjectKind::kStar, selection.selectedStar};
     else if (selection.selectedDeepSky >= 0)
         object = {skydata::ObjectKind::kMessier, selection.selectedDeepSky};
+    else if (selection.selectedDeepStar >= 0)
+        object = {skydata::ObjectKind::kHipStar, selection.selectedDeepStar};
+    else if (selection.selectedNgcObject >= 0)
+        object = {skydata::ObjectKind::kNgcObject, selection.selectedNgcObject};
     else if (selection.highlightedBody >= 0)
         object = {skydata::ObjectKind::kBody, selection.highlightedBody};
     else {
-        why = "Select a star, a Messier object or a body first (a click, or Search › Object).";
+        why = "Select a star, a deep-sky object or a body first (a click, or Search › Object).";
         return std::nullopt;
     }
     const auto data = skydata::CurrentSkyData();
     // Now, whatever instant the chart shows: the mount points at the sky
     // of this moment.
     const engine::SkyState sky = view_->SkyNow();
-    const std::string name = skydata::DescribeFoundObject(*data->catalogue, object, sky).name;
-    return TargetOf(*data->catalogue, object, name, sky);
+    const std::string name =
+        skydata::DescribeFoundObject(*data->catalogue, object, sky, data->deepSky.get()).name;
+    return TargetOf(*data->catalogue, object, name, sky, data->deepSky.get());
 }
 
 void CTelescopeControl::Refuse(const QString& title, const QString& why)

@@ -5,7 +5,8 @@
 namespace skyvane::app {
 
 TelescopeTarget TargetOf(const skydata::SkyCatalogue& catalogue, skydata::ObjectRef object,
-                         const std::string& name, const engine::SkyState& sky)
+                         const std::string& name, const engine::SkyState& sky,
+                         const skydata::DeepSkyCatalogue* deepSky)
 {
     TelescopeTarget target;
     target.name = name;
@@ -26,6 +27,20 @@ TelescopeTarget TargetOf(const skydata::SkyCatalogue& catalogue, skydata::Object
         target.azimuth = sky.azimuth[index];
         target.altitude = sky.altitude[index];
         return target;
+    case skydata::ObjectKind::kHipStar:
+    case skydata::ObjectKind::kNgcObject: {
+        // The deep catalogue's places go through the same carrying to the
+        // date as every object the charts draw.
+        const skydata::FoundObject found = skydata::DescribeFoundObject(catalogue, object, sky, deepSky);
+        if (found.name.empty()) {
+            // Without the deep-sky file there is no place to send: refused
+            // as a target out of sight rather than sent to 0h, 0 degrees.
+            target.altitude = -90;
+            return target;
+        }
+        ofDate = {found.rightAscension, found.declination};
+        break;
+    }
     }
     target.place = {ofDate.rightAscension, ofDate.declination};
     const engine::Horizontal horizontal = engine::HorizontalPlaceOf(sky, ofDate);

@@ -8,6 +8,7 @@
 
 #include "engine/sky.h"
 #include "skydata/catalogue.h"
+#include "skydata/found_object.h"
 #include "skydata/name_index.h"
 #include "telescope/mount.h"
 
@@ -22,7 +23,8 @@ struct TelescopeTarget {
 
 // `sky` is computed for the instant and observer.
 TelescopeTarget TargetOf(const skydata::SkyCatalogue& catalogue, skydata::ObjectRef object,
-                         const std::string& name, const engine::SkyState& sky);
+                         const std::string& name, const engine::SkyState& sky,
+                         const skydata::DeepSkyCatalogue* deepSky = nullptr);
 
 // Azimuth and altitude of a mount's pointing for the observer of `sky`.
 engine::Horizontal HorizontalOfPointing(const engine::SkyState& sky,
