@@ -9,6 +9,9 @@
 #include <ostream>
 #include <regex>
 
+#include <QJsonArray>
+#include <QJsonObject>
+
 #include "app/command_output.h"
 #include "engine/calendar.h"
 #include "places/now.h"
@@ -416,18 +419,17 @@ std::string FormatEphemerisTable(const SkyState& s, double jd)
 
 std::string FormatEphemerisJson(const SkyState& s, double jd)
 {
-    std::string out = "{\"instant\": {";
-    out += "\"year\": " + std::to_string(s.shownYear) + ", \"month\": " +
-           std::to_string(s.shownMonth) + ", \"day\": " + std::to_string(s.shownDay) +
-           ", \"hour\": " + std::to_string(s.shownHour) + ", \"minute\": " +
-           std::to_string(s.shownMinute) + ", \"second\": " + FormatNumber(s.shownSecond) + "}";
-    out += ", \"observer\": {\"longitude\": " + FormatNumber(s.longitude) +
-           ", \"latitude\": " + FormatNumber(s.latitude) + ", \"timeZone\": " +
-           FormatNumber(s.timeZone) + ", \"dst\": " + std::to_string(s.dst) + "}";
-    out += ", \"jd\": " + FormatNumber(jd);
-    out += ", \"obliquity\": " + FormatNumber(s.obliquity);
-    out += ", \"siderealTime\": " + FormatNumber(s.siderealTime);
-    out += ", \"bodies\": [";
+    QJsonObject document;
+    document["instant"] = QJsonObject{{"year", s.shownYear},     {"month", s.shownMonth},
+                                      {"day", s.shownDay},       {"hour", s.shownHour},
+                                      {"minute", s.shownMinute}, {"second", JsonNumber(s.shownSecond)}};
+    document["observer"] = QJsonObject{{"longitude", JsonNumber(s.longitude)},
+                                       {"latitude", JsonNumber(s.latitude)},
+                                       {"timeZone", JsonNumber(s.timeZone)},
+                                       {"dst", s.dst}};
+    document["jd"] = JsonNumber(jd);
+    document["obliquity"] = JsonNumber(s.obliquity);
+    document["siderealTime"] = JsonNumber(s.siderealTime);
     // A value the engine does not compute for a body is null, not 0.
     enum class Applies { kHelio, kHelioDistance, kGeo };
     struct Field {
@@ -445,22 +447,23 @@ std::string FormatEphemerisJson(const SkyState& s, double jd)
         {"azimuth", &SkyState::azimuth, Applies::kGeo},
         {"altitude", &SkyState::altitude, Applies::kGeo},
     };
+    QJsonArray bodies;
     for (int b = 0; b < engine::kBodyCount; ++b) {
-        out += b == 0 ? "\n  {" : ",\n  {";
-        out += "\"id\": " + std::to_string(b) + ", \"name\": \"" + engine::BodyName(b) + "\"";
-        out += std::string(", \"distanceUnit\": \"") + (b == engine::kMoon ? "km" : "au") + "\"";
+        QJsonObject body;
+        body["id"] = b;
+        body["name"] = engine::BodyName(b);
+        body["distanceUnit"] = b == engine::kMoon ? "km" : "au";
         for (const Field& f : kFields) {
             const bool applies = f.applies == Applies::kGeo ? HasGeocentric(b)
                                  : f.applies == Applies::kHelio
                                      ? HasHeliocentric(b)
                                      : HasHeliocentric(b) && b != engine::kMoon;
-            out += std::string(", \"") + f.name +
-                   "\": " + (applies ? FormatNumber((s.*f.values)[b]) : "null");
+            body[f.name] = applies ? JsonNumber((s.*f.values)[b]) : QJsonValue(QJsonValue::Null);
         }
-        out += "}";
+        bodies.append(body);
     }
-    out += "\n]}\n";
-    return out;
+    document["bodies"] = bodies;
+    return JsonDocumentText(document);
 }
 
 int RunEphemerisCommand(const std::vector<std::string>& args, std::ostream& out,
