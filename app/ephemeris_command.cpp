@@ -40,6 +40,21 @@ bool ParseNumber(const std::string& text, double& value)
     return end == text.c_str() + text.size() && std::isfinite(value);
 }
 
+// Days of a month as the scene computation reads the date: in the Julian
+// calendar up to 1582 (every fourth year a leap year, year 0 and -4
+// included), in the Gregorian one after.
+int DaysInMonth(int year, int month)
+{
+    constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    if (month != 2)
+        return kDays[month - 1];
+    constexpr int kLastJulianYear = 1582;
+    const bool leap = year <= kLastJulianYear
+                          ? year % 4 == 0
+                          : (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+    return leap ? 29 : 28;
+}
+
 bool ParseDate(const std::string& text, EphemerisRequest& r, std::string& why)
 {
     static const std::regex kDate(R"(^(-?\d{1,5})-(\d{1,2})-(\d{1,2})$)");
@@ -57,6 +72,15 @@ bool ParseDate(const std::string& text, EphemerisRequest& r, std::string& why)
     }
     if (r.month < 1 || r.month > 12 || r.day < 1 || r.day > 31) {
         why = "month must be 1-12 and day 1-31";
+        return false;
+    }
+    // A day the month does not have would be carried into the next month
+    // without a word, as the time dialog does; on the command line it is a
+    // mistake.
+    if (const int days = DaysInMonth(r.year, r.month); r.day > days) {
+        char month[32];
+        std::snprintf(month, sizeof month, "%d-%02d", r.year, r.month);
+        why = "day must be 1-" + std::to_string(days) + " in " + month;
         return false;
     }
     return true;

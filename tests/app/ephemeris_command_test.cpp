@@ -282,6 +282,20 @@ struct BadArguments {
     std::string named;
 };
 
+// Leap days of either calendar, and the last day of each month.
+TEST(EphemerisCommand, EveryDayThatExistsIsTaken)
+{
+    for (const char* date : {"2024-02-29", "2000-02-29", "1500-02-29", "1582-02-28", "-4-02-29",
+                             "0-02-29", "-4713-01-31", "2026-04-30", "2026-12-31", "9999-12-31"}) {
+        const RunResult r = RunCommand({"--date", date});
+        EXPECT_EQ(r.status, 0) << date << ": " << r.err;
+    }
+    const RunResult february = RunCommand({"--date", "2026-02-30"});
+    EXPECT_EQ(february.status, 2);
+    EXPECT_NE(february.err.find("day must be 1-28 in 2026-02, got '2026-02-30'"), std::string::npos)
+        << february.err;
+}
+
 class EphemerisBadArguments : public ::testing::TestWithParam<BadArguments> {};
 
 TEST_P(EphemerisBadArguments, GiveOneLineNamingTheArgumentAndFail)
@@ -298,6 +312,12 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(BadArguments{{}, "--date"},
                       BadArguments{{"--date", "2006-13-01"}, "--date"},
                       BadArguments{{"--date", "2006/06/21"}, "--date"},
+                      // Days the month does not have, in either calendar.
+                      BadArguments{{"--date", "2026-02-30"}, "--date"},
+                      BadArguments{{"--date", "2026-04-31"}, "--date"},
+                      BadArguments{{"--date", "2100-02-29"}, "--date"},
+                      BadArguments{{"--date", "1583-02-29"}, "--date"},
+                      BadArguments{{"--date", "-1-02-29"}, "--date"},
                       BadArguments{{"--date", "10000-01-01"}, "--date"},
                       BadArguments{{"--date", "-4714-12-31"}, "--date"},
                       BadArguments{{"--date", "2006-06-21", "--time", "25:00"}, "--time"},
