@@ -8,6 +8,7 @@
 #include <QJsonObject>
 
 #include "app/command_output.h"
+#include "app/ephemeris_command.h"
 #include "engine/body.h"
 #include "places/now.h"
 #include "skydata/constellations.h"
