@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "engine/body.h"
+#include "skydata/windows1252.h"
 
 namespace skyvane::skydata {
 namespace {
@@ -120,38 +121,6 @@ const GreekLetter* GreekByCatalogueForm(std::string_view letters)
 
 // ------------------------------------------------------------- characters
 
-// Windows-1252's characters at 0x80 .. 0x9F; 0 where it has none.
-constexpr std::array<char16_t, 32> kWindows1252High{
-    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
-
-char32_t Windows1252CodePoint(unsigned char byte)
-{
-    if (byte < 0x80 || byte >= 0xA0) return byte;
-    const char16_t c = kWindows1252High[byte - 0x80];
-    return c != 0 ? c : char32_t{0xFFFD};
-}
-
-void AppendUtf8(char32_t c, std::string& out)
-{
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-}
-
 // The next character of UTF-8 text at `i`, moving `i` past it. A byte that
 // does not start a well-formed sequence is one Windows-1252 character.
 char32_t NextCodePoint(std::string_view text, std::size_t& i)
@@ -184,7 +153,7 @@ char32_t NextCodePoint(std::string_view text, std::size_t& i)
         }
     }
     ++i;
-    return Windows1252CodePoint(b0);
+    return Windows1252ToUnicode(b0);
 }
 
 // Base letters of U+00C0 .. U+00FF; '*' for the two signs; "ae", "th"
@@ -365,14 +334,6 @@ std::string FoldName(std::string_view text)
     out.reserve(text.size());
     std::size_t i = 0;
     while (i < text.size()) AppendFolded(NextCodePoint(text, i), out);
-    return out;
-}
-
-std::string Windows1252ToUtf8(std::string_view text)
-{
-    std::string out;
-    out.reserve(text.size());
-    for (const char c : text) AppendUtf8(Windows1252CodePoint(static_cast<unsigned char>(c)), out);
     return out;
 }
 

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "skydata/catalogue.h"
+#include "skydata/windows1252.h"
 
 namespace skyvane::skydata {
 
@@ -42,9 +43,6 @@ struct NameMatch {
 // everything that is not a letter or a digit left out. UTF-8 in; bytes that
 // are not UTF-8 are read as Windows-1252.
 std::string FoldName(std::string_view text);
-
-// A catalogue text (Windows-1252) as UTF-8.
-std::string Windows1252ToUtf8(std::string_view text);
 
 class NameIndex {
 public:

@@ -80,6 +80,10 @@ TEST(FoldNameTest, BytesThatAreNotUtf8ReadAsWindows1252)
     EXPECT_EQ(FoldName("a\x80" "b\xC3"), "aba");  // the euro sign counts for nothing
     EXPECT_EQ(FoldName("\xC0\xAF" "x"), "ax");
     EXPECT_EQ(Windows1252ToUtf8("Cital\xE1 \x80"), "Cital\xC3\xA1 \xE2\x82\xAC");
+    // A byte Windows-1252 leaves undefined is kept, as everywhere else we
+    // show catalogue text, and counts for nothing in a name.
+    EXPECT_EQ(Windows1252ToUtf8("M\x81"), "M\xC2\x81");
+    EXPECT_EQ(FoldName("M\x81" "1"), "m1");
 }
 
 class SmallIndexTest : public ::testing::Test {
