@@ -89,12 +89,36 @@ constexpr std::array<Genitive, 88> kGenitives{{
     {"Vol", "Volantis"},         {"Vul", "Vulpeculae"},
 }};
 
-// Empty for an abbreviation that is not a constellation's.
+// An abbreviation's three letters as one number, for a quick search.
+constexpr std::uint32_t AbbreviationCode(std::string_view abbreviation)
+{
+    std::uint32_t code = 0;
+    for (const char c : abbreviation) code = (code << 8) | static_cast<unsigned char>(c);
+    return code;
+}
+
+// Empty for an abbreviation that is not a constellation's. Every star's
+// designation asks, so the table is searched by a sorted code, not by
+// comparing texts one after the other.
 std::string_view GenitiveOf(std::string_view abbreviation)
 {
-    for (const Genitive& g : kGenitives)
-        if (abbreviation == g.abbreviation) return g.genitive;
-    return {};
+    struct Coded {
+        std::uint32_t code;
+        std::string_view genitive;
+    };
+    static const std::array<Coded, kGenitives.size()> kByCode = [] {
+        std::array<Coded, kGenitives.size()> coded{};
+        for (std::size_t i = 0; i < kGenitives.size(); ++i)
+            coded[i] = {AbbreviationCode(kGenitives[i].abbreviation), kGenitives[i].genitive};
+        std::sort(coded.begin(), coded.end(),
+                  [](const Coded& a, const Coded& b) { return a.code < b.code; });
+        return coded;
+    }();
+    if (abbreviation.size() != 3) return {};
+    const std::uint32_t code = AbbreviationCode(abbreviation);
+    const auto it = std::lower_bound(kByCode.begin(), kByCode.end(), code,
+                                     [](const Coded& c, std::uint32_t v) { return c.code < v; });
+    return it != kByCode.end() && it->code == code ? it->genitive : std::string_view{};
 }
 
 // Whether two forms of a letter fold alike: "mu." and "Mu", "eta" and "Eta".
@@ -345,13 +369,21 @@ std::string BayerName(const StarRecord& star)
     return Joined({d.bayer->latin, d.component, " ", genitive});
 }
 
-int HarvardRevisedNumber(const StarRecord& star)
+namespace {
+
+int HarvardRevisedNumber(const StarRecord& star, const Designation& d)
 {
     constexpr int kLastPageOfStars = 9999;  // Messier pages are numbered above
-    const Designation d = ParseDesignation(star.designation);
     if (d.hr > 0) return d.hr;
     if (star.infoPageId > 0 && star.infoPageId <= kLastPageOfStars) return star.infoPageId;
     return 0;
+}
+
+}  // namespace
+
+int HarvardRevisedNumber(const StarRecord& star)
+{
+    return HarvardRevisedNumber(star, ParseDesignation(star.designation));
 }
 
 std::string ObjectName(const SkyCatalogue& catalogue, ObjectRef object)
@@ -401,6 +433,29 @@ NameIndex::NameIndex(const SkyCatalogue& catalogue)
     Finish();
 }
 
+NamesOnDemand::NamesOnDemand(std::shared_ptr<const SkyCatalogue> catalogue)
+    : state_(std::make_shared<State>())
+{
+    state_->catalogue = std::move(catalogue);
+}
+
+NamesOnDemand NamesOnDemand::BodiesOnly() { return NamesOnDemand(nullptr); }
+
+const NameIndex& NamesOnDemand::operator*() const
+{
+    std::call_once(state_->once, [state = state_.get()] {
+        state->index = state->catalogue ? std::make_unique<const NameIndex>(*state->catalogue)
+                                        : std::make_unique<const NameIndex>();
+        state->built.store(true, std::memory_order_release);
+    });
+    return *state_->index;
+}
+
+bool NamesOnDemand::Built() const
+{
+    return state_ && state_->built.load(std::memory_order_acquire);
+}
+
 void NameIndex::Add(std::string_view name, ObjectKind kind, int index, std::uint16_t rank,
                     bool primaryOnly)
 {
@@ -409,7 +464,17 @@ void NameIndex::Add(std::string_view name, ObjectKind kind, int index, std::uint
     // The folded key goes straight into the text, the name as written after it.
     e.keyOffset = static_cast<std::uint32_t>(text_.size());
     std::size_t i = 0;
-    while (i < name.size()) AppendFolded(NextCodePoint(name, i), text_);
+    while (i < name.size()) {
+        // Nearly every name is plain ASCII: letters and digits straight in.
+        const auto byte = static_cast<unsigned char>(name[i]);
+        if (byte < 0x80) {
+            if (byte >= 'A' && byte <= 'Z') text_ += static_cast<char>(byte | 0x20);
+            else if ((byte >= 'a' && byte <= 'z') || (byte >= '0' && byte <= '9')) text_ += static_cast<char>(byte);
+            ++i;
+            continue;
+        }
+        AppendFolded(NextCodePoint(name, i), text_);
+    }
     const std::size_t keyLength = std::min(text_.size() - e.keyOffset, kLongest);
     text_.resize(e.keyOffset + keyLength);
     if (keyLength == 0) return;
@@ -417,7 +482,6 @@ void NameIndex::Add(std::string_view name, ObjectKind kind, int index, std::uint
     e.head = Word(key, 0);
     e.next = Word(key, 8);
     name = name.substr(0, kLongest);
-    e.nameOffset = static_cast<std::uint32_t>(text_.size());
     text_ += name;
     e.keyLength = static_cast<std::uint8_t>(keyLength);
     e.nameLength = static_cast<std::uint8_t>(name.size());
@@ -434,6 +498,15 @@ void NameIndex::Add(std::initializer_list<std::string_view> parts, ObjectKind ki
     scratch_.clear();
     for (const std::string_view part : parts) scratch_ += part;
     Add(scratch_, kind, index, rank, primaryOnly);
+}
+
+void NameIndex::AddWindows1252(std::string_view text, ObjectKind kind, int index,
+                               std::uint16_t rank)
+{
+    // Into a buffer kept from name to name: no allocation per star.
+    converted_.clear();
+    for (const char c : text) AppendUtf8(Windows1252ToUnicode(static_cast<unsigned char>(c)), converted_);
+    Add(converted_, kind, index, rank);
 }
 
 void NameIndex::AddBodies()
@@ -469,9 +542,10 @@ void NameIndex::AddStar(const StarRecord& star, int row)
         Add(parts, ObjectKind::kStar, row, rank, primaryOnly);
     };
 
-    if (!IsBlank(star.properName)) add({Windows1252ToUtf8(Trimmed(star.properName))});
+    if (!IsBlank(star.properName))
+        AddWindows1252(Trimmed(star.properName), ObjectKind::kStar, row, rank);
     const std::string_view designation = Trimmed(star.designation);
-    if (!designation.empty()) add({Windows1252ToUtf8(designation)});
+    if (!designation.empty()) AddWindows1252(designation, ObjectKind::kStar, row, rank);
     char number[16];
     const auto decimal = [&](int n) {
         return std::string_view(number, static_cast<std::size_t>(
@@ -480,7 +554,7 @@ void NameIndex::AddStar(const StarRecord& star, int row)
     };
     if (star.sao > 0) add({"SAO ", decimal(star.sao)});
     const Designation d = ParseDesignation(designation);
-    const int hr = d.hr > 0 ? d.hr : HarvardRevisedNumber(star);
+    const int hr = HarvardRevisedNumber(star, d);
     if (hr > 0) add({"HR ", decimal(hr)});
 
     if (d.constellation.empty()) return;
@@ -527,27 +601,42 @@ bool NameIndex::Before(const Entry& a, std::string_view aKey, const Entry& b, st
 
 void NameIndex::Finish()
 {
-    std::sort(entries_.begin(), entries_.end(), [this](const Entry& a, const Entry& b) {
-        // Nearly all names differ within their first sixteen letters.
+    // A sort moves what it sorts many times over: it sorts a compact key
+    // of sixteen bytes (the first twelve letters and where the entry is),
+    // and the entries are moved once, into their order.
+    struct SortKey {
+        std::uint64_t head;  // letters 1 to 8
+        std::uint64_t tail;  // letters 9 to 12, then the entry's place
+    };
+    std::vector<SortKey> keys(entries_.size());
+    constexpr std::uint64_t kPlace = 0xFFFFFFFFu;
+    for (std::size_t i = 0; i < entries_.size(); ++i)
+        keys[i] = {entries_[i].head, (entries_[i].next & ~kPlace) | i};
+    std::sort(keys.begin(), keys.end(), [this](const SortKey& a, const SortKey& b) {
+        // Nearly all names differ within their first twelve letters.
         if (a.head != b.head) return a.head < b.head;
-        if (a.next != b.next) return a.next < b.next;
-        return Before(a, Key(a), b, Key(b));
+        if ((a.tail ^ b.tail) > kPlace) return a.tail < b.tail;
+        const Entry& x = entries_[a.tail & kPlace];
+        const Entry& y = entries_[b.tail & kPlace];
+        if (x.next != y.next) return x.next < y.next;
+        return Before(x, Key(x), y, Key(y));
     });
     // One entry per name and object; a name that only the best-ranked
     // object may carry is dropped from the others.
-    std::size_t kept = 0;
-    for (std::size_t i = 0; i < entries_.size(); ++i) {
-        const Entry& e = entries_[i];
-        if (kept > 0) {
-            const Entry& previous = entries_[kept - 1];
+    std::vector<Entry> sorted;
+    sorted.reserve(entries_.size());
+    for (const SortKey& key : keys) {
+        const Entry& e = entries_[key.tail & kPlace];
+        if (!sorted.empty()) {
+            const Entry& previous = sorted.back();
             if (SameKey(previous, e)) {
                 const bool sameObject = previous.kind == e.kind && previous.index == e.index;
                 if (sameObject || e.primaryOnly) continue;
             }
         }
-        entries_[kept++] = e;
+        sorted.push_back(e);
     }
-    entries_.resize(kept);
+    entries_.swap(sorted);
 }
 
 bool NameIndex::SameKey(const Entry& a, const Entry& b) const

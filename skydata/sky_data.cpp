@@ -12,7 +12,7 @@ std::shared_ptr<const SkyData> EmptySkyData()
 {
     auto data = std::make_shared<SkyData>();
     data->catalogue = std::make_shared<const SkyCatalogue>();
-    data->names = std::make_shared<const NameIndex>();
+    data->names = NamesOnDemand::BodiesOnly();
     return data;
 }
 
@@ -61,7 +61,7 @@ void SkyDataStore::PublishLocked(std::shared_ptr<const SkyData> data)
         const std::shared_ptr<const SkyData> previous = Current();
         named->names = previous->catalogue == data->catalogue && previous->names
                            ? previous->names
-                           : std::make_shared<const NameIndex>(*data->catalogue);
+                           : NamesOnDemand(data->catalogue);
         data = std::move(named);
     }
     {
@@ -95,8 +95,8 @@ bool SkyDataStore::Load(std::span<const unsigned char> file)
     } else {
         auto catalogue = std::make_shared<SkyCatalogue>();
         ParseCatalogue(decoded->catalogueText, *catalogue);
-        next->names = std::make_shared<const NameIndex>(*catalogue);
         next->catalogue = std::move(catalogue);
+        next->names = NamesOnDemand(next->catalogue);
     }
     PublishLocked(std::move(next));
     return true;

@@ -25,9 +25,10 @@ namespace skyvane::skydata {
 struct SkyData {
     // Shared between snapshots: once read, the catalogue stays for the run.
     std::shared_ptr<const SkyCatalogue> catalogue;
-    // The names of `catalogue`'s objects; a store fills it in when a
-    // snapshot arrives without it, so a published snapshot always has one.
-    std::shared_ptr<const NameIndex> names;
+    // The names of `catalogue`'s objects, built when first asked for; a
+    // store fills it in when a snapshot arrives without it, so a published
+    // snapshot always has one.
+    NamesOnDemand names;
     PictureTable pictures;
     std::string introPictureName;  // a picture slot's name, or empty
 };

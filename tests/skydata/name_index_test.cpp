@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include "engine/body.h"
 #include "skydata/catalogue.h"
 #include "skydata/data_file.h"
@@ -335,6 +337,30 @@ TEST_F(RealNameIndexTest, EveryStarByItsDesignationAndHrNumber)
             if (++missed < 10) ADD_FAILURE() << star.designation << " HR " << HarvardRevisedNumber(star);
     }
     EXPECT_EQ(missed, 0);
+}
+
+TEST_F(RealNameIndexTest, TheIndexIsBuiltWhenANameIsFirstAskedFor)
+{
+    // Loading a data file, as drawing and printing do, builds no index.
+    SkyDataStore fresh;
+    std::vector<unsigned char> bytes;
+    ASSERT_TRUE(ReadDataFile(std::filesystem::path(SKYVANE_DATAS_BIN), bytes));
+    ASSERT_TRUE(fresh.Load(bytes));
+    const std::shared_ptr<const SkyData> loaded = fresh.Current();
+    EXPECT_FALSE(loaded->names.Built());
+    // A later snapshot of the same catalogue shares the index to come.
+    fresh.ReleasePictures();
+    EXPECT_EQ(fresh.Current()->names, loaded->names);
+
+    // The first question builds it, once, for every copy and every thread.
+    std::vector<std::thread> askers;
+    std::vector<std::optional<ObjectRef>> answers(4);
+    for (std::size_t i = 0; i < answers.size(); ++i)
+        askers.emplace_back([&, i] { answers[i] = loaded->names->Find("Sirius"); });
+    for (std::thread& t : askers) t.join();
+    for (const auto& answer : answers) EXPECT_EQ(answer, data->names->Find("alf CMa"));
+    EXPECT_TRUE(fresh.Current()->names.Built());
+    EXPECT_EQ(&*fresh.Current()->names, &*loaded->names);
 }
 
 TEST_F(RealNameIndexTest, AStoreAlwaysPublishesAnIndexOfItsCatalogue)
