@@ -8,11 +8,14 @@
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
+#include <netinet/in.h>
 #include <sqlite3.h>
+#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -222,6 +225,81 @@ TEST(VendorHostServer, AnswersTheProgramAndRecordsItsReports)
     const std::vector<ReportRow> afterDownload = WaitForReports(database, 3);
     ASSERT_EQ(afterDownload.size(), 3u);
     EXPECT_EQ(afterDownload[2].referer, "abcdef  71");
+}
+
+// The status code of one GET on a connection of its own, 0 when there is
+// no answer within ten seconds.
+int StatusOf(int port, const std::string& path, const std::string& referer)
+{
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<std::uint16_t>(port));
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    std::string answer;
+    if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) {
+        const std::string request = "GET " + path + " HTTP/1.1\r\nHost: 127.0.0.1\r\nReferer: " + referer +
+                                    "\r\nConnection: close\r\n\r\n";
+        if (::send(fd, request.data(), request.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(request.size())) {
+            const auto deadline = std::chrono::steady_clock::now() + 10s;
+            while (answer.find("\r\n") == std::string::npos && std::chrono::steady_clock::now() < deadline) {
+                pollfd ready{fd, POLLIN, 0};
+                if (::poll(&ready, 1, 100) <= 0) continue;
+                char chunk[512];
+                const ssize_t n = ::recv(fd, chunk, sizeof chunk, 0);
+                if (n <= 0) break;
+                answer.append(chunk, static_cast<std::size_t>(n));
+            }
+        }
+    }
+    ::close(fd);
+    return answer.starts_with("HTTP/1.1 ") ? std::atoi(answer.c_str() + 9) : 0;
+}
+
+std::string JournalMode(const std::string& database)
+{
+    std::string mode;
+    sqlite3* db = nullptr;
+    sqlite3_stmt* query = nullptr;
+    if (sqlite3_open(database.c_str(), &db) == SQLITE_OK &&
+        sqlite3_prepare_v2(db, "PRAGMA journal_mode", -1, &query, nullptr) == SQLITE_OK &&
+        sqlite3_step(query) == SQLITE_ROW)
+        mode = reinterpret_cast<const char*>(sqlite3_column_text(query, 0));
+    sqlite3_finalize(query);
+    sqlite3_close(db);
+    return mode;
+}
+
+TEST(VendorHostServer, AReportItCannotRecordIsAnswered503)
+{
+    ReportTestEnvironment environment;
+    const std::string database = environment.Folder() + "/vendor.sqlite";
+    VendorHostProcess host({"--port", "0", "--data", SKYVANE_DATAS_BIN, "--db", database, "--stars",
+                            SKYVANE_STARS_TXT});
+    ASSERT_TRUE(host.Started());
+    const int port = host.WaitForPort(10s);
+    ASSERT_GT(port, 0);
+    EXPECT_EQ(JournalMode(database), "wal");
+    const std::string path = "/versioncheck/clickcount.php";
+    ASSERT_EQ(StatusOf(port, path, "abcdef9970"), 200);
+
+    // Another writer holds the database (a backup, our own tools): the
+    // report waits its while, then is refused, not acknowledged.
+    sqlite3* other = nullptr;
+    ASSERT_EQ(sqlite3_open(database.c_str(), &other), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+    EXPECT_EQ(StatusOf(port, path, "abcdef9971"), 503);
+    // The version check still answers: the program needs its campaign.
+    EXPECT_EQ(StatusOf(port, "/versioncheck/versioncheck.php", "http://x/abcdef"), 200);
+    sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close(other);
+
+    // Free again: recorded and acknowledged.
+    EXPECT_EQ(StatusOf(port, path, "abcdef9972"), 200);
+    const std::vector<ReportRow> rows = WaitForReports(database, 2);
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0].referer, "abcdef9970");
+    EXPECT_EQ(rows[1].referer, "abcdef9972");
 }
 
 }  // namespace

@@ -35,6 +35,7 @@ constexpr const char* kDataFilePath = "/system/datafile/datas142U.bin";
 constexpr const char* kVersionCheckPath = "/versioncheck/versioncheck.php";
 constexpr const char* kClickReportPath = "/versioncheck/clickcount.php";
 constexpr const char* kHtml = "text/html; charset=windows-1252";
+constexpr std::size_t kServerThreads = 64;
 
 struct Options {
     std::string bind = "127.0.0.1";
@@ -167,12 +168,23 @@ void SetUpRoutes(httplib::Server& server, const Options& options, const ObjectPa
         }
     });
     server.Get(kVersionCheckPath, [&options, &log](const httplib::Request& request, httplib::Response& response) {
-        log.Record("version-check", TargetOf(request), request.get_header_value("Referer"));
+        // The answer still goes out: without it the program would drop its
+        // country and campaign. The lost record is said on the console.
+        if (!log.Record("version-check", TargetOf(request), request.get_header_value("Referer")))
+            std::cerr << "vendor-host: version check not recorded: " << TargetOf(request) << " "
+                      << request.get_header_value("Referer") << std::endl;
         response.set_content(VersionCheckPage(options.answer), kHtml);
     });
     server.Get(kClickReportPath, [&log](const httplib::Request& request, httplib::Response& response) {
-        log.Record("click-report", TargetOf(request), request.get_header_value("Referer"));
-        response.set_content("<html><body>OK</body></html>", kHtml);
+        // OK only for a report that is on disk; a sender that sees 503 knows
+        // it was not kept.
+        if (log.Record("click-report", TargetOf(request), request.get_header_value("Referer"))) {
+            response.set_content("<html><body>OK</body></html>", kHtml);
+        } else {
+            response.status = 503;
+            response.set_header("Retry-After", "10");
+            response.set_content("<html><body>Not recorded, try again later</body></html>", kHtml);
+        }
     });
     server.Get("/", [](const httplib::Request&, httplib::Response& response) {
         response.set_content(HomePage(), kHtml);
@@ -233,14 +245,27 @@ int Run(int argc, char** argv)
     const ObjectPages pages = LoadObjectPages(*options);
 
     httplib::Server server;
+    // One thread per client of a busy minute: a thread waits while its
+    // report is committed, and the default handful would queue the rest.
+    server.new_task_queue = [] { return new httplib::ThreadPool(kServerThreads); };
     SetUpRoutes(server, *options, pages, *log);
 
+    // The library listens with a backlog of 5: a burst of clients (each
+    // report is a connection of its own) overflows it and waits a second
+    // for the retransmitted connect. Listening again on the bound socket
+    // takes the system's longest queue instead.
+    socket_t listening = INVALID_SOCKET;
+    server.set_socket_options([&listening](socket_t sock) {
+        httplib::default_socket_options(sock);
+        listening = sock;
+    });
     int port = options->port;
     if (port == 0) {
         port = server.bind_to_any_port(options->bind);
     } else if (!server.bind_to_port(options->bind, port)) {
         port = -1;
     }
+    if (port > 0 && listening != INVALID_SOCKET) ::listen(listening, SOMAXCONN);
     if (port <= 0) {
         std::cerr << "vendor-host: cannot listen on " << options->bind << ':' << options->port << '\n';
         return 1;
