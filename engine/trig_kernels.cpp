@@ -141,12 +141,14 @@ KERNEL_INLINE void SinCosBody(const double* x, double* sinOut, double* cosOut, i
 // and worth the factor of two in speed.
 //
 // Where the object format and the C library resolve functions at load time
-// (ELF with glibc: "ifunc"), the compiler's instruction-set clones choose
-// once and calls cost nothing extra. Elsewhere on x86-64 (Windows) the
-// choice is made on the first call and kept in a function pointer. Other
-// processors get the portable vector code, which GCC maps to their own
-// vector registers (two NEON registers per V4 on arm64).
-#if defined(__x86_64__) && defined(__ELF__) && defined(__GLIBC__)
+// (ELF with glibc: "ifunc"), GCC's instruction-set clones choose once and
+// calls cost nothing extra. Elsewhere on x86-64 (Windows, and Clang, whose
+// resolver for an "arch=" clone tests the processor's vendor rather than
+// its features) the choice is made on the first call and kept in a
+// function pointer, asking for AVX2 and FMA by name, which every compiler
+// knows. Other processors get the portable vector code, which GCC maps to
+// their own vector registers (two NEON registers per V4 on arm64).
+#if defined(__x86_64__) && defined(__ELF__) && defined(__GLIBC__) && !defined(__clang__)
 #define SKYVANE_KERNELS_CLONED 1
 #elif defined(__x86_64__) && defined(__GNUC__)
 #define SKYVANE_KERNELS_DISPATCHED 1
@@ -170,6 +172,8 @@ void SinCosArrays(const double* x, double* sinOut, double* cosOut, int count)
 std::vector<std::string> SeriesKernelVariants()
 {
     __builtin_cpu_init();
+    // The level GCC's resolver tests for the clone, so the name says which
+    // one runs.
     return {__builtin_cpu_supports("x86-64-v3") ? "x86-64-v3 clone" : "baseline clone"};
 }
 
@@ -183,14 +187,14 @@ struct KernelSet {
     void (*sinCos)(const double*, double*, double*, int);
 };
 
-__attribute__((target("arch=x86-64-v3")))
+__attribute__((target("avx2,fma")))
 void SumRunsV3(const double* a, const double* b, const double* c, const int* ends, int seriesCount,
                double tau, double* sums)
 {
     SumRunsBody(a, b, c, ends, seriesCount, tau, sums);
 }
 
-__attribute__((target("arch=x86-64-v3")))
+__attribute__((target("avx2,fma")))
 void SinCosV3(const double* x, double* sinOut, double* cosOut, int count)
 {
     SinCosBody(x, sinOut, cosOut, count);
@@ -207,14 +211,14 @@ void SinCosBaseline(const double* x, double* sinOut, double* cosOut, int count)
     SinCosBody(x, sinOut, cosOut, count);
 }
 
-constexpr KernelSet kV3{"x86-64-v3 via pointer", SumRunsV3, SinCosV3};
+constexpr KernelSet kV3{"AVX2+FMA via pointer", SumRunsV3, SinCosV3};
 constexpr KernelSet kBaseline{"baseline via pointer", SumRunsBaseline, SinCosBaseline};
 
 bool ProcessorHasV3()
 {
     // The first call may come before the C runtime's constructors have run.
     __builtin_cpu_init();
-    return __builtin_cpu_supports("x86-64-v3");
+    return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
 }
 
 // Null until the first call chooses; every thread chooses the same.
