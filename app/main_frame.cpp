@@ -25,6 +25,7 @@
 #include <iostream>
 
 #include "app/desktop_start.h"
+#include "app/night_palette.h"
 #include "online/http_exchange.h"
 #include "online/report_request.h"
 #include "platform/worker_thread.h"
@@ -84,10 +85,20 @@ CMainFrame::CMainFrame(CSkyvaneView::Clock clock)
                       {"E&xit Program", kCommandExit}});
     AddMenu("&Config", {{"&Preferences", kCommandPreferences},
                         {"Update datafile", kCommandUpdateDataFile}});
-    AddMenu("&View", {{"Heliocentric", kCommandHeliocentric},
-                      {"Geocentric", kCommandGeocentric},
-                      {"Horizontal", kCommandHorizontal},
-                      {"Intro Screen", kCommandIntroScreen}});
+    QMenu* viewMenu = AddMenu("&View", {{"Heliocentric", kCommandHeliocentric},
+                                        {"Geocentric", kCommandGeocentric},
+                                        {"Horizontal", kCommandHorizontal},
+                                        {"Intro Screen", kCommandIntroScreen}});
+    viewMenu->addSeparator();
+    QAction* nightMode = AddCommand(viewMenu, "Night Mode", kCommandNightMode);
+    nightMode->setCheckable(true);
+    // The sky window owns the setting; the menu's tick and the controls'
+    // palette follow it, whether the menu or a load of the preferences
+    // changed it.
+    connect(view_, &CSkyvaneView::NightModeChanged, this, [nightMode](bool on) {
+        nightMode->setChecked(on);
+        ApplyNightPalette(on);
+    });
     AddMenu("&Location", {{"&Edit", kCommandEditLocation}});
     AddMenu("&Time", {{"&Enter", kCommandEnterTime}});
     AddMenu("Search", {{"Constellation", kCommandSearchConstellation},
@@ -98,17 +109,26 @@ CMainFrame::CMainFrame(CSkyvaneView::Clock clock)
     AddMenu("&About", {{"&About Starwick ...", kCommandAbout}});
 }
 
+CMainFrame::~CMainFrame()
+{
+    ApplyNightPalette(false);
+}
+
 QMenu* CMainFrame::AddMenu(const char* title,
                            std::initializer_list<std::pair<const char*, int>> items)
 {
     QMenu* menu = menuBar()->addMenu(title);
-    for (const auto& [text, id] : items) {
-        QAction* action = menu->addAction(text);
-        action->setData(id);
-        action->setObjectName(QString::number(id));
-        connect(action, &QAction::triggered, this, [this, id = id] { OnCommand(id); });
-    }
+    for (const auto& [text, id] : items) AddCommand(menu, text, id);
     return menu;
+}
+
+QAction* CMainFrame::AddCommand(QMenu* menu, const char* text, int id)
+{
+    QAction* action = menu->addAction(text);
+    action->setData(id);
+    action->setObjectName(QString::number(id));
+    connect(action, &QAction::triggered, this, [this, id] { OnCommand(id); });
+    return action;
 }
 
 QAction* CMainFrame::CommandAction(int id) const

@@ -49,6 +49,8 @@ class CMainFrame : public QMainWindow {
 public:
     // `clock` is handed to the sky window (tests give their own).
     explicit CMainFrame(CSkyvaneView::Clock clock = {});
+    // Puts back the day palette if night mode gave the application its own.
+    ~CMainFrame() override;
 
     CSkyvaneView& View() { return *view_; }
     // The menu action of command `id`, or null.
@@ -69,6 +71,7 @@ protected:
 
 private:
     QMenu* AddMenu(const char* title, std::initializer_list<std::pair<const char*, int>> items);
+    QAction* AddCommand(QMenu* menu, const char* text, int id);
     void OnCommand(int id);
     void KeepRestoredSize();
 

@@ -13,6 +13,7 @@ constexpr char kStarsVisibleKey[] = "STARSVISIBLE";
 constexpr char kNoStarsKey[] = "NOSTARS";
 constexpr char kStarColorKey[] = "STARCOLOR";
 constexpr char kTimeControlKey[] = "TIMECONTROL";
+constexpr char kNightModeKey[] = "NIGHTMODE";
 constexpr char kWrittenKey[] = "CHECK";
 
 int Read(const char* key)
@@ -73,8 +74,19 @@ LoadedPreferences LoadPreferences()
     const PreferenceValues values = ReadPreferenceValues();
     LoadedPreferences loaded;
     loaded.display = DisplayPreferencesOf(values);
+    loaded.display.nightMode = ReadNightMode();
     loaded.timeControl = values.timeControl;
     return loaded;
+}
+
+bool ReadNightMode()
+{
+    return Read(kNightModeKey) == 1;
+}
+
+void WriteNightMode(bool on)
+{
+    Write(kNightModeKey, on ? 1 : 0);
 }
 
 bool PreferencesWritten()

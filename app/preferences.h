@@ -35,7 +35,7 @@ PreferenceValues ReadPreferenceValues();
 // ("CHECK" = 1).
 void WritePreferenceValues(const PreferenceValues& values);
 
-// The charts' view of the stored values. Only "EW" = 1 puts west on the
+// The charts' view of the stored values (night mode apart, see ReadNightMode). Only "EW" = 1 puts west on the
 // left; any other value, including one written by hand, puts east there.
 // Any non-zero "NS" counts azimuth from north.
 render::DisplayPreferences DisplayPreferencesOf(const PreferenceValues& values);
@@ -49,6 +49,13 @@ struct LoadedPreferences {
 };
 
 LoadedPreferences LoadPreferences();
+
+// Night mode ("NIGHTMODE"), switched from the View menu rather than the
+// dialog, so the dialog's OK leaves it alone. Only 1 switches it on: a
+// damaged value shows the charts in their colours, where the menu can
+// switch it again.
+bool ReadNightMode();
+void WriteNightMode(bool on);
 
 // True once the options have been written ("CHECK" not 0).
 bool PreferencesWritten();

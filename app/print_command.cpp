@@ -30,9 +30,13 @@ namespace {
 constexpr int kMinDotsPerInch = 72;
 constexpr int kMaxDotsPerInch = 2400;
 
-// What skyvane render takes that has no meaning on paper.
+// What skyvane render takes that has no meaning on paper. Night mode is
+// among them: paper read under a red torch wants dark ink on white, and a
+// page of black toner with dim red lines helps no one's eyes.
 const std::string kWindowOnlyOptions[] = {"--size", "--scale", "--select-star", "--select-messier",
-                                              "--help-overlay"};
+                                          "--help-overlay", "--night"};
+// Those of them that take no value.
+const std::string kWindowOnlyFlags[] = {"--help-overlay", "--night"};
 
 bool ParseDotsPerInch(const std::string& text, int& value)
 {
@@ -78,7 +82,9 @@ const CommandOptions<PrintRequest>& PrintOptions()
         }
         for (const std::string& name : kWindowOnlyOptions) {
             // Still known, so that the message says why.
-            const bool takesValue = name != "--help-overlay";
+            const bool takesValue =
+                std::find(std::begin(kWindowOnlyFlags), std::end(kWindowOnlyFlags), name) ==
+                std::end(kWindowOnlyFlags);
             options.push_back({{name}, takesValue ? "X" : "", "",
                                [](R&, const std::string&) -> std::string {
                                    return "not for a printed page";

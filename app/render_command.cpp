@@ -27,6 +27,7 @@
 #include "places/windows1252.h"
 #include "platform/process_environment.h"
 #include "platform/profile_store.h"
+#include "render/color_filter.h"
 #include "render/geocentric_chart.h"
 #include "render/heliocentric_chart.h"
 #include "render/horizontal_chart.h"
@@ -158,6 +159,8 @@ const CommandOptions<RenderRequest>& RenderOptions()
              Flag([](R& r) { r.preferences.noStars = 1; })},
             {{"--no-constellations"}, "", "no constellation figures (display preference)",
              Flag([](R& r) { r.preferences.showConstellations = 0; })},
+            {{"--night"}, "", "night mode: everything in dim red on black (display preference)",
+             Flag([](R& r) { r.preferences.nightMode = true; })},
             {{"--place"}, "NAME",
              "the place line (default: the stored location there, else the coordinates)",
              [](R& r, const std::string& v) -> std::string {
@@ -349,6 +352,9 @@ int RunRenderCommand(const std::vector<std::string>& args, std::ostream& out, st
         // As the sky window prepares every paint: black background, which
         // fills the off-screen surface and sits behind every text.
         painter.setBackground(QColor(0, 0, 0));
+        const render::ScopedColorFilter filter(request->preferences.nightMode
+                                                   ? render::ColorFilter::kNight
+                                                   : render::ColorFilter::kNone);
         const render::OutputKind window = render::OutputKind::Window;
         switch (request->chart) {
         case ChartKind::kHorizontal:

@@ -29,6 +29,7 @@
 #include "platform/profile_store.h"
 #include "platform/url_opener.h"
 #include "render/geocentric_chart.h"
+#include "render/color_filter.h"
 #include "render/found_object_marks.h"
 #include "render/heliocentric_chart.h"
 #include "render/horizontal_chart.h"
@@ -226,6 +227,15 @@ void CSkyvaneView::ReloadPreferences()
     preferences_ = loaded.display;
     navigation_.timeControl = loaded.timeControl;
     navigation_.stepUnit = kStepUnitDay;
+    emit NightModeChanged(preferences_.nightMode);
+}
+
+void CSkyvaneView::SetNightMode(bool on)
+{
+    WriteNightMode(on);
+    preferences_.nightMode = on;
+    emit NightModeChanged(on);
+    Redraw();
 }
 
 void CSkyvaneView::OnTimer(int id)
@@ -327,6 +337,8 @@ void CSkyvaneView::OnCommand(int id)
         if (viewMode_ != kViewIntro) EditPreferences();
         break;
     case kCommandUpdateDataFile: online::StartDataFileDownload(); break;
+    // Also on the intro screen: the eyes may already be dark-adapted.
+    case kCommandNightMode: SetNightMode(!preferences_.nightMode); break;
     case kCommandManual: OpenVendorPage(kManualPagePath, kReportManual); break;
     case kCommandWebsite: OpenVendorPage(kHomePagePath, kReportWebsite); break;
     case kCommandDonate: OpenVendorPage(kDonatePagePath, kReportDonate); break;
@@ -652,6 +664,9 @@ void CSkyvaneView::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
     painter.setBackground(QColor(0, 0, 0));
+    // Everything drawn below passes through the night filter when it is on.
+    const render::ScopedColorFilter filter(preferences_.nightMode ? render::ColorFilter::kNight
+                                                                  : render::ColorFilter::kNone);
     const auto data = skydata::CurrentSkyData();
     const int w = width();
     const int h = height();

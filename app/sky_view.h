@@ -41,6 +41,7 @@ inline constexpr int kCommandIntroScreen = 32786;
 inline constexpr int kCommandUpdateDataFile = 32787;
 inline constexpr int kCommandDonate = 32789;
 inline constexpr int kCommandSearchObject = 32790;
+inline constexpr int kCommandNightMode = 32791;
 
 // Click report codes of the sky window.
 inline constexpr int kReportFourthStart = 990;
@@ -104,6 +105,10 @@ public:
     // start, the version check sent again.
     void OnDestroy();
 
+    // View › Night Mode: every chart in dim red on black, or back in its
+    // colours; remembered in the settings.
+    void SetNightMode(bool on);
+
     // State, for the frame and for tests.
     int ViewMode() const { return viewMode_; }
     int IntroDone() const { return introDone_; }
@@ -121,6 +126,11 @@ public:
     bool TimerRunning(int id) const { return timers_.count(id) != 0; }
     // How many times the window asked to be drawn again.
     int RedrawRequests() const { return redrawRequests_; }
+
+signals:
+    // Night mode came on or went off, by the menu or by loading the
+    // preferences; the frame gives its menus and dialogs the look to match.
+    void NightModeChanged(bool on);
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -12,6 +12,7 @@
 #include <memory>
 
 #include "engine/sky.h"
+#include "render/color_filter.h"
 #include "render/geocentric_chart.h"
 #include "render/heliocentric_chart.h"
 #include "render/horizontal_chart.h"
@@ -107,6 +108,21 @@ void ChartSizes(benchmark::internal::Benchmark* b)
     b->Unit(benchmark::kMicrosecond);
 }
 BENCHMARK(BM_Chart)->Apply(ChartSizes);
+
+// The same frames in night mode, at the window's common size.
+void BM_NightChart(benchmark::State& st)
+{
+    const render::ScopedColorFilter night(render::ColorFilter::kNight);
+    BM_Chart(st);
+}
+void NightChartSizes(benchmark::internal::Benchmark* b)
+{
+    for (int chart : {kHorizontal, kGeocentric, kHeliocentric})
+        b->Args({chart, 1920, 1080, 1});
+    b->ArgNames({"chart", "width", "height", "ratio"});
+    b->Unit(benchmark::kMicrosecond);
+}
+BENCHMARK(BM_NightChart)->Apply(NightChartSizes);
 
 
 // The same frame as the sky window paints it: a widget's paint event into

@@ -35,6 +35,9 @@ struct DisplayPreferences {
     int starsVisibleMode = kStarsOnlyWhenVisible;  // "STARSVISIBLE"
     int noStars = 0;                            // "NOSTARS": planets only
     int starColor = kStarsWhite;                // "STARCOLOR"
+    // "NIGHTMODE": everything drawn in dim red on black. The charts never
+    // read it: the paint entry sets the drawing layer's colour filter.
+    bool nightMode = false;
 
     friend bool operator==(const DisplayPreferences&, const DisplayPreferences&) = default;
 };

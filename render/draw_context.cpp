@@ -139,12 +139,14 @@ void FillPolygonRows(const QPoint* points, int count, Fill fill)
 DrawContext::DrawContext(QPainter& painter, QPoint origin, QImage* pixels)
     : painter_(painter),
       origin_(origin),
+      filter_(CurrentColorFilter()),
       pen_(kDefaultPen),
       brush_(kDefaultBrush),
       textColor_(kDefaultTextColor),
       background_(kDefaultBackground),
       font_(painter.font())
 {
+    SetColorFilter(filter_);
     if (pixels != nullptr && pixels->depth() == 32) {
         UsePixels(*pixels);
     }
@@ -156,12 +158,14 @@ DrawContext::DrawContext(QPainter& painter, QPoint origin, QImage* pixels)
 
 DrawContext::DrawContext(QPainter& painter, QImage& pixels, QPoint deviceOffset, QRect deviceClip)
     : painter_(painter),
+      filter_(CurrentColorFilter()),
       pen_(kDefaultPen),
       brush_(kDefaultBrush),
       textColor_(kDefaultTextColor),
       background_(kDefaultBackground),
       font_(painter.font())
 {
+    SetColorFilter(filter_);
     if (pixels.depth() == 32) {
         UsePixels(pixels);
         deviceOffset_ = deviceOffset;
@@ -174,6 +178,15 @@ DrawContext::DrawContext(QPainter& painter, QImage& pixels, QPoint deviceOffset,
     painter_.setRenderHint(QPainter::Antialiasing, false);
     painter_.setRenderHint(QPainter::TextAntialiasing, false);
     painter_.setRenderHint(QPainter::SmoothPixmapTransform, false);
+}
+
+void DrawContext::SetColorFilter(ColorFilter filter)
+{
+    filter_ = filter;
+    if (pen_) penShown_ = Shown(*pen_);
+    if (brush_) brushShown_ = Shown(*brush_);
+    textShown_ = Shown(textColor_);
+    backgroundShown_ = Shown(background_);
 }
 
 void DrawContext::UsePixels(QImage& pixels)
@@ -235,12 +248,12 @@ void DrawContext::FillDevice(int x0, int y0, int x1, int y1, QRgb color)
 
 void DrawContext::SetPixel(int x, int y, QRgb color)
 {
-    FillBox(x, y, x + 1, y + 1, color);
+    FillBox(x, y, x + 1, y + 1, Shown(color));
 }
 
 void DrawContext::FillSolidRect(int left, int top, int right, int bottom, QRgb color)
 {
-    FillBox(left, top, right, bottom, color);
+    FillBox(left, top, right, bottom, Shown(color));
 }
 
 void DrawContext::Rectangle(int left, int top, int right, int bottom)
@@ -255,13 +268,13 @@ void DrawContext::Rectangle(int left, int top, int right, int bottom)
         return;
     }
     if (brush_) {
-        FillBox(left + 1, top + 1, right - 1, bottom - 1, *brush_);
+        FillBox(left + 1, top + 1, right - 1, bottom - 1, brushShown_);
     }
     if (pen_) {
-        FillBox(left, top, right, top + 1, *pen_);
-        FillBox(left, bottom - 1, right, bottom, *pen_);
-        FillBox(left, top + 1, left + 1, bottom - 1, *pen_);
-        FillBox(right - 1, top + 1, right, bottom - 1, *pen_);
+        FillBox(left, top, right, top + 1, penShown_);
+        FillBox(left, bottom - 1, right, bottom, penShown_);
+        FillBox(left, top + 1, left + 1, bottom - 1, penShown_);
+        FillBox(right - 1, top + 1, right, bottom - 1, penShown_);
     }
 }
 
@@ -290,7 +303,7 @@ void DrawContext::Ellipse(int left, int top, int right, int bottom)
     if (pen_ && brush_ && *pen_ == *brush_) {
         for (int row = 0; row < height; ++row) {
             const Span here = EllipseRow(width, height, row);
-            FillBox(left + here.begin, top + row, left + here.end, top + row + 1, *pen_);
+            FillBox(left + here.begin, top + row, left + here.end, top + row + 1, penShown_);
         }
         return;
     }
@@ -308,14 +321,14 @@ void DrawContext::Ellipse(int left, int top, int right, int bottom)
         }
         if (innerEnd > innerBegin) {
             if (pen_) {
-                FillBox(left + here.begin, y, left + innerBegin, y + 1, *pen_);
-                FillBox(left + innerEnd, y, left + here.end, y + 1, *pen_);
+                FillBox(left + here.begin, y, left + innerBegin, y + 1, penShown_);
+                FillBox(left + innerEnd, y, left + here.end, y + 1, penShown_);
             }
             if (brush_) {
-                FillBox(left + innerBegin, y, left + innerEnd, y + 1, *brush_);
+                FillBox(left + innerBegin, y, left + innerEnd, y + 1, brushShown_);
             }
         } else if (pen_) {
-            FillBox(left + here.begin, y, left + here.end, y + 1, *pen_);
+            FillBox(left + here.begin, y, left + here.end, y + 1, penShown_);
         }
         above = here;
         here = below;
@@ -342,15 +355,15 @@ void DrawContext::WideEllipse(int left, int top, int right, int bottom)
             hole = EllipseRow(inner.width(), inner.height(), innerRow);
         }
         if (hole.end <= hole.begin) {
-            FillBox(rimBegin, y, rimEnd, y + 1, *pen_);
+            FillBox(rimBegin, y, rimEnd, y + 1, penShown_);
             continue;
         }
         const int holeBegin = inner.left() + hole.begin;
         const int holeEnd = inner.left() + hole.end;
-        FillBox(rimBegin, y, holeBegin, y + 1, *pen_);
-        FillBox(holeEnd, y, rimEnd, y + 1, *pen_);
+        FillBox(rimBegin, y, holeBegin, y + 1, penShown_);
+        FillBox(holeEnd, y, rimEnd, y + 1, penShown_);
         if (brush_) {
-            FillBox(holeBegin, y, holeEnd, y + 1, *brush_);
+            FillBox(holeBegin, y, holeEnd, y + 1, brushShown_);
         }
     }
 }
@@ -372,7 +385,7 @@ void DrawContext::DrawLine(QPoint from, QPoint to)
         ScaledLine(from, to);
         return;
     }
-    const QRgb color = *pen_;
+    const QRgb color = penShown_;
     // A wide pen's band starts this far before the path and is penWidth_
     // pixels across it; a one-pixel pen's band is the path itself.
     const int thickness = penWidth_;
@@ -418,7 +431,7 @@ void DrawContext::Polygon(const QPoint* points, int count)
         ScaledPolygonFill(points, count);
     } else if (brush_ && count >= 3) {
         FillPolygonRows(points, count, [&](int x0, int y0, int x1, int y1) {
-            FillBox(x0, y0, x1, y1, *brush_);
+            FillBox(x0, y0, x1, y1, brushShown_);
         });
     }
     for (int i = 0; i < count; ++i) {
@@ -453,14 +466,14 @@ void DrawContext::ScaledEllipse(int left, int top, int right, int bottom)
     const int innerHeight = boxBottom - boxTop - 2 * inside;
     const bool oneColour = !pen_ || (brush_ && *pen_ == *brush_);
     if (oneColour) {
-        const std::optional<QRgb> colour = pen_ ? pen_ : brush_;
-        if (!colour) {
+        if (!pen_ && !brush_) {
             return;
         }
+        const QRgb colour = pen_ ? penShown_ : brushShown_;
         for (int row = 0; row < outerHeight; ++row) {
             const Span span = EllipseRow(outerWidth, outerHeight, row);
             FillDevice(outerLeft + span.begin, outerTop + row, outerLeft + span.end,
-                       outerTop + row + 1, *colour);
+                       outerTop + row + 1, colour);
         }
         return;
     }
@@ -476,15 +489,15 @@ void DrawContext::ScaledEllipse(int left, int top, int right, int bottom)
             hole = EllipseRow(innerWidth, innerHeight, innerRow);
         }
         if (hole.end <= hole.begin) {
-            FillDevice(rimBegin, y, rimEnd, y + 1, *pen_);
+            FillDevice(rimBegin, y, rimEnd, y + 1, penShown_);
             continue;
         }
         const int holeBegin = innerLeft + hole.begin;
         const int holeEnd = innerLeft + hole.end;
-        FillDevice(rimBegin, y, holeBegin, y + 1, *pen_);
-        FillDevice(holeEnd, y, rimEnd, y + 1, *pen_);
+        FillDevice(rimBegin, y, holeBegin, y + 1, penShown_);
+        FillDevice(holeEnd, y, rimEnd, y + 1, penShown_);
         if (brush_) {
-            FillDevice(holeBegin, y, holeEnd, y + 1, *brush_);
+            FillDevice(holeBegin, y, holeEnd, y + 1, brushShown_);
         }
     }
 }
@@ -494,7 +507,7 @@ void DrawContext::ScaledEllipse(int left, int top, int right, int bottom)
 // the end point; a wide pen is centred on the path with round ends.
 void DrawContext::ScaledLine(QPoint from, QPoint to)
 {
-    const QRgb color = *pen_;
+    const QRgb color = penShown_;
     const bool wide = penWidth_ > 1;
     const int thickness = penWidth_ * unit_;
     const int before = wide ? (penWidth_ / 2) * unit_ : 0;
@@ -521,7 +534,7 @@ void DrawContext::ScaledPolygonFill(const QPoint* points, int count)
         device[static_cast<std::size_t>(i)] = QPoint(DeviceX(points[i].x()), DeviceY(points[i].y()));
     }
     FillPolygonRows(device.data(), count, [&](int x0, int y0, int x1, int y1) {
-        FillDevice(x0, y0, x1, y1, *brush_);
+        FillDevice(x0, y0, x1, y1, brushShown_);
     });
 }
 
@@ -534,20 +547,21 @@ QSize DrawContext::TextExtent(const QString& text) const
 void DrawContext::TextOut(int x, int y, const QString& text)
 {
     if (recordText_) {
-        recorded_.push_back(TextCall{text, QPoint(x, y), font_, textColor_, background_, opaqueText_});
+        recorded_.push_back(
+            TextCall{text, QPoint(x, y), font_, textShown_, backgroundShown_, opaqueText_});
     }
     const QFontMetrics& metrics = Metrics();
     const QSize cell(metrics.horizontalAdvance(text), metrics.ascent() + metrics.descent());
     if (opaqueText_) {
-        FillBox(x, y, x + cell.width(), y + cell.height(), background_);
+        FillBox(x, y, x + cell.width(), y + cell.height(), backgroundShown_);
     }
     if (!painterFontCurrent_) {
         painter_.setFont(font_);
         painterFontCurrent_ = true;
     }
-    if (painterTextColor_ != textColor_) {
-        painter_.setPen(QColor(textColor_));
-        painterTextColor_ = textColor_;
+    if (painterTextColor_ != textShown_) {
+        painter_.setPen(QColor(textShown_));
+        painterTextColor_ = textShown_;
     }
     painter_.drawText(QPoint(x, y + metrics.ascent()), text);
 }
@@ -567,11 +581,22 @@ void DrawContext::CopyWith(QPainter::CompositionMode mode, int x, int y, const Q
 
 void DrawContext::CopyAnd(int x, int y, const QImage& picture)
 {
+    if (filter_ == ColorFilter::kNight) {
+        CopyWith(QPainter::RasterOp_SourceAndDestination, x, y, NightMask(picture));
+        return;
+    }
     CopyWith(QPainter::RasterOp_SourceAndDestination, x, y, picture);
 }
 
 void DrawContext::CopyOr(int x, int y, const QImage& picture)
 {
+    // A bitwise OR of two dim reds can be a brighter red than either (96 |
+    // 64 is 224): at night the picture's light is added as the brighter of
+    // the two, which stays within the night reds.
+    if (filter_ == ColorFilter::kNight) {
+        CopyWith(QPainter::CompositionMode_Lighten, x, y, NightPicture(picture));
+        return;
+    }
     CopyWith(QPainter::RasterOp_SourceOrDestination, x, y, picture);
 }
 

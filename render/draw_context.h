@@ -10,6 +10,11 @@
 // QPainter::fillRect otherwise (a printer). Text and picture copies always
 // go through QPainter.
 //
+// Colours pass through the context's colour filter (night mode) on their
+// way to the pixels; what the context reports back (Pen, Brush, TextColor,
+// BkColor) is always what was asked for, so a caller that saves and puts
+// back a pen gets the same pixels.
+//
 // Coordinates are logical pixels. An image with a device pixel ratio above
 // 1 (a high-density screen) gets every shape rasterised at its own
 // resolution: a logical pixel is a block of device pixels, but ellipses,
@@ -28,6 +33,8 @@
 #include <cmath>
 #include <optional>
 #include <vector>
+
+#include "render/color_filter.h"
 
 namespace skyvane::render {
 
@@ -55,6 +62,12 @@ public:
     // Shapes stay inside `deviceClip`, in device pixels.
     DrawContext(QPainter& painter, QImage& pixels, QPoint deviceOffset, QRect deviceClip);
 
+    // The colour filter starts as the thread's current one (see
+    // ScopedColorFilter); setting another applies to the pen, brush and
+    // colours already chosen too.
+    void SetColorFilter(ColorFilter filter);
+    ColorFilter Filter() const { return filter_; }
+
     // Device pixels per logical pixel: the image's device pixel ratio, 1
     // without an image of our own.
     double Scale() const { return scale_; }
@@ -69,6 +82,7 @@ public:
     void SetPen(QRgb color, int width = 1)
     {
         pen_ = color;
+        penShown_ = Shown(color);
         penWidth_ = width > 1 ? width : 1;
     }
     void SetNullPen() { pen_.reset(); }
@@ -76,13 +90,25 @@ public:
     int PenWidth() const { return penWidth_; }
     // Solid brushes fill shapes inside their outline; "no brush" leaves the
     // inside untouched.
-    void SetBrush(QRgb color) { brush_ = color; }
+    void SetBrush(QRgb color)
+    {
+        brush_ = color;
+        brushShown_ = Shown(color);
+    }
     void SetNullBrush() { brush_.reset(); }
     std::optional<QRgb> Brush() const { return brush_; }
 
-    void SetTextColor(QRgb color) { textColor_ = color; }
+    void SetTextColor(QRgb color)
+    {
+        textColor_ = color;
+        textShown_ = Shown(color);
+    }
     QRgb TextColor() const { return textColor_; }
-    void SetBkColor(QRgb color) { background_ = color; }
+    void SetBkColor(QRgb color)
+    {
+        background_ = color;
+        backgroundShown_ = Shown(color);
+    }
     QRgb BkColor() const { return background_; }
     // Opaque texts (the default) fill their cell with the background colour
     // first; transparent ones leave what is drawn under them.
@@ -127,6 +153,7 @@ public:
     void CopyOr(int x, int y, const QImage& picture);
 
     // From the next text on, keep a TextCall per TextOut until told to stop.
+    // Its colours are the ones drawn, after the colour filter.
     void SetRecordText(bool on) { recordText_ = on; }
     const std::vector<TextCall>& RecordedText() const { return recorded_; }
     void ClearRecordedText() { recorded_.clear(); }
@@ -150,6 +177,7 @@ private:
     void FillDisc(int left, int top, int diameter, QRgb color);
     void WideEllipse(int left, int top, int right, int bottom);
     void CopyWith(QPainter::CompositionMode mode, int x, int y, const QImage& picture);
+    QRgb Shown(QRgb color) const { return FilteredColor(filter_, color); }
 
     QPainter& painter_;
     QPoint origin_;
@@ -166,11 +194,17 @@ private:
     bool scaled_ = false;
     int unit_ = 1;  // device pixels across a one-pixel pen
 
+    ColorFilter filter_;
+    // The colours asked for, and the ones drawn after the filter.
     std::optional<QRgb> pen_;
+    QRgb penShown_ = 0;
     int penWidth_ = 1;
     std::optional<QRgb> brush_;
+    QRgb brushShown_ = 0;
     QRgb textColor_;
+    QRgb textShown_ = 0;
     QRgb background_;
+    QRgb backgroundShown_ = 0;
     bool opaqueText_ = true;
     const QFontMetrics& Metrics() const;
 

@@ -125,7 +125,8 @@ COffscreenDC::COffscreenDC(QPainter& target, OutputKind kind)
             image_ = &ownImage_.emplace(pixels, QImage::Format_RGB32);
         }
         image_->setDevicePixelRatio(ratio);
-        image_->fill(background);
+        // In the colour the context fills with: night mode's red, if any.
+        image_->fill(FilteredColor(CurrentColorFilter(), background));
         imagePainter_.begin(image_);
         dc_.emplace(imagePainter_, clipBox_.topLeft(), image_);
     }

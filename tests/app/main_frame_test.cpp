@@ -43,7 +43,7 @@ TEST(MainFrameTest, MenuBarCarriesEveryTextAndCommandIdInOrder)
         {"&Config", {{"&Preferences", 32785}, {"Update datafile", 32787}}},
         {"&View",
          {{"Heliocentric", 32771}, {"Geocentric", 32773}, {"Horizontal", 32772},
-          {"Intro Screen", 32786}}},
+          {"Intro Screen", 32786}, {"", 0}, {"Night Mode", 32791}}},
         {"&Location", {{"&Edit", 32774}}},
         {"&Time", {{"&Enter", 32775}}},
         {"Search", {{"Constellation", 32782}, {"Object...", 32790}}},

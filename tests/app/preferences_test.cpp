@@ -151,6 +151,27 @@ TEST_F(PreferencesTest, HandEditedValuesAreReadSafely)
     EXPECT_FALSE(PreferencesWritten());
 }
 
+TEST_F(PreferencesTest, NightModeRoundTripsAndOnlyOneSwitchesItOn)
+{
+    EXPECT_FALSE(ReadNightMode());
+    EXPECT_FALSE(LoadPreferences().display.nightMode);
+    WriteNightMode(true);
+    EXPECT_EQ(Stored("NIGHTMODE"), 1);
+    EXPECT_TRUE(LoadPreferences().display.nightMode);
+    // The dialog's OK writes its eight options and leaves night mode alone.
+    WritePreferenceValues(PreferenceValues{});
+    EXPECT_TRUE(ReadNightMode());
+    WriteNightMode(false);
+    EXPECT_EQ(Stored("NIGHTMODE"), 0);
+    EXPECT_FALSE(LoadPreferences().display.nightMode);
+
+    // A damaged value shows the charts in colour.
+    for (const char* stored : {"2", "-1", "on", "1.0", ""}) {
+        WriteProfileString("Preferences", "NIGHTMODE", stored);
+        EXPECT_FALSE(ReadNightMode()) << stored;
+    }
+}
+
 // The dialog's controls, found by their ids.
 class PreferencesDialogTest : public PreferencesTest {
 protected:

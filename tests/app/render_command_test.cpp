@@ -2,6 +2,7 @@
 
 #include "places/locations.h"
 #include "platform/profile_store.h"
+#include "render/color_filter.h"
 
 #include <gtest/gtest.h>
 
@@ -41,7 +42,7 @@ TEST(RenderArguments, PreferencesSelectionAndPlaceAreRead)
     std::string error;
     const auto r = Parse({"horizontal", "--ew", "0", "--ns", "0", "--planet-mode", "2",
                           "--stars-visible", "1", "--star-color", "1", "--no-stars",
-                          "--no-constellations", "--select-star", "12", "--help-overlay",
+                          "--no-constellations", "--night", "--select-star", "12", "--help-overlay",
                           "--size", "1920x1080", "--zoom", "300", "--date", "2026-12-07",
                           "--time", "22:00", "--tz", "1", "--lon", "-8.5", "--lat", "47.32",
                           "-o", "/tmp/x.png"},
@@ -54,6 +55,7 @@ TEST(RenderArguments, PreferencesSelectionAndPlaceAreRead)
     EXPECT_EQ(r->preferences.starColor, 1);
     EXPECT_EQ(r->preferences.noStars, 1);
     EXPECT_EQ(r->preferences.showConstellations, 0);
+    EXPECT_TRUE(r->preferences.nightMode);
     EXPECT_EQ(r->selection.selectedStar, 12);
     EXPECT_TRUE(r->selection.helpOverlay);
     EXPECT_EQ(r->width, 1920);
@@ -114,6 +116,47 @@ TEST(RenderCommand, WritesEveryChartAsAPicture)
             for (int x = 0; x < image.width(); x += 7)
                 colours.insert(image.pixel(x, y));
         EXPECT_GT(colours.size(), 3u) << chart;
+    }
+    std::filesystem::remove_all(dir);
+}
+
+// --night draws the same chart through the night filter: red only, dim,
+// and the night colour of what the plain command draws, pixel for pixel.
+TEST(RenderCommand, NightDrawsEveryChartInDimRed)
+{
+    const auto dir = std::filesystem::temp_directory_path() / "skyvane-render-night-test";
+    std::filesystem::create_directories(dir);
+    for (const char* chart : {"horizontal", "geocentric", "heliocentric", "intro"}) {
+        QImage pictures[2];
+        for (const bool night : {false, true}) {
+            const std::string file =
+                (dir / (std::string(chart) + (night ? "-night.png" : ".png"))).string();
+            std::vector<std::string> args = {chart, "--date", "2026-12-20", "--time", "22:00",
+                                             "--tz", "1", "--lon", "-8.5", "--lat", "47.32",
+                                             "--size", "1024x700", "--scale", "2", "--data",
+                                             SKYVANE_DATAS_BIN, "-o", file};
+            if (night) args.push_back("--night");
+            std::ostringstream out;
+            std::ostringstream err;
+            ASSERT_EQ(RunRenderCommand(args, out, err), 0) << chart << ": " << err.str();
+            pictures[night] = QImage(QString::fromStdString(file));
+            ASSERT_FALSE(pictures[night].isNull()) << chart;
+        }
+        const QImage& day = pictures[0];
+        const QImage& night = pictures[1];
+        ASSERT_EQ(night.size(), day.size());
+        int wrong = 0;
+        int lit = 0;
+        for (int y = 0; y < night.height(); ++y)
+            for (int x = 0; x < night.width(); ++x) {
+                const QRgb p = night.pixel(x, y);
+                if (qGreen(p) != 0 || qBlue(p) != 0 || qRed(p) > render::kNightMaxRed ||
+                    p != render::NightColor(day.pixel(x, y)))
+                    ++wrong;
+                if (qRed(p) != 0) ++lit;
+            }
+        EXPECT_EQ(wrong, 0) << chart;
+        EXPECT_GT(lit, 2000) << chart;
     }
     std::filesystem::remove_all(dir);
 }

@@ -71,6 +71,7 @@ TEST(PrintArguments, BadValuesAndWindowOptionsAreRefused)
         {"horizontal", "--size", "800x600"},
         {"horizontal", "--select-star", "3"},
         {"horizontal", "--help-overlay"},
+        {"horizontal", "--night"},
         {"horizontal", "--zoom", "5000"},
         {"horizontal", "--lat", "north"},
     };
@@ -79,6 +80,11 @@ TEST(PrintArguments, BadValuesAndWindowOptionsAreRefused)
         EXPECT_FALSE(ParsePrintArguments(args, error)) << (args.empty() ? "" : args.back());
         EXPECT_FALSE(error.empty());
     }
+    // Night mode is a screen's: the page says so rather than ignoring it.
+    std::string error;
+    EXPECT_FALSE(ParsePrintArguments({"geocentric", "--night", "--dpi", "300"}, error));
+    EXPECT_NE(error.find("--night"), std::string::npos) << error;
+    EXPECT_NE(error.find("printed page"), std::string::npos) << error;
 }
 
 class PrintCommandTest : public ::testing::Test {
