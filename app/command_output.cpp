@@ -14,7 +14,15 @@ namespace skyvane::app {
 std::string WriteOutput(const std::string& path, std::string_view bytes, std::ostream& out)
 {
     if (path == kStandardOutput) {
+        // A text longer than the stream's buffer meets a full disk while
+        // it is written, not when it is flushed: keep the reason then.
+        errno = 0;
         out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        if (!out) {
+            const int failure = errno;
+            return std::string("standard output: ") +
+                   (failure != 0 ? std::strerror(failure) : "write error");
+        }
         return FlushOutput(out);
     }
     std::FILE* file = std::fopen(path.c_str(), "wb");
