@@ -14,16 +14,15 @@ namespace skyvane::app {
 std::string WriteOutput(const std::string& path, std::string_view bytes, std::ostream& out)
 {
     if (path == kStandardOutput) {
-        // A text longer than the stream's buffer meets a full disk while
-        // it is written, not when it is flushed: keep the reason then.
+        // Output longer than the stream's buffer is written (and may fail)
+        // here already: keep the reason for the message.
         errno = 0;
         out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        if (!out) {
-            const int failure = errno;
-            return std::string("standard output: ") +
-                   (failure != 0 ? std::strerror(failure) : "write error");
-        }
-        return FlushOutput(out);
+        const int failure = errno;
+        const std::string flushed = FlushOutput(out);
+        if (!flushed.empty() && failure != 0)
+            return std::string("standard output: ") + std::strerror(failure);
+        return flushed;
     }
     std::FILE* file = std::fopen(path.c_str(), "wb");
     if (file == nullptr)

@@ -99,11 +99,24 @@ bool HasHeliocentric(int body)
 }
 bool HasGeocentric(int body) { return body != engine::kEarth && body != engine::kPluto; }
 
+// The engine counts azimuth from the south point towards the west; the
+// command line counts from north through east.
+double AzimuthFromNorth(double azimuth)
+{
+    const double turned = std::fmod(azimuth + 180, 360);
+    return turned < 0 ? turned + 360 : turned;
+}
+
 }  // namespace
 
 std::string FormatHours(double hours, bool padHours)
 {
-    const double totalSeconds = std::round(hours * 360000) / 100;
+    // Rounded to the hundredth of a second before the split, so the seconds
+    // carry into the minutes and the minutes into the hours; a value that
+    // rounds up to a whole day reads as 0h again.
+    double totalSeconds = std::round(hours * 360000) / 100;
+    if (totalSeconds >= 86400 && totalSeconds < 86400.005)
+        totalSeconds = 0;
     const int h = static_cast<int>(totalSeconds / 3600);
     const int m = static_cast<int>((totalSeconds - h * 3600) / 60);
     const double s = totalSeconds - h * 3600 - m * 60;
@@ -117,13 +130,16 @@ std::string FormatEphemerisTable(const SkyState& s, double jd)
     std::string out;
     out += "Instant        " + FormatInstant(s) + " local time (zone " +
            Format("%+g h", s.timeZone) + (s.dst ? ", daylight saving +1 h" : "") + ")\n";
-    out += "Julian day     " + Format("%.6f", jd) + " UT\n";
+    out += "Julian day     " + Format("%.6f", jd) + " UT, " + Format("%.6f", s.terrestrialJulianDay) +
+           " TT (Delta T " + Format("%.1f", s.deltaT) + " s)\n";
     out += "Observer       longitude " + Format("%.4f", std::fabs(s.longitude)) +
            (s.longitude >= 0 ? " W" : " E") + ", latitude " +
            Format("%.4f", std::fabs(s.latitude)) + (s.latitude >= 0 ? " N" : " S") + "\n";
     out += "Obliquity      " + Format("%.6f", s.obliquity) + " deg (true)\n";
     out += "Sidereal time  " + FormatHours(s.siderealTime) + " (Greenwich apparent)\n\n";
     out +=
+        "                                                   apparent, geocentric, of date"
+        "                  seen from here\n"
         "Body        helio L deg  helio B deg   helio R AU  RA             Dec deg    "
         "Distance            Azimuth deg  Altitude deg\n";
     for (int b = 0; b < engine::kBodyCount; ++b) {
@@ -141,16 +157,17 @@ std::string FormatEphemerisTable(const SkyState& s, double jd)
                                              ? Format("%12.1f km", s.geoDistance[b])
                                              : Format("%12.8f AU", s.geoDistance[b]);
             geo = FormatHours(s.rightAscension[b]) + "  " + Format("%9.5f", s.declination[b]) +
-                  "  " + distance + "  " + Format("%11.5f", s.azimuth[b]) + "  " +
+                  "  " + distance + "  " + Format("%11.5f", AzimuthFromNorth(s.azimuth[b])) + "  " +
                   Format("%12.5f", s.altitude[b]);
         }
         std::snprintf(row, sizeof row, "%-9s %s  %s\n", engine::BodyName(b), helio.c_str(),
                       geo.c_str());
         out += row;
     }
-    out += "\nRight ascension and declination of the Sun and Moon are apparent, of the "
-           "planets geometric;\nazimuth counts from the south point towards the west; "
-           "no refraction.\n";
+    out += "\nRight ascension and declination: geocentric apparent places of date (true equator "
+           "and equinox;\nplanets with light-time and aberration). Azimuth (from north through "
+           "east) and altitude:\nthe topocentric place seen from the observer, no refraction. "
+           "Heliocentric places are\ngeometric, at Terrestrial Time.\n";
     return out;
 }
 
@@ -165,6 +182,8 @@ std::string FormatEphemerisJson(const SkyState& s, double jd)
                                        {"timeZone", JsonNumber(s.timeZone)},
                                        {"dst", s.dst}};
     document["jd"] = JsonNumber(jd);
+    document["terrestrialJd"] = JsonNumber(s.terrestrialJulianDay);
+    document["deltaT"] = JsonNumber(s.deltaT);
     document["obliquity"] = JsonNumber(s.obliquity);
     document["siderealTime"] = JsonNumber(s.siderealTime);
     // A value the engine does not compute for a body is null, not 0.
@@ -181,6 +200,8 @@ std::string FormatEphemerisJson(const SkyState& s, double jd)
         {"rightAscension", &SkyState::rightAscension, Applies::kGeo},
         {"declination", &SkyState::declination, Applies::kGeo},
         {"geoDistance", &SkyState::geoDistance, Applies::kGeo},
+        {"topocentricRightAscension", &SkyState::topocentricRightAscension, Applies::kGeo},
+        {"topocentricDeclination", &SkyState::topocentricDeclination, Applies::kGeo},
         {"azimuth", &SkyState::azimuth, Applies::kGeo},
         {"altitude", &SkyState::altitude, Applies::kGeo},
     };
@@ -195,7 +216,10 @@ std::string FormatEphemerisJson(const SkyState& s, double jd)
                                  : f.applies == Applies::kHelio
                                      ? HasHeliocentric(b)
                                      : HasHeliocentric(b) && b != engine::kMoon;
-            body[f.name] = applies ? JsonNumber((s.*f.values)[b]) : QJsonValue(QJsonValue::Null);
+            double value = (s.*f.values)[b];
+            if (f.values == &SkyState::azimuth)
+                value = AzimuthFromNorth(value);
+            body[f.name] = applies ? JsonNumber(value) : QJsonValue(QJsonValue::Null);
         }
         bodies.append(body);
     }

@@ -136,8 +136,28 @@ std::optional<FindRequest> ParseFindArguments(const std::vector<std::string>& ar
     return request;
 }
 
+namespace {
+
+// A right ascension and declination on one line.
+std::string PlaceText(double rightAscension, double declination)
+{
+    return FormatHours(rightAscension, false) + "  " + Format("%+.5f deg", declination);
+}
+
+// Azimuth in the engine's count (from the south point towards the west)
+// in the count shown: from the north through the east, or as it is.
+double AzimuthShown(double azimuth, bool fromNorth)
+{
+    if (!fromNorth)
+        return azimuth;
+    const double turned = std::fmod(azimuth + 180, 360);
+    return turned < 0 ? turned + 360 : turned;
+}
+
+}  // namespace
+
 std::string FormatFoundObjectText(const FoundObject& f, const SkyCatalogue& catalogue,
-                                  const engine::SkyState& sky)
+                                  const engine::SkyState& sky, bool azimuthFromNorth)
 {
     std::string out;
     const auto line = [&](const char* label, const std::string& value) {
@@ -186,10 +206,21 @@ std::string FormatFoundObjectText(const FoundObject& f, const SkyCatalogue& cata
         break;
     }
     }
-    line("Right ascension", FormatHours(f.rightAscension, false));
-    line("Declination", Format("%+.5f deg", f.declination));
-    line("Azimuth", Format("%.5f deg", f.azimuth) + " (from the south point towards the west)");
-    line("Altitude", Format("%+.5f deg", f.altitude) + " (no refraction)");
+    if (f.object.kind == ObjectKind::kBody) {
+        line("Apparent place", PlaceText(f.rightAscension, f.declination) +
+                                   " (geocentric, true equator and equinox of date)");
+        line("Seen from here", PlaceText(f.topocentricRightAscension, f.topocentricDeclination) +
+                                   " (topocentric, of date)");
+    } else {
+        line("J2000 place", PlaceText(f.catalogueRightAscension, f.catalogueDeclination) +
+                                " (catalogue, mean equator and equinox J2000)");
+        line("Apparent place", PlaceText(f.rightAscension, f.declination) +
+                                   " (true equator and equinox of date)");
+    }
+    line("Azimuth", Format("%.5f deg", AzimuthShown(f.azimuth, azimuthFromNorth)) +
+                        (azimuthFromNorth ? " (from north through east)"
+                                          : " (from the south point towards the west)"));
+    line("Altitude", Format("%+.5f deg", f.altitude) + " (seen from here, no refraction)");
     line("At", skydata::LocalCivilTimeText(f.jd, f.civilOffsetHours) + " local time (zone " +
                    Format("%+g h", sky.timeZone) + (sky.dst ? ", daylight saving +1 h" : "") +
                    ")");
@@ -258,9 +289,17 @@ std::string FormatFoundObjectJson(const std::string& query, const FoundObject& f
                     {"dst", sky.dst}};
     document["observer"] = QJsonObject{{"longitude", JsonNumber(sky.longitude)},
                                        {"latitude", JsonNumber(sky.latitude)}};
+    const auto place = [](double ra, double dec) {
+        return QJsonObject{{"rightAscension", JsonNumber(ra)}, {"declination", JsonNumber(dec)}};
+    };
+    document["j2000"] = f.object.kind == ObjectKind::kBody
+                            ? QJsonValue(QJsonValue::Null)
+                            : QJsonValue(place(f.catalogueRightAscension, f.catalogueDeclination));
+    document["apparent"] = place(f.rightAscension, f.declination);
+    document["topocentric"] = place(f.topocentricRightAscension, f.topocentricDeclination);
     document["rightAscension"] = JsonNumber(f.rightAscension);
     document["declination"] = JsonNumber(f.declination);
-    document["azimuth"] = JsonNumber(f.azimuth);
+    document["azimuth"] = JsonNumber(AzimuthShown(f.azimuth, true));
     document["altitude"] = JsonNumber(f.altitude);
     const engine::RiseTransitSet& rts = f.riseTransitSet;
     const auto when = [&](const std::optional<double>& jd) {

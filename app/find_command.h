@@ -35,14 +35,19 @@ std::string FindUsage();
 std::optional<FindRequest> ParseFindArguments(const std::vector<std::string>& args,
                                               std::string& error);
 
-// The object as the dialog and the command show it, one fact a line, UTF-8.
-// `sky` is the computed sky the object was described for.
+// The object as the dialog and the command show it, one fact a line, UTF-8:
+// its J2000 catalogue place and apparent place of date (a body: geocentric
+// and topocentric places of date), and where it stands for the observer.
+// `sky` is the computed sky the object was described for. Azimuth counts
+// from north through east (the command, and the "Azimuth North"
+// preference's default) or, with `azimuthFromNorth` false, from the south
+// point towards the west.
 std::string FormatFoundObjectText(const skydata::FoundObject& found,
                                   const skydata::SkyCatalogue& catalogue,
-                                  const engine::SkyState& sky);
+                                  const engine::SkyState& sky, bool azimuthFromNorth = true);
 
-// The same as one JSON object (see schema/find.schema.json); `query` is the
-// name as asked for.
+// The same as one JSON object (see schema/find.schema.json), azimuth from
+// north through east; `query` is the name as asked for.
 std::string FormatFoundObjectJson(const std::string& query, const skydata::FoundObject& found,
                                   const skydata::SkyCatalogue& catalogue,
                                   const engine::SkyState& sky);

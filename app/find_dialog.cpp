@@ -10,6 +10,8 @@
 #include <QStandardItemModel>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace skyvane::app {
 
 CFindDialog::CFindDialog(std::shared_ptr<const skydata::SkyData> data, Finder find,
@@ -119,6 +121,34 @@ void CFindDialog::Show(const FindOutcome& outcome)
     geocentric_->setVisible(outcome.offerGeocentric);
     // Wide enough for the longest line.
     adjustSize();
+    emit Answered();
+}
+
+QPoint FindDialogPosition(const QRect& chart, const QRect& screen, const QSize& dialog,
+                          std::optional<QPoint> object)
+{
+    constexpr int kMargin = 8;
+    if (screen.right() - chart.right() >= dialog.width() + kMargin)
+        return {chart.right() + kMargin, chart.top()};
+    const int left = chart.left() + kMargin;
+    const int right = std::max(left, chart.right() - kMargin - dialog.width());
+    const int top = chart.top() + kMargin;
+    const int bottom = std::max(top, chart.bottom() - kMargin - dialog.height());
+    const QPoint lowerLeft(left, bottom);
+    if (!object) return lowerLeft;
+    QPoint best = lowerLeft;
+    long long bestDistance = -1;
+    for (const QPoint corner : {lowerLeft, QPoint(left, top), QPoint(right, top), QPoint(right, bottom)}) {
+        const QRect placed(corner, dialog);
+        if (placed.contains(*object)) continue;
+        const QPoint d = placed.center() - *object;
+        const long long distance = 1LL * d.x() * d.x() + 1LL * d.y() * d.y();
+        if (distance > bestDistance) {
+            bestDistance = distance;
+            best = corner;
+        }
+    }
+    return best;
 }
 
 }  // namespace skyvane::app

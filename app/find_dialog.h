@@ -5,10 +5,14 @@
 #pragma once
 
 #include <QDialog>
+#include <QPoint>
+#include <QRect>
+#include <QSize>
 #include <QString>
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "skydata/sky_data.h"
@@ -33,6 +37,14 @@ struct FindOutcome {
 // the line when chosen; the list shows it with the object it names.
 inline constexpr int kCompletionNameRole = Qt::UserRole + 1;
 
+// Where the find dialog goes (its top-left corner, in the coordinates of
+// `chart` and `screen`): beside the chart when the screen has room on its
+// right, else in the corner of the chart farthest from `object` (the found
+// object's place, when the chart draws it) that does not cover it; with no
+// object, the chart's lower left corner, where the charts draw least.
+QPoint FindDialogPosition(const QRect& chart, const QRect& screen, const QSize& dialog,
+                          std::optional<QPoint> object);
+
 class CFindDialog : public QDialog {
     Q_OBJECT
 
@@ -53,6 +65,10 @@ public:
 public slots:
     // Finds the name in the line.
     void FindName();
+
+signals:
+    // A find has been answered and the dialog sized for the answer.
+    void Answered();
 
 private:
     void UpdateCompletions(const QString& text);

@@ -3,11 +3,13 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QEvent>
 #include <QShowEvent>
 #include <QLabel>
+#include <QKeySequence>
 #include <QMessageBox>
 #include <QMenuBar>
 #include <QPainter>
@@ -16,6 +18,7 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QResizeEvent>
+#include <QStandardPaths>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -28,6 +31,7 @@
 #include "app/night_palette.h"
 #include "online/http_exchange.h"
 #include "online/report_request.h"
+#include "platform/profile_store.h"
 #include "platform/worker_thread.h"
 
 namespace skyvane::app {
@@ -101,8 +105,11 @@ CMainFrame::CMainFrame(CSkyvaneView::Clock clock)
     });
     AddMenu("&Location", {{"&Edit", kCommandEditLocation}});
     AddMenu("&Time", {{"&Enter", kCommandEnterTime}});
-    AddMenu("Search", {{"Constellation", kCommandSearchConstellation},
-                       {"Object...", kCommandSearchObject}});
+    // Alt+S reaches the search from the keyboard, and Ctrl+F (the
+    // platform's Find key) the object search directly.
+    AddMenu("&Search", {{"&Constellation", kCommandSearchConstellation},
+                        {"&Object...", kCommandSearchObject}});
+    CommandAction(kCommandSearchObject)->setShortcut(QKeySequence::Find);
     AddMenu("&Manual", {{"Go to the online &Manual", kCommandManual}});
     AddMenu("&Website", {{"&Go to software website", kCommandWebsite}});
     AddMenu("&Donate", {{"Support Software", kCommandDonate}});
@@ -181,7 +188,17 @@ void CMainFrame::OnFileSaveChartAs()
 {
     static const QString kPng = "PNG image (*.png)";
     static const QString kJpeg = "JPEG image (*.jpg *.jpeg)";
-    QFileDialog dialog(this, "Save Chart As");
+    // The folder of the last chart saved; the first time, the user's
+    // pictures folder (the data folder the program runs in is no place
+    // for them).
+    constexpr char kSection[] = "Charts";
+    constexpr char kFolderKey[] = "SaveFolder";
+    QString folder = QString::fromStdString(platform::GetProfileString(kSection, kFolderKey));
+    if (folder.isEmpty() || !QFileInfo(folder).isDir()) {
+        folder = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+        if (folder.isEmpty() || !QFileInfo(folder).isDir()) folder = QDir::homePath();
+    }
+    QFileDialog dialog(this, "Save Chart As", folder);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setNameFilters({kPng, kJpeg});
     dialog.setDefaultSuffix("png");
@@ -189,15 +206,18 @@ void CMainFrame::OnFileSaveChartAs()
         dialog.setDefaultSuffix(filter == kJpeg ? "jpg" : "png");
     });
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
-    const QString path = dialog.selectedFiles().constFirst();
-    // The name's extension decides; a name without one takes the filter's.
+    QString path = dialog.selectedFiles().constFirst();
+    // A name without a picture extension ("chart", "chart.txt") takes the
+    // chosen format's, so that the file says what it holds.
     const QString suffix = QFileInfo(path).suffix().toLower();
-    const bool known = suffix == "png" || suffix == "jpg" || suffix == "jpeg";
-    const QByteArray format = known ? QByteArray()
-                              : dialog.selectedNameFilter() == kJpeg ? QByteArray("jpg")
-                                                                      : QByteArray("png");
-    if (!view_->SaveChartImage(path, format))
-        QMessageBox::warning(this, "Save Chart As", "The chart could not be written to\n" + path);
+    if (suffix != "png" && suffix != "jpg" && suffix != "jpeg")
+        path += dialog.selectedNameFilter() == kJpeg ? ".jpg" : ".png";
+    platform::WriteProfileString(kSection, kFolderKey,
+                                 QFileInfo(path).absolutePath().toStdString());
+    QString why;
+    if (!view_->SaveChartImage(path, QByteArray(), &why))
+        QMessageBox::warning(this, "Save Chart As",
+                             "The chart could not be written to\n" + path + "\n\n" + why);
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event)

@@ -15,6 +15,8 @@ constexpr char kStarColorKey[] = "STARCOLOR";
 constexpr char kTimeControlKey[] = "TIMECONTROL";
 constexpr char kNightModeKey[] = "NIGHTMODE";
 constexpr char kWrittenKey[] = "CHECK";
+constexpr char kNoIntroKey[] = "NOINTRO";
+constexpr char kLastChartKey[] = "LASTCHART";
 
 int Read(const char* key)
 {
@@ -39,7 +41,21 @@ PreferenceValues ReadPreferenceValues()
     values.noStars = Read(kNoStarsKey);
     values.starColor = Read(kStarColorKey);
     values.timeControl = Read(kTimeControlKey);
+    values.noIntro = Read(kNoIntroKey) != 0 ? 1 : 0;
     return values;
+}
+
+int LastChart()
+{
+    const int stored = Read(kLastChartKey);
+    constexpr int kFirstChart = 1;  // heliocentric
+    constexpr int kLastChart = 3;   // horizontal
+    return stored >= kFirstChart && stored <= kLastChart ? stored : kLastChart;
+}
+
+void StoreLastChart(int viewMode)
+{
+    Write(kLastChartKey, viewMode);
 }
 
 void WritePreferenceValues(const PreferenceValues& values)
@@ -52,6 +68,7 @@ void WritePreferenceValues(const PreferenceValues& values)
     Write(kNoStarsKey, values.noStars);
     Write(kStarColorKey, values.starColor);
     Write(kTimeControlKey, values.timeControl);
+    Write(kNoIntroKey, values.noIntro);
     Write(kWrittenKey, 1);
 }
 

@@ -25,11 +25,19 @@ struct PreferenceValues {
     int noStars = 0;          // "NOSTARS": planets only
     int starColor = 0;        // "STARCOLOR": 0 white, 1 spectral colours
     int timeControl = 0;      // "TIMECONTROL"
+    // "NOINTRO": 1 opens the last chart at start instead of the intro
+    // screen. Stored inverted so that a store without it shows the intro.
+    int noIntro = 0;
 
     friend bool operator==(const PreferenceValues&, const PreferenceValues&) = default;
 };
 
 PreferenceValues ReadPreferenceValues();
+
+// The chart (a view mode 1 to 3) shown last, for a start without the intro;
+// the horizontal chart when none is stored.
+int LastChart();
+void StoreLastChart(int viewMode);
 
 // Writes the eight option keys, then marks the options as written
 // ("CHECK" = 1).

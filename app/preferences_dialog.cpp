@@ -77,6 +77,8 @@ CPreferencesDialog::CPreferencesDialog(QWidget* parent) : QDialog(parent)
                   {{1049, "Increase/decrease time step "},
                    {1050, "Toggle between 24h / Sideral Day / Month / Year"},
                    {1051, "One Year fix"}});
+    AddSeparator(layout, this);
+    showIntro_ = AddCheckBox(layout, {1054, "Show the intro screen at start"});
 
     auto* buttons = new QDialogButtonBox(this);
     QPushButton* ok = buttons->addButton(QDialogButtonBox::Ok);
@@ -119,6 +121,7 @@ void CPreferencesDialog::ShowValues()
         CheckButtonAt(radio.buttons, values_.*radio.value);
     showConstellations_->setChecked(values_.showConstellations != 0);
     noStars_->setChecked(values_.noStars != 0);
+    showIntro_->setChecked(values_.noIntro == 0);
 }
 
 void CPreferencesDialog::ReadControls()
@@ -127,6 +130,7 @@ void CPreferencesDialog::ReadControls()
         values_.*radio.value = CheckedPosition(radio.buttons);
     values_.showConstellations = showConstellations_->isChecked() ? 1 : 0;
     values_.noStars = noStars_->isChecked() ? 1 : 0;
+    values_.noIntro = showIntro_->isChecked() ? 0 : 1;
 }
 
 void CPreferencesDialog::accept()

@@ -58,6 +58,7 @@ private:
     std::vector<RadioGroup> radioGroups_;
     QCheckBox* showConstellations_ = nullptr;
     QCheckBox* noStars_ = nullptr;
+    QCheckBox* showIntro_ = nullptr;
 };
 
 }  // namespace skyvane::app

@@ -1,20 +1,25 @@
 #include "app/sky_view.h"
 
 #include <QColor>
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QImageWriter>
 #include <QSaveFile>
 #include <QKeyEvent>
+#include <QMessageBox>
 #include <QMouseEvent>
 #include <QPageLayout>
 #include <QPainter>
 #include <QPrinter>
+#include <QProgressDialog>
+#include <QScreen>
 #include <QTimerEvent>
 
 #include "app/constellation_dialog.h"
 #include "app/find_command.h"
 #include "app/preferences.h"
 #include "app/preferences_dialog.h"
+#include "online/blocking_socket.h"
 #include "online/click_report.h"
 #include "online/data_file_update.h"
 #include "online/http_exchange.h"
@@ -28,6 +33,7 @@
 #include "print/print_charts.h"
 #include "platform/profile_store.h"
 #include "platform/url_opener.h"
+#include "platform/worker_thread.h"
 #include "render/geocentric_chart.h"
 #include "render/color_filter.h"
 #include "render/found_object_marks.h"
@@ -219,6 +225,14 @@ void CSkyvaneView::DeferredStartup()
 
     StartTimer(kUsageSecondsTimer, kUsageSecondsPeriodMs);
     StartTimer(kUsageSaveTimer, kUsageSavePeriodMs);
+    // With the intro screen switched off the chart shown last opens at
+    // once, following the clock as after the first key on the intro.
+    if (ReadPreferenceValues().noIntro != 0) {
+        KillTimer(kIntroTimer);
+        introDone_ = 1;
+        viewMode_ = LastChart();
+        OnKeyDown(NavigationKey::kN, 0, 1);
+    }
 }
 
 void CSkyvaneView::ReloadPreferences()
@@ -292,6 +306,7 @@ void CSkyvaneView::OnKeyDown(NavigationKey key, int digit, int repeatCount)
         // Any key leaves the intro for the horizontal chart of now.
         KillTimer(kIntroTimer);
         viewMode_ = kViewHorizontal;
+        StoreLastChart(viewMode_);
         key = NavigationKey::kN;
     }
     const KeyOutcome outcome = HandleChartKey(viewMode_, key, digit, repeatCount,
@@ -336,7 +351,7 @@ void CSkyvaneView::OnCommand(int id)
     case kCommandPreferences:
         if (viewMode_ != kViewIntro) EditPreferences();
         break;
-    case kCommandUpdateDataFile: online::StartDataFileDownload(); break;
+    case kCommandUpdateDataFile: UpdateDataFileFromMenu(); break;
     // Also on the intro screen: the eyes may already be dark-adapted.
     case kCommandNightMode: SetNightMode(!preferences_.nightMode); break;
     case kCommandManual: OpenVendorPage(kManualPagePath, kReportManual); break;
@@ -350,6 +365,7 @@ void CSkyvaneView::ShowChart(int viewMode)
 {
     if (!introDone_) return;
     viewMode_ = viewMode;
+    StoreLastChart(viewMode);
     KillChartTimers();
     Redraw();
 }
@@ -411,11 +427,22 @@ void CSkyvaneView::OnSearchConstellation()
 void CSkyvaneView::OnSearchObject()
 {
     if (viewMode_ == kViewIntro) return;
-    CFindDialog dialog(
-        skydata::CurrentSkyData(), [this](const QString& name) { return FindObject(name); },
-        [this] { ShowChart(kViewGeocentric); }, this);
-    dialog.exec();
+    if (!findDialog_) {
+        findDialog_ = new CFindDialog(
+            skydata::CurrentSkyData(), [this](const QString& name) { return FindObject(name); },
+            [this] { ShowChart(kViewGeocentric); }, this);
+        findDialog_->setModal(false);
+        connect(findDialog_, &QDialog::finished, findDialog_, &QObject::deleteLater);
+        connect(findDialog_, &CFindDialog::Answered, this, &CSkyvaneView::PlaceFindDialog);
+        findDialog_->adjustSize();
+        PlaceFindDialog();
+    }
+    findDialog_->show();
+    findDialog_->raise();
+    findDialog_->activateWindow();
 }
+
+
 
 namespace {
 
@@ -494,7 +521,9 @@ FindOutcome CSkyvaneView::FindObject(const QString& name)
     Redraw();
 
     const skydata::FoundObject found = skydata::DescribeFoundObject(*data->catalogue, *object, sky_);
-    outcome.report = QString::fromStdString(FormatFoundObjectText(found, *data->catalogue, sky_));
+    // Azimuth counted as the chart's table counts it.
+    outcome.report = QString::fromStdString(
+        FormatFoundObjectText(found, *data->catalogue, sky_, preferences_.northAtZero));
     const render::ChartShown chart = ChartOf(viewMode_);
     if (!render::ChartDrawsObject(chart, sky_, *data->catalogue, preferences_, *object)) {
         outcome.note = NotOnChartNote(found, chart);
@@ -506,31 +535,149 @@ FindOutcome CSkyvaneView::FindObject(const QString& name)
     return outcome;
 }
 
-bool CSkyvaneView::SaveChartImage(const QString& path, const QByteArray& format)
+std::optional<QPoint> CSkyvaneView::SelectionOnScreen() const
 {
+    const auto data = skydata::CurrentSkyData();
+    std::optional<skydata::ObjectRef> object;
+    const skydata::IntRect* rect = nullptr;
+    if (selection_.selectedStar >= 0 && selection_.selectedStar < skydata::kStarCapacity) {
+        object = skydata::ObjectRef{skydata::ObjectKind::kStar, selection_.selectedStar};
+        rect = &clickRects_->stars[static_cast<std::size_t>(selection_.selectedStar)];
+    } else if (selection_.selectedDeepSky >= 0 &&
+               selection_.selectedDeepSky < skydata::kDeepSkyCapacity) {
+        object = skydata::ObjectRef{skydata::ObjectKind::kMessier, selection_.selectedDeepSky};
+        rect = &clickRects_->deepSky[static_cast<std::size_t>(selection_.selectedDeepSky)];
+    }
+    // A click rectangle keeps its last place when its object is not drawn.
+    if (!object || !render::ChartDrawsObject(ChartOf(viewMode_), sky_, *data->catalogue,
+                                             preferences_, *object))
+        return std::nullopt;
+    return QPoint((rect->left + rect->right) / 2, (rect->top + rect->bottom) / 2);
+}
+
+void CSkyvaneView::PlaceFindDialog()
+{
+    if (!findDialog_) return;
+    // The frame just asked for, so that the click rectangles are this one's.
+    repaint();
+    const QRect chart(mapToGlobal(QPoint(0, 0)), size());
+    const QRect screenArea = screen() != nullptr ? screen()->availableGeometry() : chart;
+    std::optional<QPoint> object = SelectionOnScreen();
+    if (object) *object = mapToGlobal(*object);
+    findDialog_->move(FindDialogPosition(chart, screenArea, findDialog_->frameGeometry().size(),
+                                         object));
+}
+
+bool CSkyvaneView::SaveChartImage(const QString& path, const QByteArray& format, QString* why)
+{
+    const auto fail = [why](const QString& reason) {
+        if (why != nullptr) *why = reason;
+        return false;
+    };
     // What the window shows, drawn again into a picture of the window's
     // own pixels (its device pixel ratio included).
     const QImage picture = grab().toImage();
     QByteArray kind = format.toLower();
     if (kind.isEmpty()) kind = QFileInfo(path).suffix().toLower().toLatin1();
     if (kind == "jpeg") kind = "jpg";
-    if (kind != "png" && kind != "jpg") return false;
+    if (kind != "png" && kind != "jpg") return fail("Charts are saved as PNG or JPEG pictures.");
     // Written beside the target and renamed over it only when complete.
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) return false;
+    if (!file.open(QIODevice::WriteOnly)) return fail(file.errorString());
     QImageWriter writer(&file, kind);
     constexpr int kJpegQuality = 95;
     if (kind == "jpg") writer.setQuality(kJpegQuality);
     if (!writer.write(picture)) {
+        const QString reason =
+            file.error() != QFileDevice::NoError ? file.errorString() : writer.errorString();
         file.cancelWriting();
-        return false;
+        return fail(reason);
     }
-    return file.commit();
+    if (!file.commit()) return fail(file.errorString());
+    return true;
+}
+
+void CSkyvaneView::UpdateDataFileFromMenu()
+{
+    // One download at a time from the menu: a second click brings the
+    // running one's progress forward.
+    if (updateProgress_) {
+        updateProgress_->raise();
+        return;
+    }
+    const online::HostAddress host = online::VendorHost();
+    updateProgress_ = new QProgressDialog(
+        QStringLiteral("Downloading the sky data file from ") +
+            QString::fromStdString(online::HostHeaderText(host)) + QStringLiteral(" ..."),
+        QString(), 0, 0, this);
+    updateProgress_->setObjectName("updateProgress");
+    updateProgress_->setWindowTitle(QStringLiteral("Update datafile"));
+    updateProgress_->setWindowModality(Qt::NonModal);
+    updateProgress_->setMinimumDuration(0);
+    updateProgress_->setAttribute(Qt::WA_DeleteOnClose);
+    updateProgress_->show();
+
+    // The worker owns its copies and answers through the event queue; a
+    // window closed meanwhile gets nothing.
+    QPointer<CSkyvaneView> window(this);
+    const std::string path =
+        std::string(online::kDataFileServerFolder) + online::kDataFileServerName;
+    const bool started = platform::StartWorkerThread(
+        [](online::HostAddress target, std::string file, QPointer<CSkyvaneView> answerTo) {
+            online::SocketLibraryScope scope;
+            const online::DataFileDownloadOutcome outcome = online::DownloadDataFile(target, file);
+            QMetaObject::invokeMethod(
+                QCoreApplication::instance(),
+                [answerTo = std::move(answerTo), outcome] {
+                    if (answerTo) answerTo->DataFileUpdated(outcome);
+                },
+                Qt::QueuedConnection);
+        },
+        host, path, std::move(window));
+    if (!started) {
+        online::DataFileDownloadOutcome outcome;
+        outcome.failure = "the program could not start the download";
+        DataFileUpdated(outcome);
+    }
+}
+
+void CSkyvaneView::DataFileUpdated(const online::DataFileDownloadOutcome& outcome)
+{
+    if (updateProgress_) updateProgress_->close();
+    const bool done = outcome.loaded;
+    auto* box = new QMessageBox(
+        done ? QMessageBox::Information : QMessageBox::Warning, QStringLiteral("Update datafile"),
+        done ? QStringLiteral("The sky data file is updated and loaded.")
+             : QStringLiteral("The sky data file was not updated: ") +
+                   QString::fromStdString(outcome.failure.empty() ? std::string("no reason given")
+                                                                  : outcome.failure) +
+                   QStringLiteral("."),
+        QMessageBox::Ok, this);
+    box->setObjectName("updateOutcome");
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->open();
+    if (done) Redraw();
+}
+
+void CSkyvaneView::OpenPage(const std::string& url)
+{
+    if (platform::OpenUrl(url)) return;
+    // Without a browser (or one that refuses) the menu item would seem to
+    // do nothing; say so, without stopping the chart.
+    auto* box = new QMessageBox(QMessageBox::Information, QStringLiteral("Open web page"),
+                                QStringLiteral("The page could not be opened: no web browser "
+                                               "took it.\n\n") +
+                                    QString::fromStdString(url),
+                                QMessageBox::Ok, this);
+    box->setObjectName("noBrowser");
+    box->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->open();
 }
 
 void CSkyvaneView::OpenVendorPage(const std::string& path, int reportCode)
 {
-    platform::OpenUrl(VendorPageUrl(path));
+    OpenPage(VendorPageUrl(path));
     online::SendClickReport(usage_.installId, reportCode, 0);
 }
 
@@ -541,7 +688,7 @@ void CSkyvaneView::LeftButtonDown(QPoint point)
     const render::PickResult result =
         render::PickObject(point, *data->catalogue, *clickRects_, objectLinkRect_, selection_);
     if (result.pageAddress) {
-        platform::OpenUrl(*result.pageAddress);
+        OpenPage(*result.pageAddress);
         online::SendClickReport(usage_.installId, render::kObjectLinkClickCode, 0);
     }
     if (result.invalidate) Redraw();

@@ -5,16 +5,20 @@
 // prepares and draws the printed page.
 #pragma once
 
+#include <QPointer>
+#include <QProgressDialog>
 #include <QWidget>
 
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "app/find_dialog.h"
 #include "app/time_navigation.h"
 #include "engine/sky.h"
+#include "online/data_file_update.h"
 #include "online/usage_record.h"
 #include "places/now.h"
 #include "render/display_preferences.h"
@@ -83,7 +87,13 @@ public:
     void OnSearchConstellation();
 
     // Search › Object: find an object by name in a dialog.
+    // The dialog stays open beside the chart (not modal): the chart keeps
+    // its keys and the dialog moves off what it found.
     void OnSearchObject();
+    // The outcome of a download the menu started, on the window's thread.
+    void DataFileUpdated(const online::DataFileDownloadOutcome& outcome);
+    // The open find dialog, if any.
+    CFindDialog* FindDialog() const { return findDialog_; }
     // Finds the object a name stands for and shows it: a star or Messier
     // object is selected as a click on it selects it, a body's table row is
     // framed. Says when the chart on screen does not show it.
@@ -92,8 +102,10 @@ public:
     // Writes the chart as it is drawn on screen, at the screen's pixel
     // density, as a PNG or JPEG file (`format` "png" or "jpg"; empty: by the
     // file name's extension). False, leaving no partial file, when it could
-    // not be written.
-    bool SaveChartImage(const QString& path, const QByteArray& format = {});
+    // not be written; `why` then receives the reason (the system's words
+    // when the system refused).
+    bool SaveChartImage(const QString& path, const QByteArray& format = {},
+                        QString* why = nullptr);
 
     // Before printing: one page, in the orientation of the chart shown.
     void OnPreparePrinting(QPrinter& printer) const;
@@ -150,7 +162,16 @@ private:
     void EnterTime();
     void EditPreferences();
     void OpenVendorPage(const std::string& path, int reportCode);
+    // Opens `url` in the browser, or says that no browser took it.
+    void OpenPage(const std::string& url);
+    // Config › Update datafile: the download with its progress shown and
+    // its outcome (done, or failed and why) said in a message.
+    void UpdateDataFileFromMenu();
     void LeftButtonDown(QPoint point);
+    void PlaceFindDialog();
+    // Where the chart on screen drew the selected star or Messier object,
+    // in the window's pixels; nothing when it did not draw it.
+    std::optional<QPoint> SelectionOnScreen() const;
 
     void SetInstantToNow();
     void Recompute();
@@ -176,6 +197,8 @@ private:
     render::ObjectSelection selection_;
     // Where the charts drew each star and Messier object, for the clicks.
     std::unique_ptr<skydata::CatalogueClickRects> clickRects_;
+    QPointer<CFindDialog> findDialog_;
+    QPointer<QProgressDialog> updateProgress_;
 
     // Our timer ids and the toolkit's.
     std::map<int, int> timers_;

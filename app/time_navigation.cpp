@@ -297,8 +297,9 @@ KeyOutcome HandleChartKey(int viewMode, NavigationKey key, int digit, int repeat
         }
         break;
     case NavigationKey::kF1:
-        // Shows with the next redraw, whatever causes it.
-        if (viewMode == kViewHorizontal) outcome.toggleHelpOverlay = true;
+        // Shown at once: with time stopped nothing else would redraw the
+        // chart, and the key would seem to do nothing.
+        if (viewMode == kViewHorizontal) outcome.toggleHelpOverlay = outcome.redraw = true;
         break;
     case NavigationKey::kDigit:
         if (viewMode == kViewHorizontal && digit >= 0 && digit <= lastUsedLocation) {

@@ -1,6 +1,9 @@
 // Speed of the astronomy engine: one scene, and its parts.
 #include <benchmark/benchmark.h>
 
+#include <vector>
+
+#include "engine/apparent_place.h"
 #include "engine/moon.h"
 #include "engine/planets.h"
 #include "engine/sky.h"
@@ -67,5 +70,54 @@ void BM_Nutation(benchmark::State& st)
         benchmark::DoNotOptimize(NutationAt(NextJulianDay(jd)));
 }
 BENCHMARK(BM_Nutation);
+
+}  // namespace
+
+namespace {
+
+// The frame of one instant: long-term precession, nutation matrix and the
+// Earth's velocity for aberration.
+void BM_ApparentPlaceFrame(benchmark::State& st)
+{
+    double jd = 2451545;
+    for (auto _ : st)
+        benchmark::DoNotOptimize(ApparentPlaceFrameAt(NextJulianDay(jd)));
+}
+BENCHMARK(BM_ApparentPlaceFrame);
+
+// The whole catalogue (9,110 stars and 110 Messier objects) carried from
+// J2000 to the apparent place of a new instant, frame included.
+void BM_CarryCatalogue(benchmark::State& st)
+{
+    constexpr int kObjects = 9220;
+    std::vector<double> x(kObjects), y(kObjects), z(kObjects);
+    for (int i = 0; i < kObjects; ++i) {
+        const UnitVector u = UnitVectorOf(i * 24.0 / kObjects, -89.9 + i * 179.8 / kObjects);
+        x[i] = u.x, y[i] = u.y, z[i] = u.z;
+    }
+    std::vector<double> ox(kObjects), oy(kObjects), oz(kObjects);
+    double jd = 2451545;
+    for (auto _ : st) {
+        const ApparentPlaceFrame frame = ApparentPlaceFrameAt(NextJulianDay(jd));
+        ApparentDirections(frame, x.data(), y.data(), z.data(), kObjects, ox.data(), oy.data(),
+                           oz.data());
+        benchmark::DoNotOptimize(ox.data());
+        benchmark::ClobberMemory();
+    }
+}
+BENCHMARK(BM_CarryCatalogue);
+
+// One J2000 place to its apparent place with the frame at hand, as a deep
+// sky view carries each object it shows.
+void BM_ApparentPlaceOfOneObject(benchmark::State& st)
+{
+    const ApparentPlaceFrame frame = ApparentPlaceFrameAt(2461382.5);
+    double ra = 0;
+    for (auto _ : st) {
+        ra = ra > 23.9 ? 0 : ra + 0.0137;
+        benchmark::DoNotOptimize(ApparentPlace(frame, ra, 41.27));
+    }
+}
+BENCHMARK(BM_ApparentPlaceOfOneObject);
 
 }  // namespace

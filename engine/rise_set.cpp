@@ -4,7 +4,10 @@
 #include <cmath>
 #include <vector>
 
+#include "engine/apparent_place.h"
 #include "engine/body.h"
+#include "engine/delta_t.h"
+#include "engine/sky.h"
 #include "engine/moon.h"
 #include "engine/planets.h"
 #include "engine/transforms.h"
@@ -208,37 +211,23 @@ double StandardAltitude(int body)
 
 SkyPlace BodySkyPlace(int body, double jd)
 {
-    const Nutation nutation = NutationAt(jd);
-    const double meanObliquity = MeanObliquity(jd);
-    const double obliquity = TrueObliquity(meanObliquity, nutation);
-    const double siderealTime = GreenwichApparentSiderealTime(jd, meanObliquity, nutation);
-    double longitude = 0;
-    double latitude = 0;
-    if (body == kMoon) {
-        const MoonPosition moon = MoonPositionAt(jd, nutation.longitude);
-        longitude = moon.longitude;
-        latitude = moon.latitude;
-    } else {
-        const HeliocentricPosition earth = HeliocentricPositionOf(kEarth, jd);
-        if (body == kSun) {
-            longitude = SunApparentLongitude(earth, nutation.longitude, jd);
-            latitude = SunApparentLatitude(earth, jd);
-        } else {
-            const HeliocentricPosition p = HeliocentricPositionOf(body, jd);
-            const GeocentricPosition g = HeliocentricToGeocentric(
-                earth.longitude, earth.latitude, earth.radius, p.longitude, p.latitude, p.radius);
-            longitude = g.longitude;
-            latitude = g.latitude;
-        }
-    }
-    const Equatorial e = EclipticToEquatorial(longitude, latitude, obliquity);
-    return {e.rightAscension, e.declination, siderealTime};
+    // The scene's own computation, so that rising and setting agree with
+    // what the charts and tables show at every instant.
+    SkyState state{};
+    SkyCalculator().ComputeSkyAt(state, jd);
+    return {state.rightAscension[body], state.declination[body], state.siderealTime};
 }
 
 SkyPlace SkyPlaceOf(const RiseSetTarget& target, double jd)
 {
     if (target.body >= 0) return BodySkyPlace(target.body, jd);
-    return {target.rightAscension, target.declination, GreenwichApparentSiderealTime(jd)};
+    const double tt = TerrestrialJulianDay(jd);
+    const Nutation nutation = NutationAt(tt);
+    const double meanObliquity = MeanObliquity(tt);
+    const Equatorial place = ApparentPlace(ApparentPlaceFrameAt(tt, meanObliquity, nutation),
+                                           target.rightAscension, target.declination);
+    return {place.rightAscension, place.declination,
+            GreenwichApparentSiderealTime(jd, meanObliquity, nutation)};
 }
 
 RiseTransitSet FindRiseTransitSet(const RiseSetTarget& target, double dayStart, double longitude,
@@ -256,7 +245,7 @@ RiseTransitSet FindRiseTransitSet(const RiseSetTarget& target, double dayStart, 
     // A fixed point either rises and sets every sidereal day, which always
     // falls within a civil day, or never does.
     if (target.body < 0) {
-        const double c = observer.CosineOfSemiDiurnalArc(target.declination);
+        const double c = observer.CosineOfSemiDiurnalArc(observer.At(dayStart).declination);
         if (c < -1) {
             result.state = RiseSetState::kAlwaysAbove;
             return result;

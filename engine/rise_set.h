@@ -2,8 +2,10 @@
 // one local civil day, found by iteration on the positions the scene
 // computation itself gives (geocentric, no refraction).
 //
-// Every Julian day here is Universal Time and, like everywhere in the
-// engine, is used as dynamical time as well (no Delta T).
+// Every Julian day here is Universal Time; the places are evaluated at
+// Terrestrial Time = UT + Delta T, as in the scene. Places are geocentric
+// apparent places of date: the Moon's parallax is folded into its standard
+// altitude, as almanacs do.
 #pragma once
 
 #include <optional>
@@ -21,9 +23,9 @@ inline constexpr double kMoonStandardAltitude = 0.125;
 // The standard altitude of a body (a BodyId).
 double StandardAltitude(int body);
 
-// A body's place as the scene computation gives it: right ascension and
-// declination of date (apparent for the Sun and the Moon, geometric for the
-// planets) and the Greenwich apparent sidereal time, all at UT `jd`.
+// A body's place as the scene computation gives it: geocentric apparent
+// right ascension and declination of date and the Greenwich apparent
+// sidereal time, all at UT `jd`.
 struct SkyPlace {
     double rightAscension;  // hours
     double declination;     // degrees
@@ -32,8 +34,9 @@ struct SkyPlace {
 SkyPlace BodySkyPlace(int body, double jd);
 
 // What rises and sets: a body (a BodyId other than the Earth and Pluto), or
-// a fixed point of the sky (body < 0) at `rightAscension` hours and
-// `declination` degrees, as the charts draw the catalogue's stars.
+// a catalogue object (body < 0) at its J2000 place `rightAscension` hours
+// and `declination` degrees, carried to the apparent place of each instant
+// as the charts draw it.
 struct RiseSetTarget {
     int body = -1;
     double rightAscension = 0;

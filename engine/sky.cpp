@@ -4,6 +4,8 @@
 #include <cmath>
 
 #include "engine/calendar.h"
+#include "engine/delta_t.h"
+#include "engine/light_time.h"
 #include "engine/moon.h"
 #include "engine/transforms.h"
 
@@ -176,20 +178,35 @@ RangeEnd SaturateToRange(SkyState& state, int gregorian)
 // Everything computed for the Universal Time Julian day `jd`.
 void ComputeBodies(SkyState& state, double jd)
 {
+    // The series run on Terrestrial Time; the Earth's rotation on UT.
+    state.universalJulianDay = jd;
+    state.deltaT = DeltaTAt(jd);
+    const double tt = jd + state.deltaT / 86400;
+    state.terrestrialJulianDay = tt;
+
     // Nutation and the Earth's series are evaluated once and shared by
     // every body below; each gives the same values as a fresh evaluation.
-    const Nutation nutation = NutationAt(jd);
-    const double meanObliquity = MeanObliquity(jd);
+    const Nutation nutation = NutationAt(tt);
+    const double meanObliquity = MeanObliquity(tt);
     state.obliquity = TrueObliquity(meanObliquity, nutation);
     state.siderealTime = GreenwichApparentSiderealTime(jd, meanObliquity, nutation);
 
     // The Earth first, then the planets seen from it.
     HeliocentricPosition helio[1 + kPlanetCount];
-    helio[0] = HeliocentricPositionOf(kEarth, jd);
+    helio[0] = HeliocentricPositionOf(kEarth, tt);
     for (int i = 0; i < kPlanetCount; ++i)
-        helio[1 + i] = HeliocentricPositionOf(kPlanetsFromEarth[i], jd);
+        helio[1 + i] = HeliocentricPositionOf(kPlanetsFromEarth[i], tt);
     EclipticVector vectors[1 + kPlanetCount];
     EclipticVectors(helio, 1 + kPlanetCount, vectors);
+    const OrbitalMotion motion(tt);
+    const EclipticVector earthVelocity = motion.Velocity(kEarth, vectors[0]);
+    // The catalogue's frame, with the Earth's velocity from its own series
+    // for the aberration.
+    constexpr double kLightAuPerDay = 1 / kLightDaysPerAu;
+    state.frame = ApparentPlaceFrameAt(tt, meanObliquity, nutation,
+                                       {earthVelocity.x / kLightAuPerDay,
+                                        earthVelocity.y / kLightAuPerDay,
+                                        earthVelocity.z / kLightAuPerDay});
 
     const HeliocentricPosition& earth = helio[0];
     state.helioLongitude[kEarth] = earth.longitude;
@@ -201,21 +218,25 @@ void ComputeBodies(SkyState& state, double jd)
     // order of kPlaced, converted together below.
     double longitude[kPlacedCount];
     double latitude[kPlacedCount];
+    // Distances from the Earth's centre in equatorial radii, for parallax.
+    double earthRadii[kPlacedCount];
 
-    const MoonPosition moon = MoonPositionAt(jd, nutation.longitude);
+    const MoonPosition moon = MoonPositionAt(tt, nutation.longitude);
     state.helioLongitude[kMoon] = moon.longitude;
     state.helioLatitude[kMoon] = moon.latitude;
     state.helioDistance[kMoon] = 0;
     state.geoDistance[kMoon] = moon.distance;
     longitude[0] = moon.longitude;
     latitude[0] = moon.latitude;
+    earthRadii[0] = moon.distance / kEarthRadiusKm;
 
     state.helioLongitude[kSun] = 0;
     state.helioLatitude[kSun] = 0;
     state.helioDistance[kSun] = 0;
     state.geoDistance[kSun] = earth.radius;
-    longitude[1] = SunApparentLongitude(earth, nutation.longitude, jd);
-    latitude[1] = SunApparentLatitude(earth, jd);
+    longitude[1] = SunApparentLongitude(earth, nutation.longitude, tt);
+    latitude[1] = SunApparentLatitude(earth, tt);
+    earthRadii[1] = earth.radius / kEarthRadiusAu;
 
     for (int i = 0; i < kPlanetCount; ++i) {
         const int body = kPlanetsFromEarth[i];
@@ -223,29 +244,49 @@ void ComputeBodies(SkyState& state, double jd)
         state.helioLongitude[body] = p.longitude;
         state.helioLatitude[body] = p.latitude;
         state.helioDistance[body] = p.radius;
-        const GeocentricPosition g = GeocentricFromVectors(vectors[1 + i], vectors[0]);
-        state.geoDistance[body] = g.distance;
-        longitude[2 + i] = g.longitude;
+        const double dx = vectors[1 + i].x - vectors[0].x;
+        const double dy = vectors[1 + i].y - vectors[0].y;
+        const double dz = vectors[1 + i].z - vectors[0].z;
+        const double distance = std::sqrt(dx * dx + dy * dy + dz * dz);
+        state.geoDistance[body] = distance;
+        earthRadii[2 + i] = distance / kEarthRadiusAu;
+        // Light-time and aberration, then nutation: the apparent place.
+        const EclipticVector seen = ApparentGeocentricVector(
+            vectors[1 + i], motion.Velocity(body, vectors[1 + i]), vectors[0], earthVelocity);
+        const GeocentricPosition g = GeocentricFromVectors(seen, {0, 0, 0});
+        longitude[2 + i] = g.longitude + nutation.longitude / 3600;
         latitude[2 + i] = g.latitude;
     }
 
     Equatorial equatorial[kPlacedCount];
     EclipticToEquatorial(longitude, latitude, kPlacedCount,
                          AngleTrig::OfDegrees(state.obliquity), equatorial);
+    // Seen from the observer: parallax on the place of date.
+    double geocentricHourAngle[kPlacedCount];
+    for (int i = 0; i < kPlacedCount; ++i) {
+        const int body = kPlaced[i];
+        state.rightAscension[body] = equatorial[i].rightAscension;
+        state.declination[body] = equatorial[i].declination;
+        geocentricHourAngle[i] =
+            HourAngle(state.siderealTime, state.longitude, equatorial[i].rightAscension);
+    }
+    Equatorial topocentric[kPlacedCount];
+    TopocentricPlaces(equatorial, earthRadii, geocentricHourAngle, kPlacedCount,
+                      ObserverAt(state.latitude), topocentric);
     double hourAngle[kPlacedCount];
     double declination[kPlacedCount];
     for (int i = 0; i < kPlacedCount; ++i) {
-        hourAngle[i] = HourAngle(state.siderealTime, state.longitude,
-                                 equatorial[i].rightAscension);
-        declination[i] = equatorial[i].declination;
+        const int body = kPlaced[i];
+        state.topocentricRightAscension[body] = topocentric[i].rightAscension;
+        state.topocentricDeclination[body] = topocentric[i].declination;
+        hourAngle[i] = HourAngle(state.siderealTime, state.longitude, topocentric[i].rightAscension);
+        declination[i] = topocentric[i].declination;
     }
     Horizontal horizontal[kPlacedCount];
     EquatorialToHorizontal(hourAngle, declination, kPlacedCount,
                            AngleTrig::OfDegrees(state.latitude), horizontal);
     for (int i = 0; i < kPlacedCount; ++i) {
         const int body = kPlaced[i];
-        state.rightAscension[body] = equatorial[i].rightAscension;
-        state.declination[body] = equatorial[i].declination;
         state.azimuth[body] = horizontal[i].azimuth;
         state.altitude[body] = horizontal[i].altitude;
     }
@@ -295,6 +336,19 @@ SkyState& SkyCalculator::ComputeSkyAt(SkyState& state, double universalJulianDay
     CopyEnteredToShown(state);
     ComputeBodies(state, universalJulianDay);
     return state;
+}
+
+Equatorial ApparentPlaceOf(const SkyState& state, double rightAscensionHours,
+                           double declinationDegrees)
+{
+    return ApparentPlace(state.frame, rightAscensionHours, declinationDegrees);
+}
+
+Horizontal HorizontalPlaceOf(const SkyState& state, const Equatorial& ofDate)
+{
+    return EquatorialToHorizontal(
+        HourAngle(state.siderealTime, state.longitude, ofDate.rightAscension),
+        ofDate.declination, state.latitude);
 }
 
 RangeEnd ShownRangeEnd(const SkyState& state)

@@ -1,10 +1,17 @@
 // Everything the charts show for one instant and observer, and the one
 // call that computes it.
+//
+// Time scales: the entered and shown instants are local civil time; every
+// Julian day named "universal" is Universal Time (UT), which also turns the
+// Earth (sidereal time); every Julian day named "terrestrial" is
+// Terrestrial Time (TT = UT + Delta T), at which the Sun, Moon and planet
+// series and the precession and nutation are evaluated.
 #pragma once
 
 #include <array>
 #include <string>
 
+#include "engine/apparent_place.h"
 #include "engine/body.h"
 #include "engine/planets.h"
 
@@ -53,17 +60,37 @@ struct SkyState {
 
     // Indexed by BodyId. For the Moon (10) the heliocentric longitude and
     // latitude hold its geocentric apparent longitude and latitude, and its
-    // geocentric distance is in kilometres.
+    // geocentric distance is in kilometres. Heliocentric places are
+    // geometric, at the terrestrial Julian day.
     double helioLongitude[kBodyCount] = {};
     double helioLatitude[kBodyCount] = {};
     double helioDistance[kBodyCount] = {};
+    // Geocentric apparent places of date (true equator and equinox; the
+    // planets with light-time and aberration): what the geocentric chart
+    // and its table show.
     double rightAscension[kBodyCount] = {};  // hours
     double declination[kBodyCount] = {};     // degrees
-    double geoDistance[kBodyCount] = {};     // AU, km for the Moon
+    double geoDistance[kBodyCount] = {};     // AU, km for the Moon; geometric
+    // Topocentric apparent places: the same seen from the observer on the
+    // Earth's surface (height 0), with the parallax that moves the Moon by
+    // up to a degree. Everything drawn or listed for an observer uses these.
+    double topocentricRightAscension[kBodyCount] = {};  // hours
+    double topocentricDeclination[kBodyCount] = {};     // degrees
+    // Horizontal place of the topocentric place, no refraction.
     double azimuth[kBodyCount] = {};         // degrees from south towards west
     double altitude[kBodyCount] = {};        // degrees
-    double obliquity = 0;                    // true obliquity, degrees
-    double siderealTime = 0;                 // Greenwich apparent, hours
+    double obliquity = 0;                    // true obliquity of date, degrees
+    double siderealTime = 0;                 // Greenwich apparent, hours, at UT
+
+    // The instant on both time scales. universalJulianDay is UT;
+    // terrestrialJulianDay is TT = UT + deltaT / 86400; deltaT in seconds.
+    double universalJulianDay = 0;
+    double terrestrialJulianDay = 0;
+    double deltaT = 0;
+    // J2000 catalogue places to apparent places of date at
+    // terrestrialJulianDay (precession, nutation, annual aberration),
+    // computed once per scene and applied to every catalogue object.
+    ApparentPlaceFrame frame;
 
     std::string locationName;
     LocationTable locations;
@@ -90,6 +117,15 @@ RangeEnd ShownRangeEnd(const SkyState& state);
 // the date.
 void FoldShownInstant(SkyState& state);
 
+// The apparent place of date (hours, degrees) of a J2000 catalogue place
+// (hours, degrees) at the state's instant; the state must have been computed.
+Equatorial ApparentPlaceOf(const SkyState& state, double rightAscensionHours,
+                           double declinationDegrees);
+
+// Azimuth and altitude for the state's observer of a place of date (hours,
+// degrees) far enough for parallax not to matter (stars, Messier objects).
+Horizontal HorizontalPlaceOf(const SkyState& state, const Equatorial& ofDate);
+
 class SkyCalculator {
 public:
     // Fills the computed and shown fields of `state` for its instant and
@@ -100,7 +136,7 @@ public:
     SkyState& ComputeSky(SkyState& state) const;
 
     // Fills the computed fields for the Universal Time Julian day
-    // `universalJulianDay` exactly, for callers that start from a Julian
+    // `universalJulianDay` (UT) exactly, for callers that start from a Julian
     // day rather than a local date. The entered instant is the caller's
     // local reading of that day and is shown as it is; nothing is clamped
     // or normalised.

@@ -63,9 +63,22 @@ std::string FormatAngle(double value, int style)
         return {};
     const bool positive = value > 0;
     const double a = std::fabs(value);
-    const double whole = std::trunc(a);
-    const double minutes = std::trunc((a - whole) * 60);
-    const double seconds = (a - (whole + minutes / 60)) * 3600;
+    double whole = std::trunc(a);
+    double minutes = std::trunc((a - whole) * 60);
+    double seconds = (a - (whole + minutes / 60)) * 3600;
+    // Rounded to the tenth of a second first and then split, so that a
+    // value just short of a whole minute reads "02m 00.0s", never
+    // "01m 60.0s". Angles too large for tenths of a second to count in a
+    // double keep the plain split.
+    constexpr double kTenthsPerUnit = 36000;
+    constexpr double kLargestCounted = 1e15;
+    const double tenths = std::round(a * kTenthsPerUnit);
+    if (tenths < kLargestCounted) {
+        whole = std::floor(tenths / kTenthsPerUnit);
+        const double rest = tenths - whole * kTenthsPerUnit;
+        minutes = std::floor(rest / 600);
+        seconds = (rest - minutes * 600) / 10;
+    }
 
     const std::string wholeText = WholeText(whole, style == kAngleUnsignedDegrees ? 3 : 2);
     const std::string minutesText = WholeText(minutes, 2);

@@ -18,8 +18,8 @@ inline constexpr int kDateDayMonthYear24h = 1;  // "21.03.2006 AD  20:05:09*"
 
 // An angle or hour value as whole-minutes-seconds. Only the signed style
 // shows a sign, and zero counts as negative there. Seconds are rounded to
-// one decimal without carrying into the minutes, so they can read "60.0".
-// Any other style gives the empty string.
+// one decimal and carry into the minutes (and the minutes into the whole),
+// so they never read "60.0". Any other style gives the empty string.
 std::string FormatAngle(double value, int style);
 
 // The date and time line of a caption. Years below zero print as BC with

@@ -5,18 +5,31 @@
 
 namespace skyvane::places {
 
+bool InRange(LocationField field, double value)
+{
+    switch (field) {
+    case LocationField::kLongitude: return std::fabs(value) <= kMaxLongitudeMagnitude;
+    case LocationField::kLatitude: return std::fabs(value) <= kMaxLatitudeMagnitude;
+    case LocationField::kTimeZone: return value >= kMinTimeZone && value <= kMaxTimeZone;
+    }
+    return false;
+}
+
 std::optional<LocationFieldError> FirstOutOfRangeField(const LocationEditorSlots& working)
 {
+    const auto accepted = [](LocationField field, const std::string& text) {
+        const std::optional<double> value = NumberFromText(text);
+        return value.has_value() && InRange(field, *value);
+    };
     for (std::size_t n = 0; n < working.size(); ++n) {
         const LocationEditorSlot& slot = working[n];
         const int index = static_cast<int>(n);
         // The side lists sign the angles; the texts are magnitudes.
-        if (std::fabs(TextToDouble(slot.longitudeText)) > kMaxLongitudeMagnitude)
+        if (!accepted(LocationField::kLongitude, slot.longitudeText))
             return LocationFieldError{index, LocationField::kLongitude};
-        if (std::fabs(TextToDouble(slot.latitudeText)) > kMaxLatitudeMagnitude)
+        if (!accepted(LocationField::kLatitude, slot.latitudeText))
             return LocationFieldError{index, LocationField::kLatitude};
-        const double zone = TextToDouble(slot.timeZoneText);
-        if (zone < kMinTimeZone || zone > kMaxTimeZone)
+        if (!accepted(LocationField::kTimeZone, slot.timeZoneText))
             return LocationFieldError{index, LocationField::kTimeZone};
     }
     return std::nullopt;

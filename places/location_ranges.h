@@ -21,9 +21,14 @@ struct LocationFieldError {
     LocationField field;
 };
 
+// True when `value` lies in the field's range. The angles are checked by
+// magnitude: the editor's texts are unsigned and the store's are signed.
+bool InRange(LocationField field, double value);
+
 // The first slot and field (longitude, latitude, time zone, in that order
-// within a slot) whose value lies outside its range, or nothing. Texts that
-// are not numbers read as 0, as they are stored, and pass.
+// within a slot) whose text is not a number (NumberFromText) or whose value
+// lies outside its range, or nothing. An empty field is not a number: saving
+// it as 0 would move the place to Greenwich or the equator without a word.
 std::optional<LocationFieldError> FirstOutOfRangeField(const LocationEditorSlots& working);
 
 // The message box text naming the field and its range.

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "platform/profile_store.h"
+#include "places/location_ranges.h"
 #include "places/windows1252.h"
 
 namespace skyvane::places {
@@ -83,6 +84,10 @@ std::string ReadText(const std::string& key)
     return Utf8ToWindows1252(platform::GetProfileString(kLocationSection, key));
 }
 
+// Where the version check leaves the country the first-run list came from.
+constexpr char kInstalledSection[] = "Installed";
+constexpr char kCountryKey[] = "Country";
+
 void MarkSaved() { platform::WriteProfileInt(kLocationSection, "datasaved", 1); }
 
 }  // namespace
@@ -116,12 +121,21 @@ void SaveLocations(const LocationTable& table)
 
 void LoadLocations(LocationTable& table)
 {
+    // The list this installation started from; the version check stores
+    // the country before the first table is written.
+    const DefaultList& firstRun =
+        DefaultListFor(platform::GetProfileString(kInstalledSection, kCountryKey));
+    const auto number = [](const std::string& key, LocationField field, double firstRunValue) {
+        const std::optional<double> value = NumberFromText(ReadText(key));
+        return value.has_value() && InRange(field, *value) ? *value : firstRunValue;
+    };
     for (int n = 0; n < kLocationsInUse; ++n) {
         engine::Location& location = table.entries[static_cast<std::size_t>(n)];
+        const DefaultLocation& d = firstRun[static_cast<std::size_t>(n)];
         location.name = ReadText(Key("location", n));
-        location.longitude = TextToDouble(ReadText(Key("longitude", n)));
-        location.latitude = TextToDouble(ReadText(Key("latitude", n)));
-        location.timeZone = TextToDouble(ReadText(Key("timezone", n)));
+        location.longitude = number(Key("longitude", n), LocationField::kLongitude, d.longitude);
+        location.latitude = number(Key("latitude", n), LocationField::kLatitude, d.latitude);
+        location.timeZone = number(Key("timezone", n), LocationField::kTimeZone, d.timeZone);
         location.dst = platform::GetProfileInt(kLocationSection, Key("DLS", n));
     }
 }
@@ -167,6 +181,26 @@ double TextToDouble(const std::string& text)
     const auto result = std::from_chars(rest.data(), rest.data() + rest.size(), value,
                                         std::chars_format::general);
     if (result.ec != std::errc() || !std::isfinite(value)) return 0;
+    return negative ? -value : value;
+}
+
+std::optional<double> NumberFromText(const std::string& text)
+{
+    std::string_view rest(text);
+    const auto blank = [](char c) { return c == ' ' || (c >= '\t' && c <= '\r'); };
+    while (!rest.empty() && blank(rest.front())) rest.remove_prefix(1);
+    while (!rest.empty() && blank(rest.back())) rest.remove_suffix(1);
+    bool negative = false;
+    if (!rest.empty() && (rest.front() == '+' || rest.front() == '-')) {
+        negative = rest.front() == '-';
+        rest.remove_prefix(1);
+    }
+    if (rest.empty() || rest.front() == '+' || rest.front() == '-') return std::nullopt;
+    double value = 0;
+    const auto result = std::from_chars(rest.data(), rest.data() + rest.size(), value,
+                                        std::chars_format::general);
+    if (result.ec != std::errc() || result.ptr != rest.data() + rest.size() || !std::isfinite(value))
+        return std::nullopt;
     return negative ? -value : value;
 }
 

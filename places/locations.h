@@ -8,6 +8,7 @@
 #pragma once
 
 #include <array>
+#include <optional>
 #include <string>
 
 #include "engine/sky.h"
@@ -32,8 +33,11 @@ void FillDefaultLocations(engine::LocationTable& table, const std::string& count
 // time zone, then marks the table as saved ("datasaved" = 1).
 void SaveLocations(const engine::LocationTable& table);
 
-// Reads the slots in use. Missing names read as empty; numbers that are
-// missing, not numbers or not finite read as 0.
+// Reads the slots in use. Missing names read as empty. A longitude,
+// latitude or time zone that is missing, not a number (NumberFromText) or
+// outside its range keeps the slot's first-run value for the country in
+// "Installed"/"Country": a hand-edited store must not bring a place off the
+// globe into the engine.
 void LoadLocations(engine::LocationTable& table);
 
 // True once a table has been written ("datasaved" not 0).
@@ -54,6 +58,10 @@ bool ApplyCurrentLocation(const engine::LocationTable& table, int slot, engine::
 // that does not start with a number, and numbers too large for a double,
 // "inf" and "nan", read as 0.
 double TextToDouble(const std::string& text);
+
+// The whole text as one number: blanks around it and one sign allowed,
+// nothing else ("12abc", "8,5", "", "nan" and "1e999" are not numbers).
+std::optional<double> NumberFromText(const std::string& text);
 
 // Side list entries of the editor.
 inline constexpr int kSideEast = 0;

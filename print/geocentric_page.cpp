@@ -11,9 +11,11 @@
 
 #include "engine/body.h"
 #include "places/formatting.h"
+#include "print/page_labels.h"
 #include "print/page_parts.h"
 #include "print/print_charts.h"
 #include "render/body_symbols.h"
+#include "render/catalogue_of_date.h"
 #include "render/chart_text.h"
 #include "render/figure_lines.h"
 #include "render/geocentric_chart.h"
@@ -109,7 +111,7 @@ void DrawMapFrame(render::DrawContext& dc, const PageGeometry& page, const Map& 
 }
 
 void DrawCatalogue(render::DrawContext& dc, const PageGeometry& page, const Map& map,
-                   const skydata::SkyCatalogue& catalogue)
+                   const skydata::SkyCatalogue& catalogue, const engine::SkyState& state)
 {
     constexpr QRgb kFigurePen = qRgb(0, 0, 255);
     constexpr int kFigurePenWidth = 2;
@@ -117,20 +119,28 @@ void DrawCatalogue(render::DrawContext& dc, const PageGeometry& page, const Map&
     const auto star = [&](std::int32_t row) -> const skydata::StarRecord& {
         return catalogue.stars[static_cast<std::size_t>(row)];
     };
+    // Places of date, as on the screen's map.
+    render::CatalogueOfDate ofDate;
+    ofDate.CarryStars(state, catalogue, starCount);
+    const auto place = [&](std::int32_t row) { return ofDate.Place(row); };
     dc.SetPen(kFigurePen, PenWidth(page, kFigurePenWidth));
     render::ForEachFigureSegment(
         catalogue, catalogue.figureCount, starCount, [](int) {},
-        [&](std::int32_t row) { return render::GeocentricFigureMayJoin(star(row)); },
+        [&](std::int32_t row) {
+            const engine::Equatorial p = place(row);
+            return render::GeocentricFigureMayJoin(p.rightAscension, p.declination);
+        },
         [&](std::int32_t a, std::int32_t b) {
-            const render::PixelPoint from = map.At(star(a).ra, star(a).dec);
-            const render::PixelPoint to = map.At(star(b).ra, star(b).dec);
+            const render::PixelPoint from = map.At(place(a).rightAscension, place(a).declination);
+            const render::PixelPoint to = map.At(place(b).rightAscension, place(b).declination);
             dc.Line(from.x, from.y, to.x, to.y);
         });
     for (int i = 0; i < starCount; ++i) {
-        if (!render::GeocentricBandHolds(star(i).dec)) {
+        const engine::Equatorial ofDate = place(i);
+        if (!render::GeocentricBandHolds(ofDate.declination)) {
             continue;
         }
-        const render::PixelPoint p = map.At(star(i).ra, star(i).dec);
+        const render::PixelPoint p = map.At(ofDate.rightAscension, ofDate.declination);
         Disc(dc, p.x, p.y, PrintedStarRadius(star(i).magnitude, page.scale), kPageBlack,
              kPageBlack);
     }
@@ -143,14 +153,23 @@ void DrawBodies(render::DrawContext& dc, const PageGeometry& page, const Map& ma
     constexpr double kSunRadius = 6;
     constexpr double kNameDx = 9;
     constexpr double kNameDy = -9;
+    // Names stay inside the map's frame, clear of every disc and of each other.
+    MapLabels labels(dc, {map.left, map.top, map.left + map.width, map.top + map.bottom});
+    const auto radiusOf = [&](int body) {
+        return Scaled(page, body == engine::kSun ? kSunRadius : kBodyRadius);
+    };
     // From the Moon down to the Sun, so the Sun ends up on top.
     for (auto it = render::kSkyChartBodies.rbegin(); it != render::kSkyChartBodies.rend(); ++it) {
         const int body = *it;
         const render::PixelPoint p = map.At(state.rightAscension[body], state.declination[body]);
-        const int radius = Scaled(page, body == engine::kSun ? kSunRadius : kBodyRadius);
-        Disc(dc, p.x, p.y, radius, render::BodyColor(body), kPageBlack, PenWidth(page, 1));
-        PageText(dc, p.x + Scaled(page, kNameDx), p.y + Scaled(page, kNameDy), kBodyNameGrey,
-                 engine::BodyName(body));
+        Disc(dc, p.x, p.y, radiusOf(body), render::BodyColor(body), kPageBlack, PenWidth(page, 1));
+        labels.ReserveDisc(p.x, p.y, radiusOf(body));
+    }
+    // The Sun's name first: it is placed where it has always stood.
+    for (const int body : render::kSkyChartBodies) {
+        const render::PixelPoint p = map.At(state.rightAscension[body], state.declination[body]);
+        labels.PlaceName(p.x, p.y, radiusOf(body), p.x + Scaled(page, kNameDx),
+                         p.y + Scaled(page, kNameDy), kBodyNameGrey, engine::BodyName(body));
     }
 }
 
@@ -224,7 +243,7 @@ bool PrintGeocentricChart(render::DrawContext& dc, const PageMetrics& metrics,
     dc.SetBkOpaque(false);
 
     DrawGrid(dc, page, map);
-    DrawCatalogue(dc, page, map, catalogue);
+    DrawCatalogue(dc, page, map, catalogue, state);
     DrawBodies(dc, page, map, state);
     // Over the names of bodies at the map's edges, so the frame stays whole.
     DrawMapFrame(dc, page, map);

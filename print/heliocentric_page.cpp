@@ -8,12 +8,15 @@
 
 #include "engine/body.h"
 #include "places/formatting.h"
+#include "print/page_labels.h"
 #include "print/page_parts.h"
 #include "print/print_charts.h"
 #include "render/body_symbols.h"
 #include "render/chart_text.h"
 #include "render/offscreen_dc.h"
 #include "render/sky_mapping.h"
+
+#include <vector>
 
 namespace skyvane::print {
 
@@ -55,7 +58,7 @@ void DrawOrbits(render::DrawContext& dc, const PageGeometry& page, const Map& ma
 }
 
 void DrawSunAndPlanets(render::DrawContext& dc, const PageGeometry& page, const Map& map,
-                       const engine::SkyState& state)
+                       const engine::SkyState& state, int mapBottom)
 {
     constexpr double kCloseSunRadius = 9;
     constexpr double kBodyRadius = 4;
@@ -65,12 +68,18 @@ void DrawSunAndPlanets(render::DrawContext& dc, const PageGeometry& page, const 
     const int sunX = map.centre + map.left;
     const int sunY = map.centre + map.top;
     const int outline = PenWidth(page, 1);
-    Disc(dc, sunX, sunY, Scaled(page, close ? kCloseSunRadius : kBodyRadius),
-         render::BodyColor(engine::kSun), kPageBlack, outline);
-    if (close) {
-        PageText(dc, sunX + Scaled(page, kNameDx), sunY + Scaled(page, kNameDy), kBodyNameGrey,
-                 engine::BodyName(engine::kSun));
-    }
+    const int sunRadius = Scaled(page, close ? kCloseSunRadius : kBodyRadius);
+    const int bodyRadius = Scaled(page, kBodyRadius);
+    // Names stay on the page above the table, clear of every disc.
+    MapLabels labels(dc, {0, 0, render::TruncateToPixel(page.width), mapBottom});
+    Disc(dc, sunX, sunY, sunRadius, render::BodyColor(engine::kSun), kPageBlack, outline);
+    labels.ReserveDisc(sunX, sunY, sunRadius);
+    struct Shown {
+        int body;
+        int x;
+        int y;
+    };
+    std::vector<Shown> shown;
     for (int body = engine::kMercury; body <= engine::kNeptune; ++body) {
         const double distance = state.helioDistance[body];
         if (!map.Holds(map.zoom * distance)) {
@@ -80,10 +89,20 @@ void DrawSunAndPlanets(render::DrawContext& dc, const PageGeometry& page, const 
             render::ProjectHeliocentric(state.helioLongitude[body], distance, map.zoom);
         const int x = sunX + offset.x;
         const int y = sunY + offset.y;
-        Disc(dc, x, y, Scaled(page, kBodyRadius), render::BodyColor(body), kPageBlack, outline);
-        if (close || body > engine::kMars) {
-            PageText(dc, x + Scaled(page, kNameDx), y + Scaled(page, kNameDy), kBodyNameGrey,
-                     engine::BodyName(body));
+        Disc(dc, x, y, bodyRadius, render::BodyColor(body), kPageBlack, outline);
+        labels.ReserveDisc(x, y, bodyRadius);
+        shown.push_back({body, x, y});
+    }
+    const auto name = [&](int body, int x, int y, int radius) {
+        labels.PlaceName(x, y, radius, x + Scaled(page, kNameDx), y + Scaled(page, kNameDy),
+                         kBodyNameGrey, engine::BodyName(body));
+    };
+    if (close) {
+        name(engine::kSun, sunX, sunY, sunRadius);
+    }
+    for (const Shown& s : shown) {
+        if (close || s.body > engine::kMars) {
+            name(s.body, s.x, s.y, bodyRadius);
         }
     }
 }
@@ -151,7 +170,7 @@ bool PrintHeliocentricChart(render::DrawContext& dc, const PageMetrics& metrics,
     dc.SetBkOpaque(false);
 
     DrawOrbits(dc, page, map, state);
-    DrawSunAndPlanets(dc, page, map, state);
+    DrawSunAndPlanets(dc, page, map, state, tableTop);
     DrawPlanetTable(dc, page, state, tableTop);
     constexpr double kLogoX = 470;
     constexpr double kLogoDy = 75;

@@ -11,6 +11,7 @@
 
 #include "engine/body.h"
 #include "places/formatting.h"
+#include "print/page_labels.h"
 #include "print/page_parts.h"
 #include "print/print_charts.h"
 #include "render/body_symbols.h"
@@ -122,20 +123,30 @@ void DrawCatalogue(render::DrawContext& dc, const PageGeometry& page, const Dome
     }
 }
 
-void DrawBodiesOnDome(render::DrawContext& dc, const PageGeometry& page, const Dome& dome,
-                      const engine::SkyState& state, int orientation)
+struct BodyOnDome {
+    int body;
+    int x;
+    int y;
+    int radius;
+};
+
+// The discs of the bodies above the horizon; each is kept clear of names.
+std::vector<BodyOnDome> DrawBodiesOnDome(render::DrawContext& dc, const PageGeometry& page,
+                                         const Dome& dome, const engine::SkyState& state,
+                                         int orientation, MapLabels& labels)
 {
     constexpr double kBodyRadius = 4;
     constexpr double kSunRadius = 6;
-    constexpr double kNameDx = 9;
-    constexpr double kNameDy = -9;
+    std::vector<BodyOnDome> shown;
     for (const int body : render::kSkyChartBodies) {
         if (!(state.altitude[body] > 0)) {
             continue;
         }
-        const render::StarPlacement p = render::ProjectStarHorizontal(
-            state, render::RaCode(state.rightAscension[body]),
-            render::DecCode(state.declination[body]), dome.cx, dome.cy, dome.radius, orientation);
+        // The observer's (topocentric) place, as the chart and table show it.
+        const render::StarPlacement p = render::ProjectOfDateHorizontal(
+            state, render::RaCode(state.topocentricRightAscension[body]),
+            render::DecCode(state.topocentricDeclination[body]), dome.cx, dome.cy, dome.radius,
+            orientation);
         // Placed through the quantised catalogue position, a body just above
         // the horizon can land just below it: then it has no place.
         if (!p.visible) {
@@ -143,16 +154,29 @@ void DrawBodiesOnDome(render::DrawContext& dc, const PageGeometry& page, const D
         }
         const int radius = Scaled(page, body == engine::kSun ? kSunRadius : kBodyRadius);
         Disc(dc, p.x, p.y, radius, render::BodyColor(body), kPageBlack, PenWidth(page, 1));
-        PageText(dc, p.x + Scaled(page, kNameDx), p.y + Scaled(page, kNameDy), kBodyNameGrey,
-                 engine::BodyName(body));
+        labels.ReserveDisc(p.x, p.y, radius);
+        shown.push_back({body, p.x, p.y, radius});
+    }
+    return shown;
+}
+
+void DrawBodyNames(const PageGeometry& page, const std::vector<BodyOnDome>& shown,
+                   MapLabels& labels)
+{
+    constexpr double kNameDx = 9;
+    constexpr double kNameDy = -9;
+    for (const BodyOnDome& b : shown) {
+        labels.PlaceName(b.x, b.y, b.radius, b.x + Scaled(page, kNameDx),
+                         b.y + Scaled(page, kNameDy), kBodyNameGrey, engine::BodyName(b.body));
     }
 }
 
 void DrawDomeLabels(render::DrawContext& dc, const PageGeometry& page, const Dome& dome,
-                    int orientation)
+                    int orientation, MapLabels& labels)
 {
     const auto at = [&](int x, int y, const char* text) {
         PageText(dc, x, y, kPageBlack, text);
+        labels.ReserveText(x, y, QString::fromLatin1(text));
     };
     const int labelY = dome.cy - Scaled(page, 8);
     const int half = dome.radius / 2;
@@ -233,8 +257,12 @@ bool PrintHorizontalChart(render::DrawContext& dc, const PageMetrics& metrics,
 
     DrawDomeOutline(dc, page, dome);
     DrawCatalogue(dc, page, dome, state, orientation, catalogue, preferences);
-    DrawBodiesOnDome(dc, page, dome, state, orientation);
-    DrawDomeLabels(dc, page, dome, orientation);
+    // The bodies' names go last on the dome, around its fixed labels.
+    MapLabels labels(dc, {0, 0, render::TruncateToPixel(page.width), dome.bottom});
+    const std::vector<BodyOnDome> shown =
+        DrawBodiesOnDome(dc, page, dome, state, orientation, labels);
+    DrawDomeLabels(dc, page, dome, orientation, labels);
+    DrawBodyNames(page, shown, labels);
     DrawBodyTable(dc, page, dome, state, preferences);
     constexpr double kLogoX = 470;
     constexpr double kLogoDy = 75;

@@ -1,6 +1,14 @@
 #include "render/body_symbols.h"
 
+#include <QFont>
+#include <QFontMetricsF>
+#include <QRectF>
+#include <QString>
+
+#include <cmath>
+#include <algorithm>
 #include <cstdint>
+#include <optional>
 
 #include "render/display_preferences.h"
 
@@ -60,6 +68,76 @@ constexpr int kBigCell = 2;
 constexpr int kSmallOffset = 4;
 constexpr int kDotRadius = 3;
 
+// The astronomical signs of the bodies, in BodyId order.
+constexpr char32_t kBodySigns[engine::kBodyCount] = {
+    U'\u2609', U'\u263F', U'\u2640', U'\u2295', U'\u2642', U'\u2643',
+    U'\u2644', U'\u2645', U'\u2646', U'\u2647', U'\u263E',
+};
+
+// A font whose signs fill a box `box` logical pixels high, or nothing when
+// the font has no such signs (then the bitmaps stay).
+struct SignFont {
+    QFont font;
+    bool usable = false;
+};
+
+const SignFont& SignFontFor(int box)
+{
+    thread_local std::array<std::optional<SignFont>, 2 * kBigCell * kGlyphSize> fonts;
+    std::optional<SignFont>& cached = fonts[static_cast<std::size_t>(box)];
+    if (cached) return *cached;
+    SignFont sign;
+    sign.font = QFont(QStringLiteral("DejaVu Sans"));
+    // Sharp like every other shape of the charts; and the signs of one font only.
+    sign.font.setStyleStrategy(QFont::StyleStrategy(QFont::NoFontMerging | QFont::NoAntialias));
+    sign.font.setPixelSize(box);
+    bool everySign = true;
+    double tallest = 0;
+    const QFontMetricsF metrics(sign.font);
+    for (const char32_t c : kBodySigns) {
+        everySign = everySign && metrics.inFontUcs4(c);
+        const QRectF ink = metrics.tightBoundingRect(QString::fromUcs4(&c, 1));
+        tallest = std::max({tallest, ink.height(), ink.width()});
+    }
+    if (everySign && tallest > 0) {
+        // The tallest or widest sign fills the box but one pixel: the text
+        // is placed on whole pixels, up to half a pixel off the centre.
+        sign.font.setPixelSize(
+            std::max(1, static_cast<int>(std::floor(box * (box - 1) / tallest))));
+        sign.usable = true;
+    }
+    cached = sign;
+    return *cached;
+}
+
+// On a high-density screen the symbol is the body's sign drawn at the
+// screen's resolution (an 8 x 8 bitmap there is a blocky, doubled picture
+// beside sharp text), centred on the box the bitmap would fill. False when
+// no font has the signs.
+bool DrawSignAtDeviceResolution(DrawContext& dc, int body, double centreX, double centreY,
+                                int box)
+{
+    const SignFont& sign = SignFontFor(box);
+    if (!sign.usable) return false;
+    const QString text = QString::fromUcs4(&kBodySigns[body], 1);
+    const QFontMetricsF metrics(sign.font);
+    const QRectF ink = metrics.tightBoundingRect(text);
+    // TextOut places the top-left of the text cell; the ink's centre is
+    // what must land on the box's centre.
+    const double left = centreX - (ink.left() + ink.width() / 2);
+    const double top = centreY - (ink.top() + ink.height() / 2) - metrics.ascent();
+    const QFont previousFont = dc.SelectFont(sign.font);
+    const QRgb previousColor = dc.TextColor();
+    const bool previousOpaque = dc.BkOpaque();
+    dc.SetTextColor(BodyColor(body));
+    dc.SetBkOpaque(false);
+    dc.TextOut(static_cast<int>(std::lround(left)), static_cast<int>(std::lround(top)), text);
+    dc.SetBkOpaque(previousOpaque);
+    dc.SetTextColor(previousColor);
+    dc.SelectFont(previousFont);
+    return true;
+}
+
 }  // namespace
 
 const std::array<BodyGlyph, engine::kBodyCount> BodySymbols = ExpandGlyphs();
@@ -86,6 +164,14 @@ void DrawBodySymbol(DrawContext& dc, int body, int x, int y, int mode)
     }
     if (mode != kPlanetModeBigSymbols && mode != kPlanetModeSmallSymbols) {
         return;
+    }
+    if (dc.Scale() > 1) {
+        const bool big = mode == kPlanetModeBigSymbols;
+        const int box = big ? kBigCell * kGlyphSize : kGlyphSize;
+        const int offset = big ? kBigOffset : kSmallOffset;
+        if (DrawSignAtDeviceResolution(dc, body, x - offset + box / 2.0, y - offset + box / 2.0,
+                                       box))
+            return;
     }
     const BodyGlyph& glyph = BodySymbols[body];
     for (int i = 0; i < kGlyphSize; ++i) {

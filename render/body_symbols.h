@@ -32,7 +32,9 @@ extern const std::array<BodyGlyph, engine::kBodyCount> BodySymbols;
 // glyph covering 16 x 16 pixels from (x - 9, y - 9); small puts each set
 // cell as one pixel from (x - 4, y - 4); dots fill a 6 x 6 ellipse from
 // (x - 3, y - 3) and leave its pen and brush selected. Other bodies and
-// modes draw nothing.
+// modes draw nothing. On a high-density surface (more than one device pixel
+// per pixel) big and small symbols are the bodies' astronomical signs drawn
+// at the surface's own resolution in the same boxes, when a font has them.
 void DrawBodySymbol(DrawContext& dc, int body, int x, int y, int mode);
 
 }  // namespace skyvane::render

@@ -1,5 +1,7 @@
 #include "render/chart_text.h"
 
+#include <algorithm>
+
 #include "engine/body.h"
 #include "places/formatting.h"
 #include "places/windows1252.h"
@@ -40,6 +42,32 @@ std::string HeliocentricDistanceText(double distance)
 void TextOutWindows1252(DrawContext& dc, int x, int y, std::string_view text)
 {
     TextOutString(dc, x, y, places::FromWindows1252(text));
+}
+
+void TextOutFitted(DrawContext& dc, int x, int y, const QString& text, int maxWidth)
+{
+    const int width = dc.TextExtent(text).width();
+    if (width <= maxWidth || maxWidth <= 0) {
+        TextOutString(dc, x, y, text);
+        return;
+    }
+    constexpr int kNarrowest = 50;  // percent of the font's own width
+    constexpr int kStep = 2;
+    QFont narrow = dc.Font();
+    int stretch = std::max(kNarrowest, 100 * maxWidth / width);
+    const QFont previous = dc.SelectFont(narrow);
+    for (;; stretch -= kStep) {
+        narrow.setStretch(std::max(kNarrowest, stretch));
+        dc.SelectFont(narrow);
+        if (stretch <= kNarrowest || dc.TextExtent(text).width() <= maxWidth) break;
+    }
+    TextOutString(dc, x, y, text);
+    dc.SelectFont(previous);
+}
+
+void TextOutWindows1252Fitted(DrawContext& dc, int x, int y, std::string_view text, int maxWidth)
+{
+    TextOutFitted(dc, x, y, places::FromWindows1252(text), maxWidth);
 }
 
 }  // namespace skyvane::render

@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include <QString>
+
 #include "render/draw_context.h"
 
 namespace skyvane::render {
@@ -48,5 +50,12 @@ std::string HeliocentricDistanceText(double distance);
 
 // Draws catalogue and formatter texts, which are Windows-1252 bytes.
 void TextOutWindows1252(DrawContext& dc, int x, int y, std::string_view text);
+
+// Draws `text` at (x, y) no wider than `maxWidth` pixels: a text that would
+// run into the next column or off the window is drawn in a narrower cut of
+// the current font (down to half its width) instead. Texts that fit are
+// drawn exactly as TextOut draws them.
+void TextOutFitted(DrawContext& dc, int x, int y, const QString& text, int maxWidth);
+void TextOutWindows1252Fitted(DrawContext& dc, int x, int y, std::string_view text, int maxWidth);
 
 }  // namespace skyvane::render

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "render/catalogue_of_date.h"
 #include "render/geocentric_chart.h"
 #include "render/horizontal_chart.h"
 #include "render/sky_mapping.h"
@@ -32,7 +33,11 @@ bool ChartDrawsObject(ChartShown chart, const engine::SkyState& state,
     case ObjectKind::kStar: {
         if (object.index < 0 || object.index >= starCount) return false;
         const skydata::StarRecord& star = catalogue.stars[static_cast<std::size_t>(object.index)];
-        if (chart == ChartShown::kGeocentric) return GeocentricBandHolds(star.dec);
+        if (chart == ChartShown::kGeocentric)
+            return GeocentricBandHolds(
+                engine::EquatorialOf(ApparentDirectionOfCodes(state, RaCode(star.ra),
+                                                              DecCode(star.dec)))
+                    .declination);
         if (chart != ChartShown::kHorizontal) return false;
         // The placement's visibility depends on the altitude alone, not on
         // where the chart's disc lies.

@@ -1,6 +1,8 @@
 #include "render/geocentric_chart.h"
 
 #include <QRgb>
+#include <QSize>
+#include <QString>
 
 #include <algorithm>
 #include <array>
@@ -14,10 +16,12 @@
 #include "places/formatting.h"
 #include "places/windows1252.h"
 #include "render/body_symbols.h"
+#include "render/catalogue_of_date.h"
 #include "render/chart_fonts.h"
 #include "render/chart_text.h"
 #include "render/figure_lines.h"
 #include "render/found_object_marks.h"
+#include "render/label_placer.h"
 #include "render/navigation_help.h"
 #include "render/sky_mapping.h"
 #include "render/star_marker.h"
@@ -43,7 +47,7 @@ void Text(DrawContext& dc, int x, int y, std::string_view text)
     TextOutWindows1252(dc, x, y, text);
 }
 
-void DrawDeclinationGrid(DrawContext& dc, int width, int height)
+void DrawDeclinationGrid(DrawContext& dc, int width, int height, const skydata::IntRect& panel)
 {
     constexpr int kStepDegrees = 5;
     constexpr int kLabelX = 13;
@@ -61,7 +65,16 @@ void DrawDeclinationGrid(DrawContext& dc, int width, int height)
         }
         const int x = d < kSouthLabelFrom ? kSouthLabelX : kLabelX;
         const int labelY = y - kLabelRaise + (d == top ? kTopLabelDrop : 0);
-        Text(dc, x, labelY, Printf("%2d", d));
+        const std::string label = Printf("%2d", d);
+        // A label the selection panel would cover is left out rather than
+        // shown half under it.
+        const QSize size = dc.TextExtent(QString::fromLatin1(label.c_str()));
+        LabelPlacer placer({0, 0, width, height});
+        placer.Reserve(panel);
+        if (placer.Place({{x, labelY, x + size.width(), labelY + size.height()}}) < 0) {
+            continue;
+        }
+        Text(dc, x, labelY, label);
     }
 }
 
@@ -77,7 +90,12 @@ void DrawRightAscensionGrid(DrawContext& dc, int width, int height)
     for (int h = 0; h < kHours; ++h) {
         const int x = MapGeocentric(h, 0, width, height).x;
         dc.Line(x, 0, x, bottomY);
-        Text(dc, x + halfColumn - kLabelShift, equatorY + kLabelDrop, Printf("%02d", h));
+        // 0 h's line is the window's right edge: its column and label lie
+        // outside the window.
+        const std::string label = Printf("%02d", h);
+        const int labelX = x + halfColumn - kLabelShift;
+        if (labelX + dc.TextExtent(QString::fromLatin1(label.c_str())).width() > width) continue;
+        Text(dc, labelX, equatorY + kLabelDrop, label);
     }
 }
 
@@ -90,7 +108,7 @@ void DrawTableFrame(DrawContext& dc, int width, int height, int timeControlMode,
     const int tableTop = height - kTableSpace;
     dc.SetPen(kWhite);
     DrawNavigationHelp(dc, kNavigationHelpGeocentric, panelX, height - kHelpRaise,
-                       timeControlMode, stepUnit);
+                       timeControlMode, stepUnit, width);
     dc.Line(0, tableTop, width, tableTop);
     dc.Line(panelX, tableTop, panelX, height);
     dc.Line(width, height - kCaptionRuleFromBottom, panelX, height - kCaptionRuleFromBottom);
@@ -288,14 +306,14 @@ bool GeocentricBandHolds(double declinationDegrees)
     return declinationDegrees > -kBandLimitDegrees && declinationDegrees < kBandLimitDegrees;
 }
 
-bool GeocentricFigureMayJoin(const skydata::StarRecord& star)
+bool GeocentricFigureMayJoin(double rightAscension, double declination)
 {
     // Right ascensions a figure line may join without running across the
     // 0 h seam.
     constexpr double kSeamSafeFirstHour = 1.0;
     constexpr double kSeamSafeLastHour = 23.5;
-    return GeocentricBandHolds(star.dec) && star.ra > kSeamSafeFirstHour &&
-           star.ra < kSeamSafeLastHour;
+    return GeocentricBandHolds(declination) && rightAscension > kSeamSafeFirstHour &&
+           rightAscension < kSeamSafeLastHour;
 }
 
 void DrawGeocentricChart(DrawContext& dc, const engine::SkyState& state, int height, int width,
@@ -310,29 +328,40 @@ void DrawGeocentricChart(DrawContext& dc, const engine::SkyState& state, int hei
     const QFont previousFont = dc.SelectFont(ChartFont(ChartFontUse::ChartText));
     dc.SetPen(kGridPen);
     dc.SetTextColor(kGridText);
-    DrawDeclinationGrid(dc, width, height);
+    // The panel in the corner is known before the grid: its labels keep
+    // out from under it. Whether the selected star is drawn is settled by
+    // the stars below; the panel's larger box counts for a selection.
+    const skydata::IntRect panelBox = StarPanelGeocentricBox(
+        dc, catalogue, selection.selectedStar,
+        selection.selectedStar >= 0 && selection.selectedStar < catalogue.starCount);
+    DrawDeclinationGrid(dc, width, height, panelBox);
     DrawRightAscensionGrid(dc, width, height);
     DrawTableFrame(dc, width, height, timeControlMode, stepUnit);
 
     const int starCount = std::clamp(catalogue.starCount, 0, skydata::kStarCapacity);
+    // The map is of right ascension and declination of date, like the
+    // bodies on it: every star carried from its J2000 place.
+    thread_local CatalogueOfDate ofDate;
+    ofDate.CarryStars(state, catalogue, starCount);
     std::vector<StarPlace> places(static_cast<std::size_t>(starCount));
     for (int i = 0; i < starCount; ++i) {
-        const skydata::StarRecord& star = catalogue.stars[static_cast<std::size_t>(i)];
+        engine::Equatorial star{};
         StarPlace& place = places[static_cast<std::size_t>(i)];
         // Stars outside the band are neither drawn nor joined: no position.
-        place.inBand = GeocentricBandHolds(star.dec);
+        place.inBand = ofDate.PlaceNearBand(i, kBandLimitDegrees, star) &&
+                       GeocentricBandHolds(star.declination);
         if (!place.inBand) {
             continue;
         }
-        place.point = MapGeocentric(star.ra, star.dec, width, height);
-        place.seamSafe = GeocentricFigureMayJoin(star);
+        place.point = MapGeocentric(star.rightAscension, star.declination, width, height);
+        place.seamSafe = GeocentricFigureMayJoin(star.rightAscension, star.declination);
     }
     const int selectedStar = selection.selectedStar;
     const std::string selectedConstellation = SelectedConstellation(catalogue, selectedStar);
     DrawFigures(dc, catalogue, places, selectedConstellation);
     const bool selectionDrawn =
         DrawStars(dc, catalogue, places, width, clickRects, preferences, selectedStar);
-    DrawStarPanelGeocentric(dc, catalogue, selectedStar, selectionDrawn, selectedConstellation);
+    DrawStarPanelGeocentric(dc, catalogue, selectedStar, selectionDrawn);
 
     DrawBodies(dc, state, width, height, preferences.planetMode);
     DrawBodyTable(dc, state, width, height, selection.highlightedBody);

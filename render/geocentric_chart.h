@@ -21,7 +21,8 @@ namespace skyvane::render {
 bool GeocentricBandHolds(double declinationDegrees);
 // A figure line joins only stars of the band clear of the 0 h seam, so that
 // no line runs across the whole map.
-bool GeocentricFigureMayJoin(const skydata::StarRecord& star);
+// Takes the star's place of date (hours, degrees).
+bool GeocentricFigureMayJoin(double rightAscension, double declination);
 
 // Draws the chart for a window `height` x `width` pixels onto `target`
 // through an off-screen surface whose background is the target's background

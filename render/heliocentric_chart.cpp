@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstddef>
 #include <cstdio>
 #include <string>
 #include <string_view>
@@ -28,6 +29,9 @@ constexpr QRgb kBlack = qRgb(0, 0, 0);
 
 // Width of the table panel on the right.
 constexpr int kPanelWidth = 340;
+// The least room between a table text and the next column, or the edge.
+constexpr int kColumnGap = 3;
+constexpr int kEdgeGap = 2;
 
 // Formatter texts are Windows-1252 bytes.
 void Text(DrawContext& dc, int x, int y, std::string_view text)
@@ -40,14 +44,31 @@ int Truncate(double value)
     return static_cast<int>(value);
 }
 
-// Whether something `radius` pixels from the Sun at (c, c) still lies left
-// of the panel, whose edge is about 2c.
-bool FitsLeftOfPanel(int c, double radius)
+// The map and table geometry of one frame. The map is the area left of the
+// panel; the Sun sits in the middle of its width and as far from the top as
+// from the left, unless the area is wider than it is tall: then in the
+// middle of its height, so that a maximised window keeps the orbits on the
+// screen. At the restored window size the area is taller than wide and the
+// Sun sits at (c, c).
+struct Layout {
+    Layout(int height, int width)
+        : height(height), x0(width - kPanelWidth), cx(x0 / 2), cy(std::min(cx, height / 2))
+    {
+    }
+    int height;
+    int x0;  // the panel's left edge
+    int cx;  // the Sun's column
+    int cy;  // the Sun's row
+};
+
+// Whether something `radius` pixels from the Sun still lies inside the map:
+// left of the panel (whose edge is about 2 cx) and inside the height.
+bool FitsOnMap(const Layout& l, double radius)
 {
-    return Truncate(c + radius) < 2 * c;
+    return Truncate(l.cx + radius) < 2 * l.cx && Truncate(l.cy + radius) < 2 * l.cy;
 }
 
-void DrawOrbits(DrawContext& dc, const engine::SkyState& state, int c, int zoom)
+void DrawOrbits(DrawContext& dc, const engine::SkyState& state, const Layout& l, int zoom)
 {
     constexpr QRgb kOrbitPen = qRgb(96, 96, 196);
     // Outermost first: each disc is filled black, so an inner circle must
@@ -68,10 +89,10 @@ void DrawOrbits(DrawContext& dc, const engine::SkyState& state, int c, int zoom)
             continue;
         }
         const double r = zoom * state.helioDistance[body];
-        if (!FitsLeftOfPanel(c, r)) {
+        if (!FitsOnMap(l, r)) {
             continue;
         }
-        dc.Ellipse(Truncate(c - r), Truncate(c - r), Truncate(c + r), Truncate(c + r));
+        dc.Ellipse(Truncate(l.cx - r), Truncate(l.cy - r), Truncate(l.cx + r), Truncate(l.cy + r));
     }
     dc.SetBrush(kBlack);
 }
@@ -96,13 +117,6 @@ bool HiddenAtZoom(int body, int zoom)
     return false;
 }
 
-// The map and table geometry of one frame.
-struct Layout {
-    int height;
-    int x0;  // the panel's left edge
-    int c;   // the Sun sits at (c, c), as far from the top as from the left
-};
-
 void DrawPlanetOnMap(DrawContext& dc, const engine::SkyState& state, int body, const Layout& l,
                      int zoom, int planetMode)
 {
@@ -112,18 +126,19 @@ void DrawPlanetOnMap(DrawContext& dc, const engine::SkyState& state, int body, c
         return;
     }
     const double distance = state.helioDistance[body];
-    if (!FitsLeftOfPanel(l.c, zoom * distance)) {
+    if (!FitsOnMap(l, zoom * distance)) {
         return;
     }
     const PixelPoint offset = ProjectHeliocentric(state.helioLongitude[body], distance, zoom);
-    const int x = l.c + offset.x;
-    const int y = l.c + offset.y;
+    const int x = l.cx + offset.x;
+    const int y = l.cy + offset.y;
     if (x + kSymbolReach < l.x0 && y < l.height && y > 0 && x > 0) {
         DrawBodySymbol(dc, body, x, y, planetMode);
     }
 }
 
-void DrawTableRow(DrawContext& dc, const engine::SkyState& state, int body, int x0, int y)
+void DrawTableRow(DrawContext& dc, const engine::SkyState& state, int body, int x0, int width,
+                  int y)
 {
     constexpr int kSymbolDx = 20;
     constexpr int kSymbolRaise = 2;
@@ -133,18 +148,24 @@ void DrawTableRow(DrawContext& dc, const engine::SkyState& state, int body, int 
     constexpr int kLatitudeDx = 180;
     constexpr int kDistanceDx = 280;
     const int textY = y - kTextRaise;
+    // Each text ends before the next column begins and the last before the
+    // window's edge ("Mercury210°" otherwise, with wide fonts).
+    const auto cell = [&](int dx, int nextDx, const std::string& text) {
+        const int limit = nextDx > 0 ? nextDx - dx - kColumnGap : width - x0 - dx - kEdgeGap;
+        TextOutWindows1252Fitted(dc, x0 + dx, textY, text, limit);
+    };
     DrawBodySymbol(dc, body, x0 + kSymbolDx, y - kSymbolRaise, kPlanetModeBigSymbols);
     dc.SetTextColor(BodyColor(body));
-    Text(dc, x0 + kNameDx, textY, engine::BodyName(body));
+    cell(kNameDx, kLongitudeDx, engine::BodyName(body));
     dc.SetTextColor(kWhite);
-    Text(dc, x0 + kLongitudeDx, textY,
+    cell(kLongitudeDx, kLatitudeDx,
          places::FormatAngle(state.helioLongitude[body], places::kAngleUnsignedDegrees));
-    Text(dc, x0 + kLatitudeDx, textY,
+    cell(kLatitudeDx, kDistanceDx,
          places::FormatAngle(state.helioLatitude[body], places::kAngleSignedDegrees));
-    Text(dc, x0 + kDistanceDx, textY, HeliocentricDistanceText(state.helioDistance[body]));
+    cell(kDistanceDx, 0, HeliocentricDistanceText(state.helioDistance[body]));
 }
 
-void DrawTableHeader(DrawContext& dc, int x0)
+void DrawTableHeader(DrawContext& dc, int x0, int width)
 {
     constexpr QRgb kHeaderText = qRgb(196, 196, 196);
     constexpr int kHeaderY = 48;
@@ -159,8 +180,10 @@ void DrawTableHeader(DrawContext& dc, int x0)
         {255, "AU from Sun"},
     }};
     dc.SetTextColor(kHeaderText);
-    for (const Header& header : kHeaders) {
-        Text(dc, x0 + header.dx, kHeaderY, header.text);
+    for (std::size_t i = 0; i < kHeaders.size(); ++i) {
+        const int limit = i + 1 < kHeaders.size() ? kHeaders[i + 1].dx - kHeaders[i].dx - kColumnGap
+                                                  : width - x0 - kHeaders[i].dx - kEdgeGap;
+        TextOutWindows1252Fitted(dc, x0 + kHeaders[i].dx, kHeaderY, kHeaders[i].text, limit);
     }
 }
 
@@ -188,8 +211,8 @@ void DrawHeliocentricChart(DrawContext& dc, const engine::SkyState& state, int h
     constexpr int kHelpDy = -45;
     constexpr int kHelpRuleY = 475;
 
-    const int x0 = width - kPanelWidth;
-    const Layout layout{height, x0, x0 / 2};
+    const Layout layout(height, width);
+    const int x0 = layout.x0;
 
     const QFont previousFont = dc.SelectFont(ChartFont(ChartFontUse::HeliocentricCaption));
     dc.SetTextColor(kYellow);
@@ -200,12 +223,12 @@ void DrawHeliocentricChart(DrawContext& dc, const engine::SkyState& state, int h
     Text(dc, CaptionX(dc, caption, x0 + kCaptionDx, width), kCaptionY, caption);
     dc.SelectFont(ChartFont(ChartFontUse::ChartText));
 
-    DrawOrbits(dc, state, layout.c, zoom);
-    DrawBodySymbol(dc, engine::kSun, layout.c, layout.c, preferences.planetMode);
+    DrawOrbits(dc, state, layout, zoom);
+    DrawBodySymbol(dc, engine::kSun, layout.cx, layout.cy, preferences.planetMode);
     // In whatever pen is current now: the orbits' pen, or the Sun's colour
     // when the Sun was drawn as a dot.
     dc.Line(x0, kHeaderRuleY, width, kHeaderRuleY);
-    DrawTableHeader(dc, x0);
+    DrawTableHeader(dc, x0, width);
 
     int y = kFirstRowY;
     for (int body = engine::kMercury; body <= engine::kNeptune; ++body) {
@@ -216,13 +239,13 @@ void DrawHeliocentricChart(DrawContext& dc, const engine::SkyState& state, int h
             DrawBodyRowFrame(dc, x0 + kFrameInset, y - kFrameAbove, width - kFrameInset,
                              y - kFrameAbove + kRowHeight);
         }
-        DrawTableRow(dc, state, body, x0, y);
+        DrawTableRow(dc, state, body, x0, width, y);
         y += kRowHeight;
     }
 
     dc.SetPen(kWhite);
     DrawNavigationHelp(dc, kNavigationHelpHeliocentric, x0 + kHelpDx, y + kHelpDy,
-                       timeControlMode, stepUnit);
+                       timeControlMode, stepUnit, width);
     dc.Line(x0, y, width, y);
     dc.Line(x0, 0, x0, height);
     dc.Line(x0, kHelpRuleY, width, kHelpRuleY);

@@ -400,22 +400,21 @@ void DrawStatusLine(DrawContext& dc, bool selectionShown)
 
 void DrawLowerPanel(DrawContext& dc, const ChartLayout& layout, int y, bool selectionShown,
                     int timeControlMode, int stepUnit, const skydata::SkyCatalogue& catalogue,
-                    const ObjectSelection& selection, std::string_view selectedConstellation,
-                    skydata::IntRect& objectLinkRect)
+                    const ObjectSelection& selection, skydata::IntRect& objectLinkRect)
 {
     if (!selectionShown) {
         constexpr int kHelpDx = -7;
         constexpr int kHelpDy = 191;
         dc.SetPen(kWhite);
         DrawNavigationHelp(dc, kNavigationHelpHorizontal, layout.x0 + kHelpDx, y + kHelpDy,
-                           timeControlMode, stepUnit);
+                           timeControlMode, stepUnit, layout.width);
         return;
     }
     constexpr int kPanelDy = 23;
     const int base = y + kPanelDy;
     if (selection.selectedStar != -1) {
         DrawStarPanelHorizontal(dc, layout.x0, base, layout.width, catalogue,
-                                selection.selectedStar, selectedConstellation, objectLinkRect);
+                                selection.selectedStar, objectLinkRect);
     }
     if (selection.selectedDeepSky != -1) {
         DrawMessierPanelHorizontal(dc, layout.x0, base, layout.width, catalogue,
@@ -611,7 +610,10 @@ void DrawMoonWithShadow(DrawContext& dc, int x, int y, double phase)
             right = TruncateToPixel(centre + f);
             left = TruncateToPixel(centre + f * k);
         }
-        if (left >= -1) {
+        // The shadow may start one pixel left of the picture; on a
+        // high-density screen that pixel is `scale` device pixels wide, and
+        // a row cut off at -1 left one bright line across the dark Moon.
+        if (left >= -static_cast<int>(std::lround(scale))) {
             BlackenRow(shadowed, centre + c, left, right, nominalWidth);
             if (c > 0) {
                 BlackenRow(shadowed, centre - c, left, right, nominalWidth);
@@ -648,7 +650,7 @@ void DrawHorizontalChart(DrawContext& dc, const engine::SkyState& state, int hei
     const bool selectionShown = objects.selectionOnScreen && !selection.helpOverlay;
     DrawStatusLine(dc, selectionShown);
     DrawLowerPanel(dc, layout, y, selectionShown, timeControlMode, stepUnit, catalogue, selection,
-                   objects.selectedConstellation, objectLinkRect);
+                   objectLinkRect);
     DrawCompass(dc, layout, orientation);
     DrawCredit(dc, layout);
 

@@ -1,76 +1,18 @@
 #include "render/horizontal_placement.h"
 
-#include <cmath>
-
-#include "engine/transforms.h"
-#include "engine/units.h"
-
 namespace skyvane::render {
-
-namespace {
-
-// Rounding can carry the sine of an altitude a hair past 1 at the zenith.
-double ClampedAsin(double x)
-{
-    return std::asin(x > 1 ? 1 : (x < -1 ? -1 : x));
-}
-
-}  // namespace
 
 void HorizontalStarPlacer::Place(const engine::SkyState& state,
                                  const skydata::SkyCatalogue& catalogue, int count, int cx, int cy,
                                  int radius, int orientation)
 {
-    const auto rows = static_cast<std::size_t>(count > 0 ? count : 0);
-    if (fixed_.size() < rows) {
-        fixed_.resize(rows);
-    }
-    placements_.resize(rows);
-
-    // Each step below is the one the single-star placement takes, in the
-    // same order, so the doubles come out bit for bit the same.
-    const engine::AngleTrig latitude = engine::AngleTrig::OfDegrees(state.latitude);
-    constexpr double kFullTurn = 360;
-    for (std::size_t i = 0; i < rows; ++i) {
-        const skydata::StarRecord& star = catalogue.stars[i];
-        const std::int32_t raCode = RaCode(star.ra);
-        const std::int32_t decCode = DecCode(star.dec);
-        FixedPart& fixed = fixed_[i];
-        if (!fixed.known || fixed.raCode != raCode || fixed.decCode != decCode) {
-            const double dec = static_cast<double>(decCode) / kDecCodePerDegree;
-            const double d = engine::DegToRad(dec);
-            fixed.known = true;
-            fixed.raCode = raCode;
-            fixed.decCode = decCode;
-            fixed.ra = static_cast<double>(raCode) / kRaCodePerHour;
-            fixed.sinDec = std::sin(d);
-            fixed.cosDec = std::cos(d);
-            fixed.tanDec = std::tan(d);
-        }
-
-        const double hourAngle = engine::HourAngle(state.siderealTime, state.longitude, fixed.ra);
-        const double h = engine::HoursToRad(hourAngle);
-        const double sinH = std::sin(h);
-        const double cosH = std::cos(h);
-        const double altitude = engine::RadToDeg(
-            ClampedAsin(latitude.sin * fixed.sinDec + latitude.cos * fixed.cosDec * cosH));
-        StarPlacement& placement = placements_[i];
-        placement = StarPlacement{};
-        placement.visible = altitude > 0;
-        if (!placement.visible) {
-            continue;
-        }
-        double azimuth =
-            engine::RadToDeg(std::atan2(sinH, cosH * latitude.sin - fixed.tanDec * latitude.cos));
-        if (azimuth < 0) {
-            azimuth += kFullTurn;
-        }
-        if (azimuth >= kFullTurn) {
-            azimuth -= kFullTurn;
-        }
-        const PixelPoint point = ProjectHorizontal(cx, cy, radius, azimuth, altitude, orientation);
-        placement.x = point.x;
-        placement.y = point.y;
+    ofDate_.CarryStars(state, catalogue, count);
+    const int rows = ofDate_.Count();
+    placements_.resize(static_cast<std::size_t>(rows));
+    const ObserverTurn turn = ObserverTurn::Of(state);
+    for (int i = 0; i < rows; ++i) {
+        placements_[static_cast<std::size_t>(i)] =
+            PlaceDirectionHorizontal(ofDate_.Direction(i), turn, cx, cy, radius, orientation);
     }
 }
 

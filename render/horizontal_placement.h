@@ -1,15 +1,16 @@
 // Places every catalogue star on the horizontal chart once per frame.
 //
-// A star's declination never changes, so the sine, cosine and tangent of it
-// are kept from frame to frame and only the hour angle's part is worked out
-// again. The arithmetic is the single-star placement's, step for step, so
-// every star lands on exactly the pixel ProjectStarHorizontal gives it.
+// The catalogue's J2000 places are carried to the apparent place of the
+// instant in one pass (CatalogueOfDate); each is then turned to the
+// observer's horizon. The arithmetic is the single-star placement's, step
+// for step, so every star lands on exactly the pixel ProjectStarHorizontal
+// gives it.
 #pragma once
 
-#include <cstdint>
 #include <vector>
 
 #include "engine/sky.h"
+#include "render/catalogue_of_date.h"
 #include "render/sky_mapping.h"
 #include "skydata/catalogue.h"
 
@@ -27,18 +28,7 @@ public:
     const std::vector<StarPlacement>& Placements() const { return placements_; }
 
 private:
-    // What a star's catalogue position fixes, with the codes it came from
-    // so that a different catalogue at the same rows is noticed.
-    struct FixedPart {
-        bool known = false;
-        std::int32_t raCode = 0;
-        std::int32_t decCode = 0;
-        double ra = 0;  // hours
-        double sinDec = 0;
-        double cosDec = 0;
-        double tanDec = 0;
-    };
-    std::vector<FixedPart> fixed_;
+    CatalogueOfDate ofDate_;
     std::vector<StarPlacement> placements_;
 };
 

@@ -1,5 +1,7 @@
 #include "render/navigation_help.h"
 
+#include "render/chart_text.h"
+
 #include <QPoint>
 #include <QRgb>
 
@@ -153,7 +155,7 @@ void DrawKeyCap(DrawContext& dc, int x, int y, int height, int width, int kind,
 }
 
 void DrawNavigationHelp(DrawContext& dc, int type, int a, int b, int timeControlMode,
-                        int stepUnit)
+                        int stepUnit, int rightEdge)
 {
     if (type != kNavigationHelpHeliocentric && type != kNavigationHelpHorizontal &&
         type != kNavigationHelpGeocentric) {
@@ -175,9 +177,12 @@ void DrawNavigationHelp(DrawContext& dc, int type, int a, int b, int timeControl
     }
 
     dc.SetTextColor(kLabelColor);
+    constexpr int kEdgeGap = 2;
     for (const KeyLabelRow& label : kKeyLabels) {
         if ((label.charts & chart) == 0) continue;
-        TextOutString(dc, a + label.dx, b + label.dy, QString::fromLatin1(label.text));
+        const int x = a + label.dx;
+        TextOutFitted(dc, x, b + label.dy, QString::fromLatin1(label.text),
+                      rightEdge > 0 ? rightEdge - kEdgeGap - x : 0);
     }
 }
 

@@ -35,8 +35,10 @@ void DrawKeyCap(DrawContext& dc, int x, int y, int height, int width, int kind,
                 const QString& label);
 
 // The whole overlay of chart `type` with its origin at (a, b), in the font,
-// pen and text background the chart selected.
+// pen and text background the chart selected. Labels that would reach
+// `rightEdge` (the window's width; 0 for no limit) are drawn narrower so
+// that they end inside the window.
 void DrawNavigationHelp(DrawContext& dc, int type, int a, int b, int timeControlMode,
-                        int stepUnit);
+                        int stepUnit, int rightEdge = 0);
 
 }  // namespace skyvane::render

@@ -1,5 +1,7 @@
 #include "render/object_panel.h"
 
+#include <vector>
+
 #include <QRgb>
 
 #include <algorithm>
@@ -140,9 +142,14 @@ std::string StarDisplayName(const skydata::StarRecord& star)
     return star.designation + "  ( " + star.properName + " )";
 }
 
+std::string StarConstellationName(const skydata::SkyCatalogue& catalogue,
+                                  const skydata::StarRecord& star)
+{
+    return skydata::ConstellationFullName(catalogue, skydata::StarConstellation(star));
+}
+
 void DrawStarPanelHorizontal(DrawContext& dc, int x0, int base, int width,
                              const skydata::SkyCatalogue& catalogue, int selectedStar,
-                             std::string_view selectedConstellation,
                              skydata::IntRect& objectLinkRect)
 {
     const skydata::StarRecord* star = StarAt(catalogue, selectedStar);
@@ -151,7 +158,7 @@ void DrawStarPanelHorizontal(DrawContext& dc, int x0, int base, int width,
     const auto line = [base](int n) { return base + kPanelLineDy[n]; };
 
     Text(dc, x, line(0), kRed, "Star :" + StarDisplayName(*star));
-    Text(dc, x, line(1), kWhite, skydata::ConstellationFullName(catalogue, selectedConstellation));
+    Text(dc, x, line(1), kWhite, StarConstellationName(catalogue, *star));
     DrawCoordinates(dc, {x, x0 + kPanelValueDx, line(2), line(3)}, star->ra, star->dec);
     Text(dc, x, line(4), kYellow, "Spectrum " + star->spectrum);
     Text(dc, x, line(5), kWhite, SaoLine(*star));
@@ -185,9 +192,18 @@ std::string SaoLine(const skydata::StarRecord& star)
     return "SAO " + Printf("%d", static_cast<int>(star.sao));
 }
 
-void DrawStarPanelGeocentric(DrawContext& dc, const skydata::SkyCatalogue& catalogue,
-                             int selectedStar, bool selectedStarDrawn,
-                             std::string_view selectedConstellation)
+namespace {
+
+struct PanelLine {
+    int x;
+    int y;
+    QRgb color;
+    std::string text;
+};
+
+// The geocentric panel's lines, or the hint alone.
+std::vector<PanelLine> GeocentricPanelLines(const skydata::SkyCatalogue& catalogue,
+                                            int selectedStar, bool selectedStarDrawn)
 {
     constexpr int kHintX = 4;
     constexpr int kHintY = 4;
@@ -195,20 +211,56 @@ void DrawStarPanelGeocentric(DrawContext& dc, const skydata::SkyCatalogue& catal
     constexpr int kNameX = 32;
     constexpr int kValueX = 70;
     constexpr int kLineY[7] = {2, 20, 38, 54, 72, 90, 108};
+    // On the black sky the catalogue's pure blue is hard to read; this
+    // panel's coordinates take a lighter one.
+    constexpr QRgb kLightBlue = qRgb(110, 150, 255);
 
     const skydata::StarRecord* star = StarAt(catalogue, selectedStar);
     if (!selectedStarDrawn || star == nullptr) {
-        Text(dc, kHintX, kHintY, kWhite, "Click Star for information");
-        return;
+        return {{kHintX, kHintY, kWhite, "Click Star for information"}};
     }
     // "Constallation" is how the chart has always spelled it.
-    Text(dc, kTextX, kLineY[0], kWhite,
-         "Constallation: " + skydata::ConstellationFullName(catalogue, selectedConstellation));
-    Text(dc, kNameX, kLineY[1], kRed, StarDisplayName(*star));
-    DrawCoordinates(dc, {kTextX, kValueX, kLineY[2], kLineY[3]}, star->ra, star->dec);
-    Text(dc, kTextX, kLineY[4], kYellow, "Spectrum " + star->spectrum);
-    Text(dc, kTextX, kLineY[5], kWhite, SaoLine(*star));
-    Text(dc, kTextX, kLineY[6], kGreen, "Mag " + Printf("%0.2f", star->magnitude));
+    return {
+        {kTextX, kLineY[0], kWhite, "Constallation: " + StarConstellationName(catalogue, *star)},
+        {kNameX, kLineY[1], kRed, StarDisplayName(*star)},
+        {kTextX, kLineY[2], kLightBlue, "RA"},
+        {kValueX, kLineY[2], kLightBlue, places::FormatAngle(star->ra, places::kAngleHours)},
+        {kTextX, kLineY[3], kLightBlue, "Dec"},
+        {kValueX, kLineY[3], kLightBlue,
+         places::FormatAngle(star->dec, places::kAngleSignedDegrees)},
+        {kTextX, kLineY[4], kYellow, "Spectrum " + star->spectrum},
+        {kTextX, kLineY[5], kWhite, SaoLine(*star)},
+        {kTextX, kLineY[6], kGreen, "Mag " + Printf("%0.2f", star->magnitude)},
+    };
+}
+
+}  // namespace
+
+void DrawStarPanelGeocentric(DrawContext& dc, const skydata::SkyCatalogue& catalogue,
+                             int selectedStar, bool selectedStarDrawn)
+{
+    for (const PanelLine& line : GeocentricPanelLines(catalogue, selectedStar, selectedStarDrawn))
+        Text(dc, line.x, line.y, line.color, line.text);
+}
+
+skydata::IntRect StarPanelGeocentricBox(const DrawContext& dc,
+                                        const skydata::SkyCatalogue& catalogue, int selectedStar,
+                                        bool selectedStarDrawn)
+{
+    skydata::IntRect box{};
+    bool first = true;
+    for (const PanelLine& line : GeocentricPanelLines(catalogue, selectedStar, selectedStarDrawn)) {
+        const QSize size = dc.TextExtent(places::FromWindows1252(line.text));
+        const skydata::IntRect r{line.x, line.y, line.x + size.width(), line.y + size.height()};
+        if (first) {
+            box = r;
+            first = false;
+        } else {
+            box = {std::min(box.left, r.left), std::min(box.top, r.top),
+                   std::max(box.right, r.right), std::max(box.bottom, r.bottom)};
+        }
+    }
+    return box;
 }
 
 }  // namespace skyvane::render

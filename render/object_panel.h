@@ -61,14 +61,12 @@ std::string StarDisplayName(const skydata::StarRecord& star);
 
 // The horizontal chart's panel of star row `selectedStar`, drawn with the
 // chart's current font, its lines from (x0 + 12, base + 232) down.
-// `selectedConstellation` is the abbreviation the chart found for the star
-// (empty when the star belongs to no figure). When the star has a web page
+// When the star has a web page
 // the link button is drawn up to `width` - 12 and its rectangle stored in
 // `objectLinkRect`, which is left alone otherwise. Rows outside the table
 // draw nothing.
 void DrawStarPanelHorizontal(DrawContext& dc, int x0, int base, int width,
                              const skydata::SkyCatalogue& catalogue, int selectedStar,
-                             std::string_view selectedConstellation,
                              skydata::IntRect& objectLinkRect);
 
 // The same for Messier row `selectedDeepSky` (row 0 is M1).
@@ -78,12 +76,21 @@ void DrawMessierPanelHorizontal(DrawContext& dc, int x0, int base, int width,
 
 // The geocentric chart's panel in the window's top-left corner: the data of
 // star row `selectedStar` when `selectedStarDrawn` (the chart drew that star
-// in this frame), otherwise the hint "Click Star for information". The
-// constellation line names `selectedConstellation`, found by the same rule
-// as on the horizontal chart (empty when the star belongs to no figure).
+// in this frame), otherwise the hint "Click Star for information".
 void DrawStarPanelGeocentric(DrawContext& dc, const skydata::SkyCatalogue& catalogue,
-                             int selectedStar, bool selectedStarDrawn,
-                             std::string_view selectedConstellation);
+                             int selectedStar, bool selectedStarDrawn);
+// The box those texts fill in the current font, so that the chart keeps its
+// grid labels out from under it.
+skydata::IntRect StarPanelGeocentricBox(const DrawContext& dc,
+                                        const skydata::SkyCatalogue& catalogue, int selectedStar,
+                                        bool selectedStarDrawn);
+
+// The constellation line of both panels: the full name of the constellation
+// the star's designation ends with. The catalogue's designations carry the
+// constellation the IAU boundaries give, so a star that belongs to no
+// figure is named too, as the find command names it.
+std::string StarConstellationName(const skydata::SkyCatalogue& catalogue,
+                                  const skydata::StarRecord& star);
 
 // The panels' SAO line: "SAO " and the number, or "SAO" alone for a star
 // the catalogue gives no number (some components of double stars).

@@ -1,10 +1,13 @@
 #include "render/sky_mapping.h"
 
+#include "render/catalogue_of_date.h"
+
 #include <limits>
 
 #include <cmath>
 
 #include "engine/transforms.h"
+#include "engine/units.h"
 
 namespace skyvane::render {
 
@@ -72,9 +75,66 @@ PixelPoint ProjectHorizontal(int cx, int cy, int radius, double azimuth, double 
     return {cx + Truncate(std::sin(theta) * rho), cy - Truncate(std::cos(theta) * rho)};
 }
 
+ObserverTurn ObserverTurn::Of(const engine::SkyState& state)
+{
+    // Local apparent sidereal time: the hour angle of right ascension 0.
+    const double sidereal =
+        engine::HoursToRad(engine::HourAngle(state.siderealTime, state.longitude, 0));
+    const double latitude = engine::DegToRad(state.latitude);
+    return {std::sin(sidereal), std::cos(sidereal), std::sin(latitude), std::cos(latitude)};
+}
+
+engine::Horizontal HorizontalOfDirection(const engine::UnitVector& v, const ObserverTurn& turn,
+                                         bool withAzimuth)
+{
+    // Into the hour-angle frame: x towards the meridian, y towards the west
+    // (cos d cos H and cos d sin H).
+    const double towardsMeridian = v.x * turn.cosSidereal + v.y * turn.sinSidereal;
+    const double towardsWest = v.x * turn.sinSidereal - v.y * turn.cosSidereal;
+    const double up = v.z * turn.sinLatitude + towardsMeridian * turn.cosLatitude;
+    engine::Horizontal h{0, engine::RadToDeg(std::asin(up > 1 ? 1 : (up < -1 ? -1 : up)))};
+    if (withAzimuth) {
+        constexpr double kFullTurn = 360;
+        double azimuth = engine::RadToDeg(std::atan2(
+            towardsWest, towardsMeridian * turn.sinLatitude - v.z * turn.cosLatitude));
+        if (azimuth < 0) {
+            azimuth += kFullTurn;
+        }
+        if (azimuth >= kFullTurn) {
+            azimuth -= kFullTurn;
+        }
+        h.azimuth = azimuth;
+    }
+    return h;
+}
+
+StarPlacement PlaceDirectionHorizontal(const engine::UnitVector& direction,
+                                       const ObserverTurn& turn, int cx, int cy, int radius,
+                                       int orientation)
+{
+    StarPlacement placement;
+    const engine::Horizontal altitudeOnly = HorizontalOfDirection(direction, turn, false);
+    placement.visible = altitudeOnly.altitude > 0;
+    if (placement.visible) {
+        const engine::Horizontal h = HorizontalOfDirection(direction, turn);
+        const PixelPoint point = ProjectHorizontal(cx, cy, radius, h.azimuth, h.altitude, orientation);
+        placement.x = point.x;
+        placement.y = point.y;
+    }
+    return placement;
+}
+
 StarPlacement ProjectStarHorizontal(const engine::SkyState& state, std::int32_t raCode,
                                     std::int32_t decCode, int cx, int cy, int radius,
                                     int orientation)
+{
+    return PlaceDirectionHorizontal(ApparentDirectionOfCodes(state, raCode, decCode),
+                                    ObserverTurn::Of(state), cx, cy, radius, orientation);
+}
+
+StarPlacement ProjectOfDateHorizontal(const engine::SkyState& state, std::int32_t raCode,
+                                      std::int32_t decCode, int cx, int cy, int radius,
+                                      int orientation)
 {
     StarPlacement placement;
     const double ra = static_cast<double>(raCode) / kRaCodePerHour;

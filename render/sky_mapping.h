@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "engine/apparent_place.h"
 #include "engine/sky.h"
 
 namespace skyvane::render {
@@ -34,7 +35,9 @@ PixelPoint ProjectHorizontal(int cx, int cy, int radius, double azimuth, double 
                              int orientation);
 
 // A catalogue object on the horizontal chart for the instant and observer of
-// `state`. Objects at or below the horizon are not visible and keep (0, 0).
+// `state`: its J2000 catalogue position (as codes) carried to the apparent
+// place of the instant. Objects at or below the horizon are not visible and
+// keep (0, 0).
 struct StarPlacement {
     bool visible = false;
     int x = 0;
@@ -43,6 +46,32 @@ struct StarPlacement {
 StarPlacement ProjectStarHorizontal(const engine::SkyState& state, std::int32_t raCode,
                                     std::int32_t decCode, int cx, int cy, int radius,
                                     int orientation);
+
+// A place already of date (as codes), such as a body's topocentric place,
+// on the horizontal chart.
+StarPlacement ProjectOfDateHorizontal(const engine::SkyState& state, std::int32_t raCode,
+                                      std::int32_t decCode, int cx, int cy, int radius,
+                                      int orientation);
+
+// The observer's view of the sky of date at the state's instant: the local
+// apparent sidereal angle and the latitude, as sines and cosines.
+struct ObserverTurn {
+    double sinSidereal = 0;
+    double cosSidereal = 1;
+    double sinLatitude = 0;
+    double cosLatitude = 1;
+    static ObserverTurn Of(const engine::SkyState& state);
+};
+
+// Azimuth (from the south towards the west, 0 <= A < 360) and altitude of
+// an apparent direction of date; the azimuth only when `withAzimuth`.
+engine::Horizontal HorizontalOfDirection(const engine::UnitVector& direction,
+                                         const ObserverTurn& turn, bool withAzimuth = true);
+
+// An apparent direction of date on the horizontal chart.
+StarPlacement PlaceDirectionHorizontal(const engine::UnitVector& direction,
+                                       const ObserverTurn& turn, int cx, int cy, int radius,
+                                       int orientation);
 
 // Whether a star of `magnitude` shows with the Sun at `sunAltitude` degrees:
 // all of them in full night, only the brightest in twilight, none by day.

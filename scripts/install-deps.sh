@@ -10,7 +10,7 @@ packages=(
   zlib1g-dev
   libcpp-httplib-dev libsqlite3-dev
   qt6-base-dev
-  fonts-liberation2
+  fonts-liberation2 fonts-dejavu-core
   desktop-file-utils appstream lintian dpkg-dev file python3 python3-jsonschema poppler-utils python3-ephem
 )
 

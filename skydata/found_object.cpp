@@ -13,6 +13,8 @@ FoundObject DescribeFoundObject(const SkyCatalogue& catalogue, ObjectRef object,
                                 const engine::SkyState& sky)
 {
     FoundObject found{};
+    found.catalogueRightAscension = std::nan("");
+    found.catalogueDeclination = std::nan("");
     found.object = object;
     found.name = ObjectName(catalogue, object);
     found.jd = engine::SkyCalculator::JulianDayOf(sky);
@@ -35,6 +37,8 @@ FoundObject DescribeFoundObject(const SkyCatalogue& catalogue, ObjectRef object,
         const auto b = static_cast<std::size_t>(object.index);
         found.rightAscension = sky.rightAscension[b];
         found.declination = sky.declination[b];
+        found.topocentricRightAscension = sky.topocentricRightAscension[b];
+        found.topocentricDeclination = sky.topocentricDeclination[b];
         found.azimuth = sky.azimuth[b];
         found.altitude = sky.altitude[b];
         target = engine::RiseSetTarget::Body(object.index);
@@ -42,20 +46,23 @@ FoundObject DescribeFoundObject(const SkyCatalogue& catalogue, ObjectRef object,
     } else {
         if (object.kind == ObjectKind::kStar) {
             const StarRecord& star = catalogue.stars[static_cast<std::size_t>(object.index)];
-            found.rightAscension = star.ra;
-            found.declination = star.dec;
+            found.catalogueRightAscension = star.ra;
+            found.catalogueDeclination = star.dec;
         } else {
             const DeepSkyObject& m = catalogue.deepSky[static_cast<std::size_t>(object.index)];
-            found.rightAscension = m.ra;
-            found.declination = m.dec;
+            found.catalogueRightAscension = m.ra;
+            found.catalogueDeclination = m.dec;
         }
-        // The charts' rule for every catalogue object.
-        const engine::Horizontal h = engine::EquatorialToHorizontal(
-            engine::HourAngle(sky.siderealTime, sky.longitude, found.rightAscension),
-            found.declination, sky.latitude);
+        // The charts' rule for every catalogue object: carried to the date.
+        const engine::Equatorial ofDate = engine::ApparentPlaceOf(
+            sky, found.catalogueRightAscension, found.catalogueDeclination);
+        found.rightAscension = found.topocentricRightAscension = ofDate.rightAscension;
+        found.declination = found.topocentricDeclination = ofDate.declination;
+        const engine::Horizontal h = engine::HorizontalPlaceOf(sky, ofDate);
         found.azimuth = h.azimuth;
         found.altitude = h.altitude;
-        target = engine::RiseSetTarget::Star(found.rightAscension, found.declination);
+        target = engine::RiseSetTarget::Star(found.catalogueRightAscension,
+                                             found.catalogueDeclination);
     }
     found.riseTransitSet = engine::FindRiseTransitSet(target, found.dayStart, sky.longitude,
                                                       sky.latitude, standardAltitude);

@@ -15,8 +15,18 @@ namespace skyvane::skydata {
 struct FoundObject {
     ObjectRef object;
     std::string name;       // UTF-8, as ObjectName gives it
-    double rightAscension;  // hours: a star's or Messier object's catalogue place,
-    double declination;     // degrees  a body's place as the scene computation gives it
+    // A star's or Messier object's catalogue place, J2000 mean equator and
+    // equinox (hours, degrees); not a number for a body, which has none.
+    double catalogueRightAscension;
+    double catalogueDeclination;
+    // The geocentric apparent place of date (true equator and equinox,
+    // aberration; for a body light-time too), hours and degrees.
+    double rightAscension;
+    double declination;
+    // The place seen from the observer (topocentric; a catalogue object's
+    // is its apparent place), and where that stands in the observer's sky.
+    double topocentricRightAscension;
+    double topocentricDeclination;
     double azimuth;         // degrees from the south point towards the west
     double altitude;        // degrees, geometric
     double jd;              // the instant, Universal Time
@@ -26,8 +36,9 @@ struct FoundObject {
 };
 
 // The object at the instant and place of `sky`, which ComputeSky has
-// filled. Stars and Messier objects rise and set as fixed points at the
-// stars' standard altitude. An object the catalogue does not hold (or the
+// filled. Stars and Messier objects are carried from their J2000 place to
+// the apparent place of the instant and rise and set at the stars'
+// standard altitude. An object the catalogue does not hold (or the
 // Earth, or Pluto) gives an empty name and nothing else.
 FoundObject DescribeFoundObject(const SkyCatalogue& catalogue, ObjectRef object,
                                 const engine::SkyState& sky);

@@ -14,8 +14,8 @@ PyEphem is set up to mean what the engine means:
 - PyEphem places the Moon topocentrically; the engine's +0.125 deg for the
   geocentric centre is the usual stand-in for the topocentric upper limb at
   -0.5667 deg (semidiameter and parallax folded in), so PyEphem takes that;
-- the engine draws a star at its catalogue position without precession, so
-  PyEphem is told the position is of the day's equinox (_epoch).
+- stars are given at their J2000 catalogue places, as PyEphem reads any
+  catalogue: both carry them to the apparent place of the day.
 
 Run it with Debian's python3-ephem: python3 tools/rise_set_reference.py
 """
@@ -85,8 +85,6 @@ def row_for(kind, body_id, ra, dec, body, east, lat, offset, year, month, day, a
     observer.date = start
     start_jd = to_jd(start)
     end_jd = start_jd + 1
-    if kind == "star":
-        body._epoch = start
     state = "normal"
     rise = set_ = ""
     transit = first_event(lambda: observer.next_transit(body, start=start), start_jd, end_jd)

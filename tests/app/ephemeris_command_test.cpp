@@ -85,14 +85,17 @@ QJsonObject Instant(int year, int month, int day, int hour, int minute, int seco
 
 TEST(EphemerisCommand, JsonForJulianDayGivesTheSunsApparentPlace)
 {
-    const RunResult r = RunCommand({"--jd", "2448908.5", "--json"});
+    // 1992-10-13 0h TT is Delta T (59 s) after 0h UT.
+    const RunResult r = RunCommand({"--jd", "2448908.4993177", "--json"});
     ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(TopField(r.out, "jd"), 2448908.5);
+    EXPECT_EQ(TopField(r.out, "jd"), 2448908.4993177);
+    EXPECT_NEAR(TopField(r.out, "terrestrialJd"), 2448908.5, 1e-6);
+    EXPECT_NEAR(TopField(r.out, "deltaT"), 59, 0.5);
     const double ra = BodyField(r.out, 0, "rightAscension");
     EXPECT_NEAR(ra * 3600, 13 * 3600 + 13 * 60 + 30.8, 0.1);
     EXPECT_NEAR(BodyField(r.out, 0, "declination"), -7.7839, 0.0001);
     EXPECT_NEAR(TopField(r.out, "obliquity"), 23.44014, 0.00001);
-    EXPECT_EQ(Parsed(r.out)["instant"].toObject(), Instant(1992, 10, 13, 0, 0, 0)) << r.out;
+    EXPECT_EQ(Parsed(r.out)["instant"].toObject(), Instant(1992, 10, 12, 23, 59, 1)) << r.out;
 }
 
 TEST(EphemerisCommand, JsonListsEveryBodyWithItsNameAndAllValues)
@@ -117,7 +120,8 @@ TEST(EphemerisCommand, JsonListsEveryBodyWithItsNameAndAllValues)
                 EXPECT_TRUE(IsNull(r.out, id, field)) << id << " " << field;
         }
         for (const char* field :
-             {"rightAscension", "declination", "geoDistance", "azimuth", "altitude"}) {
+             {"rightAscension", "declination", "geoDistance", "topocentricRightAscension",
+              "topocentricDeclination", "azimuth", "altitude"}) {
             if (geo)
                 BodyField(r.out, id, field);
             else

@@ -8,6 +8,7 @@
 #include <QJsonObject>
 
 #include <cmath>
+#include <memory>
 #include <regex>
 #include <sstream>
 
@@ -101,13 +102,24 @@ TEST(FindCommand, TheObjectsUsersTryFirst)
     EXPECT_EQ(LineValue(sirius.out, "Kind"), "star in Canis Major");
     EXPECT_EQ(LineValue(sirius.out, "Catalogue"),
               "HR 2491, SAO 151881, magnitude -1.46, spectrum A1Vm");
-    EXPECT_EQ(LineValue(sirius.out, "Right ascension"), "6h 45m 08.90s");
+    // Both places, labelled: the catalogue's and the one of date, which
+    // precession since 2000 has moved by over a minute of time.
+    EXPECT_EQ(LineValue(sirius.out, "J2000 place"),
+              "6h 45m 08.90s  -16.71611 deg (catalogue, mean equator and equinox J2000)");
+    EXPECT_EQ(LineValue(sirius.out, "Apparent place").substr(0, 11), "6h 46m 22.8");
+    EXPECT_NE(LineValue(sirius.out, "Azimuth").find("(from north through east)"),
+              std::string::npos);
     // Sirius rises at Zurich in the evening and culminates after midnight:
-    // the day's transit and set are those of early that morning. PyEphem
-    // has 21:17:03, 02:07:52 and 06:54:45.
-    EXPECT_EQ(LineValue(sirius.out, "Rise").substr(0, 16), "2026-12-07 21:17");
-    EXPECT_EQ(LineValue(sirius.out, "Transit").substr(0, 16), "2026-12-07 02:07");
-    EXPECT_EQ(LineValue(sirius.out, "Set").substr(0, 16), "2026-12-07 06:54");
+    // the day's transit and set are those of early that morning. PyEphem,
+    // given the J2000 place, has 21:18:23, 02:09:04 and 06:55:48.
+    const auto secondsOfDay = [](const std::string& when) {
+        if (when.size() < 19 || when.substr(0, 11) != "2026-12-07 ") return -1e9;
+        return std::stod(when.substr(11, 2)) * 3600 + std::stod(when.substr(14, 2)) * 60 +
+               std::stod(when.substr(17, 2));
+    };
+    EXPECT_NEAR(secondsOfDay(LineValue(sirius.out, "Rise")), 21 * 3600 + 18 * 60 + 23, 60);
+    EXPECT_NEAR(secondsOfDay(LineValue(sirius.out, "Transit")), 2 * 3600 + 9 * 60 + 4, 60);
+    EXPECT_NEAR(secondsOfDay(LineValue(sirius.out, "Set")), 6 * 3600 + 55 * 60 + 48, 60);
 
     // The other names of the same star print the same.
     for (const std::vector<std::string>& name :
@@ -187,6 +199,46 @@ TEST(LocalCivilTime, RoundsToTheSecondAcrossMidnight)
     EXPECT_EQ(skydata::LocalCivilTimeText(engine::JulianDay(-43, 3, 15, 0), 0),
               "-0043-03-15 00:00:00");
     EXPECT_EQ(skydata::LocalCivilTimeText(NAN, 0), "");
+}
+
+}  // namespace
+}  // namespace skyvane::app
+
+namespace skyvane::app {
+namespace {
+
+// The command counts azimuth from north through east in its text and JSON;
+// the dialog's text follows the "Azimuth North" preference as the chart's
+// table does. A body's place is geocentric and topocentric, both of date.
+TEST(FindCommand, AzimuthFromNorthAndBothPlacesOfABody)
+{
+    const RunResult moon = RunFind(At({"Moon", "--json"}, kZurich));
+    ASSERT_EQ(moon.status, 0) << moon.err;
+    const QJsonObject moonJson = JsonObject(moon.out);
+    EXPECT_TRUE(moonJson["j2000"].isNull()) << moon.out;
+    EXPECT_TRUE(moonJson["topocentric"]["rightAscension"].isDouble()) << moon.out;
+    const RunResult text = RunFind(At({"Moon"}, kZurich));
+    EXPECT_NE(LineValue(text.out, "Apparent place").find("(geocentric"), std::string::npos);
+    EXPECT_NE(LineValue(text.out, "Seen from here").find("(topocentric"), std::string::npos);
+    const std::string azimuth = LineValue(text.out, "Azimuth");
+    const double fromNorth = std::stod(azimuth);
+    EXPECT_NEAR(moonJson["azimuth"].toDouble(), fromNorth, 1e-5) << moon.out;
+
+    // The same object in the engine's count, as the dialog shows it when
+    // the preference counts from the south.
+    // A body needs nothing of the catalogue.
+    const auto catalogue = std::make_unique<skydata::SkyCatalogue>();
+    engine::SkyState sky{};
+    sky.year = 2026, sky.month = 12, sky.day = 7, sky.hour = 22, sky.timeZone = 1;
+    sky.longitude = -8.5, sky.latitude = 47.32;
+    engine::SkyCalculator().ComputeSky(sky);
+    const skydata::FoundObject found = skydata::DescribeFoundObject(
+        *catalogue, {skydata::ObjectKind::kBody, engine::kMoon}, sky);
+    const std::string south = FormatFoundObjectText(found, *catalogue, sky, false);
+    EXPECT_NE(LineValue(south, "Azimuth").find("(from the south point towards the west)"),
+              std::string::npos);
+    EXPECT_NEAR(std::fabs(std::remainder(std::stod(LineValue(south, "Azimuth")) - fromNorth, 360)),
+                180, 1e-4);
 }
 
 }  // namespace

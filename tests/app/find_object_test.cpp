@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QCompleter>
 #include <QDialog>
+#include <QDir>
 #include <QFileDialog>
 #include <QImageReader>
 #include <QLabel>
@@ -22,6 +23,7 @@
 #include <cstdlib>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "app/main_frame.h"
 #include "app/preferences.h"
@@ -222,30 +224,36 @@ TEST_F(FindObjectTest, TheDialogCompletesNamesAndOffersTheGeocentricChart)
     QString report;
     QString note;
     QStringList completions;
-    const int opened = RunWithDialog(
-        [&] { view_->OnCommand(kCommandSearchObject); },
-        [&](QDialog* d) {
-            auto* edit = d->findChild<QLineEdit*>("name");
-            QTest::keyClicks(edit, "alf CM");
-            QCompleter* completer = d->findChild<QCompleter*>();
-            QAbstractItemModel* model = completer->model();
-            for (int i = 0; i < model->rowCount(); ++i)
-                completions << model->index(i, 0).data(kCompletionNameRole).toString();
-            EXPECT_TRUE(completer->popup()->isVisible());
-            // Choosing the completion finds it.
-            const int row = static_cast<int>(completions.indexOf("alf CMa"));
-            ASSERT_GE(row, 0);
-            completer->popup()->setCurrentIndex(model->index(row, 0));
-            QTest::keyClick(completer->popup(), Qt::Key_Return);
-            report = d->findChild<QLabel*>("report")->text();
-            note = d->findChild<QLabel*>("note")->text();
-            auto* geocentric = d->findChild<QPushButton*>("geocentric");
-            EXPECT_TRUE(geocentric->isVisible());
-            geocentric->click();
-            EXPECT_FALSE(d->findChild<QLabel*>("note")->isVisible());
-            d->findChild<QPushButton*>("close")->click();
-        });
-    EXPECT_EQ(opened, 1);
+    // Not modal: the chart keeps working while the dialog is open.
+    view_->OnCommand(kCommandSearchObject);
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    CFindDialog* d = view_->FindDialog();
+    ASSERT_NE(d, nullptr);
+    EXPECT_TRUE(d->isVisible());
+    auto* edit = d->findChild<QLineEdit*>("name");
+    QTest::keyClicks(edit, "alf CM");
+    QCompleter* completer = d->findChild<QCompleter*>();
+    QAbstractItemModel* model = completer->model();
+    for (int i = 0; i < model->rowCount(); ++i)
+        completions << model->index(i, 0).data(kCompletionNameRole).toString();
+    EXPECT_TRUE(completer->popup()->isVisible());
+    // Choosing the completion finds it.
+    const int row = static_cast<int>(completions.indexOf("alf CMa"));
+    ASSERT_GE(row, 0);
+    completer->popup()->setCurrentIndex(model->index(row, 0));
+    QTest::keyClick(completer->popup(), Qt::Key_Return);
+    report = d->findChild<QLabel*>("report")->text();
+    note = d->findChild<QLabel*>("note")->text();
+    auto* geocentric = d->findChild<QPushButton*>("geocentric");
+    EXPECT_TRUE(geocentric->isVisible());
+    geocentric->click();
+    EXPECT_FALSE(d->findChild<QLabel*>("note")->isVisible());
+    // Asked for again while open, the same dialog comes forward.
+    view_->OnCommand(kCommandSearchObject);
+    EXPECT_EQ(view_->FindDialog(), d);
+    d->findChild<QPushButton*>("close")->click();
+    EXPECT_FALSE(d->isVisible());
+
     EXPECT_TRUE(completions.contains("alf CMa")) << completions.join(", ").toStdString();
     EXPECT_TRUE(completions.contains("alf CMi"));
     EXPECT_TRUE(report.startsWith("Sirius")) << report.toStdString();
@@ -253,11 +261,62 @@ TEST_F(FindObjectTest, TheDialogCompletesNamesAndOffersTheGeocentricChart)
     EXPECT_EQ(view_->ViewMode(), kViewGeocentric);
     EXPECT_EQ(view_->Selection().selectedStar, StarRow("9 Alp CMa"));
 
-    // Refused on the intro screen, as the other dialogs are.
+    // Closed, it is gone; refused on the intro screen, as the other dialogs are.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return view_->FindDialog() == nullptr; }, 1000));
     view_->OnCommand(kCommandIntroScreen);
-    EXPECT_EQ(RunWithDialog([&] { view_->OnCommand(kCommandSearchObject); },
-                            [](QDialog* d) { d->reject(); }),
-              0);
+    view_->OnCommand(kCommandSearchObject);
+    EXPECT_EQ(view_->FindDialog(), nullptr);
+}
+
+TEST(FindDialogPositionTest, BesideTheChartOrInTheCornerAwayFromTheObject)
+{
+    const QRect chart(0, 20, 1000, 700);  // left 0 .. right 999, top 20 .. bottom 719
+    const QSize dialog(300, 200);
+    const QRect narrowScreen(0, 0, 1000, 740);
+    const struct {
+        QRect screen;
+        std::optional<QPoint> object;
+        QPoint expected;
+    } cases[] = {
+        {QRect(0, 0, 1920, 1080), QPoint(100, 100), QPoint(1007, 20)},  // room on the right
+        {narrowScreen, std::nullopt, QPoint(8, 511)},                   // lower left
+        {narrowScreen, QPoint(50, 700), QPoint(691, 28)},               // lower left: upper right
+        {narrowScreen, QPoint(900, 60), QPoint(8, 511)},                // upper right: lower left
+        {narrowScreen, QPoint(900, 700), QPoint(8, 28)},                // lower right: upper left
+        {narrowScreen, QPoint(20, 40), QPoint(691, 511)},               // upper left: lower right
+    };
+    for (const auto& c : cases) {
+        const QPoint at = FindDialogPosition(chart, c.screen, dialog, c.object);
+        EXPECT_EQ(at, c.expected) << at.x() << "," << at.y();
+        if (c.object) {
+            EXPECT_FALSE(QRect(at, dialog).contains(*c.object));
+        }
+    }
+}
+
+// The dialog never covers what it found: it moves to the corner of the
+// chart away from the object, or beside the chart where the screen has room.
+TEST_F(FindObjectTest, TheDialogDoesNotCoverWhatItFound)
+{
+    AtZurich(22);
+    view_->OnCommand(kCommandSearchObject);
+    CFindDialog* d = view_->FindDialog();
+    ASSERT_NE(d, nullptr);
+    for (const char* name : {"Betelgeuse", "Capella", "Aldebaran", "Vega", "Polaris", "M 42"}) {
+        SCOPED_TRACE(name);
+        d->NameEdit()->setText(name);
+        d->FindName();
+        const render::ObjectSelection& s = view_->Selection();
+        const auto& clicks = view_->ClickRects();
+        const skydata::IntRect r = s.selectedStar >= 0
+                                       ? clicks.stars[static_cast<std::size_t>(s.selectedStar)]
+                                       : clicks.deepSky[static_cast<std::size_t>(s.selectedDeepSky)];
+        const QPoint object = view_->mapToGlobal(QPoint((r.left + r.right) / 2, (r.top + r.bottom) / 2));
+        EXPECT_FALSE(d->frameGeometry().contains(object))
+            << d->frameGeometry().x() << "," << d->frameGeometry().y() << " object at "
+            << object.x() << "," << object.y();
+    }
+    d->close();
 }
 
 TEST_F(FindObjectTest, TheSavedPictureIsTheWindowsDrawing)
@@ -291,29 +350,58 @@ TEST_F(FindObjectTest, TheSavedPictureIsTheWindowsDrawing)
             error += std::abs(qGray(lossy.pixel(x, y)) - qGray(saved.pixel(x, y)));
     EXPECT_LT(error / (lossy.width() * lossy.height()), 3.0);
 
-    // Nothing is left behind when the picture cannot be written.
-    EXPECT_FALSE(view_->SaveChartImage(folder.filePath("missing/chart.png")));
-    EXPECT_FALSE(view_->SaveChartImage(folder.filePath("chart.gif")));
+    // Nothing is left behind when the picture cannot be written, and the
+    // reason is the system's.
+    QString why;
+    EXPECT_FALSE(view_->SaveChartImage(folder.filePath("missing/chart.png"), {}, &why));
+    EXPECT_TRUE(why.contains("No such file or directory", Qt::CaseInsensitive)) << why.toStdString();
+    why.clear();
+    EXPECT_FALSE(view_->SaveChartImage(folder.filePath("chart.gif"), {}, &why));
+    EXPECT_FALSE(why.isEmpty());
     EXPECT_FALSE(QFileInfo::exists(folder.filePath("chart.gif")));
 }
 
-TEST(SaveChartAsTest, TheFileDialogsFilterChoosesTheFormatOfANameWithoutExtension)
+// The file dialog: the chosen filter gives the format and the extension of
+// a name without a picture extension, and the dialog opens where the last
+// chart went (the first time in the user's folders, not the data folder).
+TEST(SaveChartAsTest, TheFilterGivesNameAndFormatAndTheLastFolderIsKept)
 {
+    platform::WriteProfileString("Charts", "SaveFolder", "");
     CMainFrame frame(WinterEvening);
     frame.resize(800, 600);
     QTemporaryDir folder;
-    const int opened = RunWithDialog([&] { frame.CommandAction(kCommandSaveChartAs)->trigger(); },
-                                     [&](QDialog* d) {
-                                         auto* files = qobject_cast<QFileDialog*>(d);
-                                         ASSERT_NE(files, nullptr);
-                                         files->selectNameFilter("JPEG image (*.jpg *.jpeg)");
-                                         emit files->filterSelected("JPEG image (*.jpg *.jpeg)");
-                                         files->selectFile(folder.filePath("sky"));
-                                         d->accept();  // QFileDialog's own accept
-
-                                     });
-    EXPECT_EQ(opened, 1);
-    EXPECT_EQ(QImageReader(folder.filePath("sky.jpg")).format(), "jpeg");
+    const struct {
+        const char* filter;
+        const char* typed;
+        const char* written;
+        const char* format;
+    } cases[] = {
+        {"JPEG image (*.jpg *.jpeg)", "sky", "sky.jpg", "jpeg"},
+        {"PNG image (*.png)", "chart.txt", "chart.txt.png", "png"},
+        {"JPEG image (*.jpg *.jpeg)", "night.png", "night.png", "png"},
+    };
+    QString firstFolder;
+    QStringList openedIn;
+    for (const auto& c : cases) {
+        const int opened = RunWithDialog(
+            [&] { frame.CommandAction(kCommandSaveChartAs)->trigger(); },
+            [&](QDialog* d) {
+                auto* files = qobject_cast<QFileDialog*>(d);
+                ASSERT_NE(files, nullptr);
+                openedIn << files->directory().absolutePath();
+                files->selectNameFilter(c.filter);
+                emit files->filterSelected(c.filter);
+                files->selectFile(folder.filePath(c.typed));
+                d->accept();  // QFileDialog's own accept
+            });
+        EXPECT_EQ(opened, 1) << c.typed;
+        EXPECT_EQ(QImageReader(folder.filePath(c.written)).format(), c.format) << c.typed;
+    }
+    EXPECT_FALSE(QFileInfo::exists(folder.filePath("chart.txt")));
+    ASSERT_EQ(openedIn.size(), 3);
+    EXPECT_NE(openedIn[0], QDir::currentPath());
+    EXPECT_EQ(openedIn[1], QDir(folder.path()).absolutePath());
+    EXPECT_EQ(openedIn[2], QDir(folder.path()).absolutePath());
 }
 
 }  // namespace

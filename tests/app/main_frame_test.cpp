@@ -46,7 +46,7 @@ TEST(MainFrameTest, MenuBarCarriesEveryTextAndCommandIdInOrder)
           {"Intro Screen", 32786}, {"", 0}, {"Night Mode", 32791}}},
         {"&Location", {{"&Edit", 32774}}},
         {"&Time", {{"&Enter", 32775}}},
-        {"Search", {{"Constellation", 32782}, {"Object...", 32790}}},
+        {"&Search", {{"&Constellation", 32782}, {"&Object...", 32790}}},
         {"&Manual", {{"Go to the online &Manual", 32783}}},
         {"&Website", {{"&Go to software website", 32784}}},
         {"&Donate", {{"Support Software", 32789}}},
@@ -60,6 +60,31 @@ TEST(MainFrameTest, MenuBarCarriesEveryTextAndCommandIdInOrder)
         found.emplace_back(menuAction->text().toStdString(), items);
     }
     EXPECT_EQ(found, expected);
+}
+
+// The search is reachable from the keyboard: Alt+S opens its menu, and
+// Ctrl+F (the platform's Find key) runs Search > Object... directly.
+TEST(MainFrameTest, SearchMenuAndObjectSearchFromTheKeyboard)
+{
+    CMainFrame frame(FixedNow);
+    frame.show();
+    QApplication::setActiveWindow(&frame);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&frame));
+    QAction* object = frame.CommandAction(32790);
+    ASSERT_NE(object, nullptr);
+    EXPECT_EQ(object->shortcut(), QKeySequence(QKeySequence::Find));
+    int triggered = 0;
+    QObject::connect(object, &QAction::triggered, [&] { ++triggered; });
+    QTest::keyClick(&frame.View(), Qt::Key_F, Qt::ControlModifier);
+    EXPECT_EQ(triggered, 1);
+
+    QMenu* search = nullptr;
+    for (QAction* menuAction : frame.menuBar()->actions())
+        if (menuAction->text() == "&Search") search = menuAction->menu();
+    ASSERT_NE(search, nullptr);
+    QTest::keyClick(&frame.View(), Qt::Key_S, Qt::AltModifier);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return search->isVisible(); }, 2000));
+    search->close();
 }
 
 TEST(MainFrameTest, FixedCaptionNoBarsAndTheRestoredSize)

@@ -225,6 +225,9 @@ TEST_F(PreferencesDialogTest, CarriesItsCaptionAndTheTextOfEveryControl)
     if (auto* box = Control<QCheckBox>(dialog, 1044)) {
         EXPECT_EQ(box->text(), "Show only Planets, no Stars and no Constallations");
     }
+    if (auto* box = Control<QCheckBox>(dialog, 1054)) {
+        EXPECT_EQ(box->text(), "Show the intro screen at start");
+    }
     if (auto* ok = Control<QPushButton>(dialog, 1)) {
         EXPECT_EQ(ok->text().remove('&'), "OK");
     }
@@ -256,6 +259,7 @@ TEST_F(PreferencesDialogTest, ShowsTheFirstRunOptions)
     EXPECT_TRUE(Checked(dialog, 1049));  // increase/decrease time step
     EXPECT_FALSE(Checked(dialog, 1050));
     EXPECT_FALSE(Checked(dialog, 1051));
+    EXPECT_TRUE(Checked(dialog, 1054));  // the intro screen, on by default
 }
 
 TEST_F(PreferencesDialogTest, OkWritesWhatTheControlsShow)
@@ -279,6 +283,16 @@ TEST_F(PreferencesDialogTest, OkWritesWhatTheControlsShow)
     for (int id : {1039, 1048, 1045, 1043, 1040, 1044, 1052, 1050}) Click(again, id);
     Click(again, 1);
     EXPECT_EQ(ReadPreferenceValues(), (PreferenceValues{1, 1, 0, 1, 0, 0, 0, 1}));
+
+    // The intro screen switched off is stored as "NOINTRO" 1, and back.
+    for (const int noIntro : {1, 0}) {
+        CPreferencesDialog intro;
+        intro.show();
+        Click(intro, 1054);
+        Click(intro, 1);
+        EXPECT_EQ(Stored("NOINTRO"), noIntro);
+        EXPECT_EQ(ReadPreferenceValues().noIntro, noIntro);
+    }
 }
 
 TEST_F(PreferencesDialogTest, OkWithoutChangesWritesTheSameOptionsAndTheUnwrittenOnes)

@@ -11,6 +11,8 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QMessageBox>
+#include <QProgressDialog>
 #include <QTest>
 #include <QTimer>
 
@@ -176,6 +178,37 @@ TEST_F(SkyViewTest, StartsOnTheIntroWithItsInitialValues)
     EXPECT_EQ(view_->Sky().shownHour, 7);  // 06:00 UTC at +1
 }
 
+// "Show the intro screen at start" off: the chart shown last opens as soon
+// as the start-up work is done, following the clock; on (the default, and
+// a store without the preference) the intro shows as before.
+TEST_F(SkyViewTest, WithoutTheIntroTheLastChartOpensAtOnce)
+{
+    StoreEarlierRuns(10);
+    StartView();
+    EXPECT_EQ(view_->ViewMode(), kViewIntro);
+    FinishIntro();
+    ShowChart(kCommandGeocentric);
+    EXPECT_EQ(GetProfileInt("Preferences", "LASTCHART"), kViewGeocentric);
+    view_.reset();
+
+    PreferenceValues values = ReadPreferenceValues();
+    values.noIntro = 1;
+    WritePreferenceValues(values);
+    StartView();
+    EXPECT_EQ(view_->ViewMode(), kViewGeocentric);
+    EXPECT_EQ(view_->IntroDone(), 1);
+    EXPECT_FALSE(view_->TimerRunning(kIntroTimer));
+    EXPECT_TRUE(view_->TimerRunning(kClockTimer));
+    EXPECT_EQ(view_->Navigation().realTime, 1);
+    EXPECT_EQ(view_->Sky().shownYear, 2026);
+    view_.reset();
+
+    // A stored chart that is none of the three opens the horizontal one.
+    WriteProfileInt("Preferences", "LASTCHART", 7);
+    StartView();
+    EXPECT_EQ(view_->ViewMode(), kViewHorizontal);
+}
+
 TEST_F(SkyViewTest, FirstRunWritesDefaultsAndRunsOnWhatTheStoreHolds)
 {
     StartView();
@@ -324,6 +357,31 @@ TEST_F(SkyViewTest, ChartCommandsStopTheClockAndEveryAnimation)
     EXPECT_EQ(view_->Navigation().horizontalAnimating, 1);
 }
 
+// Without a browser the web commands say so in a message that does not
+// stop the chart; with one they say nothing.
+TEST_F(SkyViewTest, AWebCommandWithoutABrowserSaysSo)
+{
+    StoreEarlierRuns(10);
+    StartView();
+    FinishIntro();
+    view_->OnCommand(kCommandManual);
+    EXPECT_EQ(view_->findChild<QMessageBox*>("noBrowser"), nullptr);
+    platform::SetUrlOpener([](const std::string&) { return false; });
+    for (int command : {kCommandManual, kCommandWebsite, kCommandDonate}) {
+        view_->OnCommand(command);
+        auto* box = view_->findChild<QMessageBox*>("noBrowser");
+        ASSERT_NE(box, nullptr) << command;
+        EXPECT_TRUE(box->isVisible());
+        EXPECT_NE(box->windowModality(), Qt::ApplicationModal);
+        EXPECT_TRUE(box->text().contains("no web browser")) << box->text().toStdString();
+        EXPECT_TRUE(box->text().contains("http://" + QString::fromStdString(server_->HostSetting())))
+            << box->text().toStdString();
+        box->close();
+        QTest::qWait(0);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+}
+
 TEST_F(SkyViewTest, DialogCommandsAreRefusedOnTheIntroAndTheWebCommandsAreNot)
 {
     StoreEarlierRuns(10);
@@ -397,10 +455,16 @@ TEST_F(SkyViewTest, DigitAndKeypadKeysThroughKeyEvents)
     EXPECT_EQ(view_->CurrentLocation(), 4);
     EXPECT_EQ(view_->Sky().locationName, table.entries[4].name);
 
-    const int redraws = view_->RedrawRequests();
+    // Time stopped: nothing else will redraw, so F1 must.
+    QTest::keyClick(view_.get(), Qt::Key_Return);
+    int redraws = view_->RedrawRequests();
     QTest::keyClick(view_.get(), Qt::Key_F1);
     EXPECT_TRUE(view_->Selection().helpOverlay);
-    EXPECT_EQ(view_->RedrawRequests(), redraws);
+    EXPECT_GT(view_->RedrawRequests(), redraws);
+    redraws = view_->RedrawRequests();
+    QTest::keyClick(view_.get(), Qt::Key_F1);
+    EXPECT_FALSE(view_->Selection().helpOverlay);
+    EXPECT_GT(view_->RedrawRequests(), redraws);
 
     view_->OnCommand(kCommandHeliocentric);
     QTest::keyClick(view_.get(), Qt::Key_Plus);  // the main keyboard's plus
@@ -519,7 +583,7 @@ TEST_F(SkyViewTest, PreferencesDialogShowsTheFirstRunOptionsAndResetsTheStepUnit
                   });
     std::sort(checked.begin(), checked.end());
     EXPECT_EQ(checked, (std::vector<std::string>{"1039", "1040", "1043", "1046", "1048", "1049",
-                                                 "1052"}));
+                                                 "1052", "1054"}));
     EXPECT_EQ(view_->Navigation().stepUnit, kStepUnitDay);
 }
 
@@ -740,6 +804,32 @@ TEST_F(SkyViewTest, UsageSecondsCountPerChartAndAreSavedOnTheirTimerAndAtClose)
     const std::size_t checks = RequestsFor(*server_, "/versioncheck/versioncheck.php").size();
     view_->OnDestroy();
     EXPECT_EQ(RequestsFor(*server_, "/versioncheck/versioncheck.php").size(), checks + 1);
+}
+
+// Config > Update datafile shows that it works and then what came of it:
+// here an answer that is no data file, named in the message.
+TEST_F(SkyViewTest, UpdateDatafileShowsProgressAndItsOutcome)
+{
+    StoreEarlierRuns(10);
+    StartView();
+    server_ = std::make_unique<ReportTestServer>(SlowAnswer(300ms, "short"));
+    environment_.PointAt(server_->HostSetting());
+    view_->OnCommand(kCommandUpdateDataFile);
+    auto* progress = view_->findChild<QProgressDialog*>("updateProgress");
+    ASSERT_NE(progress, nullptr);
+    EXPECT_TRUE(progress->isVisible());
+    EXPECT_TRUE(progress->labelText().contains(QString::fromStdString(server_->HostSetting())));
+    QMessageBox* outcome = nullptr;
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return (outcome = view_->findChild<QMessageBox*>("updateOutcome")) != nullptr; },
+        15000));
+    ASSERT_NE(outcome, nullptr);
+    EXPECT_TRUE(outcome->text().startsWith("The sky data file was not updated: "))
+        << outcome->text().toStdString();
+    EXPECT_GT(outcome->text().size(), 40);
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return view_->findChild<QProgressDialog*>("updateProgress") == nullptr; }, 2000));
+    outcome->close();
 }
 
 TEST_F(SkyViewTest, ClosingDuringADownloadLeavesTheWorkerToFinishAlone)

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/calendar.h"
+#include "engine/delta_t.h"
 #include "engine/moon.h"
 #include "engine/planets.h"
 #include "engine/sky.h"
@@ -14,6 +15,8 @@
 
 namespace skyvane::engine {
 namespace {
+
+constexpr double kDegree = 0.017453292519943295;
 
 SkyState Instant(int year, int month, int day, int hour = 0, int minute = 0, double second = 0)
 {
@@ -42,16 +45,24 @@ void ExpectShown(const SkyState& s, int year, int month, int day, int hour, int 
 }
 
 // The Julian day a scene was computed for shows in every body; the Earth's
-// longitude (a degree a day) and the Moon's (thirteen) pin it down.
+// longitude (a degree a day) and the Moon's (thirteen) pin it down. The
+// series run at Terrestrial Time, the sidereal time at Universal Time.
 void ExpectComputedFor(const SkyState& s, double jd)
 {
-    EXPECT_NEAR(s.helioLongitude[kEarth], HeliocentricLongitude(kEarth, jd), 1e-8);
-    EXPECT_NEAR(s.helioDistance[kEarth], RadiusVector(kEarth, jd), 1e-12);
-    EXPECT_NEAR(s.helioLongitude[kMoon], MoonLongitude(jd), 1e-7);
-    EXPECT_NEAR(s.obliquity, TrueObliquity(jd), 1e-12);
-    EXPECT_NEAR(std::remainder(s.siderealTime - GreenwichApparentSiderealTime(jd), 24), 0, 1e-7);
+    const double tt = TerrestrialJulianDay(jd);
+    EXPECT_DOUBLE_EQ(s.universalJulianDay, jd);
+    EXPECT_DOUBLE_EQ(s.terrestrialJulianDay, tt);
+    EXPECT_DOUBLE_EQ(s.deltaT, DeltaTAt(jd));
+    EXPECT_NEAR(s.helioLongitude[kEarth], HeliocentricLongitude(kEarth, tt), 1e-8);
+    EXPECT_NEAR(s.helioDistance[kEarth], RadiusVector(kEarth, tt), 1e-12);
+    EXPECT_NEAR(s.helioLongitude[kMoon], MoonLongitude(tt), 1e-7);
+    EXPECT_NEAR(s.obliquity, TrueObliquity(tt), 1e-12);
+    EXPECT_NEAR(std::remainder(s.siderealTime - GreenwichApparentSiderealTime(
+                                                    jd, MeanObliquity(tt), NutationAt(tt)),
+                               24),
+                0, 1e-7);
     const Equatorial sun =
-        EclipticToEquatorial(SunApparentLongitude(jd), SunApparentLatitude(jd), TrueObliquity(jd));
+        EclipticToEquatorial(SunApparentLongitude(tt), SunApparentLatitude(tt), TrueObliquity(tt));
     EXPECT_NEAR(s.rightAscension[kSun], sun.rightAscension, 1e-8);
     EXPECT_NEAR(s.declination[kSun], sun.declination, 1e-8);
 }
@@ -238,15 +249,23 @@ TEST(ComputeSkyTest, AbsurdSecondsStillShowAValidTimeOfDay)
     }
 }
 
-// 1992-10-13 0h UT: the Sun's apparent place.
+// 1992-10-13 0h TT: the Sun's apparent place; the scene reaches that
+// instant from the Universal Time Delta T (about 59 s) earlier.
 TEST(ComputeSkyTest, SunOn1992October13)
 {
-    const SkyState s = Computed(Instant(1992, 10, 13));
+    constexpr double kTerrestrial = 2448908.5;
+    double universal = kTerrestrial;
+    for (int i = 0; i < 3; ++i)
+        universal = kTerrestrial - DeltaTAt(universal) / 86400;
+    EXPECT_NEAR((kTerrestrial - universal) * 86400, 59, 1);
+    SkyState s{};
+    SkyCalculator().ComputeSkyAt(s, universal);
+    EXPECT_NEAR(s.terrestrialJulianDay, kTerrestrial, 1e-9);
     EXPECT_NEAR(s.rightAscension[kSun], 13 + 13 / 60.0 + 30.8 / 3600, 0.1 / 3600);
     EXPECT_NEAR(s.declination[kSun], -7.7839, 1e-4);
     EXPECT_NEAR(s.obliquity, 23.44014, 1e-5);
     EXPECT_NEAR(s.geoDistance[kSun], 0.99760775, 1e-8);
-    ExpectComputedFor(s, 2448908.5);
+    ExpectComputedFor(s, universal);
 }
 
 TEST(ComputeSkyTest, WritesExactlyTheDocumentedEntries)
@@ -257,17 +276,20 @@ TEST(ComputeSkyTest, WritesExactlyTheDocumentedEntries)
     s.latitude = 47.4;
     s.timeZone = 1;
     const auto arrays = [](SkyState& st) {
-        return std::array{st.helioLongitude, st.helioLatitude, st.helioDistance, st.rightAscension,
-                          st.declination,    st.geoDistance,   st.azimuth,       st.altitude};
+        return std::array{st.helioLongitude,          st.helioLatitude,         st.helioDistance,
+                          st.rightAscension,          st.declination,           st.geoDistance,
+                          st.topocentricRightAscension, st.topocentricDeclination, st.azimuth,
+                          st.altitude};
     };
     for (double* a : arrays(s))
         std::fill(a, a + kBodyCount, kSentinel);
     s = Computed(s);
-    const double jd = 2448724.5 + 2.0 / 24;
+    const double jd = TerrestrialJulianDay(2448724.5 + 2.0 / 24);
 
     for (double* a : arrays(s))
         EXPECT_EQ(a[kPluto], kSentinel);
-    for (double* a : {s.rightAscension, s.declination, s.azimuth, s.altitude})
+    for (double* a : {s.rightAscension, s.declination, s.topocentricRightAscension,
+                      s.topocentricDeclination, s.azimuth, s.altitude})
         EXPECT_EQ(a[kEarth], kSentinel);
     for (double* a : {s.helioLongitude, s.helioLatitude, s.helioDistance})
         EXPECT_EQ(a[kSun], 0.0);
@@ -290,10 +312,15 @@ TEST(ComputeSkyTest, WritesExactlyTheDocumentedEntries)
         const GeocentricPosition g = HeliocentricToGeocentric(e.longitude, e.latitude, e.radius,
                                                               p.longitude, p.latitude, p.radius);
         EXPECT_NEAR(s.geoDistance[body], g.distance, 1e-12) << body;
-        // Planets are placed geometrically, with the true obliquity.
-        const Equatorial eq = EclipticToEquatorial(g.longitude, g.latitude, TrueObliquity(jd));
-        EXPECT_NEAR(s.rightAscension[body], eq.rightAscension, 1e-9) << body;
-        EXPECT_NEAR(s.declination[body], eq.declination, 1e-9) << body;
+        // Apparent places: the geometric place of date moved by nutation
+        // (some 10 arc seconds that day) and by light-time and aberration
+        // (under a minute of arc for every planet).
+        const Equatorial eq = EclipticToEquatorial(g.longitude + NutationInLongitude(jd) / 3600,
+                                                   g.latitude, TrueObliquity(jd));
+        EXPECT_NEAR(std::remainder(s.rightAscension[body] - eq.rightAscension, 24) * 15 *
+                        std::cos(eq.declination * kDegree),
+                    0, 1.0 / 60) << body;
+        EXPECT_NEAR(s.declination[body], eq.declination, 1.0 / 60) << body;
     }
 }
 
@@ -302,7 +329,6 @@ TEST(ComputeSkyTest, WritesExactlyTheDocumentedEntries)
 TEST(ComputeSkyTest, BodyOnTheMeridian)
 {
     const SkyState greenwich = Computed(Instant(2006, 6, 21, 12));
-    const double declination = greenwich.declination[kSun];
     auto sunFrom = [&](double latitude) {
         SkyState s = Instant(2006, 6, 21, 12);
         s.longitude = 15 * (greenwich.siderealTime - greenwich.rightAscension[kSun]);
@@ -311,10 +337,12 @@ TEST(ComputeSkyTest, BodyOnTheMeridian)
     };
     const SkyState north = sunFrom(47.4);
     EXPECT_LT(std::fabs(std::remainder(north.azimuth[kSun], 360)), 1e-6);
-    EXPECT_NEAR(north.altitude[kSun], 90 - 47.4 + declination, 1e-6);
+    // On the meridian parallax moves the Sun in declination only.
+    EXPECT_NEAR(north.topocentricRightAscension[kSun], north.rightAscension[kSun], 1e-9);
+    EXPECT_NEAR(north.altitude[kSun], 90 - 47.4 + north.topocentricDeclination[kSun], 1e-6);
     const SkyState south = sunFrom(-30);
     EXPECT_NEAR(south.azimuth[kSun], 180, 1e-6);
-    EXPECT_NEAR(south.altitude[kSun], 90 - 30 - declination, 1e-6);
+    EXPECT_NEAR(south.altitude[kSun], 90 - 30 - south.topocentricDeclination[kSun], 1e-6);
 }
 
 }  // namespace

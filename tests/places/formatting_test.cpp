@@ -73,8 +73,11 @@ INSTANTIATE_TEST_SUITE_P(RoundingAndTruncation, FormatAngleTest, testing::Values
     AngleCase{"9.96 s is 10.0, not 010.0", Dms(10, 0, 9.96), 0, "010\xB0 00' 10.0\""},
     AngleCase{"9.94 s keeps its zero", Dms(10, 0, 9.94), 0, "010\xB0 00' 09.9\""},
     AngleCase{"seconds round to nearest", Dms(3, 7, 24.96), 2, "03h 07m 25.0s"},
-    AngleCase{"59.97 s no carry", Dms(1, 59, 59.97), 0, "001\xB0 59' 60.0\""},
-    AngleCase{"59.97 s no carry, hours", Dms(1, 59, 59.97), 2, "01h 59m 60.0s"},
+    AngleCase{"59.97 s carries into the degrees", Dms(1, 59, 59.97), 0, "002\xB0 00' 00.0\""},
+    AngleCase{"59.97 s carries, hours", Dms(1, 59, 59.97), 2, "02h 00m 00.0s"},
+    AngleCase{"59.96 s carries into the minutes", Dms(16, 1, 59.96), 2, "16h 02m 00.0s"},
+    AngleCase{"carry, signed", -Dms(8, 29, 59.99), 1, "-  08\xB0 30' 00.0\""},
+    AngleCase{"59.94 s stays", Dms(16, 1, 59.94), 2, "16h 01m 59.9s"},
     AngleCase{"59.99 minutes truncate", 2 + 59.99 / 60, 2, "02h 59m 59.4s"},
     AngleCase{"59.99 minutes truncate, signed", -(2 + 59.99 / 60), 1,
               "-  02\xB0 59' 59.4\""}));

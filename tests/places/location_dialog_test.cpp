@@ -78,7 +78,9 @@ protected:
         // text, which the length limit applies to all the same.
         bool ascii = true;
         for (QChar c : text) ascii = ascii && c.unicode() < 0x80;
-        if (ascii) {
+        if (text.isEmpty()) {
+            QTest::keyClick(edit, Qt::Key_Backspace);
+        } else if (ascii) {
             QTest::keyClicks(edit, text);
         } else {
             edit->insert(text);
@@ -313,7 +315,7 @@ TEST_F(LocationEditorTest, TheSlotListShowsAllFiveSlotsAndClicksLandOnThem)
     EXPECT_EQ(Control<QLineEdit>("1030")->text(), "North Pole");
 }
 
-TEST_F(LocationEditorTest, PlacesOffTheGlobeAreRefusedWithTheFieldNamed)
+TEST_F(LocationEditorTest, PlacesOffTheGlobeOrNotNumbersAreRefusedWithTheFieldNamed)
 {
     struct Case {
         const char* edit;
@@ -322,7 +324,11 @@ TEST_F(LocationEditorTest, PlacesOffTheGlobeAreRefusedWithTheFieldNamed)
     };
     const Case refused[] = {{"1004", "1e70", "Longitude"}, {"1004", "180.5", "Longitude"},
                             {"1006", "90.01", "Latitude"}, {"1006", "-95", "Latitude"},
-                            {"1008", "15", "Timezone"},    {"1008", "-13", "Timezone"}};
+                            {"1008", "15", "Timezone"},    {"1008", "-13", "Timezone"},
+                            {"1004", "abc", "Longitude"},  {"1004", "", "Longitude"},
+                            {"1006", "12abc", "Latitude"}, {"1006", "-", "Latitude"},
+                            {"1008", "abc", "Timezone"},   {"1008", "", "Timezone"},
+                            {"1008", "1,5", "Timezone"}};
     for (const Case& c : refused) {
         ClickRow("1000", 3);
         const std::string before = Stored("longitude3");
@@ -334,6 +340,11 @@ TEST_F(LocationEditorTest, PlacesOffTheGlobeAreRefusedWithTheFieldNamed)
         EXPECT_EQ(GetProfileInt("Location", "datasaved"), 0);
         EXPECT_TRUE(dialog_->isVisible());
         EXPECT_EQ(Control<QListWidget>("1000")->currentRow(), 3);
+        // The field to mend has the focus, its text selected for retyping.
+        QLineEdit* field = Control<QLineEdit>(c.edit);
+        EXPECT_EQ(dialog_->focusWidget(), field) << c.typed;
+        EXPECT_EQ(field->selectedText(), field->text()) << c.typed;
+        EXPECT_EQ(field->text(), c.typed);
         Type(c.edit, "0");
     }
     // The edges of each range are places on the globe.

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/sky.h"
+#include "places/location_ranges.h"
 #include "places/locations.h"
 #include "places/windows1252.h"
 #include "platform/profile_store.h"
@@ -191,46 +192,74 @@ TEST_F(LocationStoreTest, SavedTableReadsBackRoundedToTheStoredDecimals)
 
 // ---- Reading what is there ----------------------------------------------
 
-TEST_F(LocationStoreTest, AnEmptyStoreReadsAsEmptyNamesAndZeros)
+TEST_F(LocationStoreTest, AnEmptyStoreReadsAsEmptyNamesAndTheFirstRunPlaces)
 {
     LocationTable table;
     FillDefaultLocations(table, "US");  // values that must all be replaced
     LoadLocations(table);
+    LocationTable firstRun;
+    FillDefaultLocations(firstRun, "");  // no country stored
     for (int n = 0; n < 5; ++n) {
         SCOPED_TRACE(n);
         const Location& l = table.entries[static_cast<std::size_t>(n)];
+        const Location& d = firstRun.entries[static_cast<std::size_t>(n)];
         EXPECT_EQ(l.name, "");
-        EXPECT_EQ(l.longitude, 0);
-        EXPECT_EQ(l.latitude, 0);
-        EXPECT_EQ(l.timeZone, 0);
+        EXPECT_EQ(l.longitude, d.longitude);
+        EXPECT_EQ(l.latitude, d.latitude);
+        EXPECT_EQ(l.timeZone, d.timeZone);
         EXPECT_EQ(l.dst, 0);
     }
     EXPECT_FALSE(LocationsSaved());
 }
 
-TEST_F(LocationStoreTest, NumbersAreReadFromTheStartOfTheText)
+TEST_F(LocationStoreTest, AHandEditedNumberThatIsNotOneOrOffTheGlobeKeepsTheFirstRunValue)
+{
+    // Slot 1 of the German-speaking list: Hamburg, -10.0, 53.55, zone 1.0.
+    WriteProfileString("Installed", "Country", "DE");
+    constexpr double kLon = -10.0, kLat = 53.55, kZone = 1.0;
+    const struct {
+        const char* text;
+        double longitude, latitude, timeZone;
+    } cases[] = {
+        {"12.5", 12.5, 12.5, 12.5},     {"-8.5000", -8.5, -8.5, -8.5},
+        {"  +5.5 ", 5.5, 5.5, 5.5},     {".5", 0.5, 0.5, 0.5},
+        {"1e2", 100, kLat, kZone},      {"-180", -180, kLat, kZone},
+        {"90", 90, 90, kZone},          {"-12", -12, -12, -12},
+        {"14", 14, 14, 14},             {"180.01", kLon, kLat, kZone},
+        {"1e70", kLon, kLat, kZone},    {"-1e70", kLon, kLat, kZone},
+        {"12abc", kLon, kLat, kZone},   {"1.5 hours", kLon, kLat, kZone},
+        {"east", kLon, kLat, kZone},    {"", kLon, kLat, kZone},
+        {"-", kLon, kLat, kZone},       {"--8.5", kLon, kLat, kZone},
+        {"+-1", kLon, kLat, kZone},     {"nan", kLon, kLat, kZone},
+        {"inf", kLon, kLat, kZone},     {"-infinity", kLon, kLat, kZone},
+        {"1e999", kLon, kLat, kZone},   {"8,5", kLon, kLat, kZone},  // a decimal comma is not ours
+    };
+    for (const auto& c : cases) {
+        WriteProfileString("Location", "longitude1", c.text);
+        WriteProfileString("Location", "latitude1", c.text);
+        WriteProfileString("Location", "timezone1", c.text);
+        LocationTable table;
+        LoadLocations(table);
+        SCOPED_TRACE(c.text);
+        EXPECT_EQ(table.entries[1].longitude, c.longitude);
+        EXPECT_EQ(table.entries[1].latitude, c.latitude);
+        EXPECT_EQ(table.entries[1].timeZone, c.timeZone);
+    }
+}
+
+TEST(TextToDouble, NumbersAreReadFromTheStartOfTheText)
 {
     const struct {
         const char* text;
         double value;
     } cases[] = {
-        {"12.5", 12.5},      {"-8.5000", -8.5},  {"  +5.5", 5.5},  {"12abc", 12},
-        {"1.5 hours", 1.5},  {".5", 0.5},        {"1e2", 100},     {"east", 0},
-        {"", 0},             {"-", 0},           {"--8.5", 0},     {"+-1", 0},
-        {"nan", 0},          {"inf", 0},         {"-infinity", 0}, {"1e999", 0},
-        {"8,5", 8},  // a decimal comma is not ours
+        {"12.5", 12.5},     {"-8.5000", -8.5}, {"  +5.5", 5.5},  {"12abc", 12},
+        {"1.5 hours", 1.5}, {".5", 0.5},       {"1e2", 100},     {"east", 0},
+        {"", 0},            {"-", 0},          {"--8.5", 0},     {"+-1", 0},
+        {"nan", 0},         {"inf", 0},        {"-infinity", 0}, {"1e999", 0},
+        {"8,5", 8},
     };
-    for (const auto& c : cases) {
-        WriteProfileString("Location", "longitude0", c.text);
-        WriteProfileString("Location", "latitude0", c.text);
-        WriteProfileString("Location", "timezone0", c.text);
-        LocationTable table;
-        LoadLocations(table);
-        SCOPED_TRACE(c.text);
-        EXPECT_EQ(table.entries[0].longitude, c.value);
-        EXPECT_EQ(table.entries[0].latitude, c.value);
-        EXPECT_EQ(table.entries[0].timeZone, c.value);
-    }
+    for (const auto& c : cases) EXPECT_EQ(TextToDouble(c.text), c.value) << c.text;
 }
 
 TEST_F(LocationStoreTest, AFlagThatIsNotANumberReadsAsZero)
@@ -353,8 +382,9 @@ TEST_F(LocationStoreTest, SaveAndExitSignsTheMagnitudesByTheirSides)
     LocationEditorSlots working = EditorSlotsFromTable(table);
     working[0] = {"Own minus, east", "-8.5", kSideEast, "-33.9", kSideSouth, "1", 0};
     working[1] = {"Own minus, west", "-8.5", kSideWest, "-47.32", kSideNorth, "-5", 1};
-    working[2] = {"Plain", "8.5", kSideEast, "33.9", kSideSouth, "+1.5x", 0};
-    working[3] = {"Not numbers", "abc", kSideEast, "", kSideNorth, "abc", 0};
+    working[2] = {"Plain", "8.5", kSideEast, "33.9", kSideSouth, " +1.5", 0};
+    // Texts that are not numbers never get here: the editor refuses them.
+    ASSERT_FALSE(FirstOutOfRangeField(working));
     SaveEditedLocations(working);
 
     EXPECT_EQ(GetProfileInt("Location", "datasaved"), 1);
@@ -366,10 +396,7 @@ TEST_F(LocationStoreTest, SaveAndExitSignsTheMagnitudesByTheirSides)
     EXPECT_EQ(Stored("latitude2"), "-33.9000");
     // The zone is kept exactly as typed.
     EXPECT_EQ(Stored("timezone0"), "1");
-    EXPECT_EQ(Stored("timezone2"), "+1.5x");
-    EXPECT_EQ(Stored("timezone3"), "abc");
-    EXPECT_EQ(Stored("longitude3"), "-0.0000");
-    EXPECT_EQ(Stored("latitude3"), "0.0000");
+    EXPECT_EQ(Stored("timezone2"), " +1.5");
     EXPECT_EQ(GetProfileInt("Location", "DLS1"), 1);
 
     LocationTable loaded;
@@ -378,8 +405,6 @@ TEST_F(LocationStoreTest, SaveAndExitSignsTheMagnitudesByTheirSides)
     EXPECT_EQ(loaded.entries[0].latitude, -33.9);
     EXPECT_EQ(loaded.entries[1].longitude, 8.5);
     EXPECT_EQ(loaded.entries[2].timeZone, 1.5);
-    EXPECT_EQ(loaded.entries[3].timeZone, 0);
-    EXPECT_EQ(loaded.entries[3].longitude, 0);
 }
 
 TEST_F(LocationStoreTest, UntouchedEditorDataSavesTheTableToFourDecimals)

@@ -81,10 +81,14 @@ protected:
         return row;
     }
 
+    // The dome shows the place seen from the observer; the geocentric one
+    // is set apart from it so that a page placing that would be noticed.
     void PutBodyUp(int body, double ra, double altitude)
     {
-        state_.rightAscension[body] = ra;
-        state_.declination[body] = altitude;
+        state_.rightAscension[body] = ra + 1;
+        state_.declination[body] = altitude - 10;
+        state_.topocentricRightAscension[body] = ra;
+        state_.topocentricDeclination[body] = altitude;
         state_.altitude[body] = altitude;
     }
 

@@ -4,6 +4,7 @@
 #include <QString>
 
 #include <algorithm>
+#include <cstdlib>
 
 #include <memory>
 #include <string>
@@ -92,14 +93,15 @@ protected:
 
     // How many set cells of the body's small glyph at `at` show its colour,
     // counting the cells inside the canvas.
-    static int GlyphCellsShown(const Canvas& canvas, int height, int body, QPoint at)
+    static int GlyphCellsShown(const Canvas& canvas, int height, int body, QPoint at,
+                               int width = kWidth)
     {
         int shown = 0;
         for (int i = 0; i < kGlyphSize; ++i) {
             for (int j = 0; j < kGlyphSize; ++j) {
                 const int x = at.x() - 4 + j;
                 const int y = at.y() - 4 + i;
-                if (BodySymbols[body][i * kGlyphSize + j] != 0 && x >= 0 && x < kWidth &&
+                if (BodySymbols[body][i * kGlyphSize + j] != 0 && x >= 0 && x < width &&
                     y >= 0 && y < height && canvas.At(x, y) == BodyColor(body)) {
                     ++shown;
                 }
@@ -223,15 +225,67 @@ TEST_F(HeliocentricChartTest, PlanetsStayLeftOfThePanelAndInsideTheWindow)
     const auto clear = Draw(kZoom);
     EXPECT_EQ(GlyphCellsShown(*clear, kHeight, kJupiter, {kC + 290, kC}), GlyphCells(kJupiter));
 
-    // Below the window's last row: a symbol centred on row H is left out
-    // although its top rows would show.
+    // A window lower than its map is wide puts the Sun in the middle of the
+    // height (275 of 550): a planet 274 px below still fits, 275 px does not.
     constexpr int kShortHeight = 550;
-    Place(kSaturn, kBelow, 250.0 / kZoom);
+    constexpr int kShortCy = kShortHeight / 2;
+    Place(kSaturn, kBelow, 275.0 / kZoom);
     const auto atBottom = Draw(kZoom, kShortHeight);
-    EXPECT_EQ(GlyphCellsShown(*atBottom, kShortHeight, kSaturn, {kC, kC + 250}), 0);
-    Place(kSaturn, kBelow, 249.0 / kZoom);
+    EXPECT_EQ(GlyphCellsShown(*atBottom, kShortHeight, kSaturn, {kC, kShortCy + 275}), 0);
+    Place(kSaturn, kBelow, 274.0 / kZoom);
     const auto inside = Draw(kZoom, kShortHeight);
-    EXPECT_GT(GlyphCellsShown(*inside, kShortHeight, kSaturn, {kC, kC + 249}), 0);
+    EXPECT_GT(GlyphCellsShown(*inside, kShortHeight, kSaturn, {kC, kShortCy + 274}), 0);
+}
+
+// The map is the area left of the panel. At every window size the Sun sits
+// in it, every orbit drawn is a whole circle inside it, and zooming in does
+// not cut the Earth's orbit; at the restored size (map taller than wide) the
+// Sun keeps its place as far from the top as from the left.
+TEST_F(HeliocentricChartTest, TheMapStaysCentredAndWholeAtEveryWindowSize)
+{
+    Place(kEarth, kLeft, 1.0);
+    Place(kJupiter, kRight, 5.2);
+    Place(kSaturn, kRight, 9.5);
+    const struct {
+        int width, height, sunX, sunY;
+    } sizes[] = {
+        {1018, 690, 339, 339},   // restored 1024 x 750
+        {1920, 1042, 790, 521},  // maximised at 1920 x 1080
+        {3840, 2110, 1750, 1055},
+        {1280, 990, 470, 470},
+    };
+    for (const auto& size : sizes) {
+        for (const int zoom : {10, 100, 210, 300}) {
+            SCOPED_TRACE(std::to_string(size.width) + "x" + std::to_string(size.height) +
+                         " zoom " + std::to_string(zoom));
+            Canvas canvas(size.width, size.height);
+            canvas.dc().SetBkColor(kBlack);
+            DrawHeliocentricChart(canvas.dc(), state_, size.height, size.width, zoom, 0, 0,
+                                  preferences_);
+            EXPECT_EQ(GlyphCellsShown(canvas, size.height, kSun, {size.sunX, size.sunY},
+                                      size.width),
+                      GlyphCells(kSun));
+            // Orbit pixels: as far above the Sun as below it, as far left
+            // as right: no circle is cut by an edge of the map.
+            int up = 0, down = 0, left = 0, right = 0;
+            const int x0 = size.width - 340;
+            for (int y = 0; y < size.height; ++y) {
+                for (int x = 0; x < x0; ++x) {
+                    if (canvas.At(x, y) != kOrbitPen) continue;
+                    up = std::max(up, size.sunY - y);
+                    down = std::max(down, y - size.sunY);
+                    left = std::max(left, size.sunX - x);
+                    right = std::max(right, x - size.sunX);
+                }
+            }
+            EXPECT_LE(std::abs(up - down), 1) << up << " above, " << down << " below";
+            EXPECT_LE(std::abs(left - right), 1) << left << " left, " << right << " right";
+            // The Earth's orbit is always there, and whole.
+            if (zoom >= 100) {
+                EXPECT_GE(std::min(up, down), static_cast<int>(zoom * 1.0) - 1);
+            }
+        }
+    }
 }
 
 TEST_F(HeliocentricChartTest, PlanetsAtTheirHeliocentricLongitudes)
@@ -324,7 +378,12 @@ TEST_F(HeliocentricChartTest, CaptionHeaderAndFrame)
         ASSERT_NE(call, nullptr) << header.text;
         EXPECT_EQ(call->position, QPoint(kX0 + header.dx, 48)) << header.text;
         EXPECT_EQ(call->color, kHeaderGrey) << header.text;
-        EXPECT_EQ(call->font, ChartFont(ChartFontUse::ChartText)) << header.text;
+        // The chart's font; the last heading narrower where it would
+        // otherwise run off the window.
+        EXPECT_EQ(call->font.family(), ChartFont(ChartFontUse::ChartText).family()) << header.text;
+        EXPECT_EQ(call->font.pixelSize(), ChartFont(ChartFontUse::ChartText).pixelSize());
+        canvas->dc().SelectFont(call->font);
+        EXPECT_LE(call->position.x() + canvas->dc().TextExtent(call->text).width(), kWidth - 2);
     }
 
     // The heliocentric key help, with the zoom keys, under the table.

@@ -8,9 +8,12 @@
 
 #include <filesystem>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "engine/sky.h"
+#include "render/body_symbols.h"
+#include "render/display_preferences.h"
 #include "render/draw_context.h"
 #include "render/geocentric_chart.h"
 #include "render/heliocentric_chart.h"
@@ -202,6 +205,97 @@ TEST_F(HighDensityTest, PickingHitsTheSameObjectsAndTheLink)
                 selected1x.link.top == selected2x.link.top &&
                 selected1x.link.right == selected2x.link.right &&
                 selected1x.link.bottom == selected2x.link.bottom);
+}
+
+// Planet symbols at 2x and 3x are drawn at the screen's resolution (not an
+// 8 x 8 bitmap with every cell a block), in the body's colour and inside the
+// box the bitmap fills at 1x.
+TEST(HighDensitySymbolTest, PlanetSymbolsAreDrawnAtDeviceResolutionInTheirBoxes)
+{
+    for (const int ratio : {2, 3}) {
+        for (const int mode : {kPlanetModeSmallSymbols, kPlanetModeBigSymbols}) {
+            const bool big = mode == kPlanetModeBigSymbols;
+            const QRect box = big ? QRect(20 - 9, 20 - 9, 16, 16) : QRect(20 - 4, 20 - 4, 8, 8);
+            for (int body = 0; body < engine::kBodyCount; ++body) {
+                SCOPED_TRACE(std::to_string(ratio) + "x mode " + std::to_string(mode) + " body " +
+                             std::to_string(body));
+                QImage image(40 * ratio, 40 * ratio, QImage::Format_RGB32);
+                image.setDevicePixelRatio(ratio);
+                image.fill(Qt::black);
+                {
+                    QPainter painter(&image);
+                    DrawContext dc(painter, QPoint(0, 0), &image);
+                    DrawBodySymbol(dc, body, 20, 20, mode);
+                }
+                // Lit device pixels: all in the body's colour, all inside the
+                // box (one device pixel of slack for the font's rounding).
+                const QRect allowed(box.left() * ratio - 1, box.top() * ratio - 1,
+                                    box.width() * ratio + 2, box.height() * ratio + 2);
+                int lit = 0;
+                int blocksMixed = 0;
+                for (int y = 0; y < image.height(); ++y) {
+                    for (int x = 0; x < image.width(); ++x) {
+                        const QRgb p = image.pixel(x, y) | 0xff000000u;
+                        if (p == qRgb(0, 0, 0)) continue;
+                        ++lit;
+                        EXPECT_EQ(p, BodyColor(body) | 0xff000000u) << x << "," << y;
+                        EXPECT_TRUE(allowed.contains(x, y)) << x << "," << y;
+                    }
+                }
+                // A doubled bitmap is made of whole ratio x ratio blocks.
+                for (int y = 0; y + ratio <= image.height(); y += ratio) {
+                    for (int x = 0; x + ratio <= image.width(); x += ratio) {
+                        const QRgb a = image.pixel(x, y);
+                        bool same = true;
+                        for (int dy = 0; dy < ratio; ++dy)
+                            for (int dx = 0; dx < ratio; ++dx)
+                                same = same && image.pixel(x + dx, y + dy) == a;
+                        if (!same) ++blocksMixed;
+                    }
+                }
+                EXPECT_GT(lit, 10);
+                EXPECT_GT(blocksMixed, 0);
+            }
+        }
+    }
+}
+
+// The dark part of the Moon's picture is dark at every density: no row
+// across the middle is left lit (the shadow's widest row, at the picture's
+// centre, once began two device pixels left of the picture at 2x and was
+// skipped). New Moon: the whole disc is dark.
+TEST(HighDensitySymbolTest, TheDarkMoonHasNoLitRowAtAnyDensity)
+{
+    for (const int ratio : {1, 2, 3}) {
+        for (const double phase : {0.0, 0.6, 0.75, 0.9}) {
+            SCOPED_TRACE(std::to_string(ratio) + "x phase " + std::to_string(phase));
+            QImage image(140 * ratio, 140 * ratio, QImage::Format_RGB32);
+            image.setDevicePixelRatio(ratio);
+            image.fill(Qt::black);
+            {
+                QPainter painter(&image);
+                DrawContext dc(painter, QPoint(0, 0), &image);
+                DrawMoonWithShadow(dc, 10, 10, phase);
+            }
+            const auto litInRow = [&](int y) {
+                int lit = 0;
+                for (int x = 0; x < image.width(); ++x)
+                    if ((image.pixel(x, y) & 0xffffffu) != 0) ++lit;
+                return lit;
+            };
+            const int middle = 70 * ratio;  // the picture's centre row
+            if (phase == 0.0) {
+                int litRows = 0;
+                for (int y = 0; y < image.height(); ++y) litRows += litInRow(y) > 0 ? 1 : 0;
+                EXPECT_EQ(litRows, 0);
+            } else {
+                // The lit part grows or shrinks smoothly from row to row.
+                EXPECT_LE(litInRow(middle), litInRow(middle - 1) + ratio + 1);
+                EXPECT_LE(litInRow(middle), litInRow(middle + 1) + ratio + 1);
+                EXPECT_GT(litInRow(middle), 0);
+            }
+        }
+    }
 }
 
 // The drawing primitives at 2x: a one-pixel line is one logical pixel

@@ -19,6 +19,7 @@ using test::Canvas;
 constexpr QRgb kRed = qRgb(255, 0, 0);
 constexpr QRgb kWhite = qRgb(255, 255, 255);
 constexpr QRgb kBlue = qRgb(0, 0, 255);
+constexpr QRgb kLightBlue = qRgb(110, 150, 255);
 constexpr QRgb kYellow = qRgb(255, 255, 0);
 constexpr QRgb kGreen = qRgb(0, 255, 0);
 constexpr QRgb kBlack = qRgb(0, 0, 0);
@@ -36,7 +37,9 @@ std::unique_ptr<skydata::SkyCatalogue> MakeCatalogue()
     catalogue->pageSuffix = "&lang=en";
     catalogue->constellationNames[0] = "Lyr Lyra";
     catalogue->constellationNames[1] = "And Andromeda";
-    catalogue->constellationNameCount = 2;
+    catalogue->constellationNames[2] = "Leo Leo";
+    catalogue->constellationNames[3] = "UMa Ursa Major";
+    catalogue->constellationNameCount = 4;
     return catalogue;
 }
 
@@ -245,7 +248,7 @@ TEST_F(HorizontalPanelTest, StarPanelShowsCatalogueLines)
     skydata::StarRecord star = Vega();
     star.hasInfoPage = 0;
     catalogue->stars[17] = star;
-    DrawStarPanelHorizontal(canvas.dc(), kX0, kBase, kWidth, *catalogue, 17, "Lyr", linkRect);
+    DrawStarPanelHorizontal(canvas.dc(), kX0, kBase, kWidth, *catalogue, 17, linkRect);
 
     const int x = kX0 + 12;
     ExpectTexts(canvas.dc().RecordedText(),
@@ -264,14 +267,36 @@ TEST_F(HorizontalPanelTest, StarPanelShowsCatalogueLines)
     EXPECT_EQ(linkRect, (IntRect{1, 2, 3, 4}));
 }
 
-TEST_F(HorizontalPanelTest, StarOutsideAnyFigureHasAnEmptyConstellationLine)
+// A star in no figure is still in a constellation: the panels name the one
+// its designation carries, as the find command does. An abbreviation the
+// table does not know leaves the line empty rather than guessing.
+TEST(StarPanels, ConstellationLineNamesTheDesignationsConstellation)
 {
-    catalogue->stars[17] = Vega();
-    DrawStarPanelHorizontal(canvas.dc(), kX0, kBase, kWidth, *catalogue, 17, "", linkRect);
-    const auto& calls = canvas.dc().RecordedText();
-    ASSERT_GE(calls.size(), 2u);
-    EXPECT_EQ(calls[1].text, QString());
-    EXPECT_EQ(calls[1].position, QPoint(kX0 + 12, kBase + 250));
+    const struct {
+        const char* designation;
+        const char* named;
+    } cases[] = {{"Alp Lyr", "Lyra"}, {"41 Gam2 Leo", "Leo"}, {"HR 3236 UMa", "Ursa Major"},
+                 {"Xyz Qqq", ""}, {"Le", ""}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.designation);
+        auto catalogue = MakeCatalogue();
+        skydata::StarRecord star = Vega();
+        star.designation = c.designation;
+        catalogue->stars[17] = star;  // in no figure
+        Canvas horizontal(kWidth, kHeight);
+        horizontal.dc().SetRecordText(true);
+        IntRect link{};
+        DrawStarPanelHorizontal(horizontal.dc(), kX0, kBase, kWidth, *catalogue, 17, link);
+        ASSERT_GE(horizontal.dc().RecordedText().size(), 2u);
+        EXPECT_EQ(horizontal.dc().RecordedText()[1].text, QString::fromUtf8(c.named));
+        EXPECT_EQ(horizontal.dc().RecordedText()[1].position, QPoint(kX0 + 12, kBase + 250));
+        Canvas geocentric(400, 200);
+        geocentric.dc().SetRecordText(true);
+        DrawStarPanelGeocentric(geocentric.dc(), *catalogue, 17, true);
+        ASSERT_FALSE(geocentric.dc().RecordedText().empty());
+        EXPECT_EQ(geocentric.dc().RecordedText().front().text,
+                  QString::fromUtf8("Constallation: ") + QString::fromUtf8(c.named));
+    }
 }
 
 TEST_F(HorizontalPanelTest, CatalogueTextsAreWindows1252)
@@ -279,7 +304,7 @@ TEST_F(HorizontalPanelTest, CatalogueTextsAreWindows1252)
     skydata::StarRecord star = Vega();
     star.properName = "Ach\xe9rnar";  // é in Windows-1252
     catalogue->stars[2] = star;
-    DrawStarPanelHorizontal(canvas.dc(), kX0, kBase, kWidth, *catalogue, 2, "Lyr", linkRect);
+    DrawStarPanelHorizontal(canvas.dc(), kX0, kBase, kWidth, *catalogue, 2, linkRect);
     EXPECT_EQ(canvas.dc().RecordedText().at(0).text,
               QString::fromUtf8("Star :Alp Lyr  ( Ach\u00e9rnar )"));
 }
@@ -287,7 +312,7 @@ TEST_F(HorizontalPanelTest, CatalogueTextsAreWindows1252)
 TEST_F(HorizontalPanelTest, LinkButtonUnderAStarPanel)
 {
     catalogue->stars[17] = Vega();
-    DrawStarPanelHorizontal(canvas.dc(), kX0, kBase, kWidth, *catalogue, 17, "Lyr", linkRect);
+    DrawStarPanelHorizontal(canvas.dc(), kX0, kBase, kWidth, *catalogue, 17, linkRect);
 
     const IntRect expected{kX0 + 12, kBase + 360, kWidth - 12, kBase + 385};
     EXPECT_EQ(linkRect, expected);
@@ -344,7 +369,7 @@ TEST_F(HorizontalPanelTest, LinkButtonUnderAMessierPanel)
 TEST_F(HorizontalPanelTest, RowsOutsideTheTablesDrawNothing)
 {
     for (int row : {-1, skydata::kStarCapacity}) {
-        DrawStarPanelHorizontal(canvas.dc(), kX0, kBase, kWidth, *catalogue, row, "", linkRect);
+        DrawStarPanelHorizontal(canvas.dc(), kX0, kBase, kWidth, *catalogue, row, linkRect);
     }
     for (int row : {-1, skydata::kDeepSkyCapacity}) {
         DrawMessierPanelHorizontal(canvas.dc(), kX0, kBase, kWidth, *catalogue, row, linkRect);
@@ -360,16 +385,17 @@ TEST(GeocentricPanelTest, DrawnStarShowsItsDataInTheCorner)
     catalogue->stars[4] = Vega();
     Canvas canvas(400, 200);
     canvas.dc().SetRecordText(true);
-    DrawStarPanelGeocentric(canvas.dc(), *catalogue, 4, true, "Lyr");
+    DrawStarPanelGeocentric(canvas.dc(), *catalogue, 4, true);
 
     ExpectTexts(canvas.dc().RecordedText(),
                 {
                     {"Constallation: Lyra", {35, 2}, kWhite},
                     {"Alp Lyr  ( Vega )", {32, 20}, kRed},
-                    {"RA", {35, 38}, kBlue},
-                    {kRaText, {70, 38}, kBlue},
-                    {"Dec", {35, 54}, kBlue},
-                    {kDecText, {70, 54}, kBlue},
+                    // A lighter blue than the catalogue's, readable on the sky.
+                    {"RA", {35, 38}, kLightBlue},
+                    {kRaText, {70, 38}, kLightBlue},
+                    {"Dec", {35, 54}, kLightBlue},
+                    {kDecText, {70, 54}, kLightBlue},
                     {"Spectrum A0V", {35, 72}, kYellow},
                     {"SAO 67174", {35, 90}, kWhite},
                     {"Mag 0.03", {35, 108}, kGreen},
@@ -384,22 +410,9 @@ TEST(GeocentricPanelTest, UndrawnSelectionShowsTheHint)
     for (const auto& [row, drawn] : {std::pair{4, false}, std::pair{-1, true}}) {
         Canvas canvas(400, 200);
         canvas.dc().SetRecordText(true);
-        DrawStarPanelGeocentric(canvas.dc(), *catalogue, row, drawn, "Lyr");
+        DrawStarPanelGeocentric(canvas.dc(), *catalogue, row, drawn);
         ExpectTexts(canvas.dc().RecordedText(), {{"Click Star for information", {4, 4}, kWhite}});
     }
-}
-
-// The constellation line follows the figures, as on the horizontal chart:
-// a star on no figure names none, whatever its designation says.
-TEST(GeocentricPanelTest, StarOnNoFigureHasAnEmptyConstellationLine)
-{
-    auto catalogue = MakeCatalogue();
-    catalogue->stars[4] = Vega();
-    Canvas canvas(400, 200);
-    canvas.dc().SetRecordText(true);
-    DrawStarPanelGeocentric(canvas.dc(), *catalogue, 4, true, "");
-    ASSERT_FALSE(canvas.dc().RecordedText().empty());
-    EXPECT_EQ(canvas.dc().RecordedText().front().text, QStringLiteral("Constallation: "));
 }
 
 // Components of double stars the catalogue gives no SAO number show the
@@ -413,11 +426,11 @@ TEST(StarPanels, StarWithoutSaoNumberShowsTheLineWithoutANumber)
     catalogue->stars[4] = star;
     Canvas geocentric(400, 200);
     geocentric.dc().SetRecordText(true);
-    DrawStarPanelGeocentric(geocentric.dc(), *catalogue, 4, true, "Lyr");
+    DrawStarPanelGeocentric(geocentric.dc(), *catalogue, 4, true);
     Canvas horizontal(kWidth, kHeight);
     horizontal.dc().SetRecordText(true);
     IntRect link{};
-    DrawStarPanelHorizontal(horizontal.dc(), kX0, kBase, kWidth, *catalogue, 4, "Lyr", link);
+    DrawStarPanelHorizontal(horizontal.dc(), kX0, kBase, kWidth, *catalogue, 4, link);
     for (const auto* calls : {&geocentric.dc().RecordedText(), &horizontal.dc().RecordedText()}) {
         EXPECT_NE(FindText(*calls, "SAO"), nullptr);
         for (const TextCall& call : *calls) {

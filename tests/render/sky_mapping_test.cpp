@@ -5,7 +5,9 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <utility>
 
+#include "render/catalogue_of_date.h"
 #include "render/display_preferences.h"
 
 namespace skyvane::render {
@@ -178,6 +180,60 @@ TEST(ProjectHeliocentric, LongitudeTurnsClockwiseFromTheTop)
     // 141.42 pixels each way, cut toward zero.
     EXPECT_EQ(ProjectHeliocentric(135, 2, 100), (PixelPoint{141, 141}));
     EXPECT_EQ(ProjectHeliocentric(45, 2, 100), (PixelPoint{141, -141}));
+}
+
+}  // namespace
+}  // namespace skyvane::render
+
+namespace skyvane::render {
+namespace {
+
+// A computed state carries every catalogue position from J2000 to the
+// apparent place of its instant: a thousand years back the sky has turned
+// by some fourteen degrees against the catalogue's equinox.
+TEST(CatalogueOfDateTest, StarsArePlacedAtTheirApparentPlaceOfDate)
+{
+    engine::SkyState state{};
+    state.year = 1000;
+    state.month = 12;
+    state.day = 7;
+    state.hour = 3;
+    state.longitude = -8.54;
+    state.latitude = 47.37;
+    engine::SkyCalculator().ComputeSky(state);
+    constexpr int kCx = 400, kCy = 400, kRadius = 380;
+    // Regulus, Vega, Polaris, Sirius: J2000 places.
+    const std::pair<double, double> stars[] = {
+        {10.139531, 11.967207}, {18.615649, 38.783690}, {2.530301, 89.264109},
+        {6.752481, -16.716116}};
+    for (const auto& [ra, dec] : stars) {
+        const std::int32_t raCode = RaCode(ra), decCode = DecCode(dec);
+        const engine::Equatorial ofDate = engine::ApparentPlaceOf(
+            state, static_cast<double>(raCode) / kRaCodePerHour,
+            static_cast<double>(decCode) / kDecCodePerDegree);
+        const engine::Horizontal expected = engine::HorizontalPlaceOf(state, ofDate);
+        const engine::Horizontal carried = HorizontalOfDirection(
+            ApparentDirectionOfCodes(state, raCode, decCode), ObserverTurn::Of(state));
+        EXPECT_NEAR(carried.altitude, expected.altitude, 1e-9) << ra;
+        EXPECT_NEAR(std::remainder(carried.azimuth - expected.azimuth, 360), 0, 1e-7) << ra;
+        // The uncarried catalogue place is far off.
+        const engine::Horizontal j2000 = engine::EquatorialToHorizontal(
+            engine::HourAngle(state.siderealTime, state.longitude, ra), dec, state.latitude);
+        const double moved = std::hypot(j2000.altitude - expected.altitude,
+                                        std::remainder(j2000.azimuth - expected.azimuth, 360) *
+                                            std::cos(expected.altitude * 0.017453292519943295));
+        EXPECT_GT(moved, ra == 2.530301 ? 0.5 : 5) << ra;
+        // On the chart, the pixel of that horizontal place.
+        const StarPlacement p =
+            ProjectStarHorizontal(state, raCode, decCode, kCx, kCy, kRadius, kEastLeftWestRight);
+        EXPECT_EQ(p.visible, expected.altitude > 0) << ra;
+        if (p.visible) {
+            const PixelPoint q = ProjectHorizontal(kCx, kCy, kRadius, expected.azimuth,
+                                                   expected.altitude, kEastLeftWestRight);
+            EXPECT_NEAR(p.x, q.x, 1) << ra;
+            EXPECT_NEAR(p.y, q.y, 1) << ra;
+        }
+    }
 }
 
 }  // namespace
