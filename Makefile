@@ -64,40 +64,41 @@ run: build
 	bash scripts/run.sh $(BUILD_DIR) $(RUN_DIR)
 
 # Fuzzes the data file and deep-sky file readers for FUZZ_SECONDS (default
-# ten minutes), seeded with our own data file and its texts and a small
-# deep-sky file, then the HTTP response reader for FUZZ_HTTP_SECONDS, then
-# the INDI XML reader for FUZZ_INDI_SECONDS; findings land in build-fuzz/.
+# ten minutes), then the HTTP response reader for FUZZ_HTTP_SECONDS, then the
+# INDI XML reader for FUZZ_INDI_SECONDS; findings land in build-fuzz/. The
+# file readers are seeded with a small data file, its texts and a small
+# deep-sky file, and their inputs are cut at FUZZ_MAX_LEN bytes: mutations of
+# a full-size file run at a few dozen a second, of a small one at thousands.
+# CI runs each for 30 s (make fuzz FUZZ_SECONDS=30 FUZZ_HTTP_SECONDS=30).
 FUZZ_SECONDS ?= 600
 FUZZ_HTTP_SECONDS ?= $(FUZZ_SECONDS)
 FUZZ_INDI_SECONDS ?= $(FUZZ_SECONDS)
+FUZZ_MAX_LEN ?= 8192
 FUZZ_DIR ?= build-fuzz
 fuzz: build
 	@bash scripts/install-deps.sh --fuzz
 	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	  -DSKYVANE_FUZZ=ON -DSKYVANE_BUILD_TESTS=OFF -DSKYVANE_BUILD_BENCH=OFF
-	cmake --build $(FUZZ_DIR) --target datafile_fuzzer
+	cmake --build $(FUZZ_DIR) -j $(JOBS) --target datafile_fuzzer http_response_fuzzer indi_xml_fuzzer
 	mkdir -p $(FUZZ_DIR)/corpus $(FUZZ_DIR)/findings $(FUZZ_DIR)/small
-	cp $(BUILD_DIR)/datas.bin data/stars.txt data/Datafile.txt $(FUZZ_DIR)/corpus/
-	# A small data file too: mutations of it run a hundred times faster.
 	head -n 40 data/stars.txt > $(FUZZ_DIR)/small/stars.txt
 	grep -E '^(C|L|M)' data/stars.txt | head -n 6 >> $(FUZZ_DIR)/small/stars.txt
 	$(BUILD_DIR)/tools/pack_datafile $(FUZZ_DIR)/corpus/small.bin data/Datafile.txt $(FUZZ_DIR)/small/stars.txt
+	cp data/Datafile.txt $(FUZZ_DIR)/small/stars.txt $(FUZZ_DIR)/corpus/
 	# And a small deep-sky file: a few rows of each of its tables.
 	mkdir -p $(FUZZ_DIR)/small-deepsky
 	for f in stars hip-hr objects aliases; do head -n 8 data/deepsky/$$f.txt > $(FUZZ_DIR)/small-deepsky/$$f.txt; done
 	head -n 2 data/deepsky/milky-way.txt | cut -c1-400 | sed 's/ [^ ]*$$//' > $(FUZZ_DIR)/small-deepsky/milky-way.txt
 	$(BUILD_DIR)/tools/pack_deep_sky $(FUZZ_DIR)/corpus/small-deepsky.bin $(FUZZ_DIR)/small-deepsky
 	cd $(FUZZ_DIR)/findings && ../tests/fuzz/datafile_fuzzer -max_total_time=$(FUZZ_SECONDS) \
-	  -rss_limit_mb=4096 -print_final_stats=1 ../corpus
+	  -max_len=$(FUZZ_MAX_LEN) -rss_limit_mb=4096 -print_final_stats=1 ../corpus
 	# Then the HTTP response reader, on a corpus of its own seeded with
 	# tests/fuzz/http_corpus; inputs stay below what a socket pair holds.
-	cmake --build $(FUZZ_DIR) --target http_response_fuzzer
 	mkdir -p $(FUZZ_DIR)/http_corpus $(FUZZ_DIR)/http_findings
 	cp tests/fuzz/http_corpus/* $(FUZZ_DIR)/http_corpus/
 	cd $(FUZZ_DIR)/http_findings && ../tests/fuzz/http_response_fuzzer -max_total_time=$(FUZZ_HTTP_SECONDS) \
 	  -max_len=65536 -rss_limit_mb=2048 -print_final_stats=1 ../http_corpus
 	# Then the INDI server's XML stream as the mount client reads it.
-	cmake --build $(FUZZ_DIR) --target indi_xml_fuzzer
 	mkdir -p $(FUZZ_DIR)/indi_corpus $(FUZZ_DIR)/indi_findings
 	cp tests/fuzz/indi_corpus/* $(FUZZ_DIR)/indi_corpus/
 	cd $(FUZZ_DIR)/indi_findings && ../tests/fuzz/indi_xml_fuzzer -max_total_time=$(FUZZ_INDI_SECONDS) \

@@ -110,6 +110,18 @@ std::string DescribeOptions(const CommandOptions<Request>& options)
     return DescribeOptions(rows);
 }
 
+// The names of each option a help describes. Rows without help are
+// options kept only to refuse them with a reason.
+template <class Request>
+std::vector<std::vector<std::string>> DocumentedOptionNames(const CommandOptions<Request>& options)
+{
+    std::vector<std::vector<std::string>> names;
+    for (const CommandOption<Request>& option : options)
+        if (!option.help.empty())
+            names.push_back(option.names);
+    return names;
+}
+
 // Readers the commands share. "bad value 'x'" when `ok` is false.
 std::string BadValue(const std::string& value);
 std::string Quoted(const std::string& value);

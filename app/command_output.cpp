@@ -1,9 +1,13 @@
 #include "app/command_output.h"
 
 #include <cerrno>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <ostream>
+
+#include <QJsonDocument>
+#include <QString>
 
 namespace skyvane::app {
 
@@ -44,6 +48,26 @@ std::string FlushOutput(std::ostream& out)
     const int failure = errno;
     return std::string("standard output: ") +
            (failure != 0 ? std::strerror(failure) : "write error");
+}
+
+std::string JsonDocumentText(const QJsonObject& document)
+{
+    return QJsonDocument(document).toJson(QJsonDocument::Indented).toStdString();
+}
+
+QJsonValue JsonNumber(double x)
+{
+    return std::isfinite(x) ? QJsonValue(x) : QJsonValue(QJsonValue::Null);
+}
+
+QJsonValue JsonString(std::string_view utf8)
+{
+    return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+}
+
+QJsonValue JsonStringOrNull(std::string_view utf8)
+{
+    return utf8.empty() ? QJsonValue(QJsonValue::Null) : JsonString(utf8);
 }
 
 }  // namespace skyvane::app

@@ -3,6 +3,9 @@
 // a file that is not there or is cut short.
 #pragma once
 
+#include <QJsonObject>
+#include <QJsonValue>
+
 #include <iosfwd>
 #include <string>
 #include <string_view>
@@ -19,5 +22,16 @@ std::string WriteOutput(const std::string& path, std::string_view bytes, std::os
 // Flushes `out`; an empty string when everything written to it arrived,
 // else why not.
 std::string FlushOutput(std::ostream& out);
+
+// The commands' JSON goes through one writer, Qt's: escaping, numbers
+// (the shortest text that reads back as the same double) and layout are
+// the same for every command. One object, indented, with a final newline.
+std::string JsonDocumentText(const QJsonObject& document);
+
+// A number, or null where there is none (NaN, infinity).
+QJsonValue JsonNumber(double x);
+// UTF-8 text as a JSON string, or null when it is empty.
+QJsonValue JsonString(std::string_view utf8);
+QJsonValue JsonStringOrNull(std::string_view utf8);
 
 }  // namespace skyvane::app

@@ -51,6 +51,11 @@ const CommandOptions<DesktopRequest>& DesktopOptions()
 
 }  // namespace
 
+std::vector<std::vector<std::string>> DesktopOptionNames()
+{
+    return DocumentedOptionNames(DesktopOptions());
+}
+
 const char* VersionText() { return "skyvane " SKYVANE_VERSION; }
 
 QIcon ProgramIcon()

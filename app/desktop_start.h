@@ -7,6 +7,8 @@
 #include <QStringList>
 
 #include <iosfwd>
+#include <string>
+#include <vector>
 
 namespace skyvane::app {
 
@@ -14,6 +16,9 @@ namespace skyvane::app {
 // and of the AppStream metainfo, and what the window system groups the
 // window under.
 inline constexpr char kApplicationId[] = "invalid.skyvane.Skyvane";
+
+// The names of each option of the desktop program.
+std::vector<std::vector<std::string>> DesktopOptionNames();
 
 // "skyvane 1.41"
 const char* VersionText();

@@ -5,7 +5,11 @@
 #include <cstdio>
 #include <ostream>
 
+#include <QJsonArray>
+#include <QJsonObject>
+
 #include "app/command_output.h"
+#include "app/ephemeris_command.h"
 #include "engine/body.h"
 #include "places/now.h"
 #include "skydata/constellations.h"
@@ -29,36 +33,6 @@ std::string Format(const char* format, double x)
     char buf[64];
     std::snprintf(buf, sizeof buf, format, x);
     return buf;
-}
-
-std::string FormatNumber(double x)
-{
-    if (!std::isfinite(x)) return "null";
-    return Format("%.17g", x);
-}
-
-std::string JsonString(std::string_view text)
-{
-    std::string out = "\"";
-    for (const char c : text) {
-        const auto u = static_cast<unsigned char>(c);
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += c;
-        } else if (u < 0x20) {
-            char buf[8];
-            std::snprintf(buf, sizeof buf, "\\u%04x", u);
-            out += buf;
-        } else {
-            out += c;
-        }
-    }
-    return out + "\"";
-}
-
-std::string JsonStringOrNull(std::string_view text)
-{
-    return text.empty() ? "null" : JsonString(text);
 }
 
 std::string Trimmed(std::string_view text)
@@ -341,104 +315,105 @@ std::string FormatFoundObjectJson(const std::string& query, const FoundObject& f
                                   const SkyCatalogue& catalogue, const engine::SkyState& sky,
                                   const skydata::DeepSkyCatalogue* deep)
 {
-    std::string out = "{\"query\": " + JsonString(query) + ", \"name\": " + JsonString(f.name) +
-                      ", \"kind\": " + JsonString(KindName(f.object.kind)) + ",\n \"catalogue\": {";
+    QJsonObject document{{"query", JsonString(query)},
+                         {"name", JsonString(f.name)},
+                         {"kind", JsonString(KindName(f.object.kind))}};
+    QJsonObject entry;
     switch (f.object.kind) {
     case ObjectKind::kStar: {
         const skydata::StarRecord& star = StarOf(catalogue, f);
         const std::string_view abbreviation = skydata::StarConstellation(star);
         const int hr = skydata::HarvardRevisedNumber(star);
-        out += "\"row\": " + std::to_string(f.object.index);
-        out += ", \"designation\": " + JsonString(Utf8(star.designation));
-        out += ", \"properName\": " + JsonStringOrNull(Utf8(star.properName));
-        out += ", \"bayerName\": " + JsonStringOrNull(skydata::BayerName(star));
-        out += ", \"constellation\": " + JsonStringOrNull(skydata::Windows1252ToUtf8(abbreviation));
-        out += ", \"constellationName\": " +
-               JsonStringOrNull(skydata::Windows1252ToUtf8(
-                   skydata::ConstellationFullName(catalogue, abbreviation)));
-        out += ", \"hr\": " + (hr > 0 ? std::to_string(hr) : std::string("null"));
-        out += ", \"sao\": " + (star.sao > 0 ? std::to_string(star.sao) : std::string("null"));
-        out += ", \"magnitude\": " + FormatNumber(star.magnitude);
-        out += ", \"spectrum\": " + JsonStringOrNull(Utf8(star.spectrum));
+        entry["row"] = f.object.index;
+        entry["designation"] = JsonString(Utf8(star.designation));
+        entry["properName"] = JsonStringOrNull(Utf8(star.properName));
+        entry["bayerName"] = JsonStringOrNull(skydata::BayerName(star));
+        entry["constellation"] = JsonStringOrNull(skydata::Windows1252ToUtf8(abbreviation));
+        entry["constellationName"] = JsonStringOrNull(skydata::Windows1252ToUtf8(
+            skydata::ConstellationFullName(catalogue, abbreviation)));
+        entry["hr"] = hr > 0 ? QJsonValue(hr) : QJsonValue(QJsonValue::Null);
+        entry["sao"] = star.sao > 0 ? QJsonValue(star.sao) : QJsonValue(QJsonValue::Null);
+        entry["magnitude"] = JsonNumber(star.magnitude);
+        entry["spectrum"] = JsonStringOrNull(Utf8(star.spectrum));
         break;
     }
     case ObjectKind::kMessier: {
         const skydata::DeepSkyObject& m = MessierOf(catalogue, f);
-        out += "\"row\": " + std::to_string(f.object.index);
-        out += ", \"messier\": " + std::to_string(f.object.index + 1);
-        out += ", \"ngc\": " + JsonStringOrNull(Utf8(m.ngc));
-        out += ", \"commonName\": " + JsonStringOrNull(Utf8(m.name));
-        out += ", \"magnitude\": " + FormatNumber(m.magnitude);
-        out += ", \"dimension\": " + JsonStringOrNull(Utf8(m.dimension));
-        out += ", \"distanceLightYears\": " + FormatNumber(m.distance * 1000);
+        entry["row"] = f.object.index;
+        entry["messier"] = f.object.index + 1;
+        entry["ngc"] = JsonStringOrNull(Utf8(m.ngc));
+        entry["commonName"] = JsonStringOrNull(Utf8(m.name));
+        entry["magnitude"] = JsonNumber(m.magnitude);
+        entry["dimension"] = JsonStringOrNull(Utf8(m.dimension));
+        entry["distanceLightYears"] = JsonNumber(m.distance * 1000);
         break;
     }
     case ObjectKind::kHipStar: {
         if (!deep) break;
         const skydata::DeepStar& star = deep->stars[static_cast<std::size_t>(f.object.index)];
         const DeepFacts facts = FactsOf(catalogue, *deep, star.constellation);
-        out += "\"hip\": " + std::to_string(star.hip);
-        out += ", \"magnitude\": " + FormatNumber(star.magnitude);
-        out += ", \"bv\": " + FormatNumber(star.bv);
-        out += ", \"constellation\": " + JsonStringOrNull(facts.constellation);
-        out += ", \"constellationName\": " + JsonStringOrNull(facts.constellationName);
+        entry["hip"] = static_cast<qint64>(star.hip);
+        entry["magnitude"] = JsonNumber(star.magnitude);
+        entry["bv"] = JsonNumber(star.bv);
+        entry["constellation"] = JsonStringOrNull(facts.constellation);
+        entry["constellationName"] = JsonStringOrNull(facts.constellationName);
         break;
     }
     case ObjectKind::kNgcObject: {
         if (!deep) break;
         const skydata::DeepObject& o = deep->objects[static_cast<std::size_t>(f.object.index)];
         const DeepFacts facts = FactsOf(catalogue, *deep, o.constellation);
-        std::string names;
-        for (const std::string& n : CommonNames(o.commonNames)) names += (names.empty() ? "" : ", ") + JsonString(n);
-        out += "\"designation\": " + JsonString(f.name);
-        out += ", \"type\": " + JsonString(skydata::DeepSkyTypeName(o.type));
-        out += ", \"commonNames\": [" + names + "]";
-        out += ", \"magnitude\": " + FormatNumber(o.magnitude);
-        out += ", \"majorAxis\": " + FormatNumber(o.majorArcmin);
-        out += ", \"minorAxis\": " + FormatNumber(o.minorArcmin);
-        out += ", \"positionAngle\": " + FormatNumber(o.positionAngleDeg);
-        out += ", \"constellation\": " + JsonStringOrNull(facts.constellation);
-        out += ", \"constellationName\": " + JsonStringOrNull(facts.constellationName);
+        QJsonArray names;
+        for (const std::string& n : CommonNames(o.commonNames)) names.append(JsonString(n));
+        entry["designation"] = JsonString(f.name);
+        entry["type"] = JsonString(skydata::DeepSkyTypeName(o.type));
+        entry["commonNames"] = names;
+        entry["magnitude"] = JsonNumber(o.magnitude);
+        entry["majorAxis"] = JsonNumber(o.majorArcmin);
+        entry["minorAxis"] = JsonNumber(o.minorArcmin);
+        entry["positionAngle"] = JsonNumber(o.positionAngleDeg);
+        entry["constellation"] = JsonStringOrNull(facts.constellation);
+        entry["constellationName"] = JsonStringOrNull(facts.constellationName);
         break;
     }
     case ObjectKind::kBody: {
         const int b = f.object.index;
-        out += "\"body\": " + std::to_string(b);
-        out += ", \"distance\": " + FormatNumber(sky.geoDistance[static_cast<std::size_t>(b)]);
-        out += std::string(", \"distanceUnit\": ") + (b == engine::kMoon ? "\"km\"" : "\"AU\"");
+        entry["body"] = b;
+        entry["distance"] = JsonNumber(sky.geoDistance[static_cast<std::size_t>(b)]);
+        entry["distanceUnit"] = b == engine::kMoon ? "km" : "AU";
         break;
     }
     }
-    out += "},\n \"instant\": {\"local\": " +
-           JsonString(skydata::LocalCivilTimeText(f.jd, f.civilOffsetHours)) +
-           ", \"jd\": " + FormatNumber(f.jd) + ", \"timeZone\": " + FormatNumber(sky.timeZone) +
-           ", \"dst\": " + std::to_string(sky.dst) + "},";
-    out += "\n \"observer\": {\"longitude\": " + FormatNumber(sky.longitude) +
-           ", \"latitude\": " + FormatNumber(sky.latitude) + "},";
+    document["catalogue"] = entry;
+    document["instant"] =
+        QJsonObject{{"local", JsonString(skydata::LocalCivilTimeText(f.jd, f.civilOffsetHours))},
+                    {"jd", JsonNumber(f.jd)},
+                    {"timeZone", JsonNumber(sky.timeZone)},
+                    {"dst", sky.dst}};
+    document["observer"] = QJsonObject{{"longitude", JsonNumber(sky.longitude)},
+                                       {"latitude", JsonNumber(sky.latitude)}};
     const auto place = [](double ra, double dec) {
-        return "{\"rightAscension\": " + FormatNumber(ra) + ", \"declination\": " +
-               FormatNumber(dec) + "}";
+        return QJsonObject{{"rightAscension", JsonNumber(ra)}, {"declination", JsonNumber(dec)}};
     };
-    out += "\n \"j2000\": " +
-           (f.object.kind == ObjectKind::kBody
-                ? std::string("null")
-                : place(f.catalogueRightAscension, f.catalogueDeclination)) +
-           ",";
-    out += "\n \"apparent\": " + place(f.rightAscension, f.declination) + ",";
-    out += "\n \"topocentric\": " +
-           place(f.topocentricRightAscension, f.topocentricDeclination) + ",";
-    out += "\n \"rightAscension\": " + FormatNumber(f.rightAscension) +
-           ", \"declination\": " + FormatNumber(f.declination) +
-           ", \"azimuth\": " + FormatNumber(AzimuthShown(f.azimuth, true)) +
-           ", \"altitude\": " + FormatNumber(f.altitude) + ",";
+    document["j2000"] = f.object.kind == ObjectKind::kBody
+                            ? QJsonValue(QJsonValue::Null)
+                            : QJsonValue(place(f.catalogueRightAscension, f.catalogueDeclination));
+    document["apparent"] = place(f.rightAscension, f.declination);
+    document["topocentric"] = place(f.topocentricRightAscension, f.topocentricDeclination);
+    document["rightAscension"] = JsonNumber(f.rightAscension);
+    document["declination"] = JsonNumber(f.declination);
+    document["azimuth"] = JsonNumber(AzimuthShown(f.azimuth, true));
+    document["altitude"] = JsonNumber(f.altitude);
     const engine::RiseTransitSet& rts = f.riseTransitSet;
     const auto when = [&](const std::optional<double>& jd) {
-        return jd ? JsonString(EventText(jd, f)) : std::string("null");
+        return jd ? JsonString(EventText(jd, f)) : QJsonValue(QJsonValue::Null);
     };
-    out += "\n \"riseTransitSet\": {\"rise\": " + when(rts.rise) + ", \"transit\": " +
-           when(rts.transit) + ", \"set\": " + when(rts.set) +
-           ", \"state\": " + JsonString(skydata::RiseSetStateName(rts.state)) + "}}\n";
-    return out;
+    document["riseTransitSet"] =
+        QJsonObject{{"rise", when(rts.rise)},
+                    {"transit", when(rts.transit)},
+                    {"set", when(rts.set)},
+                    {"state", JsonString(skydata::RiseSetStateName(rts.state))}};
+    return JsonDocumentText(document);
 }
 
 int RunFindCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)

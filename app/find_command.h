@@ -12,7 +12,7 @@
 
 #include "app/command_options.h"
 #include "app/data_folder.h"
-#include "app/ephemeris_command.h"
+#include "app/place_and_time.h"
 #include "engine/sky.h"
 #include "skydata/catalogue.h"
 #include "skydata/found_object.h"

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "app/commands.h"
 #include "app/desktop_start.h"
 #include "app/ephemeris_command.h"
 #include "app/find_command.h"
@@ -18,16 +19,6 @@
 #include "online/online_hooks.h"
 
 namespace {
-
-constexpr char kUsage[] =
-    "usage: skyvane [--data-dir DIR]       the desktop program\n"
-    "       skyvane ephemeris [options]   the sky for a place and instant (--help for options)\n"
-    "       skyvane render CHART [options] draw a chart into a picture (--help for options)\n"
-    "       skyvane print CHART [options]  print a chart into a PDF file (--help for options)\n"
-    "       skyvane update-data [options] fetch the sky data file now (--help for options)\n"
-    "       skyvane find NAME [options]   find a star, Messier object or planet (--help for options)\n"
-    "       skyvane telescope ACTION [options] drive a mount through INDI (--help for options)\n"
-    "       skyvane --version             the program's version\n";
 
 // Writes to standard output that did not arrive make the run a failure.
 int Finished(int status)
@@ -51,7 +42,7 @@ int main(int argc, char** argv)
                          args[0] != "-h" && args[0] != "--version" && args[0] != "-v"))
         return skyvane::app::RunDesktopProgram(argc, argv);
     if (args[0] == "--help" || args[0] == "-h") {
-        std::cout << kUsage;
+        std::cout << skyvane::app::ProgramUsage();
         return Finished(0);
     }
     if (args[0] == "--version" || args[0] == "-v") {

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "app/data_folder.h"
-#include "app/ephemeris_command.h"
+#include "app/place_and_time.h"
 #include "render/chart_view.h"
 #include "render/display_preferences.h"
 #include "render/object_panel.h"

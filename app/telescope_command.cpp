@@ -11,6 +11,7 @@
 #include <ostream>
 
 #include "app/command_output.h"
+#include "app/ephemeris_command.h"
 #include "app/telescope_target.h"
 #include "places/now.h"
 #include "skydata/data_file.h"
@@ -34,36 +35,18 @@ std::string Format(const char* format, double x)
     return buf;
 }
 
-std::string Number(double x) { return std::isfinite(x) ? Format("%.10g", x) : "null"; }
-
-std::string JsonString(const std::string& text)
-{
-    std::string out = "\"";
-    for (const char c : text) {
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += c;
-        } else if (static_cast<unsigned char>(c) < 0x20) {
-            out += Format("\\u%04x", static_cast<unsigned char>(c));
-        } else {
-            out += c;
-        }
-    }
-    return out + "\"";
-}
-
 // Azimuth for the command line: from the north through the east.
 double AzimuthFromNorth(double azimuthFromSouth)
 {
     return std::fmod(azimuthFromSouth + 180, 360);
 }
 
-std::string PlaceJson(const PlaceOfDate& place, const engine::Horizontal& horizontal)
+QJsonObject PlaceJson(const PlaceOfDate& place, const engine::Horizontal& horizontal)
 {
-    return "{\"rightAscension\": " + Number(place.rightAscension) +
-           ", \"declination\": " + Number(place.declination) +
-           ", \"azimuth\": " + Number(AzimuthFromNorth(horizontal.azimuth)) +
-           ", \"altitude\": " + Number(horizontal.altitude) + "}";
+    return QJsonObject{{"rightAscension", JsonNumber(place.rightAscension)},
+                       {"declination", JsonNumber(place.declination)},
+                       {"azimuth", JsonNumber(AzimuthFromNorth(horizontal.azimuth))},
+                       {"altitude", JsonNumber(horizontal.altitude)}};
 }
 
 void PlaceLines(std::string& out, const PlaceOfDate& place, const engine::Horizontal& horizontal)
@@ -302,19 +285,18 @@ int RunTelescopeCommand(const std::vector<std::string>& args, std::ostream& out,
     const std::string state = MountStateName(mount.State()).toStdString();
     std::string text;
     if (request->place.json) {
-        text = "{\"command\": " + JsonString(action) +
-               ", \"server\": " + JsonString(mount.Server().toStdString()) +
-               ", \"device\": " + JsonString(mount.Device().toStdString()) +
-               ", \"state\": " + JsonString(state) +
-               ",\n \"pointing\": " + PlaceJson(pointing, horizontal) + ",\n \"target\": ";
-        if (target) {
-            text += "{\"name\": " + JsonString(target->name) + ", \"place\": " +
-                    PlaceJson(target->place, {target->azimuth, target->altitude}) + "}";
-        } else {
-            text += "null";
-        }
-        text += ",\n \"slewEnded\": " +
-                std::string(slewEnded ? (*slewEnded ? "true" : "false") : "null") + "}\n";
+        QJsonObject document{{"command", JsonString(action)},
+                             {"server", JsonString(mount.Server().toStdString())},
+                             {"device", JsonString(mount.Device().toStdString())},
+                             {"state", JsonString(state)},
+                             {"pointing", PlaceJson(pointing, horizontal)}};
+        document["target"] =
+            target ? QJsonValue(QJsonObject{
+                         {"name", JsonString(target->name)},
+                         {"place", PlaceJson(target->place, {target->azimuth, target->altitude})}})
+                   : QJsonValue(QJsonValue::Null);
+        document["slewEnded"] = slewEnded ? QJsonValue(*slewEnded) : QJsonValue(QJsonValue::Null);
+        text = JsonDocumentText(document);
     } else {
         text += "Mount            " + mount.Device().toStdString() + " at " +
                 mount.Server().toStdString() + "\n";

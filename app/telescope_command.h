@@ -11,7 +11,7 @@
 
 #include "app/command_options.h"
 #include "app/data_folder.h"
-#include "app/ephemeris_command.h"
+#include "app/place_and_time.h"
 
 namespace skyvane::app {
 

@@ -92,6 +92,11 @@ std::string FailureInWords(const online::DataFileDownloadOutcome& outcome, const
 
 }  // namespace
 
+std::vector<std::vector<std::string>> UpdateDataOptionNames()
+{
+    return DocumentedOptionNames(UpdateDataOptions());
+}
+
 std::string UpdateDataUsage()
 {
     return "usage: skyvane update-data [--data PATH | --data-dir DIR] [--settings FILE]\n"

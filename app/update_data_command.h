@@ -12,6 +12,9 @@ namespace skyvane::app {
 
 std::string UpdateDataUsage();
 
+// The names of each option its help describes.
+std::vector<std::vector<std::string>> UpdateDataOptionNames();
+
 // The whole command (arguments without the subcommand itself); returns the
 // process exit status: 0 when the data file was replaced and loads, 1 when
 // the update failed, 2 on bad arguments.

@@ -1,7 +1,6 @@
 // Our texts are single-byte Windows-1252; these turn them into Unicode for
-// Qt's text drawing and for UTF-8 output. Bytes that Windows-1252 leaves
-// undefined (0x81, 0x8D, 0x8F, 0x90, 0x9D) map to the C1 control with the
-// same number, as web browsers do, so no byte is lost.
+// Qt's text drawing and for UTF-8 output, through the one table in
+// skydata/windows1252.h that the name index reads too.
 #pragma once
 
 #include <string>

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "engine/body.h"
+#include "skydata/windows1252.h"
 
 namespace skyvane::skydata {
 namespace {
@@ -88,12 +89,36 @@ constexpr std::array<Genitive, 88> kGenitives{{
     {"Vol", "Volantis"},         {"Vul", "Vulpeculae"},
 }};
 
-// Empty for an abbreviation that is not a constellation's.
+// An abbreviation's three letters as one number, for a quick search.
+constexpr std::uint32_t AbbreviationCode(std::string_view abbreviation)
+{
+    std::uint32_t code = 0;
+    for (const char c : abbreviation) code = (code << 8) | static_cast<unsigned char>(c);
+    return code;
+}
+
+// Empty for an abbreviation that is not a constellation's. Every star's
+// designation asks, so the table is searched by a sorted code, not by
+// comparing texts one after the other.
 std::string_view GenitiveOf(std::string_view abbreviation)
 {
-    for (const Genitive& g : kGenitives)
-        if (abbreviation == g.abbreviation) return g.genitive;
-    return {};
+    struct Coded {
+        std::uint32_t code;
+        std::string_view genitive;
+    };
+    static const std::array<Coded, kGenitives.size()> kByCode = [] {
+        std::array<Coded, kGenitives.size()> coded{};
+        for (std::size_t i = 0; i < kGenitives.size(); ++i)
+            coded[i] = {AbbreviationCode(kGenitives[i].abbreviation), kGenitives[i].genitive};
+        std::sort(coded.begin(), coded.end(),
+                  [](const Coded& a, const Coded& b) { return a.code < b.code; });
+        return coded;
+    }();
+    if (abbreviation.size() != 3) return {};
+    const std::uint32_t code = AbbreviationCode(abbreviation);
+    const auto it = std::lower_bound(kByCode.begin(), kByCode.end(), code,
+                                     [](const Coded& c, std::uint32_t v) { return c.code < v; });
+    return it != kByCode.end() && it->code == code ? it->genitive : std::string_view{};
 }
 
 // Whether two forms of a letter fold alike: "mu." and "Mu", "eta" and "Eta".
@@ -119,38 +144,6 @@ const GreekLetter* GreekByCatalogueForm(std::string_view letters)
 }
 
 // ------------------------------------------------------------- characters
-
-// Windows-1252's characters at 0x80 .. 0x9F; 0 where it has none.
-constexpr std::array<char16_t, 32> kWindows1252High{
-    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
-
-char32_t Windows1252CodePoint(unsigned char byte)
-{
-    if (byte < 0x80 || byte >= 0xA0) return byte;
-    const char16_t c = kWindows1252High[byte - 0x80];
-    return c != 0 ? c : char32_t{0xFFFD};
-}
-
-void AppendUtf8(char32_t c, std::string& out)
-{
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-}
 
 // The next character of UTF-8 text at `i`, moving `i` past it. A byte that
 // does not start a well-formed sequence is one Windows-1252 character.
@@ -184,7 +177,7 @@ char32_t NextCodePoint(std::string_view text, std::size_t& i)
         }
     }
     ++i;
-    return Windows1252CodePoint(b0);
+    return Windows1252ToUnicode(b0);
 }
 
 // Base letters of U+00C0 .. U+00FF; '*' for the two signs; "ae", "th"
@@ -369,14 +362,6 @@ std::string FoldName(std::string_view text)
     return out;
 }
 
-std::string Windows1252ToUtf8(std::string_view text)
-{
-    std::string out;
-    out.reserve(text.size());
-    for (const char c : text) AppendUtf8(Windows1252CodePoint(static_cast<unsigned char>(c)), out);
-    return out;
-}
-
 std::string BayerName(const StarRecord& star)
 {
     const Designation d = ParseDesignation(star.designation);
@@ -385,13 +370,21 @@ std::string BayerName(const StarRecord& star)
     return Joined({d.bayer->latin, d.component, " ", genitive});
 }
 
-int HarvardRevisedNumber(const StarRecord& star)
+namespace {
+
+int HarvardRevisedNumber(const StarRecord& star, const Designation& d)
 {
     constexpr int kLastPageOfStars = 9999;  // Messier pages are numbered above
-    const Designation d = ParseDesignation(star.designation);
     if (d.hr > 0) return d.hr;
     if (star.infoPageId > 0 && star.infoPageId <= kLastPageOfStars) return star.infoPageId;
     return 0;
+}
+
+}  // namespace
+
+int HarvardRevisedNumber(const StarRecord& star)
+{
+    return HarvardRevisedNumber(star, ParseDesignation(star.designation));
 }
 
 std::string ObjectName(const SkyCatalogue& catalogue, ObjectRef object,
@@ -506,6 +499,31 @@ std::optional<ObjectRef> NameIndex::FindDesignation(std::string_view folded) con
     return std::nullopt;
 }
 
+NamesOnDemand::NamesOnDemand(std::shared_ptr<const SkyCatalogue> catalogue,
+                             std::shared_ptr<const DeepSkyCatalogue> deepSky)
+    : state_(std::make_shared<State>())
+{
+    state_->catalogue = std::move(catalogue);
+    state_->deepSky = std::move(deepSky);
+}
+
+NamesOnDemand NamesOnDemand::BodiesOnly() { return NamesOnDemand(nullptr); }
+
+const NameIndex& NamesOnDemand::operator*() const
+{
+    std::call_once(state_->once, [state = state_.get()] {
+        state->index = state->catalogue ? std::make_unique<const NameIndex>(*state->catalogue, state->deepSky)
+                                        : std::make_unique<const NameIndex>();
+        state->built.store(true, std::memory_order_release);
+    });
+    return *state_->index;
+}
+
+bool NamesOnDemand::Built() const
+{
+    return state_ && state_->built.load(std::memory_order_acquire);
+}
+
 void NameIndex::Add(std::string_view name, ObjectKind kind, int index, std::uint16_t rank,
                     bool primaryOnly)
 {
@@ -514,7 +532,17 @@ void NameIndex::Add(std::string_view name, ObjectKind kind, int index, std::uint
     // The folded key goes straight into the text, the name as written after it.
     e.keyOffset = static_cast<std::uint32_t>(text_.size());
     std::size_t i = 0;
-    while (i < name.size()) AppendFolded(NextCodePoint(name, i), text_);
+    while (i < name.size()) {
+        // Nearly every name is plain ASCII: letters and digits straight in.
+        const auto byte = static_cast<unsigned char>(name[i]);
+        if (byte < 0x80) {
+            if (byte >= 'A' && byte <= 'Z') text_ += static_cast<char>(byte | 0x20);
+            else if ((byte >= 'a' && byte <= 'z') || (byte >= '0' && byte <= '9')) text_ += static_cast<char>(byte);
+            ++i;
+            continue;
+        }
+        AppendFolded(NextCodePoint(name, i), text_);
+    }
     const std::size_t keyLength = std::min(text_.size() - e.keyOffset, kLongest);
     text_.resize(e.keyOffset + keyLength);
     if (keyLength == 0) return;
@@ -522,7 +550,6 @@ void NameIndex::Add(std::string_view name, ObjectKind kind, int index, std::uint
     e.head = Word(key, 0);
     e.next = Word(key, 8);
     name = name.substr(0, kLongest);
-    e.nameOffset = static_cast<std::uint32_t>(text_.size());
     text_ += name;
     e.keyLength = static_cast<std::uint8_t>(keyLength);
     e.nameLength = static_cast<std::uint8_t>(name.size());
@@ -539,6 +566,15 @@ void NameIndex::Add(std::initializer_list<std::string_view> parts, ObjectKind ki
     scratch_.clear();
     for (const std::string_view part : parts) scratch_ += part;
     Add(scratch_, kind, index, rank, primaryOnly);
+}
+
+void NameIndex::AddWindows1252(std::string_view text, ObjectKind kind, int index,
+                               std::uint16_t rank)
+{
+    // Into a buffer kept from name to name: no allocation per star.
+    converted_.clear();
+    for (const char c : text) AppendUtf8(Windows1252ToUnicode(static_cast<unsigned char>(c)), converted_);
+    Add(converted_, kind, index, rank);
 }
 
 void NameIndex::AddBodies()
@@ -574,9 +610,10 @@ void NameIndex::AddStar(const StarRecord& star, int row)
         Add(parts, ObjectKind::kStar, row, rank, primaryOnly);
     };
 
-    if (!IsBlank(star.properName)) add({Windows1252ToUtf8(Trimmed(star.properName))});
+    if (!IsBlank(star.properName))
+        AddWindows1252(Trimmed(star.properName), ObjectKind::kStar, row, rank);
     const std::string_view designation = Trimmed(star.designation);
-    if (!designation.empty()) add({Windows1252ToUtf8(designation)});
+    if (!designation.empty()) AddWindows1252(designation, ObjectKind::kStar, row, rank);
     char number[16];
     const auto decimal = [&](int n) {
         return std::string_view(number, static_cast<std::size_t>(
@@ -585,7 +622,7 @@ void NameIndex::AddStar(const StarRecord& star, int row)
     };
     if (star.sao > 0) add({"SAO ", decimal(star.sao)});
     const Designation d = ParseDesignation(designation);
-    const int hr = d.hr > 0 ? d.hr : HarvardRevisedNumber(star);
+    const int hr = HarvardRevisedNumber(star, d);
     if (hr > 0) add({"HR ", decimal(hr)});
 
     if (d.constellation.empty()) return;
@@ -632,27 +669,42 @@ bool NameIndex::Before(const Entry& a, std::string_view aKey, const Entry& b, st
 
 void NameIndex::Finish()
 {
-    std::sort(entries_.begin(), entries_.end(), [this](const Entry& a, const Entry& b) {
-        // Nearly all names differ within their first sixteen letters.
+    // A sort moves what it sorts many times over: it sorts a compact key
+    // of sixteen bytes (the first twelve letters and where the entry is),
+    // and the entries are moved once, into their order.
+    struct SortKey {
+        std::uint64_t head;  // letters 1 to 8
+        std::uint64_t tail;  // letters 9 to 12, then the entry's place
+    };
+    std::vector<SortKey> keys(entries_.size());
+    constexpr std::uint64_t kPlace = 0xFFFFFFFFu;
+    for (std::size_t i = 0; i < entries_.size(); ++i)
+        keys[i] = {entries_[i].head, (entries_[i].next & ~kPlace) | i};
+    std::sort(keys.begin(), keys.end(), [this](const SortKey& a, const SortKey& b) {
+        // Nearly all names differ within their first twelve letters.
         if (a.head != b.head) return a.head < b.head;
-        if (a.next != b.next) return a.next < b.next;
-        return Before(a, Key(a), b, Key(b));
+        if ((a.tail ^ b.tail) > kPlace) return a.tail < b.tail;
+        const Entry& x = entries_[a.tail & kPlace];
+        const Entry& y = entries_[b.tail & kPlace];
+        if (x.next != y.next) return x.next < y.next;
+        return Before(x, Key(x), y, Key(y));
     });
     // One entry per name and object; a name that only the best-ranked
     // object may carry is dropped from the others.
-    std::size_t kept = 0;
-    for (std::size_t i = 0; i < entries_.size(); ++i) {
-        const Entry& e = entries_[i];
-        if (kept > 0) {
-            const Entry& previous = entries_[kept - 1];
+    std::vector<Entry> sorted;
+    sorted.reserve(entries_.size());
+    for (const SortKey& key : keys) {
+        const Entry& e = entries_[key.tail & kPlace];
+        if (!sorted.empty()) {
+            const Entry& previous = sorted.back();
             if (SameKey(previous, e)) {
                 const bool sameObject = previous.kind == e.kind && previous.index == e.index;
                 if (sameObject || e.primaryOnly) continue;
             }
         }
-        entries_[kept++] = e;
+        sorted.push_back(e);
     }
-    entries_.resize(kept);
+    entries_.swap(sorted);
 }
 
 bool NameIndex::SameKey(const Entry& a, const Entry& b) const

@@ -9,9 +9,11 @@
 // Latin names.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <initializer_list>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -19,6 +21,7 @@
 
 #include "skydata/catalogue.h"
 #include "skydata/deep_sky.h"
+#include "skydata/windows1252.h"
 
 namespace skyvane::skydata {
 
@@ -45,9 +48,6 @@ struct NameMatch {
 // everything that is not a letter or a digit left out. UTF-8 in; bytes that
 // are not UTF-8 are read as Windows-1252.
 std::string FoldName(std::string_view text);
-
-// A catalogue text (Windows-1252) as UTF-8.
-std::string Windows1252ToUtf8(std::string_view text);
 
 class NameIndex {
 public:
@@ -83,8 +83,7 @@ private:
         // padded with zeros: they order all names of up to 16 letters.
         std::uint64_t head;
         std::uint64_t next;
-        std::uint32_t keyOffset;
-        std::uint32_t nameOffset;
+        std::uint32_t keyOffset;  // the name as written follows its key
         std::int32_t index;
         std::uint16_t rank;  // lower comes first among equal names
         std::uint8_t keyLength;
@@ -98,6 +97,8 @@ private:
     // The same for a name in parts, joined without separators.
     void Add(std::initializer_list<std::string_view> parts, ObjectKind kind, int index,
              std::uint16_t rank, bool primaryOnly = false);
+    // A catalogue text, Windows-1252, under its UTF-8 form.
+    void AddWindows1252(std::string_view text, ObjectKind kind, int index, std::uint16_t rank);
     void AddBodies();
     void AddStar(const StarRecord& star, int row);
     void AddMessier(const DeepSkyObject& object, int row);
@@ -108,7 +109,7 @@ private:
     std::string_view Key(const Entry& e) const { return {text_.data() + e.keyOffset, e.keyLength}; }
     std::string_view Name(const Entry& e) const
     {
-        return {text_.data() + e.nameOffset, e.nameLength};
+        return {text_.data() + e.keyOffset + e.keyLength, e.nameLength};
     }
     static bool Before(const Entry& a, std::string_view aKey, const Entry& b,
                        std::string_view bKey);
@@ -117,10 +118,48 @@ private:
 
     std::string text_;  // every folded key and written name, end to end
     std::string scratch_;  // a name being put together
+    std::string converted_;  // a catalogue text in UTF-8
     std::vector<Entry> entries_;
     std::shared_ptr<const DeepSkyCatalogue> deep_;
     std::vector<std::pair<int, int>> starRowOfHr_;  // (HR, row), sorted
     int messierCount_ = 0;
+};
+
+// The name index of one catalogue, built the first time a name is asked
+// for: drawing and printing a chart never ask, and never pay for it.
+// Copies share one index; building it is safe from any thread and happens
+// once.
+class NamesOnDemand {
+public:
+    NamesOnDemand() = default;  // none at all
+    // The index of `catalogue` and, when there is one, the deep-sky
+    // catalogue's names, to be built when first used.
+    explicit NamesOnDemand(std::shared_ptr<const SkyCatalogue> catalogue,
+                           std::shared_ptr<const DeepSkyCatalogue> deepSky = nullptr);
+    // Only the Sun, the Moon and the planets.
+    static NamesOnDemand BodiesOnly();
+
+    explicit operator bool() const { return state_ != nullptr; }
+    const NameIndex& operator*() const;
+    const NameIndex* operator->() const { return &**this; }
+    // Whether the index has been built yet.
+    bool Built() const;
+
+    // The same index (not merely equal names).
+    friend bool operator==(const NamesOnDemand& a, const NamesOnDemand& b)
+    {
+        return a.state_ == b.state_;
+    }
+
+private:
+    struct State {
+        std::shared_ptr<const SkyCatalogue> catalogue;  // null: bodies only
+        std::shared_ptr<const DeepSkyCatalogue> deepSky;  // null: none
+        std::once_flag once;
+        std::unique_ptr<const NameIndex> index;
+        std::atomic<bool> built{false};
+    };
+    std::shared_ptr<State> state_;
 };
 
 // The name an object is shown under, UTF-8: a star's proper name, else its

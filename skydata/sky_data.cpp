@@ -12,7 +12,7 @@ std::shared_ptr<const SkyData> EmptySkyData()
 {
     auto data = std::make_shared<SkyData>();
     data->catalogue = std::make_shared<const SkyCatalogue>();
-    data->names = std::make_shared<const NameIndex>();
+    data->names = NamesOnDemand::BodiesOnly();
     return data;
 }
 
@@ -62,7 +62,7 @@ void SkyDataStore::PublishLocked(std::shared_ptr<const SkyData> data)
         named->names = previous->catalogue == data->catalogue &&
                                previous->deepSky == data->deepSky && previous->names
                            ? previous->names
-                           : std::make_shared<const NameIndex>(*data->catalogue, data->deepSky);
+                           : NamesOnDemand(data->catalogue, data->deepSky);
         data = std::move(named);
     }
     {
@@ -97,8 +97,8 @@ bool SkyDataStore::Load(std::span<const unsigned char> file)
     } else {
         auto catalogue = std::make_shared<SkyCatalogue>();
         ParseCatalogue(decoded->catalogueText, *catalogue);
-        next->names = std::make_shared<const NameIndex>(*catalogue, next->deepSky);
         next->catalogue = std::move(catalogue);
+        next->names = NamesOnDemand(next->catalogue, next->deepSky);
     }
     PublishLocked(std::move(next));
     return true;
@@ -117,7 +117,7 @@ void SkyDataStore::SetDeepSky(std::shared_ptr<const DeepSkyCatalogue> deepSky)
     std::lock_guard lock(writeMutex_);
     auto next = std::make_shared<SkyData>(*Current());
     next->deepSky = std::move(deepSky);
-    next->names = std::make_shared<const NameIndex>(*next->catalogue, next->deepSky);
+    next->names = NamesOnDemand(next->catalogue, next->deepSky);
     PublishLocked(std::move(next));
 }
 

@@ -27,9 +27,10 @@ namespace skyvane::skydata {
 struct SkyData {
     // Shared between snapshots: once read, the catalogue stays for the run.
     std::shared_ptr<const SkyCatalogue> catalogue;
-    // The names of `catalogue`'s objects; a store fills it in when a
-    // snapshot arrives without it, so a published snapshot always has one.
-    std::shared_ptr<const NameIndex> names;
+    // The names of `catalogue`'s and `deepSky`'s objects, built when first
+    // asked for; a store fills it in when a snapshot arrives without it, so
+    // a published snapshot always has one.
+    NamesOnDemand names;
     // The deep-sky catalogue, or null without a usable deep-sky file.
     std::shared_ptr<const DeepSkyCatalogue> deepSky;
     PictureTable pictures;

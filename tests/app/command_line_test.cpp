@@ -6,6 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QJsonDocument>
+#include <QJsonObject>
+
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
@@ -173,7 +176,10 @@ TEST(CommandLine, DashWritesThePictureAloneToStandardOutput)
 
     std::ostringstream text;
     ASSERT_EQ(RunEphemerisCommand({"--jd", "2451545", "--json", "-o", "-"}, text, err), 0);
-    EXPECT_EQ(text.str().rfind("{\"instant\"", 0), 0u);
+    EXPECT_TRUE(QJsonDocument::fromJson(QByteArray::fromStdString(text.str()))
+                    .object()
+                    .contains("instant"))
+        << text.str();
 }
 
 TEST(CommandLine, EveryFailedWriteFailsTheCommand)

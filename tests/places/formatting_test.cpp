@@ -252,6 +252,15 @@ INSTANTIATE_TEST_SUITE_P(Bytes, Windows1252Test, testing::Values(
     CodePointCase{0xE9, u'\u00E9', "\xC3\xA9"},
     CodePointCase{0xFF, u'\u00FF', "\xC3\xBF"}));
 
+TEST(Windows1252TextTest, EveryByteComesBackFromItsUnicode)
+{
+    for (int byte = 0; byte < 256; ++byte) {
+        const std::string text(1, static_cast<char>(byte));
+        EXPECT_EQ(Utf8ToWindows1252(Windows1252ToUtf8(text)), text) << byte;
+        EXPECT_EQ(ToWindows1252(FromWindows1252(text)), text) << byte;
+    }
+}
+
 TEST(Windows1252TextTest, FormattedAngleShowsTheDegreeSign)
 {
     const std::string text = FormatAngle(118.82333333, 0);

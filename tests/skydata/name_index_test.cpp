@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include "engine/body.h"
 #include "skydata/catalogue.h"
 #include "skydata/data_file.h"
@@ -80,6 +82,10 @@ TEST(FoldNameTest, BytesThatAreNotUtf8ReadAsWindows1252)
     EXPECT_EQ(FoldName("a\x80" "b\xC3"), "aba");  // the euro sign counts for nothing
     EXPECT_EQ(FoldName("\xC0\xAF" "x"), "ax");
     EXPECT_EQ(Windows1252ToUtf8("Cital\xE1 \x80"), "Cital\xC3\xA1 \xE2\x82\xAC");
+    // A byte Windows-1252 leaves undefined is kept, as everywhere else we
+    // show catalogue text, and counts for nothing in a name.
+    EXPECT_EQ(Windows1252ToUtf8("M\x81"), "M\xC2\x81");
+    EXPECT_EQ(FoldName("M\x81" "1"), "m1");
 }
 
 class SmallIndexTest : public ::testing::Test {
@@ -331,6 +337,30 @@ TEST_F(RealNameIndexTest, EveryStarByItsDesignationAndHrNumber)
             if (++missed < 10) ADD_FAILURE() << star.designation << " HR " << HarvardRevisedNumber(star);
     }
     EXPECT_EQ(missed, 0);
+}
+
+TEST_F(RealNameIndexTest, TheIndexIsBuiltWhenANameIsFirstAskedFor)
+{
+    // Loading a data file, as drawing and printing do, builds no index.
+    SkyDataStore fresh;
+    std::vector<unsigned char> bytes;
+    ASSERT_TRUE(ReadDataFile(std::filesystem::path(SKYVANE_DATAS_BIN), bytes));
+    ASSERT_TRUE(fresh.Load(bytes));
+    const std::shared_ptr<const SkyData> loaded = fresh.Current();
+    EXPECT_FALSE(loaded->names.Built());
+    // A later snapshot of the same catalogue shares the index to come.
+    fresh.ReleasePictures();
+    EXPECT_EQ(fresh.Current()->names, loaded->names);
+
+    // The first question builds it, once, for every copy and every thread.
+    std::vector<std::thread> askers;
+    std::vector<std::optional<ObjectRef>> answers(4);
+    for (std::size_t i = 0; i < answers.size(); ++i)
+        askers.emplace_back([&, i] { answers[i] = loaded->names->Find("Sirius"); });
+    for (std::thread& t : askers) t.join();
+    for (const auto& answer : answers) EXPECT_EQ(answer, data->names->Find("alf CMa"));
+    EXPECT_TRUE(fresh.Current()->names.Built());
+    EXPECT_EQ(&*fresh.Current()->names, &*loaded->names);
 }
 
 TEST_F(RealNameIndexTest, AStoreAlwaysPublishesAnIndexOfItsCatalogue)
