@@ -26,6 +26,7 @@
 #include "app/finder_target.h"
 #include "app/preferences.h"
 #include "app/preferences_dialog.h"
+#include "app/update_data_command.h"
 #include "online/blocking_socket.h"
 #include "online/click_report.h"
 #include "online/data_file_update.h"
@@ -793,13 +794,13 @@ void CSkyvaneView::DataFileUpdated(const online::DataFileDownloadOutcome& outcom
 {
     if (updateProgress_) updateProgress_->close();
     const bool done = outcome.loaded;
+    std::string why = DataFileUpdateFailureInWords(outcome, online::VendorHost());
+    if (why.empty()) why = "no reason given";
     auto* box = new QMessageBox(
         done ? QMessageBox::Information : QMessageBox::Warning, QStringLiteral("Update datafile"),
         done ? QStringLiteral("The sky data file is updated and loaded.")
              : QStringLiteral("The sky data file was not updated: ") +
-                   QString::fromStdString(outcome.failure.empty() ? std::string("no reason given")
-                                                                  : outcome.failure) +
-                   QStringLiteral("."),
+                   QString::fromStdString(why) + QStringLiteral("."),
         QMessageBox::Ok, this);
     box->setObjectName("updateOutcome");
     box->setAttribute(Qt::WA_DeleteOnClose);
