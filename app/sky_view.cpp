@@ -35,12 +35,12 @@
 #include "online/version_check.h"
 #include "places/location_dialog.h"
 #include "places/locations.h"
+#include "places/open_page.h"
 #include "places/time_dialog.h"
 #include "places/time_entry.h"
 #include "print/page_metrics.h"
 #include "print/print_charts.h"
 #include "platform/profile_store.h"
-#include "platform/url_opener.h"
 #include "platform/worker_thread.h"
 #include "render/geocentric_chart.h"
 #include "render/color_filter.h"
@@ -808,21 +808,7 @@ void CSkyvaneView::DataFileUpdated(const online::DataFileDownloadOutcome& outcom
     if (done) Redraw();
 }
 
-void CSkyvaneView::OpenPage(const std::string& url)
-{
-    if (platform::OpenUrl(url)) return;
-    // Without a browser (or one that refuses) the menu item would seem to
-    // do nothing; say so, without stopping the chart.
-    auto* box = new QMessageBox(QMessageBox::Information, QStringLiteral("Open web page"),
-                                QStringLiteral("The page could not be opened: no web browser "
-                                               "took it.\n\n") +
-                                    QString::fromStdString(url),
-                                QMessageBox::Ok, this);
-    box->setObjectName("noBrowser");
-    box->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    box->setAttribute(Qt::WA_DeleteOnClose);
-    box->open();
-}
+void CSkyvaneView::OpenPage(const std::string& url) { places::OpenPageOrSay(url, this); }
 
 void CSkyvaneView::OpenVendorPage(const std::string& path, int reportCode)
 {
