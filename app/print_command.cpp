@@ -185,7 +185,7 @@ std::optional<QByteArray> PrintPage(const PrintRequest& request, const ChartInpu
         aim.wholeSky
             ? print::PrintChart(ViewModeOf(request.chart.chart), painter, page, inputs.state,
                                 *inputs.data->catalogue, request.chart.preferences,
-                                request.chart.zoom)
+                                request.chart.zoom, inputs.data->deepSky.get())
             : print::PrintFinderChart(painter, page,
                                       request.chart.chart == ChartKind::kHorizontal, inputs.state,
                                       *inputs.data->catalogue, request.chart.preferences, aim,

@@ -853,9 +853,9 @@ void CSkyvaneView::OnPreparePrinting(QPrinter& printer) const
 
 void CSkyvaneView::OnPrint(QPainter& painter, const QPrinter& printer) const
 {
-    print::PrintChart(viewMode_, painter, print::PageMetricsOf(printer), sky_,
-                      *skydata::CurrentSkyData()->catalogue, preferences_,
-                      navigation_.heliocentricZoom);
+    const auto data = skydata::CurrentSkyData();
+    print::PrintChart(viewMode_, painter, print::PageMetricsOf(printer), sky_, *data->catalogue,
+                      preferences_, navigation_.heliocentricZoom, data->deepSky.get());
 }
 
 void CSkyvaneView::OnDestroy()
