@@ -152,7 +152,8 @@ TEST_F(PrintChartTest, AZoomedSkyChartPrintsItsFinderChart)
         {kViewIntro, render::ViewAim::At(centre, 5), false, false},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << "view " << c.viewMode << ", field " << c.aim.fieldDegrees);
+        SCOPED_TRACE(testing::Message()
+                     << "view " << c.viewMode << ", field " << c.aim.fieldDegrees);
         EXPECT_EQ(PrintsFinderChart(c.viewMode, c.aim), c.finder);
         EXPECT_EQ(PrintsLandscape(c.viewMode, c.aim), c.landscape);
         bool printed = false;
