@@ -829,20 +829,31 @@ void CSkyvaneView::LeftButtonDown(QPoint point)
     if (result.invalidate) Redraw();
 }
 
+render::ViewAim CSkyvaneView::PrintedAim() const
+{
+    // What the user sees: a chart zoomed in on screen prints the finder
+    // page of its centre and field; one that shows the whole sky prints
+    // the whole sky, whatever field it was last left at.
+    const std::optional<render::ChartView> view = ChartViewOnScreen();
+    if (!view || view->WholeSky()) return render::ViewAim::WholeSky();
+    return ChartAim(viewMode_);
+}
+
 void CSkyvaneView::OnPreparePrinting(QPrinter& printer) const
 {
     printer.setFromTo(1, 1);
-    if (viewMode_ == kViewGeocentric)
-        printer.setPageOrientation(QPageLayout::Landscape);
-    else if (viewMode_ != kViewIntro)
-        printer.setPageOrientation(QPageLayout::Portrait);
+    if (viewMode_ == kViewIntro) return;
+    printer.setPageOrientation(print::PrintsLandscape(viewMode_, PrintedAim())
+                                   ? QPageLayout::Landscape
+                                   : QPageLayout::Portrait);
 }
 
 void CSkyvaneView::OnPrint(QPainter& painter, const QPrinter& printer) const
 {
-    print::PrintChart(viewMode_, painter, print::PageMetricsOf(printer), sky_,
-                      *skydata::CurrentSkyData()->catalogue, preferences_,
-                      navigation_.heliocentricZoom);
+    const auto data = skydata::CurrentSkyData();
+    print::PrintChart(viewMode_, painter, print::PageMetricsOf(printer), sky_, *data->catalogue,
+                      preferences_, navigation_.heliocentricZoom, PrintedAim(),
+                      data->deepSky.get());
 }
 
 void CSkyvaneView::OnDestroy()

@@ -13,6 +13,7 @@
 #include "engine/body.h"
 #include "places/formatting.h"
 #include "places/windows1252.h"
+#include "print/page_milky_way.h"
 #include "print/page_parts.h"
 #include "print/print_charts.h"
 #include "render/body_symbols.h"
@@ -98,6 +99,9 @@ void DrawMap(render::DrawContext& dc, const PageGeometry& page, const render::Ch
     const std::vector<render::ViewPlace> stars = PlaceStars(view, state, catalogue);
     const bool horizontal = view.Plane() == render::ChartPlane::kHorizontal;
 
+    if (PageShowsMilkyWay(horizontal, state, preferences, deep)) {
+        DrawPageMilkyWay(dc, *deep, state, view, {0, 0}, area);
+    }
     if (preferences.showConstellations == 1 || !horizontal) {
         dc.SetPen(kFigureBlue, std::max(1, Scaled(page, 1)));
         render::ForEachFigureSegment(
