@@ -31,13 +31,15 @@ fs::path DataFolder(const std::string& commandLineFolder)
     const QString folder =
         QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
         QStringLiteral("/Skyvane/Skyvane");
-    return fs::path(folder.toStdString());
+    // UTF-16 to the path: on Windows a narrow string would be read in the
+    // ANSI code page and lose any letter beyond it.
+    return fs::path(folder.toStdU16String());
 }
 
 fs::path ExecutableFolder()
 {
     if (QCoreApplication::instance() != nullptr)
-        return fs::path(QCoreApplication::applicationDirPath().toStdString());
+        return fs::path(QCoreApplication::applicationDirPath().toStdU16String());
     std::error_code ignored;
     const fs::path self = fs::read_symlink("/proc/self/exe", ignored);
     return self.empty() ? fs::current_path(ignored) : self.parent_path();

@@ -157,10 +157,11 @@ TEST_F(FinderPageTest, TheTitlesPlaceAndDateNeverRunTogether)
             // of it as the place needs.
             const int middle = mapLeft + (mapRight - mapLeft) / 2;
             EXPECT_GE(date.position.x(), middle - 1);
-            if (c.shown == kShort)
+            if (c.shown == kShort) {
                 EXPECT_LE(date.position.x(), middle + 1);
-            else if (c.shown == kWhole && date.position.x() > middle + 1)
+            } else if (c.shown == kWhole && date.position.x() > middle + 1) {
                 EXPECT_LE(date.position.x() - placeEnd, 3 * space);
+            }
         }
     }
 }
