@@ -1,6 +1,7 @@
 #include "render/draw_context.h"
 
 #include <QFontMetrics>
+#include <QPen>
 
 #include <algorithm>
 #include <cmath>
@@ -224,10 +225,40 @@ void DrawContext::FillBox(int left, int top, int right, int bottom, QRgb color)
         return;
     }
     if (bits_ == nullptr) {
-        painter_.fillRect(QRect(left, top, right - left, bottom - top), QColor(color));
+        PaintBox(QRect(left, top, right - left, bottom - top), color);
         return;
     }
     FillDevice(DeviceX(left), DeviceY(top), DeviceX(right), DeviceY(bottom), color);
+}
+
+// A page is drawn at the printer's resolution but not always shown at it:
+// a print preview fitted to its window shows a 1200 dpi page some fifteen
+// times smaller, and a box thinner than that (a grid line two pixels high,
+// one row of a star's disc) then covers no pixel centre and is lost. So
+// every box also gets a hairline through its middle, along its length: a
+// view of any scale draws a hairline at least one pixel wide, and at the
+// page's own resolution it lies inside the box and changes no pixel.
+void DrawContext::PaintBox(const QRect& box, QRgb color)
+{
+    painter_.fillRect(box, QColor(color));
+    UsePainterPen(color);
+    if (box.width() >= box.height()) {
+        const int y = box.top() + box.height() / 2;
+        painter_.drawLine(QPoint(box.left(), y), QPoint(box.right(), y));
+    } else {
+        const int x = box.left() + box.width() / 2;
+        painter_.drawLine(QPoint(x, box.top()), QPoint(x, box.bottom()));
+    }
+}
+
+void DrawContext::UsePainterPen(QRgb color)
+{
+    if (painterPen_ == color) return;
+    // Width 0: a hairline, one pixel of whatever shows it.
+    QPen pen(QColor(color), 0);
+    pen.setCapStyle(Qt::SquareCap);
+    painter_.setPen(pen);
+    painterPen_ = color;
 }
 
 void DrawContext::FillDevice(int x0, int y0, int x1, int y1, QRgb color)
@@ -559,10 +590,7 @@ void DrawContext::TextOut(int x, int y, const QString& text)
         painter_.setFont(font_);
         painterFontCurrent_ = true;
     }
-    if (painterTextColor_ != textShown_) {
-        painter_.setPen(QColor(textShown_));
-        painterTextColor_ = textShown_;
-    }
+    UsePainterPen(textShown_);
     painter_.drawText(QPoint(x, y + metrics.ascent()), text);
 }
 
