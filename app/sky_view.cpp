@@ -26,6 +26,7 @@
 #include "app/finder_target.h"
 #include "app/preferences.h"
 #include "app/preferences_dialog.h"
+#include "app/start_trace.h"
 #include "online/blocking_socket.h"
 #include "online/click_report.h"
 #include "online/data_file_update.h"
@@ -1080,10 +1081,11 @@ void CSkyvaneView::paintEvent(QPaintEvent*)
         break;
     case kViewIntro:
         render::DrawIntroScreen(painter, h, w, introDone_ != 0, *data);
-        break;
+        return;
     default:
-        break;
+        return;
     }
+    NoteChartPainted();
 }
 
 }  // namespace skyvane::app
