@@ -149,9 +149,38 @@ TEST(PrinterContextTest, ShapesStayInSightWhenThePageIsShownScaledDown)
     }
 }
 
+// Lines at every slant and rims of every size, in the pen widths pages use.
+std::vector<Shape> MoreShapes()
+{
+    std::vector<Shape> shapes;
+    for (const int width : {1, 2, 3, 4, 6, 8, 12}) {
+        shapes.push_back({"lines fanning out",
+                          [width](DrawContext& dc) {
+                              dc.SetPen(kBlue, width);
+                              for (int i = 0; i <= 24; ++i) {
+                                  const double turn = i * 3.14159265 / 12;
+                                  dc.Line(400, 400, 400 + static_cast<int>(370 * std::cos(turn)),
+                                          400 + static_cast<int>(330 * std::sin(turn)));
+                              }
+                          },
+                          {}});
+        shapes.push_back({"rims",
+                          [width](DrawContext& dc) {
+                              dc.SetPen(kBlue, width);
+                              dc.SetBrush(kYellow);
+                              for (const int side : {5, 8, 13, 40, 121, 300, 777})
+                                  dc.Ellipse(10, 10, 10 + side, 12 + side * 2 / 3);
+                          },
+                          {}});
+    }
+    return shapes;
+}
+
 TEST(PrinterContextTest, AtThePagesOwnSizeThePrinterGetsThePixelsOfAPageImage)
 {
-    for (const Shape& shape : Shapes()) {
+    std::vector<Shape> shapes = Shapes();
+    for (Shape& more : MoreShapes()) shapes.push_back(std::move(more));
+    for (const Shape& shape : shapes) {
         const QImage printed = Shown(Recorded(shape), 1);
         test::Canvas image(kPageSide, kPageSide, kPaper);
         shape.draw(image.dc());
