@@ -349,9 +349,11 @@ void DrawContext::Ellipse(int left, int top, int right, int bottom)
             const Span here = EllipseRow(width, height, row);
             FillBox(left + here.begin, top + row, left + here.end, top + row + 1, penShown_);
         }
-        const Span middle = EllipseRow(width, height, height / 2);
-        Hairline(QRect(left + middle.begin, top + height / 2, middle.end - middle.begin, 1),
-                 penShown_);
+        if (bits_ == nullptr) {
+            const Span middle = EllipseRow(width, height, height / 2);
+            Hairline(QRect(left + middle.begin, top + height / 2, middle.end - middle.begin, 1),
+                     penShown_);
+        }
         return;
     }
     // A pixel is outline when one of its four neighbours lies outside the
@@ -512,12 +514,16 @@ void DrawContext::Polygon(const QPoint* points, int count)
     if (brush_ && count >= 3 && scaled_) {
         ScaledPolygonFill(points, count);
     } else if (brush_ && count >= 3) {
-        const auto [lowest, highest] = std::minmax_element(
-            points, points + count, [](QPoint a, QPoint b) { return a.y() < b.y(); });
-        const int middle = (lowest->y() + highest->y()) / 2;
+        // On a printer, a small polygon stays in sight when the page is
+        // shown small by a hairline along its middle row.
+        std::optional<int> middle;
+        if (bits_ == nullptr) {
+            const auto [lowest, highest] = std::minmax_element(
+                points, points + count, [](QPoint a, QPoint b) { return a.y() < b.y(); });
+            middle = (lowest->y() + highest->y()) / 2;
+        }
         FillPolygonRows(points, count, [&](int x0, int y0, int x1, int y1) {
             FillBox(x0, y0, x1, y1, brushShown_);
-            // A small polygon stays in sight when the page is shown small.
             if (y0 == middle) Hairline(QRect(x0, y0, x1 - x0, y1 - y0), brushShown_);
         });
     }
