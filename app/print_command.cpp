@@ -68,28 +68,6 @@ const CommandOptions<PrintRequest>& PrintOptions()
     using R = PrintRequest;
     static const CommandOptions<PrintRequest> kOptions = [] {
         CommandOptions<PrintRequest> options;
-        // The chart, place, instant, zoom, preferences and data file as
-        // skyvane render reads them; what only a window has is refused.
-        for (CommandOption<PrintRequest> option : LiftOptions(RenderOptions(), &R::chart)) {
-            const std::string& name = option.names.back();
-            if (name == "-o" || name == "--help")
-                continue;
-            if (std::find(std::begin(kWindowOnlyOptions), std::end(kWindowOnlyOptions), name) !=
-                std::end(kWindowOnlyOptions)) {
-                continue;
-            }
-            options.push_back(std::move(option));
-        }
-        for (const std::string& name : kWindowOnlyOptions) {
-            // Still known, so that the message says why.
-            const bool takesValue =
-                std::find(std::begin(kWindowOnlyFlags), std::end(kWindowOnlyFlags), name) ==
-                std::end(kWindowOnlyFlags);
-            options.push_back({{name}, takesValue ? "X" : "", "",
-                               [](R&, const std::string&) -> std::string {
-                                   return "not for a printed page";
-                               }});
-        }
         const CommandOptions<PrintRequest> own = {
             {{"--place"}, "NAME", "the place named in the title (default: the stored location there, else its coordinates)",
              [](R& r, const std::string& v) -> std::string {
@@ -111,6 +89,31 @@ const CommandOptions<PrintRequest>& PrintOptions()
                  return {};
              }},
         };
+        // The chart, place, instant, zoom, preferences and data file as
+        // skyvane render reads them; what only a window has is refused.
+        for (CommandOption<PrintRequest> option : LiftOptions(RenderOptions(), &R::chart)) {
+            const std::string& name = option.names.back();
+            // Print's own entry replaces render's: one line in the help.
+            if (std::any_of(own.begin(), own.end(), [&](const CommandOption<PrintRequest>& o) {
+                    return std::find(o.names.begin(), o.names.end(), name) != o.names.end();
+                }))
+                continue;
+            if (std::find(std::begin(kWindowOnlyOptions), std::end(kWindowOnlyOptions), name) !=
+                std::end(kWindowOnlyOptions)) {
+                continue;
+            }
+            options.push_back(std::move(option));
+        }
+        for (const std::string& name : kWindowOnlyOptions) {
+            // Still known, so that the message says why.
+            const bool takesValue =
+                std::find(std::begin(kWindowOnlyFlags), std::end(kWindowOnlyFlags), name) ==
+                std::end(kWindowOnlyFlags);
+            options.push_back({{name}, takesValue ? "X" : "", "",
+                               [](R&, const std::string&) -> std::string {
+                                   return "not for a printed page";
+                               }});
+        }
         options.insert(options.end(), own.begin(), own.end());
         return options;
     }();
@@ -172,8 +175,9 @@ std::optional<QByteArray> PrintPage(const PrintRequest& request, const ChartInpu
     printer.setResolution(request.dotsPerInch);
     printer.setPageSize(QPageSize(QPageSize::A4));
     // A finder chart is a square map: portrait for either chart.
-    const bool landscape = request.chart.chart == ChartKind::kGeocentric && aim.wholeSky;
-    printer.setPageOrientation(landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
+    const int viewMode = ViewModeOf(request.chart.chart);
+    printer.setPageOrientation(print::PrintsLandscape(viewMode, aim) ? QPageLayout::Landscape
+                                                                      : QPageLayout::Portrait);
 
     QPainter painter;
     if (!painter.begin(&printer)) {
@@ -181,15 +185,11 @@ std::optional<QByteArray> PrintPage(const PrintRequest& request, const ChartInpu
         return std::nullopt;
     }
     const print::PageMetrics page = print::PageMetricsOf(printer);
-    const bool printed =
-        aim.wholeSky
-            ? print::PrintChart(ViewModeOf(request.chart.chart), painter, page, inputs.state,
-                                *inputs.data->catalogue, request.chart.preferences,
-                                request.chart.zoom)
-            : print::PrintFinderChart(painter, page,
-                                      request.chart.chart == ChartKind::kHorizontal, inputs.state,
-                                      *inputs.data->catalogue, request.chart.preferences, aim,
-                                      inputs.data->deepSky.get());
+    // The same entry the sky window prints through, so that a page from
+    // here and one from File, Print of the same view are the same page.
+    const bool printed = print::PrintChart(viewMode, painter, page, inputs.state,
+                                           *inputs.data->catalogue, request.chart.preferences,
+                                           request.chart.zoom, aim, inputs.data->deepSky.get());
     if (!painter.end()) {
         error = "cannot write the page";
         return std::nullopt;
@@ -248,7 +248,7 @@ int RunPrintCommand(const std::vector<std::string>& args, std::ostream& out, std
     }
     if (request->output == kStandardOutput)
         return 0;
-    const bool landscape = request->chart.chart == ChartKind::kGeocentric && aim->wholeSky;
+    const bool landscape = print::PrintsLandscape(ViewModeOf(request->chart.chart), *aim);
     out << "page written to " << request->output << " (A4 "
         << (landscape ? "landscape" : "portrait") << ", " << request->dotsPerInch << " dpi)\n";
     if (const std::string flushed = FlushOutput(out); !flushed.empty()) {

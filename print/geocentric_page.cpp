@@ -12,7 +12,9 @@
 #include "engine/body.h"
 #include "places/formatting.h"
 #include "print/page_labels.h"
+#include "print/page_milky_way.h"
 #include "print/page_parts.h"
+#include "print/page_table.h"
 #include "print/print_charts.h"
 #include "render/body_symbols.h"
 #include "render/catalogue_of_date.h"
@@ -62,6 +64,17 @@ Map MapOf(const PageGeometry& page)
             0};
     map.bottom = map.At(0, kBandEdge).y - map.top;
     return map;
+}
+
+// The Milky Way inside the map's frame, under the grid and the stars.
+void DrawMapMilkyWay(render::DrawContext& dc, const Map& map, const engine::SkyState& state,
+                     const skydata::DeepSkyCatalogue& deepSky)
+{
+    const render::ChartView view = render::ChartView::Geocentric(
+        map.width, map.height, map.tableSpace, render::ViewAim::WholeSky());
+    DrawPageMilkyWay(dc, deepSky, state, view,
+                     {static_cast<double>(map.left), static_cast<double>(map.top)},
+                     {map.left, map.top, map.left + map.width, map.top + map.bottom});
 }
 
 void DrawGrid(render::DrawContext& dc, const PageGeometry& page, const Map& map)
@@ -184,47 +197,38 @@ int TableDivider(const Map& map)
 void DrawBodyTable(render::DrawContext& dc, const PageGeometry& page, const Map& map,
                   const engine::SkyState& state, int top)
 {
-    constexpr std::array<ColumnHeader, 5> kHeaders{{
-        {15, "Planet"},
-        {100, "Right Ascension"},
-        {228, "Declination"},
-        {320, "Distance"},
-        {420, "Horoscope Data"},
+    constexpr std::array<TableColumn, 6> kColumns{{
+        {15, 15, "Planet"},
+        {100, 100, "Right Ascension"},
+        {228, 215, "Declination"},
+        {320, 320, "Distance"},
+        {420, 420, "Horoscope Data"},
+        {490, 490, ""},
     }};
-    constexpr double kNameX = 15;
-    constexpr double kRightAscensionX = 100;
-    constexpr double kDeclinationX = 215;
-    constexpr double kDistanceX = 320;
-    constexpr double kSignX = 420;
-    constexpr double kSignDegreesX = 490;
     constexpr double kHeaderDy = 6;
     constexpr double kFirstRowDy = 23;
     constexpr double kRowStep = 15;
-    const auto column = [&](double x) { return map.left + Scaled(page, x); };
-    DrawHeaders(dc, page, map.left, top + Scaled(page, kHeaderDy), kHeaders);
+    PageTable table(kColumns);
     int n = 0;
     for (const int body : render::kSkyChartBodies) {
-        const int y = top + Scaled(page, kFirstRowDy + kRowStep * n);
-        const QRgb color = RowColor(n);
         const double ra = state.rightAscension[body];
-        PageText(dc, column(kNameX), y, color, engine::BodyName(body));
-        PageText(dc, column(kRightAscensionX), y, color,
-                 places::FormatAngle(ra, places::kAngleHours));
-        PageText(dc, column(kDeclinationX), y, color,
-                 places::FormatAngle(state.declination[body], places::kAngleSignedDegrees));
-        PageText(dc, column(kDistanceX), y, color,
-                 render::GeocentricDistanceText(body, state.geoDistance[body]));
         const render::ZodiacText zodiac = render::ZodiacColumns(ra);
-        PageText(dc, column(kSignX), y, color, zodiac.sign);
-        PageText(dc, column(kSignDegreesX), y, color, zodiac.degrees);
-        ++n;
+        table.AddRow(RowColor(n++),
+                     {engine::BodyName(body), places::FormatAngle(ra, places::kAngleHours),
+                      places::FormatAngle(state.declination[body], places::kAngleSignedDegrees),
+                      render::GeocentricDistanceText(body, state.geoDistance[body]),
+                      std::string(zodiac.sign), std::string(zodiac.degrees)});
     }
+    table.Draw(dc, page, map.left, top + Scaled(page, kHeaderDy),
+               [&](int row) { return top + Scaled(page, kFirstRowDy + kRowStep * row); });
 }
 
 }  // namespace
 
 bool PrintGeocentricChart(render::DrawContext& dc, const PageMetrics& metrics,
-                          const engine::SkyState& state, const skydata::SkyCatalogue& catalogue)
+                          const engine::SkyState& state, const skydata::SkyCatalogue& catalogue,
+                          const render::DisplayPreferences& preferences,
+                          const skydata::DeepSkyCatalogue* deepSky)
 {
     const std::optional<PageGeometry> geometry = PageGeometryOf(metrics);
     if (!geometry) {
@@ -242,6 +246,9 @@ bool PrintGeocentricChart(render::DrawContext& dc, const PageMetrics& metrics,
     // Labels cross lines and each other on paper; none may blank out another.
     dc.SetBkOpaque(false);
 
+    if (PageShowsMilkyWay(false, state, preferences, deepSky)) {
+        DrawMapMilkyWay(dc, map, state, *deepSky);
+    }
     DrawGrid(dc, page, map);
     DrawCatalogue(dc, page, map, catalogue, state);
     DrawBodies(dc, page, map, state);
@@ -275,10 +282,12 @@ bool PrintGeocentricChart(render::DrawContext& dc, const PageMetrics& metrics,
 }
 
 bool PrintGeocentricChart(QPainter& printer, const PageMetrics& page, engine::SkyState state,
-                          const skydata::SkyCatalogue& catalogue)
+                          const skydata::SkyCatalogue& catalogue,
+                          const render::DisplayPreferences& preferences,
+                          const skydata::DeepSkyCatalogue* deepSky)
 {
     render::COffscreenDC surface(printer, render::OutputKind::Printer);
-    return PrintGeocentricChart(surface.dc(), page, state, catalogue);
+    return PrintGeocentricChart(surface.dc(), page, state, catalogue, preferences, deepSky);
 }
 
 }  // namespace skyvane::print

@@ -12,7 +12,9 @@
 #include "engine/body.h"
 #include "places/formatting.h"
 #include "print/page_labels.h"
+#include "print/page_milky_way.h"
 #include "print/page_parts.h"
+#include "print/page_table.h"
 #include "print/print_charts.h"
 #include "render/body_symbols.h"
 #include "render/chart_fonts.h"
@@ -48,6 +50,21 @@ Dome DomeOf(const PageGeometry& page)
             render::TruncateToPixel(page.horzSizeMm / kMillimetresPerInch * page.logPixelsY / 2 -
                                     kRimMargin * page.scale),
             render::TruncateToPixel(page.width + drop - kTableGap * page.scale)};
+}
+
+// The Milky Way inside the dome, under everything else on it.
+void DrawDomeMilkyWay(render::DrawContext& dc, const PageGeometry& page, const Dome& dome,
+                      const engine::SkyState& state, int orientation,
+                      const skydata::DeepSkyCatalogue& deepSky)
+{
+    const int width = render::TruncateToPixel(page.width);
+    const render::ChartView view =
+        render::ChartView::Horizontal(width, render::TruncateToPixel(page.height), dome.cx,
+                                      dome.cy, dome.radius, orientation, width,
+                                      render::ViewAim::WholeSky());
+    DrawPageMilkyWay(dc, deepSky, state, view, {0, 0},
+                     {dome.cx - dome.radius, dome.cy - dome.radius, dome.cx + dome.radius + 1,
+                      dome.cy + dome.radius + 1});
 }
 
 void DrawDomeOutline(render::DrawContext& dc, const PageGeometry& page, const Dome& dome)
@@ -204,39 +221,36 @@ void DrawBodyTable(render::DrawContext& dc, const PageGeometry& page, const Dome
     constexpr int kFirstRowDevicePixels = 90;
     constexpr double kRowStep = 15;
 
-    constexpr std::array<ColumnHeader, 3> kHeaders{{
-        {kNameX, "Planet"},
-        {kAzimuthX, "Azimuth"},
-        {kAltitudeX, "Altitude"},
+    constexpr std::array<TableColumn, 3> kColumns{{
+        {kNameX, kNameX, "Planet"},
+        {kAzimuthX, kAzimuthX, "Azimuth"},
+        {kAltitudeX, kAltitudeX, "Altitude"},
     }};
-    DrawHeaders(dc, page, 0, dome.bottom + Scaled(page, kHeaderDy), kHeaders);
-    const int nameX = Scaled(page, kNameX);
-    const int azimuthX = Scaled(page, kAzimuthX);
-    const int altitudeX = Scaled(page, kAltitudeX);
-
+    PageTable table(kColumns);
     // By day only the Sun's row reads as up: the others cannot be seen.
     const bool daylight = state.altitude[engine::kSun] > 0;
-    const int rowStep = Scaled(page, kRowStep);
-    int y = dome.bottom + Scaled(page, kFirstRowDy) + DevicePixels(page, kFirstRowDevicePixels);
     for (const int body : render::kSkyChartBodies) {
         const bool up = state.altitude[body] > 0 && (!daylight || body == engine::kSun);
-        const QRgb color = up ? kPageBlack : kPaleRow;
-        PageText(dc, nameX, y, color, engine::BodyName(body));
-        PageText(dc, azimuthX, y, color,
-                 places::FormatAngle(render::ShownAzimuth(state.azimuth[body],
-                                                          preferences.northAtZero),
-                                     places::kAngleUnsignedDegrees));
-        PageText(dc, altitudeX, y, color,
-                 places::FormatAngle(state.altitude[body], places::kAngleSignedDegrees));
-        y += rowStep;
+        table.AddRow(up ? kPageBlack : kPaleRow,
+                     {engine::BodyName(body),
+                      places::FormatAngle(render::ShownAzimuth(state.azimuth[body],
+                                                               preferences.northAtZero),
+                                          places::kAngleUnsignedDegrees),
+                      places::FormatAngle(state.altitude[body], places::kAngleSignedDegrees)});
     }
+    const int rowStep = Scaled(page, kRowStep);
+    const int firstRowY =
+        dome.bottom + Scaled(page, kFirstRowDy) + DevicePixels(page, kFirstRowDevicePixels);
+    table.Draw(dc, page, 0, dome.bottom + Scaled(page, kHeaderDy),
+               [&](int row) { return firstRowY + rowStep * row; });
 }
 
 }  // namespace
 
 bool PrintHorizontalChart(render::DrawContext& dc, const PageMetrics& metrics,
                           const engine::SkyState& state, const skydata::SkyCatalogue& catalogue,
-                          const render::DisplayPreferences& preferences)
+                          const render::DisplayPreferences& preferences,
+                          const skydata::DeepSkyCatalogue* deepSky)
 {
     const std::optional<PageGeometry> geometry = PageGeometryOf(metrics);
     if (!geometry) {
@@ -255,6 +269,9 @@ bool PrintHorizontalChart(render::DrawContext& dc, const PageMetrics& metrics,
     // Labels cross lines and each other on paper; none may blank out another.
     dc.SetBkOpaque(false);
 
+    if (PageShowsMilkyWay(true, state, preferences, deepSky)) {
+        DrawDomeMilkyWay(dc, page, dome, state, orientation, *deepSky);
+    }
     DrawDomeOutline(dc, page, dome);
     DrawCatalogue(dc, page, dome, state, orientation, catalogue, preferences);
     // The bodies' names go last on the dome, around its fixed labels.
@@ -287,10 +304,11 @@ bool PrintHorizontalChart(render::DrawContext& dc, const PageMetrics& metrics,
 
 bool PrintHorizontalChart(QPainter& printer, const PageMetrics& page, engine::SkyState state,
                           const skydata::SkyCatalogue& catalogue,
-                          const render::DisplayPreferences& preferences)
+                          const render::DisplayPreferences& preferences,
+                          const skydata::DeepSkyCatalogue* deepSky)
 {
     render::COffscreenDC surface(printer, render::OutputKind::Printer);
-    return PrintHorizontalChart(surface.dc(), page, state, catalogue, preferences);
+    return PrintHorizontalChart(surface.dc(), page, state, catalogue, preferences, deepSky);
 }
 
 }  // namespace skyvane::print

@@ -378,7 +378,8 @@ void FillEdges(DrawContext& dc, std::vector<Edge>& edges, const ScreenArea& clip
 
 void DrawMilkyWay(DrawContext& dc, const skydata::DeepSkyCatalogue& deep,
                   const std::function<ScreenPoint(double raHours, double decDegrees)>& place,
-                  const ScreenArea& clip, const ScreenDisc& disc, double wrapWidth)
+                  const ScreenArea& clip, const ScreenDisc& disc, double wrapWidth,
+                  QRgb (*color)(int level))
 {
     // Points far below the horizon are pulled in to this distance from the
     // disc's centre: the horizontal plane's far side tears near the nadir.
@@ -456,7 +457,7 @@ void DrawMilkyWay(DrawContext& dc, const skydata::DeepSkyCatalogue& deep,
                 AddRing(edges, ring);
             }
         }
-        FillEdges(dc, edges, clip, disc, MilkyWayColor(level));
+        FillEdges(dc, edges, clip, disc, color(level));
     }
 }
 

@@ -102,16 +102,18 @@ bool DrawZoomedDeepCatalogue(DrawContext& dc, const ChartView& view, const engin
 // odd number of its outlines enclose a pixel, within `clip` and, when
 // `disc` has a radius, within that circle (the horizontal chart's horizon).
 // `place` must map every point, below the horizon too (beyond the rim).
+// `color` gives each step's colour (1 faintest to 5): the screen's dim
+// steps on black unless told otherwise.
 struct ScreenDisc {
     double cx = 0;
     double cy = 0;
     double radius = 0;
 };
+// The band colours on screen, faintest step first.
+QRgb MilkyWayColor(int level);
 void DrawMilkyWay(DrawContext& dc, const skydata::DeepSkyCatalogue& deep,
                   const std::function<ScreenPoint(double raHours, double decDegrees)>& place,
-                  const ScreenArea& clip, const ScreenDisc& disc, double wrapWidth);
-
-// The band colours, faintest step first.
-QRgb MilkyWayColor(int level);
+                  const ScreenArea& clip, const ScreenDisc& disc, double wrapWidth,
+                  QRgb (*color)(int level) = MilkyWayColor);
 
 }  // namespace skyvane::render
