@@ -9,7 +9,6 @@
 #include <QListWidget>
 #include <QPainter>
 #include <QPrinter>
-#include <QPrintPreviewWidget>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QMessageBox>
@@ -815,42 +814,6 @@ TEST_F(SkyViewTest, PrintingLaysTheChartOnScreenOnOnePageInItsOrientation)
     EXPECT_EQ(printPage(), QPageLayout::Portrait);
     EXPECT_GT(std::filesystem::file_size(pdf), 10000u);
     EXPECT_TRUE(view_->ClickRects().stars == before.stars);
-}
-
-// File > Print Preview of the geocentric chart, fitted to its window,
-// shows the page's whole grid as the PDF does: counted in the preview's
-// own pixels, the rows the grid's grey runs across, one run of rows for
-// each declination line inside the map's frame.
-TEST_F(SkyViewTest, PrintPreviewFittedToItsWindowShowsTheWholeGeocentricGrid)
-{
-    StoreEarlierRuns(10);
-    StartView();
-    ShowChart(kCommandGeocentric);
-    QPrinter printer(QPrinter::HighResolution);
-    view_->OnPreparePrinting(printer);
-    QPrintPreviewWidget preview(&printer);
-    QObject::connect(&preview, &QPrintPreviewWidget::paintRequested, [&](QPrinter* target) {
-        QPainter painter(target);
-        view_->OnPrint(painter, *target);
-    });
-    preview.resize(900, 700);
-    preview.show();
-    preview.fitInView();
-    preview.updatePreview();
-    const QImage shown = preview.grab().toImage();
-
-    constexpr QRgb kGridGrey = qRgb(128, 128, 128);
-    std::vector<int> grey(static_cast<std::size_t>(shown.height()));
-    for (int y = 0; y < shown.height(); ++y)
-        for (int x = 0; x < shown.width(); ++x)
-            grey[static_cast<std::size_t>(y)] += (shown.pixel(x, y) | 0xff000000u) == (kGridGrey | 0xff000000u);
-    const int widest = *std::max_element(grey.begin(), grey.end());
-    int lines = 0;
-    for (std::size_t y = 0; y < grey.size(); ++y)
-        if (grey[y] * 10 >= widest * 6 && (y == 0 || grey[y - 1] * 10 < widest * 6)) ++lines;
-    // -45 and +45 lie under the frame; the 17 between show.
-    EXPECT_EQ(lines, 17);
-    EXPECT_GT(widest, preview.width() / 3);
 }
 
 TEST_F(SkyViewTest, UsageSecondsCountPerChartAndAreSavedOnTheirTimerAndAtClose)
