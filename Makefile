@@ -53,6 +53,7 @@ bench: build
 	$(BUILD_DIR)/bench/skyvane_render_bench $(BENCH_FLAGS)
 	$(BUILD_DIR)/bench/skyvane_find_bench $(BENCH_FLAGS)
 	$(BUILD_DIR)/bench/skyvane_window_bench $(BENCH_FLAGS)
+	$(BUILD_DIR)/bench/skyvane_start_bench $(BENCH_FLAGS)
 	$(BUILD_DIR)/bench/skyvane_deep_sky_bench $(BENCH_FLAGS)
 	# 32 clients against our vendor host; it sets its own count of runs.
 	if [ -x $(BUILD_DIR)/bench/skyvane_host_bench ]; then $(BUILD_DIR)/bench/skyvane_host_bench; fi

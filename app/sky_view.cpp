@@ -26,6 +26,7 @@
 #include "app/finder_target.h"
 #include "app/preferences.h"
 #include "app/preferences_dialog.h"
+#include "app/start_trace.h"
 #include "app/update_data_command.h"
 #include "online/blocking_socket.h"
 #include "online/click_report.h"
@@ -159,6 +160,55 @@ void CSkyvaneView::OnInitialUpdate()
     StartTimer(kStartupTimer, kStartupDelayMs);
     StartTimer(kIntroTimer, kIntroPeriodMs);
     ReloadPreferences();
+    if (ChartOpensAtStart()) {
+        OpenChartAtStart();
+        // The rest of the start-up comes after the chart's first frame.
+        StartTimer(kStartupTimer, kStartupDelayMs);
+    }
+}
+
+// A user who has run the program before and switched the intro screen off
+// gets the chart shown last at once. On a first run (or with preferences
+// that were never written) the start-up writes the first-run settings
+// first, and the intro rules follow from those.
+bool CSkyvaneView::ChartOpensAtStart() const
+{
+    return places::LocationsSaved() && PreferencesWritten() && ReadPreferenceValues().noIntro != 0;
+}
+
+// What the chart's first frame needs and no more: the data file's
+// catalogue, the place, the instant and one computation. The usage record,
+// the version check (which may wait for the vendor host), the start-count
+// pages, the data file check and, unless the first frame shows the Milky
+// Way, the deep-sky file follow in the deferred start-up.
+void CSkyvaneView::OpenChartAtStart()
+{
+    chartOpenedAtStart_ = true;
+    bool fileRead = false;
+    skydata::LoadDataFileAtStartup(fileRead);
+    if (preferences_.showMilkyWay != 0) LoadDeepSky();
+    places::LoadLocations(sky_.locations);
+    places::ApplyCurrentLocation(sky_.locations, currentLocation_, sky_);
+    KillTimer(kIntroTimer);
+    introDone_ = 1;
+    viewMode_ = LastChart();
+    // Following the clock, as after the first key on the intro.
+    OnKeyDown(NavigationKey::kN, 0, 1);
+}
+
+void CSkyvaneView::LoadDeepSky()
+{
+    if (deepSkyLoaded_) return;
+    deepSkyLoaded_ = true;
+    // The deep sky is an addition: without it the charts are as ever, and
+    // one line says why.
+    std::string deepSkyMessage;
+    std::error_code noFolder;
+    if (!skydata::LoadDeepSkyAtStartup(
+            DeepSkyFiles(std::filesystem::current_path(noFolder) / skydata::kDataFileName,
+                         ExecutableFolder()),
+            deepSkyMessage))
+        std::fprintf(stderr, "skyvane: %s\n", deepSkyMessage.c_str());
 }
 
 void CSkyvaneView::LoadUsageRecord(std::string& storedText)
@@ -197,6 +247,8 @@ void CSkyvaneView::ApplyStartCountRule()
 
 void CSkyvaneView::DeferredStartup()
 {
+    // The chart opened at start reaches the screen before the waits below.
+    if (chartOpenedAtStart_ && !chartPainted_) repaint();
     std::string storedText;
     LoadUsageRecord(storedText);
 
@@ -206,17 +258,11 @@ void CSkyvaneView::DeferredStartup()
 
     ApplyStartCountRule();
 
-    bool fileRead = false;
-    skydata::LoadDataFileAtStartup(fileRead);
-    // The deep sky is an addition: without it the charts are as ever, and
-    // one line says why.
-    std::string deepSkyMessage;
-    std::error_code noFolder;
-    if (!skydata::LoadDeepSkyAtStartup(
-            DeepSkyFiles(std::filesystem::current_path(noFolder) / skydata::kDataFileName,
-                         ExecutableFolder()),
-            deepSkyMessage))
-        std::fprintf(stderr, "skyvane: %s\n", deepSkyMessage.c_str());
+    if (!chartOpenedAtStart_) {
+        bool fileRead = false;
+        skydata::LoadDataFileAtStartup(fileRead);
+    }
+    LoadDeepSky();
     Redraw();
 
     const bool firstRun = !places::LocationsSaved();
@@ -243,9 +289,15 @@ void CSkyvaneView::DeferredStartup()
 
     StartTimer(kUsageSecondsTimer, kUsageSecondsPeriodMs);
     StartTimer(kUsageSaveTimer, kUsageSavePeriodMs);
-    // With the intro screen switched off the chart shown last opens at
-    // once, following the clock as after the first key on the intro.
-    if (ReadPreferenceValues().noIntro != 0) {
+    if (chartOpenedAtStart_) {
+        // The chart already follows the clock; the table just read may
+        // have a slot's first-run value from the country the check brought.
+        engine::FoldShownInstant(sky_);
+        Redraw();
+    } else if (ReadPreferenceValues().noIntro != 0) {
+        // The intro screen was switched off on a first run: the chart
+        // shown last opens now, following the clock as after the first
+        // key on the intro.
         KillTimer(kIntroTimer);
         introDone_ = 1;
         viewMode_ = LastChart();
@@ -1078,10 +1130,12 @@ void CSkyvaneView::paintEvent(QPaintEvent*)
         break;
     case kViewIntro:
         render::DrawIntroScreen(painter, h, w, introDone_ != 0, *data);
-        break;
+        return;
     default:
-        break;
+        return;
     }
+    chartPainted_ = true;
+    NoteChartPainted();
 }
 
 }  // namespace skyvane::app

@@ -73,6 +73,9 @@ public:
 
     // The initial update: initial values, the start-up and intro timers,
     // the display preferences. The deferred start-up follows 50 ms later.
+    // With the intro screen switched off by a user who has run the program
+    // before, the chart shown last opens here already, and the deferred
+    // start-up follows 50 ms after that.
     void OnInitialUpdate();
 
     // A menu command by id; refused silently when its rule says so.
@@ -186,6 +189,9 @@ protected:
 
 private:
     void DeferredStartup();
+    bool ChartOpensAtStart() const;
+    void OpenChartAtStart();
+    void LoadDeepSky();
     void LoadUsageRecord(std::string& storedText);
     void ApplyStartCountRule();
     void StartDataFileCheck();
@@ -252,6 +258,10 @@ private:
     std::map<int, int> timers_;
     int redrawRequests_ = 0;
     bool destroyed_ = false;
+    // The start-up opened the chart shown last without the intro screen.
+    bool chartOpenedAtStart_ = false;
+    bool chartPainted_ = false;  // a chart (not the intro) has been painted
+    bool deepSkyLoaded_ = false;
 };
 
 // The key of a key event as the charts know it; `digit` receives the digit

@@ -1,6 +1,7 @@
 #include "render/draw_context.h"
 
 #include <QFontMetrics>
+#include <QPen>
 
 #include <algorithm>
 #include <cmath>
@@ -230,6 +231,49 @@ void DrawContext::FillBox(int left, int top, int right, int bottom, QRgb color)
     FillDevice(DeviceX(left), DeviceY(top), DeviceX(right), DeviceY(bottom), color);
 }
 
+void DrawContext::StrokeBox(int left, int top, int right, int bottom, QRgb color)
+{
+    if (right <= left || bottom <= top) {
+        return;
+    }
+    FillBox(left, top, right, bottom, color);
+    Hairline(QRect(left, top, right - left, bottom - top), color);
+}
+
+// A page is drawn at the printer's resolution but not always shown at it:
+// a print preview fitted to its window shows a 1200 dpi page some fifteen
+// times smaller, and a stroke thinner than that (a grid line two pixels
+// high) or a shape smaller (a faint star) then covers no pixel centre and
+// is lost. So these also get a hairline through their middle, along their
+// length: a view of any scale draws a hairline at least one pixel wide, and
+// at the page's own resolution it lies inside the box and changes no pixel.
+// Areas wider than the view's pixels need none: their rows, filled one
+// against the next, cover every pixel centre inside them.
+void DrawContext::Hairline(const QRect& box, QRgb color)
+{
+    if (bits_ != nullptr || box.isEmpty()) {
+        return;
+    }
+    UsePainterPen(color);
+    if (box.width() >= box.height()) {
+        const int y = box.top() + box.height() / 2;
+        painter_.drawLine(QPoint(box.left(), y), QPoint(box.right(), y));
+    } else {
+        const int x = box.left() + box.width() / 2;
+        painter_.drawLine(QPoint(x, box.top()), QPoint(x, box.bottom()));
+    }
+}
+
+void DrawContext::UsePainterPen(QRgb color)
+{
+    if (painterPen_ == color) return;
+    // Width 0: a hairline, one pixel of whatever shows it.
+    QPen pen(QColor(color), 0);
+    pen.setCapStyle(Qt::SquareCap);
+    painter_.setPen(pen);
+    painterPen_ = color;
+}
+
 void DrawContext::FillDevice(int x0, int y0, int x1, int y1, QRgb color)
 {
     x0 = std::max(x0, clipLeft_);
@@ -248,7 +292,7 @@ void DrawContext::FillDevice(int x0, int y0, int x1, int y1, QRgb color)
 
 void DrawContext::SetPixel(int x, int y, QRgb color)
 {
-    FillBox(x, y, x + 1, y + 1, Shown(color));
+    StrokeBox(x, y, x + 1, y + 1, Shown(color));
 }
 
 void DrawContext::FillSolidRect(int left, int top, int right, int bottom, QRgb color)
@@ -271,10 +315,10 @@ void DrawContext::Rectangle(int left, int top, int right, int bottom)
         FillBox(left + 1, top + 1, right - 1, bottom - 1, brushShown_);
     }
     if (pen_) {
-        FillBox(left, top, right, top + 1, penShown_);
-        FillBox(left, bottom - 1, right, bottom, penShown_);
-        FillBox(left, top + 1, left + 1, bottom - 1, penShown_);
-        FillBox(right - 1, top + 1, right, bottom - 1, penShown_);
+        StrokeBox(left, top, right, top + 1, penShown_);
+        StrokeBox(left, bottom - 1, right, bottom, penShown_);
+        StrokeBox(left, top + 1, left + 1, bottom - 1, penShown_);
+        StrokeBox(right - 1, top + 1, right, bottom - 1, penShown_);
     }
 }
 
@@ -305,6 +349,11 @@ void DrawContext::Ellipse(int left, int top, int right, int bottom)
             const Span here = EllipseRow(width, height, row);
             FillBox(left + here.begin, top + row, left + here.end, top + row + 1, penShown_);
         }
+        if (bits_ == nullptr) {
+            const Span middle = EllipseRow(width, height, height / 2);
+            Hairline(QRect(left + middle.begin, top + height / 2, middle.end - middle.begin, 1),
+                     penShown_);
+        }
         return;
     }
     // A pixel is outline when one of its four neighbours lies outside the
@@ -321,14 +370,14 @@ void DrawContext::Ellipse(int left, int top, int right, int bottom)
         }
         if (innerEnd > innerBegin) {
             if (pen_) {
-                FillBox(left + here.begin, y, left + innerBegin, y + 1, penShown_);
-                FillBox(left + innerEnd, y, left + here.end, y + 1, penShown_);
+                StrokeBox(left + here.begin, y, left + innerBegin, y + 1, penShown_);
+                StrokeBox(left + innerEnd, y, left + here.end, y + 1, penShown_);
             }
             if (brush_) {
                 FillBox(left + innerBegin, y, left + innerEnd, y + 1, brushShown_);
             }
         } else if (pen_) {
-            FillBox(left + here.begin, y, left + here.end, y + 1, penShown_);
+            StrokeBox(left + here.begin, y, left + here.end, y + 1, penShown_);
         }
         above = here;
         here = below;
@@ -344,6 +393,16 @@ void DrawContext::WideEllipse(int left, int top, int right, int bottom)
     const QRect outer(QPoint(left - before, top - before), QPoint(right + before - 1, bottom + before - 1));
     const QRect inner(QPoint(left + after, top + after), QPoint(right - after - 1, bottom - after - 1));
     const bool hasInside = inner.width() > 0 && inner.height() > 0;
+    // As for lines: a rim three pixels or more across holds one hairline
+    // ellipse along its middle; thinner ones take one along each run.
+    const bool tracedWhole = penWidth_ >= 3;
+    const auto rimRun = [&](int begin, int y, int end) {
+        if (tracedWhole) {
+            FillBox(begin, y, end, y + 1, penShown_);
+        } else {
+            StrokeBox(begin, y, end, y + 1, penShown_);
+        }
+    };
     for (int row = 0; row < outer.height(); ++row) {
         const int y = outer.top() + row;
         const Span rim = EllipseRow(outer.width(), outer.height(), row);
@@ -355,16 +414,24 @@ void DrawContext::WideEllipse(int left, int top, int right, int bottom)
             hole = EllipseRow(inner.width(), inner.height(), innerRow);
         }
         if (hole.end <= hole.begin) {
-            FillBox(rimBegin, y, rimEnd, y + 1, penShown_);
+            rimRun(rimBegin, y, rimEnd);
             continue;
         }
         const int holeBegin = inner.left() + hole.begin;
         const int holeEnd = inner.left() + hole.end;
-        FillBox(rimBegin, y, holeBegin, y + 1, penShown_);
-        FillBox(holeEnd, y, rimEnd, y + 1, penShown_);
+        rimRun(rimBegin, y, holeBegin);
+        rimRun(holeEnd, y, rimEnd);
         if (brush_) {
             FillBox(holeBegin, y, holeEnd, y + 1, brushShown_);
         }
+    }
+    if (tracedWhole && bits_ == nullptr) {
+        // Halfway between the rim's outer and inner edges.
+        const double inset = (after - before) / 2.0;
+        UsePainterPen(penShown_);
+        painter_.setBrush(Qt::NoBrush);
+        painter_.drawEllipse(QRectF(left + inset, top + inset, right - left - 2 * inset,
+                                    bottom - top - 2 * inset));
     }
 }
 
@@ -392,9 +459,26 @@ void DrawContext::DrawLine(QPoint from, QPoint to)
     const int before = thickness / 2;
     const bool wide = thickness > 1;
     // Wide pens go through the end point; a one-pixel pen stops before it.
+    // A band two pixels or more across holds a hairline along its whole
+    // middle, which strays less than a pixel from it; a one-pixel line
+    // takes one along each run.
+    const bool tracedWhole = wide;
     WalkLineRuns(from, to, wide, before, thickness, [&](int x0, int y0, int x1, int y1) {
-        FillBox(x0, y0, x1, y1, color);
+        if (tracedWhole) {
+            FillBox(x0, y0, x1, y1, color);
+        } else {
+            StrokeBox(x0, y0, x1, y1, color);
+        }
     });
+    if (tracedWhole && bits_ == nullptr) {
+        // The band's middle lies half a pixel before the path when the
+        // band is an even number of pixels across.
+        const double across = (thickness - 1) / 2.0 - before;
+        const bool alongX = std::abs(to.x() - from.x()) >= std::abs(to.y() - from.y());
+        const QPointF shift = alongX ? QPointF(0, across) : QPointF(across, 0);
+        UsePainterPen(color);
+        painter_.drawLine(QPointF(from) + shift, QPointF(to) + shift);
+    }
     if (wide) {
         // Round ends, so that lines meeting at a corner leave no notch.
         FillDisc(from.x() - before, from.y() - before, thickness, color);
@@ -430,8 +514,17 @@ void DrawContext::Polygon(const QPoint* points, int count)
     if (brush_ && count >= 3 && scaled_) {
         ScaledPolygonFill(points, count);
     } else if (brush_ && count >= 3) {
+        // On a printer, a small polygon stays in sight when the page is
+        // shown small by a hairline along its middle row.
+        std::optional<int> middle;
+        if (bits_ == nullptr) {
+            const auto [lowest, highest] = std::minmax_element(
+                points, points + count, [](QPoint a, QPoint b) { return a.y() < b.y(); });
+            middle = (lowest->y() + highest->y()) / 2;
+        }
         FillPolygonRows(points, count, [&](int x0, int y0, int x1, int y1) {
             FillBox(x0, y0, x1, y1, brushShown_);
+            if (y0 == middle) Hairline(QRect(x0, y0, x1 - x0, y1 - y0), brushShown_);
         });
     }
     for (int i = 0; i < count; ++i) {
@@ -559,10 +652,7 @@ void DrawContext::TextOut(int x, int y, const QString& text)
         painter_.setFont(font_);
         painterFontCurrent_ = true;
     }
-    if (painterTextColor_ != textShown_) {
-        painter_.setPen(QColor(textShown_));
-        painterTextColor_ = textShown_;
-    }
+    UsePainterPen(textShown_);
     painter_.drawText(QPoint(x, y + metrics.ascent()), text);
 }
 

@@ -7,8 +7,10 @@
 // than handed to QPainter's rasteriser, so the pixels are ours to decide
 // and do not move between Qt versions. Spans go straight into the image's
 // memory when the context draws on an image of its own, and through
-// QPainter::fillRect otherwise (a printer). Text and picture copies always
-// go through QPainter.
+// QPainter::fillRect otherwise (a printer), where strokes and small shapes
+// also get a hairline inside them that keeps them in sight when the page is
+// shown scaled down (a print preview). Text and picture copies always go
+// through QPainter.
 //
 // Colours pass through the context's colour filter (night mode) on their
 // way to the pixels; what the context reports back (Pen, Brush, TextColor,
@@ -160,6 +162,13 @@ public:
 
 private:
     void FillBox(int left, int top, int right, int bottom, QRgb color);
+    // A box of a pen's stroke: filled, and on a printer traced by a hairline.
+    void StrokeBox(int left, int top, int right, int bottom, QRgb color);
+    // On a printer, a hairline along the middle of `box`; nothing on an
+    // image of our own.
+    void Hairline(const QRect& box, QRgb color);
+    // The painter's pen in `color`, for texts and hairlines.
+    void UsePainterPen(QRgb color);
     // Device pixel columns x0..x1-1 of rows y0..y1-1 of the image, clipped.
     void FillDevice(int x0, int y0, int x1, int y1, QRgb color);
     void UsePixels(QImage& pixels);
@@ -211,7 +220,7 @@ private:
     QFont font_;
     mutable std::optional<QFontMetrics> metrics_;
     bool painterFontCurrent_ = false;
-    std::optional<QRgb> painterTextColor_;
+    std::optional<QRgb> painterPen_;
     QPoint current_;
 
     bool recordText_ = false;

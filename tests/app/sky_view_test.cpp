@@ -210,6 +210,40 @@ TEST_F(SkyViewTest, WithoutTheIntroTheLastChartOpensAtOnce)
     EXPECT_EQ(view_->ViewMode(), kViewHorizontal);
 }
 
+// Without the intro the chart's first frame waits for nothing on the
+// network: the chart is open, at its place and instant, before the version
+// check (to a slow host here) is even sent; the rest of the start-up
+// follows with the start-up timer.
+TEST_F(SkyViewTest, WithoutTheIntroTheChartOpensBeforeTheVersionCheck)
+{
+    StoreEarlierRuns(10);
+    PreferenceValues values = ReadPreferenceValues();
+    values.noIntro = 1;
+    WritePreferenceValues(values);
+    WriteProfileInt("Preferences", "LASTCHART", kViewGeocentric);
+    server_ = std::make_unique<ReportTestServer>(SlowAnswer(500ms, kNoUpdate));
+    environment_.PointAt(server_->HostSetting());
+    view_ = std::make_unique<CSkyvaneView>(nullptr, FixedNow);
+    view_->resize(1024, 700);
+    view_->show();
+    view_->OnInitialUpdate();
+    engine::LocationTable table;
+    places::FillDefaultLocations(table, "US");
+    EXPECT_EQ(view_->ViewMode(), kViewGeocentric);
+    EXPECT_EQ(view_->Sky().locationName, table.entries[0].name);
+    EXPECT_EQ(view_->Sky().shownYear, 2026);
+    EXPECT_TRUE(view_->TimerRunning(kClockTimer));
+    EXPECT_TRUE(server_->Requests().empty());
+    EXPECT_EQ(view_->Usage().starts, 0);
+
+    view_->OnTimer(kStartupTimer);
+    EXPECT_EQ(RequestsFor(*server_, "/versioncheck/versioncheck.php").size(), 1u);
+    EXPECT_EQ(view_->Usage().starts, 11);
+    EXPECT_TRUE(view_->TimerRunning(kUsageSecondsTimer));
+    EXPECT_EQ(view_->ViewMode(), kViewGeocentric);
+    EXPECT_EQ(view_->Sky().locationName, table.entries[0].name);
+}
+
 TEST_F(SkyViewTest, FirstRunWritesDefaultsAndRunsOnWhatTheStoreHolds)
 {
     StartView();

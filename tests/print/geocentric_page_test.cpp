@@ -2,8 +2,12 @@
 // figures and bodies, the table below it, the title and the footer.
 #include <gtest/gtest.h>
 
+#include <QImage>
+#include <QPainter>
+#include <QPicture>
 #include <QString>
 
+#include <algorithm>
 #include <memory>
 #include <optional>
 #include <string>
@@ -326,6 +330,50 @@ TEST_F(GeocentricPageTest, LabelsDoNotBlankOutWhatIsUnderThemNorEachOther)
         return QRect(call.position, page.dc().TextExtent(call.text));
     };
     EXPECT_FALSE(box(*sun).intersects(box(*neptune)));
+}
+
+// File > Print Preview records the page and shows it scaled down to fit
+// its window. The grid shows there whole, as it does in the PDF: every
+// declination and hour line runs across the map at its place.
+TEST_F(GeocentricPageTest, PreviewFittedToItsWindowShowsTheWholeGrid)
+{
+    QPicture recorded;
+    {
+        QPainter printer(&recorded);
+        ASSERT_TRUE(PrintGeocentricChart(printer, kPage, state_, *catalogue_));
+    }
+    // This page is 2245 pixels wide; preview windows show it 900 to 300 wide.
+    for (const double scale : {1 / 2.5, 1 / 4.0, 1 / 7.0}) {
+        SCOPED_TRACE(1 / scale);
+        QImage shown(static_cast<int>(2245 * scale) + 1, static_cast<int>(1588 * scale) + 1,
+                     QImage::Format_RGB32);
+        shown.fill(kPaper);
+        {
+            QPainter preview(&shown);
+            preview.scale(scale, scale);
+            preview.drawPicture(0, 0, recorded);
+        }
+        const auto inked = [&](int x, int y) {
+            return (shown.pixel(x, y) | 0xff000000u) != (kPaper | 0xff000000u);
+        };
+        const auto at = [&](int page) { return static_cast<int>(page * scale); };
+        // Share of the map's width (or height) that line `line` covers in
+        // the best of the preview's rows (columns) about where it lies.
+        const auto cover = [&](int line, int from, int to, bool across) {
+            double best = 0;
+            for (int near = at(line) - 1; near <= at(line) + 1; ++near) {
+                int count = 0;
+                for (int along = at(from); along <= at(to); ++along)
+                    count += across ? inked(along, near) : inked(near, along);
+                best = std::max(best, static_cast<double>(count) / (at(to) - at(from) + 1));
+            }
+            return best;
+        };
+        for (int dec = -40; dec <= 40; dec += 5)
+            EXPECT_GE(cover(OnMap(0, dec).y, kMl + 10, kMl + kMw - 10, true), 0.95) << dec;
+        for (int hour = 1; hour <= 23; ++hour)
+            EXPECT_GE(cover(OnMap(hour, 0).x, kMt + 10, kMt + 984, false), 0.95) << hour;
+    }
 }
 
 }  // namespace
