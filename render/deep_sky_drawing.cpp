@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <limits>
 #include <optional>
 
 #include "render/sky_mapping.h"
@@ -22,6 +23,9 @@ constexpr double kLargestReachDegrees = 1.5;
 // NGC and IC objects show down to this much fainter than the stars: their
 // magnitudes are those of their whole light, spread out.
 constexpr double kObjectMagnitudeAllowance = 1.5;
+// The largest object without a magnitude (the Hyades, over five degrees
+// across) reaches this far into the field from a centre outside it.
+constexpr double kLargestUnknownReachDegrees = 3.0;
 
 int Px(double v) { return static_cast<int>(std::floor(v + 0.5)); }
 
@@ -199,6 +203,68 @@ skydata::IntRect DrawDeepStar(DrawContext& dc, int x, int y, double magnitude, d
     return {x - r, y - r, x + r, y + r};
 }
 
+double UnknownMagnitudeMinArcmin(double pixelsPerDegree)
+{
+    constexpr double kArcminPerDegree = 60;
+    if (!(pixelsPerDegree > 0)) return std::numeric_limits<double>::infinity();
+    return kUnknownMagnitudeOutlinePixels / pixelsPerDegree * kArcminPerDegree;
+}
+
+namespace {
+
+// One NGC or IC object of a zoomed view: its symbol, the selection ring,
+// its click area and its label.
+bool DrawZoomedObject(DrawContext& dc, const ChartView& view, const skydata::DeepSkyCatalogue& deep,
+                      const PlaceOnScreen& place, std::uint32_t row, int selectedRow,
+                      skydata::CatalogueClickRects& clickRects, ViewLabels& labels)
+{
+    const skydata::DeepObject& o = deep.objects[row];
+    const auto at = place(o.raDeg / 15.0, o.decDeg);
+    if (!at) return false;
+    const double pixelsPerDegree = view.PixelsPerDegree();
+    const double halfMajor = std::isnan(o.majorArcmin) ? 0 : o.majorArcmin / 120.0 * pixelsPerDegree;
+    const double halfMinor = std::isnan(o.minorArcmin) ? halfMajor : o.minorArcmin / 120.0 * pixelsPerDegree;
+    const int reach = std::max(kSymbolReach, Px(halfMajor)) + 2;
+    if (!view.Shows(*at, reach)) return false;
+    // The position angle gives the major axis's direction from north.
+    const double angle = std::isnan(o.positionAngleDeg)
+                             ? 0
+                             : ScreenAxisAngle(place, o.raDeg / 15.0, o.decDeg, o.positionAngleDeg);
+    const int x = Px(at->x), y = Px(at->y);
+    // A galaxy large enough for its outline is drawn on the sky itself,
+    // so the chart's own projection shapes and turns it.
+    skydata::IntRect rect;
+    if (IsGalaxy(o.type) && 2 * halfMajor > kSmallestTrueOutline &&
+        DrawSkyEllipse(dc, place, o.raDeg / 15.0, o.decDeg, o.majorArcmin,
+                       std::isnan(o.minorArcmin) ? o.majorArcmin : o.minorArcmin, o.positionAngleDeg,
+                       DeepSymbolColor(o.type))) {
+        const int r = Px(halfMajor);
+        rect = {x - r, y - r, x + r + 1, y + r + 1};
+    } else {
+        rect = DrawDeepSkySymbol(dc, x, y, o.type, halfMajor, halfMinor, angle);
+    }
+    const int row32 = static_cast<int>(row);
+    bool selectionDrawn = false;
+    if (row32 == selectedRow) {
+        dc.SetPen(kSelectionRing);
+        dc.SetNullBrush();
+        dc.Ellipse(rect.left - 3, rect.top - 3, rect.right + 3, rect.bottom + 3);
+        selectionDrawn = true;
+    }
+    // The click area of a large outline is its middle.
+    const skydata::IntRect click{x - kSymbolReach - 1, y - kSymbolReach - 1, x + kSymbolReach + 2,
+                                 y + kSymbolReach + 2};
+    clickRects.deep.push_back({click, 1, row32});
+    labels.Reserve(click);
+    QString label = QString::fromStdString(skydata::DeepSkyCatalogue::DisplayDesignation(o.designation));
+    const double priority = std::isnan(o.magnitude) ? skydata::DeepSkyCatalogue::kUnknownObjectMagnitude
+                                                    : o.magnitude;
+    labels.Add(*at, std::min(reach, kSymbolReach + 2), label, DeepSymbolColor(o.type), priority);
+    return selectionDrawn;
+}
+
+}  // namespace
+
 bool DrawZoomedDeepCatalogue(DrawContext& dc, const ChartView& view, const engine::SkyState& state,
                              const skydata::DeepSkyCatalogue& deep, const PlaceOnScreen& place,
                              const ObjectSelection& selection, skydata::CatalogueClickRects& clickRects,
@@ -212,51 +278,24 @@ bool DrawZoomedDeepCatalogue(DrawContext& dc, const ChartView& view, const engin
                                 sky.radiusDegrees + kLargestReachDegrees};
     const double limit = DeepSkyLimitingMagnitude(view.FieldDegrees());
     const double gain = view.MagnitudeGain();
-    const double pixelsPerDegree = view.PixelsPerDegree();
     bool selectionDrawn = false;
 
-    deep.objectCells.Query(cone, limit + kObjectMagnitudeAllowance, [&](std::uint32_t row) {
-        const skydata::DeepObject& o = deep.objects[row];
-        const auto at = place(o.raDeg / 15.0, o.decDeg);
-        if (!at) return;
-        const double halfMajor = std::isnan(o.majorArcmin) ? 0 : o.majorArcmin / 120.0 * pixelsPerDegree;
-        const double halfMinor = std::isnan(o.minorArcmin) ? halfMajor : o.minorArcmin / 120.0 * pixelsPerDegree;
-        const int reach = std::max(kSymbolReach, Px(halfMajor)) + 2;
-        if (!view.Shows(*at, reach)) return;
-        // The position angle gives the major axis's direction from north.
-        const double angle = std::isnan(o.positionAngleDeg)
-                                 ? 0
-                                 : ScreenAxisAngle(place, o.raDeg / 15.0, o.decDeg, o.positionAngleDeg);
-        const int x = Px(at->x), y = Px(at->y);
-        // A galaxy large enough for its outline is drawn on the sky itself,
-        // so the chart's own projection shapes and turns it.
-        skydata::IntRect rect;
-        if (IsGalaxy(o.type) && 2 * halfMajor > kSmallestTrueOutline &&
-            DrawSkyEllipse(dc, place, o.raDeg / 15.0, o.decDeg, o.majorArcmin,
-                           std::isnan(o.minorArcmin) ? o.majorArcmin : o.minorArcmin, o.positionAngleDeg,
-                           DeepSymbolColor(o.type))) {
-            const int r = Px(halfMajor);
-            rect = {x - r, y - r, x + r + 1, y + r + 1};
-        } else {
-            rect = DrawDeepSkySymbol(dc, x, y, o.type, halfMajor, halfMinor, angle);
-        }
-        const int row32 = static_cast<int>(row);
-        if (row32 == selection.selectedNgcObject) {
-            dc.SetPen(kSelectionRing);
-            dc.SetNullBrush();
-            dc.Ellipse(rect.left - 3, rect.top - 3, rect.right + 3, rect.bottom + 3);
-            selectionDrawn = true;
-        }
-        // The click area of a large outline is its middle.
-        const skydata::IntRect click{x - kSymbolReach - 1, y - kSymbolReach - 1, x + kSymbolReach + 2,
-                                     y + kSymbolReach + 2};
-        clickRects.deep.push_back({click, 1, row32});
-        labels.Reserve(click);
-        QString label = QString::fromStdString(skydata::DeepSkyCatalogue::DisplayDesignation(o.designation));
-        const double priority = std::isnan(o.magnitude) ? skydata::DeepSkyCatalogue::kUnknownObjectMagnitude
-                                                        : o.magnitude;
-        labels.Add(*at, std::min(reach, kSymbolReach + 2), label, DeepSymbolColor(o.type), priority);
+    const double objectLimit = limit + kObjectMagnitudeAllowance;
+    deep.objectCells.Query(cone, objectLimit, [&](std::uint32_t row) {
+        selectionDrawn |= DrawZoomedObject(dc, view, deep, place, row, selection.selectedNgcObject,
+                                           clickRects, labels);
     });
+    // Objects without a magnitude that the limit has not reached yet: the
+    // large ones by their size on screen (UnknownMagnitudeMinArcmin).
+    if (objectLimit < skydata::DeepSkyCatalogue::kUnknownObjectMagnitude) {
+        const skydata::SkyCone wideCone{cone.raDeg, cone.decDeg,
+                                        sky.radiusDegrees + kLargestUnknownReachDegrees};
+        deep.QuerySizedUnknownMagnitude(
+            wideCone, UnknownMagnitudeMinArcmin(view.PixelsPerDegree()), [&](std::uint32_t row) {
+                selectionDrawn |= DrawZoomedObject(dc, view, deep, place, row,
+                                                   selection.selectedNgcObject, clickRects, labels);
+            });
+    }
 
     deep.starCells.Query(cone, limit, [&](std::uint32_t row) {
         const skydata::DeepStar& s = deep.stars[row];

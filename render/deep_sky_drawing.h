@@ -75,6 +75,21 @@ double ScreenAxisAngle(const PlaceOnScreen& place, double raHours, double decDeg
 // narrower field (about 12 at 1 degree, where Hipparcos ends).
 double DeepSkyLimitingMagnitude(double fieldDegrees);
 
+// An object of unknown magnitude is drawn once its major axis spans this
+// many pixels, whatever the field. OpenNGC gives no magnitude to many of
+// the largest nebulae and clusters (the Hyades, the Witch Head, the
+// Rosette's parts, the Horsehead), yet they are among the most conspicuous
+// things in a wide field; guessing a magnitude from a size says nothing
+// about how bright a nebula is, but its size on screen is exact, and at a
+// dozen pixels the object is drawn at its true size, larger than any fixed
+// symbol, so it shows something a marker could not. Objects with neither a
+// magnitude nor a size (mostly stars and double stars) have nothing to go
+// by: they wait until the field reaches kUnknownObjectMagnitude, as before.
+inline constexpr double kUnknownMagnitudeOutlinePixels = 12;
+// The smallest major axis (arc minutes) of an object of unknown magnitude
+// that a view of `pixelsPerDegree` shows; infinite for a senseless scale.
+double UnknownMagnitudeMinArcmin(double pixelsPerDegree);
+
 // A Hipparcos star's dot: the chart's size rule for a star `gain`
 // magnitudes brighter (ZoomedStarRadius), grey when it falls in the faint
 // class, else `color`. Returns its click rectangle.

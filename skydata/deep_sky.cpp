@@ -180,7 +180,8 @@ std::size_t DeepSkyCatalogue::MemoryBytes() const
            aliases.capacity() * sizeof(DeepSkyAlias) + hipToHr.capacity() * sizeof(hipToHr[0]) +
            milkyWay.capacity() * sizeof(MilkyWayRing) + milkyWayPoints.capacity() * sizeof(float) +
            starCells.MemoryBytes() + objectCells.MemoryBytes() + strings.capacity() +
-           designations_.capacity() * sizeof(Key) + starsByHip_.capacity() * sizeof(std::uint32_t);
+           designations_.capacity() * sizeof(Key) + starsByHip_.capacity() * sizeof(std::uint32_t) +
+           sizedUnknown_.capacity() * sizeof(SizedUnknown);
 }
 
 void DeepSkyCatalogue::SortDesignations()
@@ -222,6 +223,19 @@ void DeepSkyCatalogue::BuildLookups()
         mag[i] = std::isnan(objects[i].magnitude) ? kUnknownObjectMagnitude : objects[i].magnitude;
     }
     objectCells = SkyCells(ra, dec, mag);
+
+    sizedUnknown_.clear();
+    constexpr double kRad = 3.14159265358979323846 / 180.0;
+    for (std::size_t i = 0; i < objects.size(); ++i) {
+        const DeepObject& o = objects[i];
+        if (!std::isnan(o.magnitude) || !(o.majorArcmin > 0)) continue;
+        const double r = o.raDeg * kRad, d = o.decDeg * kRad;
+        sizedUnknown_.push_back({o.majorArcmin, static_cast<float>(std::cos(d) * std::cos(r)),
+                                 static_cast<float>(std::cos(d) * std::sin(r)),
+                                 static_cast<float>(std::sin(d)), static_cast<std::uint32_t>(i)});
+    }
+    std::stable_sort(sizedUnknown_.begin(), sizedUnknown_.end(),
+                     [](const SizedUnknown& a, const SizedUnknown& b) { return a.majorArcmin > b.majorArcmin; });
 }
 
 std::shared_ptr<const DeepSkyCatalogue> ReadDeepSky(std::span<const unsigned char> file,

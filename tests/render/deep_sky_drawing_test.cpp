@@ -5,11 +5,13 @@
 #include <QImage>
 #include <QPainter>
 
+#include <algorithm>
 #include <cmath>
 #include <fstream>
 #include <functional>
 #include <iterator>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -294,6 +296,70 @@ TEST_F(RealDeepSkyChartTest, AndromedaIsALongEllipseAtItsPositionAngle)
                                    m31.dec + half * std::cos(a));
     EXPECT_LT(tip.x, centre.x);
     EXPECT_LT(tip.y, centre.y);
+}
+
+TEST_F(RealDeepSkyChartTest, ObjectsOfUnknownMagnitudeShowOnceTheyAreLargeOnScreen)
+{
+    // The map is 600 pixels high: 20 pixels a degree at a 30 degree field.
+    struct Case {
+        const char* designation;
+        double field;
+        bool shown;
+    };
+    const Case cases[] = {
+        // No magnitude, but large: the Witch Head (180'), the Rosette's
+        // brighter part (80'), the Hyades (329') in a wide field.
+        {"NGC1909", 30, true},
+        {"NGC2237", 30, true},
+        {"C041", 60, true},
+        // The Flame Nebula (30') is ten pixels at 30 degrees, fifteen at 20.
+        {"NGC2024", 30, false},
+        {"NGC2024", 20, true},
+        // The Horsehead (6') and a globular cluster (13.8') need narrower fields.
+        {"B033", 20, false},
+        {"B033", 3, true},
+        {"NGC6366", 30, false},
+        {"NGC6366", 8, true},
+        // The Double Cluster's association (50') around its two clusters.
+        {"C014", 3, true},
+        // A double star has neither magnitude nor size: only the narrowest fields.
+        {"IC0001", 3, false},
+        {"IC0001", 1.5, true},
+        // Sizes do not help objects whose magnitude is known and faint: the
+        // Jellyfish Nebula (50', 12th magnitude) and NGC 4945 (23', 11.9).
+        {"IC0443", 20, false},
+        {"NGC4945", 20, false},
+        {"IC0443", 1.5, true},
+    };
+    auto clicks = std::make_unique<skydata::CatalogueClickRects>();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.designation) + " at " + std::to_string(c.field));
+        int row = -1;
+        for (std::size_t i = 0; i < deep->objects.size(); ++i)
+            if (deep->objects[i].designation == c.designation) row = static_cast<int>(i);
+        ASSERT_GE(row, 0);
+        const skydata::DeepObject& o = deep->objects[static_cast<std::size_t>(row)];
+        Geocentric(Main(), deep.get(), ViewAim::At({o.raDeg / 15.0, o.decDeg}, c.field), *clicks);
+        const bool shown = std::any_of(clicks->deep.begin(), clicks->deep.end(),
+                                       [&](const skydata::DeepSkyClick& k) { return k.kind == 1 && k.row == row; });
+        EXPECT_EQ(shown, c.shown);
+        // Drawn once, never twice by two rules.
+        EXPECT_LE(std::count_if(clicks->deep.begin(), clicks->deep.end(),
+                                [&](const skydata::DeepSkyClick& k) { return k.kind == 1 && k.row == row; }),
+                  1);
+    }
+    // The largest first, each reached once, and nothing of known magnitude.
+    std::vector<std::uint32_t> found;
+    deep->QuerySizedUnknownMagnitude({0, 0, 180}, 30, found);
+    std::sort(found.begin(), found.end());
+    EXPECT_EQ(std::adjacent_find(found.begin(), found.end()), found.end());
+    EXPECT_GE(found.size(), 20u);
+    for (const std::uint32_t r : found) {
+        EXPECT_TRUE(std::isnan(deep->objects[r].magnitude));
+        EXPECT_GE(deep->objects[r].majorArcmin, 30);
+    }
+    deep->QuerySizedUnknownMagnitude({0, 0, 180}, NAN, found);
+    EXPECT_TRUE(found.empty());
 }
 
 TEST(DeepSkyPickTest, DeepObjectsAreClickedAndCatalogueObjectsWinOverThem)
