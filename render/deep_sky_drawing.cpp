@@ -6,6 +6,7 @@
 #include <limits>
 #include <optional>
 
+#include "engine/apparent_place.h"
 #include "render/sky_mapping.h"
 
 namespace skyvane::render {
@@ -415,41 +416,134 @@ void FillEdges(DrawContext& dc, std::vector<Edge>& edges, const ScreenArea& clip
 
 }  // namespace
 
+void MilkyWayDirectionsOfDate(const engine::SkyState& state, const skydata::DeepSkyCatalogue& deep,
+                              std::vector<engine::UnitVector>& out)
+{
+    const std::size_t n = deep.milkyWayPoints.size() / 2;
+    const double* x = deep.milkyWayX.data();
+    const double* y = deep.milkyWayY.data();
+    const double* z = deep.milkyWayZ.data();
+    thread_local std::vector<double> ox, oy, oz, ux, uy, uz;
+    if (deep.milkyWayX.size() != n || deep.milkyWayY.size() != n || deep.milkyWayZ.size() != n) {
+        // A catalogue put together without its unit vectors.
+        ux.resize(n), uy.resize(n), uz.resize(n);
+        for (std::size_t i = 0; i < n; ++i) {
+            const engine::UnitVector v =
+                engine::UnitVectorOf(deep.milkyWayPoints[2 * i] / 15.0, deep.milkyWayPoints[2 * i + 1]);
+            ux[i] = v.x, uy[i] = v.y, uz[i] = v.z;
+        }
+        x = ux.data(), y = uy.data(), z = uz.data();
+    }
+    ox.resize(n), oy.resize(n), oz.resize(n);
+    engine::ApparentDirections(state.frame, x, y, z, static_cast<int>(n), ox.data(), oy.data(), oz.data());
+    out.resize(n);
+    for (std::size_t i = 0; i < n; ++i) out[i] = {ox[i], oy[i], oz[i]};
+}
+
 void DrawMilkyWay(DrawContext& dc, const skydata::DeepSkyCatalogue& deep,
                   const std::function<ScreenPoint(double raHours, double decDegrees)>& place,
                   const ScreenArea& clip, const ScreenDisc& disc, double wrapWidth)
+{
+    const std::size_t n = deep.milkyWayPoints.size() / 2;
+    std::vector<ScreenPoint> screen(n);
+    for (std::size_t i = 0; i < n; ++i)
+        screen[i] = place(deep.milkyWayPoints[2 * i] / 15.0, deep.milkyWayPoints[2 * i + 1]);
+    DrawMilkyWayOnScreen(dc, deep, screen, wrapWidth > 0 ? place(0, 90).y : 0, clip, disc, wrapWidth);
+}
+
+void MilkyWayOutlinesAway(const ChartView& view, const engine::SkyState& state,
+                          const skydata::DeepSkyCatalogue& deep, std::vector<char>& away)
+{
+    away.assign(deep.milkyWay.size(), 0);
+    if (deep.milkyWayCaps.size() != deep.milkyWay.size()) return;
+    const ScreenArea clip = view.Area();
+    const engine::UnitVector v = state.frame.earthVelocity;
+    // Precession and nutation turn the sky as a whole; aberration moves each
+    // point by up to the Earth's speed (in units of light's), so a circle's
+    // radius grows by twice that at most. Generously more.
+    const double growth = 3 * std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z) + 1e-7;
+    // Screen positions from the circle's centre are exact to far less.
+    constexpr double kMarginPixels = 1;
+    const bool horizontal = view.Plane() == ChartPlane::kHorizontal;
+    const ObserverTurn turn = ObserverTurn::Of(state);
+    for (std::size_t r = 0; r < deep.milkyWay.size(); ++r) {
+        const skydata::DeepSkyCatalogue::MilkyWayCap& cap = deep.milkyWayCaps[r];
+        const double radius = (cap.radius + growth) / kRad;  // degrees
+        const engine::UnitVector centre = engine::ApparentDirection(state.frame, {cap.x, cap.y, cap.z});
+        if (horizontal) {
+            // The zenith-centred plane stretches the sky across its radius
+            // by z / sin z at z degrees from the zenith, more the farther
+            // out; beyond 135 degrees points are pulled in, so circles that
+            // reach out there are always placed.
+            constexpr double kLargestRadius = 60;
+            constexpr double kFarthestReach = 130;
+            if (radius > kLargestRadius) continue;
+            const engine::Horizontal h = HorizontalOfDirection(centre, turn);
+            const double reach = 90 - h.altitude + radius;
+            if (!(reach < kFarthestReach)) continue;
+            const double z = reach * kRad;
+            const double stretch = std::max(1.0, z / std::sin(z));
+            const ScreenPoint s = view.ToScreen({h.azimuth, h.altitude});
+            const double b = stretch * radius * view.PixelsPerDegree() + kMarginPixels;
+            away[r] = s.y + b <= clip.top + 0.5 || s.y - b > clip.bottom - 0.5 || s.x + b < clip.left ||
+                      s.x - b > clip.right;
+        } else {
+            // Declination is all the map's rows depend on; circles round a
+            // pole are always placed (their outlines are closed over it).
+            const double dec = std::asin(std::clamp(centre.z, -1.0, 1.0)) / kRad;
+            const double high = dec + radius, low = dec - radius;
+            constexpr double kNearPole = 89;
+            if (high >= kNearPole || low <= -kNearPole) continue;
+            const double longitude = view.Centre().longitude;
+            const double top = view.ToScreen({longitude, high}).y - kMarginPixels;
+            const double bottom = view.ToScreen({longitude, low}).y + kMarginPixels;
+            away[r] = bottom <= clip.top + 0.5 || top > clip.bottom - 0.5;
+        }
+    }
+}
+
+void DrawMilkyWayOnScreen(DrawContext& dc, const skydata::DeepSkyCatalogue& deep,
+                          std::span<const ScreenPoint> points, double northPoleY, const ScreenArea& clip,
+                          const ScreenDisc& disc, double wrapWidth, std::span<const char> away)
 {
     // Points far below the horizon are pulled in to this distance from the
     // disc's centre: the horizontal plane's far side tears near the nadir.
     constexpr double kFarthest = 1.5;
     constexpr double kArcStep = 10 * kRad;
+    const double far = kFarthest * disc.radius;
+    // Only points near the far circle need its exact distance.
+    const double nearFar2 = far * far * (1 - 1e-9);
+    thread_local std::vector<Edge> edges;
+    thread_local std::vector<ScreenPoint> ring, copy;
     for (int level = 1; level <= 5; ++level) {
-        std::vector<Edge> edges;
-        std::vector<ScreenPoint> ring;
-        for (const skydata::MilkyWayRing& r : deep.milkyWay) {
-            if (r.level != level) continue;
+        edges.clear();
+        for (std::size_t index = 0; index < deep.milkyWay.size(); ++index) {
+            const skydata::MilkyWayRing& r = deep.milkyWay[index];
+            if (r.level != level || (index < away.size() && away[index])) continue;
+            if (r.first > points.size() || r.count > points.size() - r.first) continue;
             ring.clear();
             double shift = 0;
             for (std::uint32_t k = 0; k < r.count; ++k) {
-                const float* p = &deep.milkyWayPoints[2 * static_cast<std::size_t>(r.first + k)];
-                ScreenPoint s = place(p[0] / 15.0, p[1]);
+                ScreenPoint s = points[r.first + k];
                 if (disc.radius > 0) {
                     const double dx = s.x - disc.cx, dy = s.y - disc.cy;
-                    const double d = std::hypot(dx, dy), far = kFarthest * disc.radius;
-                    if (d > far) {
-                        s = {disc.cx + dx / d * far, disc.cy + dy / d * far};
-                        // Along the far circle the short way from the last point.
-                        if (!ring.empty()) {
-                            const ScreenPoint& last = ring.back();
-                            const double a0 = std::atan2(last.y - disc.cy, last.x - disc.cx);
-                            double step = std::atan2(dy, dx) - a0;
-                            while (step > kPi) step -= 2 * kPi;
-                            while (step < -kPi) step += 2 * kPi;
-                            const bool lastFar = std::hypot(last.x - disc.cx, last.y - disc.cy) >= far - 1e-6;
-                            if (lastFar)
-                                for (int n = 1, steps = static_cast<int>(std::fabs(step) / kArcStep); n <= steps; ++n)
-                                    ring.push_back({disc.cx + far * std::cos(a0 + step * n / (steps + 1)),
-                                                    disc.cy + far * std::sin(a0 + step * n / (steps + 1))});
+                    if (!(dx * dx + dy * dy <= nearFar2)) {
+                        const double d = std::hypot(dx, dy);
+                        if (d > far) {
+                            s = {disc.cx + dx / d * far, disc.cy + dy / d * far};
+                            // Along the far circle the short way from the last point.
+                            if (!ring.empty()) {
+                                const ScreenPoint& last = ring.back();
+                                const double a0 = std::atan2(last.y - disc.cy, last.x - disc.cx);
+                                double step = std::atan2(dy, dx) - a0;
+                                while (step > kPi) step -= 2 * kPi;
+                                while (step < -kPi) step += 2 * kPi;
+                                const bool lastFar = std::hypot(last.x - disc.cx, last.y - disc.cy) >= far - 1e-6;
+                                if (lastFar)
+                                    for (int m = 1, steps = static_cast<int>(std::fabs(step) / kArcStep); m <= steps; ++m)
+                                        ring.push_back({disc.cx + far * std::cos(a0 + step * m / (steps + 1)),
+                                                        disc.cy + far * std::sin(a0 + step * m / (steps + 1))});
+                            }
                         }
                     }
                 }
@@ -473,25 +567,37 @@ void DrawMilkyWay(DrawContext& dc, const skydata::DeepSkyCatalogue& deep,
                 if (std::fabs(shift) > wrapWidth / 2) {
                     // It encloses a pole's side: closed over the north pole,
                     // two such outlines bound the band between them.
-                    const double poleY = place(0, 90).y;
                     const ScreenPoint first = ring.front();
                     ring.push_back(close);
-                    ring.push_back({close.x, poleY});
-                    ring.push_back({first.x, poleY});
+                    ring.push_back({close.x, northPoleY});
+                    ring.push_back({first.x, northPoleY});
                 }
             }
+            if (ring.empty()) continue;
+            // An outline wholly above, below, left or right of the map adds
+            // nothing to it: a closed outline crosses every row an even
+            // number of times, so those crossings leave the alternate fill
+            // inside the map as it is. (Only whole outlines: one with a
+            // point off the plane has open edges.)
+            double lo = ring.front().x, hi = lo, top = ring.front().y, bottom = top;
+            bool finite = true;
+            for (const ScreenPoint& p : ring) {
+                finite = finite && std::isfinite(p.x) && std::isfinite(p.y);
+                lo = std::min(lo, p.x), hi = std::max(hi, p.x);
+                top = std::min(top, p.y), bottom = std::max(bottom, p.y);
+            }
+            if (finite && (bottom <= clip.top + 0.5 || top > clip.bottom - 0.5)) continue;
             if (wrapWidth > 0) {
-                double lo = ring.front().x, hi = lo;
-                for (const ScreenPoint& s : ring) lo = std::min(lo, s.x), hi = std::max(hi, s.x);
                 // Copies a turn to either side where they reach the map.
                 for (int turn = -2; turn <= 2; ++turn) {
                     const double dx = turn * wrapWidth;
                     if (hi + dx < clip.left || lo + dx > clip.right) continue;
-                    std::vector<ScreenPoint> copy = ring;
-                    for (ScreenPoint& s : copy) s.x += dx;
+                    copy = ring;
+                    for (ScreenPoint& p : copy) p.x += dx;
                     AddRing(edges, copy);
                 }
             } else {
+                if (finite && (hi < clip.left || lo > clip.right)) continue;
                 AddRing(edges, ring);
             }
         }

@@ -10,8 +10,10 @@
 
 #include <functional>
 #include <optional>
+#include <span>
 #include <vector>
 
+#include "engine/apparent_place.h"
 #include "engine/sky.h"
 #include "render/chart_view.h"
 #include "render/draw_context.h"
@@ -125,6 +127,24 @@ struct ScreenDisc {
 void DrawMilkyWay(DrawContext& dc, const skydata::DeepSkyCatalogue& deep,
                   const std::function<ScreenPoint(double raHours, double decDegrees)>& place,
                   const ScreenArea& clip, const ScreenDisc& disc, double wrapWidth);
+// The same with every outline point already on screen, in the order of
+// deep.milkyWayPoints, and the screen row of the north pole (where an
+// outline round the whole sky is closed when `wrapWidth` is set).
+// Outlines whose entry in `away` is set are left out, their points unread.
+void DrawMilkyWayOnScreen(DrawContext& dc, const skydata::DeepSkyCatalogue& deep,
+                          std::span<const ScreenPoint> points, double northPoleY, const ScreenArea& clip,
+                          const ScreenDisc& disc, double wrapWidth, std::span<const char> away = {});
+// Which outlines lie wholly above, below or (on the horizontal chart)
+// beside the map of `view`, judged from their bounding circles carried to
+// the date, before any of their points is placed: one flag per outline in
+// `away`. Only outlines that DrawMilkyWayOnScreen leaves out once placed
+// are flagged, so a chart that skips them draws the same pixels.
+void MilkyWayOutlinesAway(const ChartView& view, const engine::SkyState& state,
+                          const skydata::DeepSkyCatalogue& deep, std::vector<char>& away);
+// The apparent directions of date of every outline point, in one pass over
+// them all: the same directions a chart gets for each place alone.
+void MilkyWayDirectionsOfDate(const engine::SkyState& state, const skydata::DeepSkyCatalogue& deep,
+                              std::vector<engine::UnitVector>& out);
 
 // The band colours, faintest step first.
 QRgb MilkyWayColor(int level);

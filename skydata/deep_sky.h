@@ -106,6 +106,19 @@ public:
     std::vector<std::pair<std::uint32_t, std::uint32_t>> hipToHr;  // sorted by HIP
     std::vector<MilkyWayRing> milkyWay;
     std::vector<float> milkyWayPoints;  // RA, Dec pairs
+    // The same points as J2000 unit vectors (engine::UnitVectorOf of each
+    // place in hours and degrees), in columns: a chart carries them all to
+    // the date on every frame.
+    std::vector<double> milkyWayX, milkyWayY, milkyWayZ;
+    // Each outline's bounding circle on the sky, in the order of milkyWay:
+    // its J2000 centre as a unit vector and the angle in radians from there
+    // to the outline's farthest point. A chart skips the outlines whose
+    // circle lies wholly beside its map without placing their points.
+    struct MilkyWayCap {
+        double x = 0, y = 0, z = 1;
+        double radius = 3.14159265358979323846;
+    };
+    std::vector<MilkyWayCap> milkyWayCaps;
     SkyCells starCells;
     SkyCells objectCells;  // objects without a magnitude sort as kUnknownObjectMagnitude
 

@@ -18,6 +18,8 @@
 
 #include "render/deep_sky_drawing.h"
 #include "render/geocentric_chart.h"
+#include "render/horizontal_chart.h"
+#include "render/horizontal_placement.h"
 #include "render/object_panel.h"
 #include "render_test_canvas.h"
 #include "skydata/data_file.h"
@@ -360,6 +362,126 @@ TEST_F(RealDeepSkyChartTest, ObjectsOfUnknownMagnitudeShowOnceTheyAreLargeOnScre
     }
     deep->QuerySizedUnknownMagnitude({0, 0, 180}, NAN, found);
     EXPECT_TRUE(found.empty());
+}
+
+TEST_F(RealDeepSkyChartTest, TheMilkyWayInPartOfTheMapIsThatPartOfTheWholeMap)
+{
+    // Outlines that lie wholly beside a part of the map are left out when
+    // only that part is drawn: the part must come out as it does in the
+    // whole map, on a map that wraps round and on a disc alike.
+    constexpr int kW = 960, kH = 720;
+    const auto wrapped = [](double ra, double dec) { return ScreenPoint{(24 - ra) * 40, (90 - dec) * 4}; };
+    const auto polar = [](double ra, double dec) {
+        const double r = (90 - dec) * 3, a = ra * 15 * kPi / 180;
+        return ScreenPoint{480 + r * std::sin(a), 360 + r * std::cos(a)};
+    };
+    struct Case {
+        bool disc;
+        ScreenArea part;
+        bool band;  // whether the band crosses that part
+    };
+    const Case cases[] = {
+        {false, {0, 0, 200, kH}, true},       {false, {700, 0, kW, kH}, true},
+        {false, {150, 350, 450, 650}, true},  {false, {0, 0, kW, 120}, true},
+        {false, {420, 560, 520, 640}, true},  {false, {300, 200, 600, 400}, false},
+        {true, {200, 330, 420, 500}, true},   {true, {430, 420, 520, 480}, true},
+        {true, {0, 300, kW, 420}, true},      {true, {640, 250, 760, 400}, true},
+        {true, {450, 330, 520, 400}, false},
+    };
+    const ScreenDisc disc{480, 360, 270};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.disc) + " " + std::to_string(c.part.left) + "," + std::to_string(c.part.top));
+        const std::function<ScreenPoint(double, double)> place =
+            c.disc ? std::function<ScreenPoint(double, double)>(polar) : wrapped;
+        const ScreenDisc d = c.disc ? disc : ScreenDisc{};
+        const double wrap = c.disc ? 0 : kW;
+        Canvas whole(kW, kH), part(kW, kH);
+        DrawMilkyWay(whole.dc(), *deep, place, ScreenArea{0, 0, kW, kH}, d, wrap);
+        DrawMilkyWay(part.dc(), *deep, place, c.part, d, wrap);
+        int differing = 0, lit = 0;
+        for (int y = c.part.top; y < c.part.bottom; ++y)
+            for (int x = c.part.left; x < c.part.right; ++x) {
+                differing += whole.At(x, y) != part.At(x, y);
+                lit += part.At(x, y) != kBlack;
+            }
+        EXPECT_EQ(differing, 0);
+        EXPECT_EQ(lit > 0, c.band);
+    }
+}
+
+TEST_F(RealDeepSkyChartTest, TheMilkyWayIsCarriedToTheDateAsEachPlaceAlone)
+{
+    engine::SkyState state;
+    state.year = 2026, state.month = 12, state.day = 7, state.hour = 22, state.timeZone = 1;
+    state.longitude = -8.5, state.latitude = 47.32;
+    engine::SkyCalculator().ComputeSky(state);
+    std::vector<engine::UnitVector> directions;
+    MilkyWayDirectionsOfDate(state, *deep, directions);
+    ASSERT_EQ(directions.size(), deep->milkyWayPoints.size() / 2);
+    int differing = 0;
+    for (std::size_t i = 0; i < directions.size(); ++i) {
+        const engine::Equatorial one =
+            engine::ApparentPlaceOf(state, deep->milkyWayPoints[2 * i] / 15.0, deep->milkyWayPoints[2 * i + 1]);
+        const engine::Equatorial batch = engine::EquatorialOf(directions[i]);
+        differing += one.rightAscension != batch.rightAscension || one.declination != batch.declination;
+    }
+    EXPECT_EQ(differing, 0);
+}
+
+TEST_F(RealDeepSkyChartTest, OutlinesLeftUnplacedLieWhollyBesideTheMap)
+{
+    engine::SkyState state;
+    state.year = 2026, state.month = 12, state.day = 7, state.hour = 22, state.timeZone = 1;
+    state.longitude = -8.5, state.latitude = 47.32;
+    engine::SkyCalculator().ComputeSky(state);
+    struct Case {
+        bool horizontal;
+        SkyPoint centre;  // azimuth and altitude, or hours and degrees
+        double field;
+        int fewestAway;  // of the 202 outlines
+    };
+    const Case cases[] = {
+        {true, {0, 90}, 0, 0},        {true, {20, 45}, 30, 100},   {true, {300, 20}, 5, 100},
+        {true, {100, 10}, 1, 100},    {true, {0, 85}, 60, 20},     {false, {12, 0}, 0, 0},
+        {false, {5.6, -1.2}, 30, 60}, {false, {18.8, -25}, 5, 120}, {false, {2.3, 57}, 1, 150},
+        {false, {20.5, 40}, 60, 10},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.horizontal) + " field " + std::to_string(c.field));
+        const ViewAim aim = c.field > 0 ? ViewAim::At(c.centre, c.field) : ViewAim::WholeSky();
+        const ChartView view = c.horizontal ? HorizontalChartView(1080, 1920, DisplayPreferences{}, aim)
+                                            : GeocentricChartView(1080, 1920, aim);
+        std::vector<char> away;
+        MilkyWayOutlinesAway(view, state, *deep, away);
+        ASSERT_EQ(away.size(), deep->milkyWay.size());
+        const ScreenArea area = view.Area();
+        int awayCount = 0, wrong = 0;
+        for (std::size_t r = 0; r < away.size(); ++r) {
+            if (!away[r]) continue;
+            ++awayCount;
+            const skydata::MilkyWayRing& ring = deep->milkyWay[r];
+            bool above = true, below = true, left = true, right = true;
+            for (std::uint32_t k = ring.first; k < ring.first + ring.count; ++k) {
+                const double ra = deep->milkyWayPoints[2 * k] / 15.0, dec = deep->milkyWayPoints[2 * k + 1];
+                ScreenPoint p;
+                if (c.horizontal) {
+                    const engine::Horizontal h = HorizontalPlaceOf(state, ra, dec);
+                    p = view.ToScreen({h.azimuth, h.altitude});
+                } else {
+                    const engine::Equatorial e = engine::ApparentPlaceOf(state, ra, dec);
+                    p = view.ToScreen({e.rightAscension, e.declination});
+                }
+                above = above && p.y <= area.top + 0.5;
+                below = below && p.y > area.bottom - 0.5;
+                left = left && p.x < area.left;
+                right = right && p.x > area.right;
+            }
+            // Beside it in x counts only on the disc: the map wraps round.
+            wrong += !(above || below || (c.horizontal && (left || right)));
+        }
+        EXPECT_EQ(wrong, 0);
+        EXPECT_GE(awayCount, c.fewestAway);
+    }
 }
 
 TEST(DeepSkyPickTest, DeepObjectsAreClickedAndCatalogueObjectsWinOverThem)
