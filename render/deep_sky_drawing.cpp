@@ -24,6 +24,8 @@ constexpr double kLargestReachDegrees = 1.5;
 // NGC and IC objects show down to this much fainter than the stars: their
 // magnitudes are those of their whole light, spread out.
 constexpr double kObjectMagnitudeAllowance = 1.5;
+// A deep star's dot is drawn when its centre is this close to the map.
+constexpr int kDeepStarReach = 2;
 // The largest object without a magnitude (the Hyades, over five degrees
 // across) reaches this far into the field from a centre outside it.
 constexpr double kLargestUnknownReachDegrees = 3.0;
@@ -266,10 +268,30 @@ bool DrawZoomedObject(DrawContext& dc, const ChartView& view, const skydata::Dee
 
 }  // namespace
 
+DeclinationBand GeocentricStarBand(const ChartView& view, const engine::SkyState& state)
+{
+    // The map's rows are declinations of date, evenly spaced.
+    const double longitude = view.Centre().longitude;
+    const double y0 = view.ToScreen({longitude, 0}).y;
+    const double perDegree = view.ToScreen({longitude, 1}).y - y0;
+    if (!(std::fabs(perDegree) > 0) || !std::isfinite(perDegree)) return {};
+    const ScreenArea area = view.Area();
+    // A pixel more than a star's reach: rows are compared unrounded.
+    const double a = (area.top - kDeepStarReach - 1 - y0) / perDegree;
+    const double b = (area.bottom + kDeepStarReach + 1 - y0) / perDegree;
+    // No place's declination moves further between J2000 and the date
+    // than the pole turns, plus aberration's shift.
+    const auto& m = state.frame.toDate.m;
+    const engine::UnitVector& v = state.frame.earthVelocity;
+    const double turn = std::acos(std::clamp(m[2][2], -1.0, 1.0)) / kRad +
+                        2 * std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z) / kRad + 1e-6;
+    return {std::max(-90.0, std::min(a, b) - turn), std::min(90.0, std::max(a, b) + turn)};
+}
+
 bool DrawZoomedDeepCatalogue(DrawContext& dc, const ChartView& view, const engine::SkyState& state,
                              const skydata::DeepSkyCatalogue& deep, const PlaceOnScreen& place,
                              const ObjectSelection& selection, skydata::CatalogueClickRects& clickRects,
-                             ViewLabels& labels)
+                             ViewLabels& labels, std::optional<DeclinationBand> starBand)
 {
     clickRects.deep.clear();
     if (view.WholeSky()) return false;
@@ -298,10 +320,12 @@ bool DrawZoomedDeepCatalogue(DrawContext& dc, const ChartView& view, const engin
             });
     }
 
+    const DeclinationBand band = starBand.value_or(DeclinationBand{});
     deep.starCells.Query(cone, limit, [&](std::uint32_t row) {
         const skydata::DeepStar& s = deep.stars[row];
+        if (s.decDeg < band.low || s.decDeg > band.high) return;
         const auto at = place(s.raDeg / 15.0, s.decDeg);
-        if (!at || !view.Shows(*at, 2)) return;
+        if (!at || !view.Shows(*at, kDeepStarReach)) return;
         const int x = Px(at->x), y = Px(at->y);
         const skydata::IntRect rect = DrawDeepStar(dc, x, y, s.magnitude, gain, qRgb(255, 255, 255));
         if (static_cast<int>(row) == selection.selectedDeepStar) {

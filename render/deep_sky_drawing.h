@@ -110,10 +110,21 @@ void DrawMessierOutlines(DrawContext& dc, const ChartView& view,
 // its limiting magnitude, their labels through `labels`, the selection ring,
 // and their click rectangles in `clickRects.deep` (replaced). Returns
 // whether the selected deep object was drawn.
+// `starBand`, when given, is a band of J2000 declinations (degrees) outside
+// which no star can reach the map: stars beyond it are not placed.
+struct DeclinationBand {
+    double low = -90;
+    double high = 90;
+};
 bool DrawZoomedDeepCatalogue(DrawContext& dc, const ChartView& view, const engine::SkyState& state,
                              const skydata::DeepSkyCatalogue& deep, const PlaceOnScreen& place,
                              const ObjectSelection& selection, skydata::CatalogueClickRects& clickRects,
-                             ViewLabels& labels);
+                             ViewLabels& labels, std::optional<DeclinationBand> starBand = std::nullopt);
+
+// The J2000 declinations whose stars a zoomed geocentric `view` can show,
+// as DrawZoomedDeepCatalogue takes them: the map's rows widened by how far
+// the date's equator has turned from J2000's and by aberration.
+DeclinationBand GeocentricStarBand(const ChartView& view, const engine::SkyState& state);
 
 // The Milky Way's five steps as bands, faintest first, each filled where an
 // odd number of its outlines enclose a pixel, within `clip` and, when

@@ -416,7 +416,8 @@ bool DrawZoomedMap(DrawContext& dc, const ChartView& view, const engine::SkyStat
                       &outlined);
     if (deep) {
         deepSelectionDrawn =
-            DrawZoomedDeepCatalogue(dc, view, state, *deep, place, selection, clickRects, labels);
+            DrawZoomedDeepCatalogue(dc, view, state, *deep, place, selection, clickRects, labels,
+                                    GeocentricStarBand(view, state));
     }
     ZoomedStarStyle style;
     style.spectral = preferences.starColor == kStarsSpectral;

@@ -484,6 +484,58 @@ TEST_F(RealDeepSkyChartTest, OutlinesLeftUnplacedLieWhollyBesideTheMap)
     }
 }
 
+TEST_F(RealDeepSkyChartTest, StarsBeyondTheGeocentricBandAreNoneTheMapShows)
+{
+    // The band leaves stars unplaced; what is drawn and clickable must be
+    // what placing every star gives.
+    engine::SkyState state;
+    state.year = 2026, state.month = 12, state.day = 7, state.hour = 22, state.timeZone = 1;
+    state.longitude = -8.5, state.latitude = 47.32;
+    engine::SkyCalculator().ComputeSky(state);
+    engine::SkyState ancient = state;
+    ancient.year = -3000;  // precession has turned the equator by degrees
+    engine::SkyCalculator().ComputeSky(ancient);
+    struct Case {
+        const engine::SkyState* sky;
+        SkyPoint centre;
+        double field;
+        double widestBand;  // degrees of declination
+    };
+    const Case cases[] = {
+        {&state, {5.6, -1.2}, 30, 40},   {&state, {2.33, 57.1}, 5, 8},  {&state, {2.5, 89}, 10, 15},
+        {&state, {12.5, -60}, 3, 5},     {&state, {18, 0}, 1, 3},       {&ancient, {5.6, -1.2}, 10, 70},
+        {&ancient, {2.33, 57.1}, 2, 60},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.centre.latitude) + " field " + std::to_string(c.field));
+        const ChartView view = GeocentricChartView(1080, 1920, ViewAim::At(c.centre, c.field));
+        const PlaceOnScreen place = [&](double ra, double dec) -> std::optional<ScreenPoint> {
+            const engine::Equatorial e = engine::ApparentPlaceOf(*c.sky, ra, dec);
+            return view.ToScreen({e.rightAscension, e.declination});
+        };
+        const DeclinationBand band = GeocentricStarBand(view, *c.sky);
+        EXPECT_LE(band.high - band.low, c.widestBand);
+        QImage images[2];
+        std::vector<skydata::DeepSkyClick> clicks[2];
+        for (int banded = 0; banded < 2; ++banded) {
+            images[banded] = QImage(1920, 1080, QImage::Format_RGB32);
+            images[banded].fill(Qt::black);
+            QPainter painter(&images[banded]);
+            DrawContext dc(painter, QPoint(0, 0), &images[banded]);
+            ViewLabels labels(view);
+            auto rects = std::make_unique<skydata::CatalogueClickRects>();
+            DrawZoomedDeepCatalogue(dc, view, *c.sky, *deep, place, ObjectSelection{}, *rects, labels,
+                                    banded ? std::optional<DeclinationBand>(band) : std::nullopt);
+            labels.Draw(dc);
+            clicks[banded] = rects->deep;
+        }
+        EXPECT_TRUE(images[0] == images[1]);
+        ASSERT_EQ(clicks[0].size(), clicks[1].size());
+        EXPECT_GT(clicks[0].size(), 5u);
+        for (std::size_t i = 0; i < clicks[0].size(); ++i) EXPECT_EQ(clicks[0][i].row, clicks[1][i].row) << i;
+    }
+}
+
 TEST(DeepSkyPickTest, DeepObjectsAreClickedAndCatalogueObjectsWinOverThem)
 {
     auto catalogue = std::make_unique<skydata::SkyCatalogue>();
