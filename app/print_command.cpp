@@ -172,8 +172,9 @@ std::optional<QByteArray> PrintPage(const PrintRequest& request, const ChartInpu
     printer.setResolution(request.dotsPerInch);
     printer.setPageSize(QPageSize(QPageSize::A4));
     // A finder chart is a square map: portrait for either chart.
-    const bool landscape = request.chart.chart == ChartKind::kGeocentric && aim.wholeSky;
-    printer.setPageOrientation(landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
+    const int viewMode = ViewModeOf(request.chart.chart);
+    printer.setPageOrientation(print::PrintsLandscape(viewMode, aim) ? QPageLayout::Landscape
+                                                                      : QPageLayout::Portrait);
 
     QPainter painter;
     if (!painter.begin(&printer)) {
@@ -181,15 +182,11 @@ std::optional<QByteArray> PrintPage(const PrintRequest& request, const ChartInpu
         return std::nullopt;
     }
     const print::PageMetrics page = print::PageMetricsOf(printer);
-    const bool printed =
-        aim.wholeSky
-            ? print::PrintChart(ViewModeOf(request.chart.chart), painter, page, inputs.state,
-                                *inputs.data->catalogue, request.chart.preferences,
-                                request.chart.zoom)
-            : print::PrintFinderChart(painter, page,
-                                      request.chart.chart == ChartKind::kHorizontal, inputs.state,
-                                      *inputs.data->catalogue, request.chart.preferences, aim,
-                                      inputs.data->deepSky.get());
+    // The same entry the sky window prints through, so that a page from
+    // here and one from File, Print of the same view are the same page.
+    const bool printed = print::PrintChart(viewMode, painter, page, inputs.state,
+                                           *inputs.data->catalogue, request.chart.preferences,
+                                           request.chart.zoom, aim, inputs.data->deepSky.get());
     if (!painter.end()) {
         error = "cannot write the page";
         return std::nullopt;
@@ -248,7 +245,7 @@ int RunPrintCommand(const std::vector<std::string>& args, std::ostream& out, std
     }
     if (request->output == kStandardOutput)
         return 0;
-    const bool landscape = request->chart.chart == ChartKind::kGeocentric && aim->wholeSky;
+    const bool landscape = print::PrintsLandscape(ViewModeOf(request->chart.chart), *aim);
     out << "page written to " << request->output << " (A4 "
         << (landscape ? "landscape" : "portrait") << ", " << request->dotsPerInch << " dpi)\n";
     if (const std::string flushed = FlushOutput(out); !flushed.empty()) {

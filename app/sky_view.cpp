@@ -26,6 +26,7 @@
 #include "app/finder_target.h"
 #include "app/preferences.h"
 #include "app/preferences_dialog.h"
+#include "app/update_data_command.h"
 #include "online/blocking_socket.h"
 #include "online/click_report.h"
 #include "online/data_file_update.h"
@@ -34,12 +35,12 @@
 #include "online/version_check.h"
 #include "places/location_dialog.h"
 #include "places/locations.h"
+#include "places/open_page.h"
 #include "places/time_dialog.h"
 #include "places/time_entry.h"
 #include "print/page_metrics.h"
 #include "print/print_charts.h"
 #include "platform/profile_store.h"
-#include "platform/url_opener.h"
 #include "platform/worker_thread.h"
 #include "render/geocentric_chart.h"
 #include "render/color_filter.h"
@@ -793,13 +794,13 @@ void CSkyvaneView::DataFileUpdated(const online::DataFileDownloadOutcome& outcom
 {
     if (updateProgress_) updateProgress_->close();
     const bool done = outcome.loaded;
+    std::string why = DataFileUpdateFailureInWords(outcome, online::VendorHost());
+    if (why.empty()) why = "no reason given";
     auto* box = new QMessageBox(
         done ? QMessageBox::Information : QMessageBox::Warning, QStringLiteral("Update datafile"),
         done ? QStringLiteral("The sky data file is updated and loaded.")
              : QStringLiteral("The sky data file was not updated: ") +
-                   QString::fromStdString(outcome.failure.empty() ? std::string("no reason given")
-                                                                  : outcome.failure) +
-                   QStringLiteral("."),
+                   QString::fromStdString(why) + QStringLiteral("."),
         QMessageBox::Ok, this);
     box->setObjectName("updateOutcome");
     box->setAttribute(Qt::WA_DeleteOnClose);
@@ -807,21 +808,7 @@ void CSkyvaneView::DataFileUpdated(const online::DataFileDownloadOutcome& outcom
     if (done) Redraw();
 }
 
-void CSkyvaneView::OpenPage(const std::string& url)
-{
-    if (platform::OpenUrl(url)) return;
-    // Without a browser (or one that refuses) the menu item would seem to
-    // do nothing; say so, without stopping the chart.
-    auto* box = new QMessageBox(QMessageBox::Information, QStringLiteral("Open web page"),
-                                QStringLiteral("The page could not be opened: no web browser "
-                                               "took it.\n\n") +
-                                    QString::fromStdString(url),
-                                QMessageBox::Ok, this);
-    box->setObjectName("noBrowser");
-    box->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    box->setAttribute(Qt::WA_DeleteOnClose);
-    box->open();
-}
+void CSkyvaneView::OpenPage(const std::string& url) { places::OpenPageOrSay(url, this); }
 
 void CSkyvaneView::OpenVendorPage(const std::string& path, int reportCode)
 {
@@ -842,20 +829,31 @@ void CSkyvaneView::LeftButtonDown(QPoint point)
     if (result.invalidate) Redraw();
 }
 
+render::ViewAim CSkyvaneView::PrintedAim() const
+{
+    // What the user sees: a chart zoomed in on screen prints the finder
+    // page of its centre and field; one that shows the whole sky prints
+    // the whole sky, whatever field it was last left at.
+    const std::optional<render::ChartView> view = ChartViewOnScreen();
+    if (!view || view->WholeSky()) return render::ViewAim::WholeSky();
+    return ChartAim(viewMode_);
+}
+
 void CSkyvaneView::OnPreparePrinting(QPrinter& printer) const
 {
     printer.setFromTo(1, 1);
-    if (viewMode_ == kViewGeocentric)
-        printer.setPageOrientation(QPageLayout::Landscape);
-    else if (viewMode_ != kViewIntro)
-        printer.setPageOrientation(QPageLayout::Portrait);
+    if (viewMode_ == kViewIntro) return;
+    printer.setPageOrientation(print::PrintsLandscape(viewMode_, PrintedAim())
+                                   ? QPageLayout::Landscape
+                                   : QPageLayout::Portrait);
 }
 
 void CSkyvaneView::OnPrint(QPainter& painter, const QPrinter& printer) const
 {
-    print::PrintChart(viewMode_, painter, print::PageMetricsOf(printer), sky_,
-                      *skydata::CurrentSkyData()->catalogue, preferences_,
-                      navigation_.heliocentricZoom);
+    const auto data = skydata::CurrentSkyData();
+    print::PrintChart(viewMode_, painter, print::PageMetricsOf(printer), sky_, *data->catalogue,
+                      preferences_, navigation_.heliocentricZoom, PrintedAim(),
+                      data->deepSky.get());
 }
 
 void CSkyvaneView::OnDestroy()

@@ -125,11 +125,15 @@ public:
     void OnDrag(QPointF from, QPointF to, const render::ViewAim& aimAtPress);
     void OnDoubleClick(QPoint point);
 
-    // Before printing: one page, in the orientation of the chart shown.
+    // Before printing: one page, in the orientation of the page printed.
     void OnPreparePrinting(QPrinter& printer) const;
     // The page of the chart shown onto the printer's painter: a copy of the
-    // state as it is now, nothing selected. The intro prints an empty page.
+    // state as it is now, nothing selected; a zoomed sky chart prints the
+    // finder page of its centre and field. The intro prints an empty page.
     void OnPrint(QPainter& painter, const QPrinter& printer) const;
+    // The view a print of the chart on screen is made through: the chart's
+    // aim while it is zoomed in on screen, else the whole sky.
+    render::ViewAim PrintedAim() const;
 
     // The close work: the usage record saved and, at the first and fourth
     // start, the version check sent again.

@@ -92,6 +92,14 @@ std::string FailureInWords(const online::DataFileDownloadOutcome& outcome, const
 
 }  // namespace
 
+std::string DataFileUpdateFailureInWords(const online::DataFileDownloadOutcome& outcome,
+                                         const online::HostAddress& host)
+{
+    if (outcome.loaded) return {};
+    if (outcome.written) return "the file from " + HostText(host) + " does not load as a data file";
+    return FailureInWords(outcome, HostText(host));
+}
+
 std::vector<std::vector<std::string>> UpdateDataOptionNames()
 {
     return DocumentedOptionNames(UpdateDataOptions());
@@ -137,7 +145,7 @@ int RunUpdateDataCommand(const std::vector<std::string>& args, std::ostream& out
     }
 
     if (!outcome.written) {
-        err << "skyvane update-data: " << FailureInWords(outcome, HostText(host)) << "\n";
+        err << "skyvane update-data: " << DataFileUpdateFailureInWords(outcome, host) << "\n";
         return 1;
     }
     const std::string updated = dataFile.string() + " updated: " + std::to_string(outcome.exchange.received) +

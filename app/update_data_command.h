@@ -8,7 +8,15 @@
 #include <string>
 #include <vector>
 
+#include "online/data_file_update.h"
+
 namespace skyvane::app {
+
+// Why a data file update did not end in a loaded file, in words a user
+// reads ("cannot connect to HOST: connection refused"); empty when it did.
+// The command and the window's menu item both say it this way.
+std::string DataFileUpdateFailureInWords(const online::DataFileDownloadOutcome& outcome,
+                                         const online::HostAddress& host);
 
 std::string UpdateDataUsage();
 

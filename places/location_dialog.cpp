@@ -16,8 +16,8 @@
 #include <QVBoxLayout>
 
 #include "places/location_ranges.h"
+#include "places/open_page.h"
 #include "places/windows1252.h"
-#include "platform/url_opener.h"
 
 namespace skyvane::places {
 namespace {
@@ -198,6 +198,6 @@ void CLocationEditorDialog::SaveAndExit()
     accept();
 }
 
-void CLocationEditorDialog::OpenLinksPage() { platform::OpenUrl(linksPageUrl_); }
+void CLocationEditorDialog::OpenLinksPage() { OpenPageOrSay(linksPageUrl_, this); }
 
 }  // namespace skyvane::places

@@ -13,6 +13,7 @@
 #include "engine/body.h"
 #include "places/formatting.h"
 #include "places/windows1252.h"
+#include "print/page_milky_way.h"
 #include "print/page_parts.h"
 #include "print/print_charts.h"
 #include "render/body_symbols.h"
@@ -98,6 +99,9 @@ void DrawMap(render::DrawContext& dc, const PageGeometry& page, const render::Ch
     const std::vector<render::ViewPlace> stars = PlaceStars(view, state, catalogue);
     const bool horizontal = view.Plane() == render::ChartPlane::kHorizontal;
 
+    if (PageShowsMilkyWay(horizontal, state, preferences, deep)) {
+        DrawPageMilkyWay(dc, *deep, state, view, {0, 0}, area);
+    }
     if (preferences.showConstellations == 1 || !horizontal) {
         dc.SetPen(kFigureBlue, std::max(1, Scaled(page, 1)));
         render::ForEachFigureSegment(
@@ -176,7 +180,7 @@ void DrawMap(render::DrawContext& dc, const PageGeometry& page, const render::Ch
                                     sky.radiusDegrees + kLargestReachDegrees};
         const int penWidth = std::max(1, Scaled(page, 1));
         const int marker = Scaled(page, 4);
-        deep->objectCells.Query(cone, limit + kObjectAllowance, [&](std::uint32_t row) {
+        const auto drawObject = [&](std::uint32_t row) {
             const skydata::DeepObject& o = deep->objects[row];
             const auto at = place(o.raDeg / 15, o.decDeg);
             if (!at || !view.Shows(*at, 0)) return;
@@ -202,7 +206,18 @@ void DrawMap(render::DrawContext& dc, const PageGeometry& page, const render::Ch
             names.push_back({x, y, marker,
                              QString::fromStdString(skydata::DeepSkyCatalogue::DisplayDesignation(o.designation)),
                              std::isnan(o.magnitude) ? 20.0 : o.magnitude});
-        });
+        };
+        deep->objectCells.Query(cone, limit + kObjectAllowance, drawObject);
+        // The large objects without a magnitude, by their size as the
+        // screen's chart takes it (its pixels, not the page's).
+        if (limit + kObjectAllowance < skydata::DeepSkyCatalogue::kUnknownObjectMagnitude) {
+            constexpr double kLargestUnknownReachDegrees = 3.0;
+            const double pagePerScreen = std::max(1, Scaled(page, render::kUnknownMagnitudeOutlinePixels)) /
+                                         render::kUnknownMagnitudeOutlinePixels;
+            deep->QuerySizedUnknownMagnitude(
+                {cone.raDeg, cone.decDeg, sky.radiusDegrees + kLargestUnknownReachDegrees},
+                render::UnknownMagnitudeMinArcmin(view.PixelsPerDegree() / pagePerScreen), drawObject);
+        }
         deep->starCells.Query(cone, limit, [&](std::uint32_t row) {
             const skydata::DeepStar& s = deep->stars[row];
             const auto at = place(s.raDeg / 15, s.decDeg);

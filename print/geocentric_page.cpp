@@ -12,6 +12,7 @@
 #include "engine/body.h"
 #include "places/formatting.h"
 #include "print/page_labels.h"
+#include "print/page_milky_way.h"
 #include "print/page_parts.h"
 #include "print/print_charts.h"
 #include "render/body_symbols.h"
@@ -62,6 +63,17 @@ Map MapOf(const PageGeometry& page)
             0};
     map.bottom = map.At(0, kBandEdge).y - map.top;
     return map;
+}
+
+// The Milky Way inside the map's frame, under the grid and the stars.
+void DrawMapMilkyWay(render::DrawContext& dc, const Map& map, const engine::SkyState& state,
+                     const skydata::DeepSkyCatalogue& deepSky)
+{
+    const render::ChartView view = render::ChartView::Geocentric(
+        map.width, map.height, map.tableSpace, render::ViewAim::WholeSky());
+    DrawPageMilkyWay(dc, deepSky, state, view,
+                     {static_cast<double>(map.left), static_cast<double>(map.top)},
+                     {map.left, map.top, map.left + map.width, map.top + map.bottom});
 }
 
 void DrawGrid(render::DrawContext& dc, const PageGeometry& page, const Map& map)
@@ -224,7 +236,9 @@ void DrawBodyTable(render::DrawContext& dc, const PageGeometry& page, const Map&
 }  // namespace
 
 bool PrintGeocentricChart(render::DrawContext& dc, const PageMetrics& metrics,
-                          const engine::SkyState& state, const skydata::SkyCatalogue& catalogue)
+                          const engine::SkyState& state, const skydata::SkyCatalogue& catalogue,
+                          const render::DisplayPreferences& preferences,
+                          const skydata::DeepSkyCatalogue* deepSky)
 {
     const std::optional<PageGeometry> geometry = PageGeometryOf(metrics);
     if (!geometry) {
@@ -242,6 +256,9 @@ bool PrintGeocentricChart(render::DrawContext& dc, const PageMetrics& metrics,
     // Labels cross lines and each other on paper; none may blank out another.
     dc.SetBkOpaque(false);
 
+    if (PageShowsMilkyWay(false, state, preferences, deepSky)) {
+        DrawMapMilkyWay(dc, map, state, *deepSky);
+    }
     DrawGrid(dc, page, map);
     DrawCatalogue(dc, page, map, catalogue, state);
     DrawBodies(dc, page, map, state);
@@ -275,10 +292,12 @@ bool PrintGeocentricChart(render::DrawContext& dc, const PageMetrics& metrics,
 }
 
 bool PrintGeocentricChart(QPainter& printer, const PageMetrics& page, engine::SkyState state,
-                          const skydata::SkyCatalogue& catalogue)
+                          const skydata::SkyCatalogue& catalogue,
+                          const render::DisplayPreferences& preferences,
+                          const skydata::DeepSkyCatalogue* deepSky)
 {
     render::COffscreenDC surface(printer, render::OutputKind::Printer);
-    return PrintGeocentricChart(surface.dc(), page, state, catalogue);
+    return PrintGeocentricChart(surface.dc(), page, state, catalogue, preferences, deepSky);
 }
 
 }  // namespace skyvane::print

@@ -12,6 +12,7 @@
 #include "engine/body.h"
 #include "places/formatting.h"
 #include "print/page_labels.h"
+#include "print/page_milky_way.h"
 #include "print/page_parts.h"
 #include "print/print_charts.h"
 #include "render/body_symbols.h"
@@ -48,6 +49,21 @@ Dome DomeOf(const PageGeometry& page)
             render::TruncateToPixel(page.horzSizeMm / kMillimetresPerInch * page.logPixelsY / 2 -
                                     kRimMargin * page.scale),
             render::TruncateToPixel(page.width + drop - kTableGap * page.scale)};
+}
+
+// The Milky Way inside the dome, under everything else on it.
+void DrawDomeMilkyWay(render::DrawContext& dc, const PageGeometry& page, const Dome& dome,
+                      const engine::SkyState& state, int orientation,
+                      const skydata::DeepSkyCatalogue& deepSky)
+{
+    const int width = render::TruncateToPixel(page.width);
+    const render::ChartView view =
+        render::ChartView::Horizontal(width, render::TruncateToPixel(page.height), dome.cx,
+                                      dome.cy, dome.radius, orientation, width,
+                                      render::ViewAim::WholeSky());
+    DrawPageMilkyWay(dc, deepSky, state, view, {0, 0},
+                     {dome.cx - dome.radius, dome.cy - dome.radius, dome.cx + dome.radius + 1,
+                      dome.cy + dome.radius + 1});
 }
 
 void DrawDomeOutline(render::DrawContext& dc, const PageGeometry& page, const Dome& dome)
@@ -236,7 +252,8 @@ void DrawBodyTable(render::DrawContext& dc, const PageGeometry& page, const Dome
 
 bool PrintHorizontalChart(render::DrawContext& dc, const PageMetrics& metrics,
                           const engine::SkyState& state, const skydata::SkyCatalogue& catalogue,
-                          const render::DisplayPreferences& preferences)
+                          const render::DisplayPreferences& preferences,
+                          const skydata::DeepSkyCatalogue* deepSky)
 {
     const std::optional<PageGeometry> geometry = PageGeometryOf(metrics);
     if (!geometry) {
@@ -255,6 +272,9 @@ bool PrintHorizontalChart(render::DrawContext& dc, const PageMetrics& metrics,
     // Labels cross lines and each other on paper; none may blank out another.
     dc.SetBkOpaque(false);
 
+    if (PageShowsMilkyWay(true, state, preferences, deepSky)) {
+        DrawDomeMilkyWay(dc, page, dome, state, orientation, *deepSky);
+    }
     DrawDomeOutline(dc, page, dome);
     DrawCatalogue(dc, page, dome, state, orientation, catalogue, preferences);
     // The bodies' names go last on the dome, around its fixed labels.
@@ -287,10 +307,11 @@ bool PrintHorizontalChart(render::DrawContext& dc, const PageMetrics& metrics,
 
 bool PrintHorizontalChart(QPainter& printer, const PageMetrics& page, engine::SkyState state,
                           const skydata::SkyCatalogue& catalogue,
-                          const render::DisplayPreferences& preferences)
+                          const render::DisplayPreferences& preferences,
+                          const skydata::DeepSkyCatalogue* deepSky)
 {
     render::COffscreenDC surface(printer, render::OutputKind::Printer);
-    return PrintHorizontalChart(surface.dc(), page, state, catalogue, preferences);
+    return PrintHorizontalChart(surface.dc(), page, state, catalogue, preferences, deepSky);
 }
 
 }  // namespace skyvane::print

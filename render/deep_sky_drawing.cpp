@@ -466,13 +466,15 @@ void MilkyWayDirectionsOfDate(const engine::SkyState& state, const skydata::Deep
 
 void DrawMilkyWay(DrawContext& dc, const skydata::DeepSkyCatalogue& deep,
                   const std::function<ScreenPoint(double raHours, double decDegrees)>& place,
-                  const ScreenArea& clip, const ScreenDisc& disc, double wrapWidth)
+                  const ScreenArea& clip, const ScreenDisc& disc, double wrapWidth,
+                  QRgb (*color)(int level))
 {
     const std::size_t n = deep.milkyWayPoints.size() / 2;
     std::vector<ScreenPoint> screen(n);
     for (std::size_t i = 0; i < n; ++i)
         screen[i] = place(deep.milkyWayPoints[2 * i] / 15.0, deep.milkyWayPoints[2 * i + 1]);
-    DrawMilkyWayOnScreen(dc, deep, screen, wrapWidth > 0 ? place(0, 90).y : 0, clip, disc, wrapWidth);
+    DrawMilkyWayOnScreen(dc, deep, screen, wrapWidth > 0 ? place(0, 90).y : 0, clip, disc, wrapWidth, {},
+                         color);
 }
 
 void MilkyWayOutlinesAway(const ChartView& view, const engine::SkyState& state,
@@ -528,7 +530,8 @@ void MilkyWayOutlinesAway(const ChartView& view, const engine::SkyState& state,
 
 void DrawMilkyWayOnScreen(DrawContext& dc, const skydata::DeepSkyCatalogue& deep,
                           std::span<const ScreenPoint> points, double northPoleY, const ScreenArea& clip,
-                          const ScreenDisc& disc, double wrapWidth, std::span<const char> away)
+                          const ScreenDisc& disc, double wrapWidth, std::span<const char> away,
+                          QRgb (*color)(int level))
 {
     // Points far below the horizon are pulled in to this distance from the
     // disc's centre: the horizontal plane's far side tears near the nadir.
@@ -625,7 +628,7 @@ void DrawMilkyWayOnScreen(DrawContext& dc, const skydata::DeepSkyCatalogue& deep
                 AddRing(edges, ring);
             }
         }
-        FillEdges(dc, edges, clip, disc, MilkyWayColor(level));
+        FillEdges(dc, edges, clip, disc, color(level));
     }
 }
 

@@ -130,21 +130,27 @@ DeclinationBand GeocentricStarBand(const ChartView& view, const engine::SkyState
 // odd number of its outlines enclose a pixel, within `clip` and, when
 // `disc` has a radius, within that circle (the horizontal chart's horizon).
 // `place` must map every point, below the horizon too (beyond the rim).
+// `color` gives each step's colour (1 faintest to 5): the screen's dim
+// steps on black unless told otherwise.
 struct ScreenDisc {
     double cx = 0;
     double cy = 0;
     double radius = 0;
 };
+// The band colours on screen, faintest step first.
+QRgb MilkyWayColor(int level);
 void DrawMilkyWay(DrawContext& dc, const skydata::DeepSkyCatalogue& deep,
                   const std::function<ScreenPoint(double raHours, double decDegrees)>& place,
-                  const ScreenArea& clip, const ScreenDisc& disc, double wrapWidth);
+                  const ScreenArea& clip, const ScreenDisc& disc, double wrapWidth,
+                  QRgb (*color)(int level) = MilkyWayColor);
 // The same with every outline point already on screen, in the order of
 // deep.milkyWayPoints, and the screen row of the north pole (where an
 // outline round the whole sky is closed when `wrapWidth` is set).
 // Outlines whose entry in `away` is set are left out, their points unread.
 void DrawMilkyWayOnScreen(DrawContext& dc, const skydata::DeepSkyCatalogue& deep,
                           std::span<const ScreenPoint> points, double northPoleY, const ScreenArea& clip,
-                          const ScreenDisc& disc, double wrapWidth, std::span<const char> away = {});
+                          const ScreenDisc& disc, double wrapWidth, std::span<const char> away = {},
+                          QRgb (*color)(int level) = MilkyWayColor);
 // Which outlines lie wholly above, below or (on the horizontal chart)
 // beside the map of `view`, judged from their bounding circles carried to
 // the date, before any of their points is placed: one flag per outline in
@@ -156,8 +162,5 @@ void MilkyWayOutlinesAway(const ChartView& view, const engine::SkyState& state,
 // them all: the same directions a chart gets for each place alone.
 void MilkyWayDirectionsOfDate(const engine::SkyState& state, const skydata::DeepSkyCatalogue& deep,
                               std::vector<engine::UnitVector>& out);
-
-// The band colours, faintest step first.
-QRgb MilkyWayColor(int level);
 
 }  // namespace skyvane::render

@@ -58,7 +58,12 @@ void Text(DrawContext& dc, int x, int y, QRgb color, std::string_view text)
 
 // Where everything sits for a window of a given size. Integer divisions cut
 // toward zero; for an even height the disc touches rows 1 and H - 1 and
-// starts 13 pixels from the left edge.
+// starts 13 pixels from the left edge. A window less than about 310 pixels
+// wider than it is tall (maximised on a 1024 x 768 screen, a portrait
+// screen) has no room for a disc that tall left of the panel: the disc
+// shrinks to the room there, keeps its left margin and sits in the middle
+// of the height, so that its rim, its stars and the compass letters stay
+// out of the panel's texts.
 struct ChartLayout {
     int cx;
     int cy;
@@ -70,9 +75,17 @@ struct ChartLayout {
 
 ChartLayout LayoutFor(int height, int width)
 {
-    const int r0 = (height - 20) / 2;
     constexpr int kPanelWidth = 300;
-    return {r0 + 22, r0 + 10, height / 2 - 1, width - kPanelWidth, height, width};
+    // The least room between the disc's rim and the panel's edge.
+    constexpr int kPanelGap = 2;
+    const int r0 = (height - 20) / 2;
+    ChartLayout layout{r0 + 22, r0 + 10, height / 2 - 1, width - kPanelWidth, height, width};
+    const int margin = layout.cx - layout.radius;
+    if (layout.cx + layout.radius > layout.x0 - kPanelGap) {
+        layout.radius = std::max(1, (layout.x0 - kPanelGap - margin) / 2);
+        layout.cx = margin + layout.radius;
+    }
+    return layout;
 }
 
 // ---------------------------------------------------------------- sky disc

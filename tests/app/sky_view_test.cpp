@@ -48,6 +48,7 @@ namespace {
 
 using namespace std::chrono_literals;
 using online::reporttest::Answer;
+using online::reporttest::NoAnswer;
 using online::reporttest::ReportTestEnvironment;
 using online::reporttest::ReportTestServer;
 using online::reporttest::SlowAnswer;
@@ -830,6 +831,49 @@ TEST_F(SkyViewTest, UpdateDatafileShowsProgressAndItsOutcome)
     EXPECT_TRUE(QTest::qWaitFor(
         [&] { return view_->findChild<QProgressDialog*>("updateProgress") == nullptr; }, 2000));
     outcome->close();
+}
+
+// The outcome names what went wrong as a user says it, whatever failed:
+// never the socket layer's own text ("Connect Fehler #111").
+TEST_F(SkyViewTest, UpdateDatafileSaysInWordsWhyItFailed)
+{
+    StoreEarlierRuns(10);
+    StartView();
+    struct Case {
+        const char* what;
+        std::function<std::unique_ptr<ReportTestServer>()> host;  // null: nothing listens
+        std::string expected;  // after the host's address
+    };
+    const std::vector<Case> cases = {
+        {"refused", [] { return nullptr; }, ": connection refused"},
+        {"hung up", [] { return std::make_unique<ReportTestServer>(NoAnswer()); },
+         " closed the connection"},
+        {"too short", [] { return std::make_unique<ReportTestServer>(Answer("short")); },
+         " has only 5 bytes"},
+    };
+    for (const Case& c : cases) {
+        server_ = c.host();
+        std::string host;
+        if (server_) {
+            host = server_->HostSetting();
+        } else {
+            // A port that was just free and that nothing listens on now.
+            host = ReportTestServer(NoAnswer()).HostSetting();
+        }
+        environment_.PointAt(host);
+        view_->OnCommand(kCommandUpdateDataFile);
+        QMessageBox* outcome = nullptr;
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] { return (outcome = view_->findChild<QMessageBox*>("updateOutcome")) != nullptr; },
+            15000))
+            << c.what;
+        const std::string text = outcome->text().toStdString();
+        EXPECT_NE(text.find(host + c.expected), std::string::npos) << c.what << ": " << text;
+        EXPECT_EQ(text.find("Fehler"), std::string::npos) << c.what << ": " << text;
+        outcome->close();
+        QTest::qWait(0);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
 }
 
 TEST_F(SkyViewTest, ClosingDuringADownloadLeavesTheWorkerToFinishAlone)

@@ -30,36 +30,74 @@ inline std::chrono::system_clock::time_point WinterEvening()
     return std::chrono::sys_days{std::chrono::year{2026} / 12 / 7} + 21h;
 }
 
+// The settings of that user: a record of earlier starts, the Swiss
+// locations, no data file update due, and the first run's preferences.
+inline void StoreZurichEveningSettings()
+{
+    platform::SetUrlOpener([](const std::string&) { return true; });
+    online::UsageRecord record;
+    record.installId = "abcdef";
+    record.build = online::kBuildNumber;
+    record.starts = 10;
+    online::EncodeUsageRecord(record);
+    platform::WriteProfileString("Installed", "Data", record.text);
+    engine::LocationTable table;
+    places::FillDefaultLocations(table, "CH");
+    places::SaveLocations(table);
+    platform::WriteProfileString("Installed", "NBFD", "2099-01-01 00:00:00");
+    platform::WriteProfileInt("Installed", "ABID", 100);
+    WriteFirstRunPreferences();
+}
+
+// Zurich, 2026-12-07 at `hour` o'clock local time in `view`, computed as
+// the window computes after a key.
+inline void ShowZurichAt(CSkyvaneView& view, int hour)
+{
+    engine::SkyState& sky = view.MutableSky();
+    sky.longitude = -8.5;
+    sky.latitude = 47.32;
+    sky.timeZone = 1;
+    sky.dst = 0;
+    sky.locationName = "Zurich";
+    sky.year = 2026;
+    sky.month = 12;
+    sky.day = 7;
+    sky.hour = hour;
+    sky.minute = 0;
+    sky.second = 0;
+    // Enter stops following the clock; a step forth and back computes
+    // the sky of the instant entered.
+    QTest::keyClick(&view, Qt::Key_Return);
+    QTest::keyClick(&view, Qt::Key_Right);
+    QTest::keyClick(&view, Qt::Key_Left);
+    ASSERT_EQ(view.Sky().shownHour, hour);
+    ASSERT_EQ(view.Sky().shownMinute, 0);
+}
+
+// A shown `view` taken past its start-up and the intro to the horizontal
+// chart of 22:00.
+inline void StartZurichEvening(CSkyvaneView& view)
+{
+    view.OnInitialUpdate();
+    view.OnTimer(kStartupTimer);
+    for (int tick = 0; tick < 4; ++tick) view.OnTimer(kIntroTimer);
+    view.OnCommand(kCommandHorizontal);
+    ASSERT_GT(skydata::CurrentSkyData()->catalogue->starCount, 0);
+    ShowZurichAt(view, 22);
+}
+
 class ZurichEveningViewTest : public testing::Test {
 protected:
     void SetUp() override
     {
-        platform::SetUrlOpener([](const std::string&) { return true; });
-        online::UsageRecord record;
-        record.installId = "abcdef";
-        record.build = online::kBuildNumber;
-        record.starts = 10;
-        online::EncodeUsageRecord(record);
-        platform::WriteProfileString("Installed", "Data", record.text);
-        engine::LocationTable table;
-        places::FillDefaultLocations(table, "CH");
-        places::SaveLocations(table);
-        platform::WriteProfileString("Installed", "NBFD", "2099-01-01 00:00:00");
-        platform::WriteProfileInt("Installed", "ABID", 100);
-        WriteFirstRunPreferences();
-
+        StoreZurichEveningSettings();
         server_ = std::make_unique<online::reporttest::ReportTestServer>(
             online::reporttest::Answer("<html>Version:0141 Country=*CH Campain=*000</html>"));
         environment_.PointAt(server_->HostSetting());
         view_ = std::make_unique<CSkyvaneView>(nullptr, WinterEvening);
         view_->resize(1024, 700);
         view_->show();
-        view_->OnInitialUpdate();
-        view_->OnTimer(kStartupTimer);
-        for (int tick = 0; tick < 4; ++tick) view_->OnTimer(kIntroTimer);
-        view_->OnCommand(kCommandHorizontal);
-        ASSERT_GT(skydata::CurrentSkyData()->catalogue->starCount, 0);
-        AtZurich(22);
+        StartZurichEvening(*view_);
     }
     void TearDown() override
     {
@@ -69,30 +107,7 @@ protected:
         platform::SetUrlOpener({});
     }
 
-    // Zurich, 2026-12-07 at `hour` o'clock local time, computed as the
-    // window computes after a key.
-    void AtZurich(int hour)
-    {
-        engine::SkyState& sky = view_->MutableSky();
-        sky.longitude = -8.5;
-        sky.latitude = 47.32;
-        sky.timeZone = 1;
-        sky.dst = 0;
-        sky.locationName = "Zurich";
-        sky.year = 2026;
-        sky.month = 12;
-        sky.day = 7;
-        sky.hour = hour;
-        sky.minute = 0;
-        sky.second = 0;
-        // Enter stops following the clock; a step forth and back computes
-        // the sky of the instant entered.
-        QTest::keyClick(view_.get(), Qt::Key_Return);
-        QTest::keyClick(view_.get(), Qt::Key_Right);
-        QTest::keyClick(view_.get(), Qt::Key_Left);
-        ASSERT_EQ(view_->Sky().shownHour, hour);
-        ASSERT_EQ(view_->Sky().shownMinute, 0);
-    }
+    void AtZurich(int hour) { ShowZurichAt(*view_, hour); }
 
     int StarRow(std::string_view designation) const
     {

@@ -294,6 +294,23 @@ TEST_F(LocationEditorTest, LinksButtonOpensTheLocationsPage)
     EXPECT_EQ(GetProfileString("Location", "datasaved", "missing"), "missing");
 }
 
+// Without a browser the button would seem dead: a message says so, names
+// the page, and the editor stays open with nothing saved.
+TEST_F(LocationEditorTest, LinksButtonWithoutABrowserSaysSo)
+{
+    platform::SetUrlOpener([](const std::string&) { return false; });
+    Click("1037");
+    auto* box = dialog_->findChild<QMessageBox*>("noBrowser");
+    ASSERT_NE(box, nullptr);
+    EXPECT_TRUE(box->isVisible());
+    EXPECT_NE(box->windowModality(), Qt::ApplicationModal);
+    EXPECT_TRUE(box->text().contains("no web browser")) << box->text().toStdString();
+    EXPECT_TRUE(box->text().contains(kLinksPage)) << box->text().toStdString();
+    EXPECT_TRUE(dialog_->isVisible());
+    EXPECT_EQ(GetProfileString("Location", "datasaved", "missing"), "missing");
+    box->close();
+}
+
 }  // namespace
 }  // namespace skyvane::places
 

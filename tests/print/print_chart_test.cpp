@@ -44,12 +44,14 @@ public:
     }
 
     // The page drawn through the printer's painter, as the sky window does.
-    QImage ThroughPainter(int viewMode, const PageMetrics& metrics, bool& printed)
+    QImage ThroughPainter(int viewMode, const PageMetrics& metrics, bool& printed,
+                          const render::ViewAim& aim = render::ViewAim::WholeSky())
     {
         QImage image(400, 700, QImage::Format_RGB32);
         image.fill(kPaper);
         QPainter painter(&image);
-        printed = PrintChart(viewMode, painter, metrics, state_, *catalogue_, preferences_, 210);
+        printed =
+            PrintChart(viewMode, painter, metrics, state_, *catalogue_, preferences_, 210, aim);
         painter.end();
         return image;
     }
@@ -121,6 +123,49 @@ TEST_F(PrintChartTest, EachViewModePrintsItsChartOntoThePrintersPainter)
         PageCanvas direct(400, 700);
         ASSERT_TRUE(mode.direct(*this, direct.dc()));
         EXPECT_TRUE(viaPainter == direct.Image()) << "view mode " << mode.viewMode;
+    }
+}
+
+// A sky chart zoomed in prints its finder chart, on a portrait page; a
+// field as wide as the chart's whole sky, or any aim on the other views,
+// prints the view's own page.
+TEST_F(PrintChartTest, AZoomedSkyChartPrintsItsFinderChart)
+{
+    struct Case {
+        int viewMode;
+        render::ViewAim aim;
+        bool finder;
+        bool landscape;
+    };
+    const render::SkyPoint centre{2.5, 40};
+    const Case cases[] = {
+        {kViewHorizontal, render::ViewAim::WholeSky(), false, false},
+        {kViewHorizontal, render::ViewAim::At(centre, 30), true, false},
+        {kViewHorizontal, render::ViewAim::At(centre, 179), true, false},
+        {kViewHorizontal, render::ViewAim::At(centre, 180), false, false},
+        {kViewGeocentric, render::ViewAim::WholeSky(), false, true},
+        {kViewGeocentric, render::ViewAim::At(centre, 5), true, false},
+        {kViewGeocentric, render::ViewAim::At(centre, 89), true, false},
+        {kViewGeocentric, render::ViewAim::At(centre, 90), false, true},
+        {kViewGeocentric, render::ViewAim::At(centre, 120), false, true},
+        {kViewHeliocentric, render::ViewAim::At(centre, 5), false, false},
+        {kViewIntro, render::ViewAim::At(centre, 5), false, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message()
+                     << "view " << c.viewMode << ", field " << c.aim.fieldDegrees);
+        EXPECT_EQ(PrintsFinderChart(c.viewMode, c.aim), c.finder);
+        EXPECT_EQ(PrintsLandscape(c.viewMode, c.aim), c.landscape);
+        bool printed = false;
+        const QImage page = ThroughPainter(c.viewMode, kPage, printed, c.aim);
+        EXPECT_TRUE(printed);
+        PageCanvas finder(400, 700);
+        ASSERT_TRUE(PrintFinderChart(finder.dc(), kPage, c.viewMode == kViewHorizontal, state_,
+                                     *catalogue_, preferences_, c.aim));
+        bool wholeSkyPrinted = false;
+        const QImage wholeSky = ThroughPainter(c.viewMode, kPage, wholeSkyPrinted);
+        EXPECT_EQ(page == finder.Image(), c.finder);
+        EXPECT_EQ(page == wholeSky, !c.finder);
     }
 }
 

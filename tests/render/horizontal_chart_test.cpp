@@ -105,11 +105,11 @@ protected:
         return {p.x, p.y};
     }
 
-    Canvas& Draw()
+    Canvas& Draw(int width = kWidth, int height = kHeight)
     {
-        canvas_ = std::make_unique<Canvas>(kWidth, kHeight);
+        canvas_ = std::make_unique<Canvas>(width, height);
         canvas_->dc().SetRecordText(true);
-        DrawHorizontalChart(canvas_->dc(), state_, kHeight, kWidth, link_, 0, 0, *catalogue_,
+        DrawHorizontalChart(canvas_->dc(), state_, height, width, link_, 0, 0, *catalogue_,
                             *clicks_, prefs_, selection_);
         return *canvas_;
     }
@@ -184,6 +184,43 @@ INSTANTIATE_TEST_SUITE_P(Twilight, SkyDiscTest,
                                            TwilightCase{-1, qRgb(33, 33, 132)},
                                            TwilightCase{0, kDayBlue},
                                            TwilightCase{40, kDayBlue}));
+
+// A window less than about 310 pixels wider than it is tall (maximised on a
+// 1024 x 768 screen, a portrait screen) has no room for a disc as tall as
+// the window: the disc takes the room left of the panel instead, in the
+// middle of the height. Every other window keeps the disc as it was.
+TEST_F(HorizontalChartTest, TheDiscStaysLeftOfThePanelAtEveryWindowSize)
+{
+    struct Size {
+        int width;
+        int height;
+        bool fullHeight;
+    };
+    constexpr QRgb kCompassGreen = qRgb(0, 220, 0);
+    const QRgb white = kWhite | 0xff000000u;
+    const QRgb black = kBlack | 0xff000000u;
+    state_.altitude[engine::kSun] = 40;  // a day-blue disc
+    for (const Size size : {Size{kWidth, kHeight, true}, Size{1020, 703, true},
+                            Size{1024, 730, false}, Size{768, 1000, false}}) {
+        Draw(size.width, size.height);
+        const int x0 = size.width - 300;
+        const int cy = (size.height - 20) / 2 + 10;
+        const int r = size.fullHeight ? size.height / 2 - 1 : (x0 - 2 - 13) / 2;
+        const int cx = 13 + r;
+        const std::string at = std::to_string(size.width) + "x" + std::to_string(size.height);
+        EXPECT_EQ(Pixel(13, cy), white) << at;
+        EXPECT_EQ(Pixel(12, cy), black) << at;
+        EXPECT_EQ(Pixel(cx, cy - r), white) << at;
+        EXPECT_EQ(Pixel(cx, cy - r - 1), black) << at;
+        int spilled = 0;
+        for (int y = 0; y < size.height; ++y)
+            for (int x = x0; x < size.width; ++x) {
+                const QRgb p = Pixel(x, y) & 0xffffffu;
+                if (p == (kDayBlue & 0xffffffu) || p == (kCompassGreen & 0xffffffu)) ++spilled;
+            }
+        EXPECT_EQ(spilled, 0) << at << ": disc or compass pixels in the panel";
+    }
+}
 
 // ------------------------------------------------------- catalogue objects
 
