@@ -111,4 +111,4 @@ test-cross:
 	JOBS=$(JOBS) bash scripts/test-cross.sh
 
 clean:
-	rm -rf $(BUILD_DIR) $(FUZZ_DIR) $(PACKAGE_DIR) build-cross-arm64 build-cross-win64
+	rm -rf $(BUILD_DIR) $(FUZZ_DIR) $(PACKAGE_DIR) build-cross-arm64 build-cross-win64 build-cross-host

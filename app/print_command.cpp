@@ -68,28 +68,6 @@ const CommandOptions<PrintRequest>& PrintOptions()
     using R = PrintRequest;
     static const CommandOptions<PrintRequest> kOptions = [] {
         CommandOptions<PrintRequest> options;
-        // The chart, place, instant, zoom, preferences and data file as
-        // skyvane render reads them; what only a window has is refused.
-        for (CommandOption<PrintRequest> option : LiftOptions(RenderOptions(), &R::chart)) {
-            const std::string& name = option.names.back();
-            if (name == "-o" || name == "--help")
-                continue;
-            if (std::find(std::begin(kWindowOnlyOptions), std::end(kWindowOnlyOptions), name) !=
-                std::end(kWindowOnlyOptions)) {
-                continue;
-            }
-            options.push_back(std::move(option));
-        }
-        for (const std::string& name : kWindowOnlyOptions) {
-            // Still known, so that the message says why.
-            const bool takesValue =
-                std::find(std::begin(kWindowOnlyFlags), std::end(kWindowOnlyFlags), name) ==
-                std::end(kWindowOnlyFlags);
-            options.push_back({{name}, takesValue ? "X" : "", "",
-                               [](R&, const std::string&) -> std::string {
-                                   return "not for a printed page";
-                               }});
-        }
         const CommandOptions<PrintRequest> own = {
             {{"--place"}, "NAME", "the place named in the title (default: the stored location there, else its coordinates)",
              [](R& r, const std::string& v) -> std::string {
@@ -111,6 +89,31 @@ const CommandOptions<PrintRequest>& PrintOptions()
                  return {};
              }},
         };
+        // The chart, place, instant, zoom, preferences and data file as
+        // skyvane render reads them; what only a window has is refused.
+        for (CommandOption<PrintRequest> option : LiftOptions(RenderOptions(), &R::chart)) {
+            const std::string& name = option.names.back();
+            // Print's own entry replaces render's: one line in the help.
+            if (std::any_of(own.begin(), own.end(), [&](const CommandOption<PrintRequest>& o) {
+                    return std::find(o.names.begin(), o.names.end(), name) != o.names.end();
+                }))
+                continue;
+            if (std::find(std::begin(kWindowOnlyOptions), std::end(kWindowOnlyOptions), name) !=
+                std::end(kWindowOnlyOptions)) {
+                continue;
+            }
+            options.push_back(std::move(option));
+        }
+        for (const std::string& name : kWindowOnlyOptions) {
+            // Still known, so that the message says why.
+            const bool takesValue =
+                std::find(std::begin(kWindowOnlyFlags), std::end(kWindowOnlyFlags), name) ==
+                std::end(kWindowOnlyFlags);
+            options.push_back({{name}, takesValue ? "X" : "", "",
+                               [](R&, const std::string&) -> std::string {
+                                   return "not for a printed page";
+                               }});
+        }
         options.insert(options.end(), own.begin(), own.end());
         return options;
     }();

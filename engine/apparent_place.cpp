@@ -164,29 +164,6 @@ RotationMatrix PrecessionFromPoles(const UnitVector& equator, const UnitVector& 
     return r;
 }
 
-// Rotations of the coordinate frame about its x and z axes by `angle`
-// radians (a positive angle turns the frame anticlockwise seen from the
-// axis' tip, so the coordinates of a fixed direction turn the other way).
-RotationMatrix FrameRotationX(double angle)
-{
-    const double s = std::sin(angle);
-    const double c = std::cos(angle);
-    RotationMatrix r;
-    r.m[1][1] = c, r.m[1][2] = s;
-    r.m[2][1] = -s, r.m[2][2] = c;
-    return r;
-}
-
-RotationMatrix FrameRotationZ(double angle)
-{
-    const double s = std::sin(angle);
-    const double c = std::cos(angle);
-    RotationMatrix r;
-    r.m[0][0] = c, r.m[0][1] = s;
-    r.m[1][0] = -s, r.m[1][1] = c;
-    return r;
-}
-
 // The Earth's orbital velocity over the speed of light in the ecliptic and
 // equinox of date, from the Sun's geometric longitude and the orbit's
 // eccentricity and perihelion: accurate to a few hundredths of an arc

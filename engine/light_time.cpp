@@ -169,18 +169,20 @@ Equatorial TopocentricFromTrig(const Equatorial& geocentric, double earthRadii, 
                      (observer.rhoSinLatitude * cosD - observer.rhoCosLatitude * cosH * sinD));
         return {ra, dec};
     }
-    const double denominator = cosD - observer.rhoCosLatitude * sinParallax * cosH;
-    const double shift = std::atan2(-observer.rhoCosLatitude * sinParallax * sinH, denominator);
-    double ra = geocentric.rightAscension + RadToHours(shift);
+    // The body's vector less the observer's, over the body's distance, in
+    // a frame turned to the body's right ascension: (along, across, up).
+    const double along = cosD - observer.rhoCosLatitude * sinParallax * cosH;
+    const double across = -observer.rhoCosLatitude * sinParallax * sinH;
+    const double up = sinD - observer.rhoSinLatitude * sinParallax;
+    double ra = geocentric.rightAscension + RadToHours(std::atan2(across, along));
     if (ra < 0)
         ra += 24;
     if (ra >= 24)
         ra -= 24;
-    // cos(shift) from its tangent, which the atan2 above had.
-    const double t = -observer.rhoCosLatitude * sinParallax * sinH / denominator;
-    const double cosShift = 1 / std::sqrt(1 + t * t);
-    const double dec = RadToDeg(
-        std::atan2((sinD - observer.rhoSinLatitude * sinParallax) * cosShift, denominator));
+    // Against the length in the equator's plane, which is never negative:
+    // a body near the pole that the parallax carries over it comes out on
+    // the far side, 12 hours round, not beyond 90 degrees.
+    const double dec = RadToDeg(std::atan2(up, std::sqrt(along * along + across * across)));
     return {ra, dec};
 }
 

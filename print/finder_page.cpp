@@ -2,6 +2,7 @@
 // same plane as the chart on screen magnified about the target, in black on
 // white with the brighter stars named, the field and a scale, and a title
 // naming the place and the time.
+#include <QRegularExpression>
 #include <QString>
 
 #include <algorithm>
@@ -282,6 +283,31 @@ void DrawMap(render::DrawContext& dc, const PageGeometry& page, const render::Ch
                                        view.Centre().latitude, places::kAngleSignedDegrees))));
 }
 
+// The title over the map from `left` to `right`: the place from the left
+// edge, the date from the middle, or further right when the place needs
+// the room (at most flush with the right edge). A place longer still is
+// cut short with an ellipsis, so the two never run together.
+void DrawTitle(render::DrawContext& dc, int left, int right, int y, const QString& place,
+               const QString& date)
+{
+    const int gap = dc.TextExtent(QStringLiteral("  ")).width();
+    const int dateWidth = dc.TextExtent(date).width();
+    const int dateX = std::max(left + (right - left) / 2,
+                               std::min(left + dc.TextExtent(place).width() + gap, right - dateWidth));
+    const int room = dateX - gap - left;
+    QString shown = place;
+    if (dc.TextExtent(shown).width() > room) {
+        const QString ellipsis(QChar(0x2026));
+        while (!shown.isEmpty() && dc.TextExtent(shown + ellipsis).width() > room)
+            shown.chop(1);
+        shown = shown.trimmed();
+        shown.remove(QRegularExpression(QStringLiteral("[,;:\\s]+$")));
+        shown = dc.TextExtent(shown + ellipsis).width() <= room ? shown + ellipsis : QString();
+    }
+    if (!shown.isEmpty()) PageText(dc, left, y, kPageBlack, shown);
+    PageText(dc, dateX, y, kPageBlack, date);
+}
+
 }  // namespace
 
 bool PrintFinderChart(render::DrawContext& dc, const PageMetrics& metrics, bool horizontal,
@@ -318,11 +344,11 @@ bool PrintFinderChart(render::DrawContext& dc, const PageMetrics& metrics, bool 
         DrawMap(dc, page, view, state, catalogue, preferences, deepSky);
     }
     dc.SelectFont(PageFont("Times New Roman", page, kTitlePercent, kTitleWeight));
-    PageText(dc, left, Scaled(page, 20), kPageBlack, std::string_view(state.locationName));
-    PageText(dc, left + side / 2, Scaled(page, 20), kPageBlack,
-             places::FormatDateTime(state.shownYear, state.shownMonth, state.shownDay,
-                                    state.shownHour, state.shownMinute, state.shownSecond,
-                                    places::kDateMonthDayYear12h, state.dst));
+    DrawTitle(dc, left, left + side, Scaled(page, 20),
+              places::FromWindows1252(state.locationName),
+              places::FromWindows1252(places::FormatDateTime(
+                  state.shownYear, state.shownMonth, state.shownDay, state.shownHour,
+                  state.shownMinute, state.shownSecond, places::kDateMonthDayYear12h, state.dst)));
     dc.SelectFont(previousFont);
     return true;
 }

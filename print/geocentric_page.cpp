@@ -14,6 +14,7 @@
 #include "print/page_labels.h"
 #include "print/page_milky_way.h"
 #include "print/page_parts.h"
+#include "print/page_table.h"
 #include "print/print_charts.h"
 #include "render/body_symbols.h"
 #include "render/catalogue_of_date.h"
@@ -196,41 +197,30 @@ int TableDivider(const Map& map)
 void DrawBodyTable(render::DrawContext& dc, const PageGeometry& page, const Map& map,
                   const engine::SkyState& state, int top)
 {
-    constexpr std::array<ColumnHeader, 5> kHeaders{{
-        {15, "Planet"},
-        {100, "Right Ascension"},
-        {228, "Declination"},
-        {320, "Distance"},
-        {420, "Horoscope Data"},
+    constexpr std::array<TableColumn, 6> kColumns{{
+        {15, 15, "Planet"},
+        {100, 100, "Right Ascension"},
+        {228, 215, "Declination"},
+        {320, 320, "Distance"},
+        {420, 420, "Horoscope Data"},
+        {490, 490, ""},
     }};
-    constexpr double kNameX = 15;
-    constexpr double kRightAscensionX = 100;
-    constexpr double kDeclinationX = 215;
-    constexpr double kDistanceX = 320;
-    constexpr double kSignX = 420;
-    constexpr double kSignDegreesX = 490;
     constexpr double kHeaderDy = 6;
     constexpr double kFirstRowDy = 23;
     constexpr double kRowStep = 15;
-    const auto column = [&](double x) { return map.left + Scaled(page, x); };
-    DrawHeaders(dc, page, map.left, top + Scaled(page, kHeaderDy), kHeaders);
+    PageTable table(kColumns);
     int n = 0;
     for (const int body : render::kSkyChartBodies) {
-        const int y = top + Scaled(page, kFirstRowDy + kRowStep * n);
-        const QRgb color = RowColor(n);
         const double ra = state.rightAscension[body];
-        PageText(dc, column(kNameX), y, color, engine::BodyName(body));
-        PageText(dc, column(kRightAscensionX), y, color,
-                 places::FormatAngle(ra, places::kAngleHours));
-        PageText(dc, column(kDeclinationX), y, color,
-                 places::FormatAngle(state.declination[body], places::kAngleSignedDegrees));
-        PageText(dc, column(kDistanceX), y, color,
-                 render::GeocentricDistanceText(body, state.geoDistance[body]));
         const render::ZodiacText zodiac = render::ZodiacColumns(ra);
-        PageText(dc, column(kSignX), y, color, zodiac.sign);
-        PageText(dc, column(kSignDegreesX), y, color, zodiac.degrees);
-        ++n;
+        table.AddRow(RowColor(n++),
+                     {engine::BodyName(body), places::FormatAngle(ra, places::kAngleHours),
+                      places::FormatAngle(state.declination[body], places::kAngleSignedDegrees),
+                      render::GeocentricDistanceText(body, state.geoDistance[body]),
+                      std::string(zodiac.sign), std::string(zodiac.degrees)});
     }
+    table.Draw(dc, page, map.left, top + Scaled(page, kHeaderDy),
+               [&](int row) { return top + Scaled(page, kFirstRowDy + kRowStep * row); });
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include "places/formatting.h"
 #include "print/page_labels.h"
 #include "print/page_parts.h"
+#include "print/page_table.h"
 #include "print/print_charts.h"
 #include "render/body_symbols.h"
 #include "render/chart_text.h"
@@ -110,32 +111,26 @@ void DrawSunAndPlanets(render::DrawContext& dc, const PageGeometry& page, const 
 void DrawPlanetTable(render::DrawContext& dc, const PageGeometry& page,
                      const engine::SkyState& state, int top)
 {
-    constexpr std::array<ColumnHeader, 4> kHeaders{{
-        {45, "Planet"},
-        {110, "Longitude"},
-        {200, "Latitude"},
-        {280, "AU from Sun"},
+    constexpr std::array<TableColumn, 4> kColumns{{
+        {45, 45, "Planet"},
+        {110, 110, "Longitude"},
+        {200, 200, "Latitude"},
+        {280, 300, "AU from Sun"},
     }};
     constexpr double kHeaderDy = 8;
-    constexpr double kNameX = 45;
-    constexpr double kLongitudeX = 110;
-    constexpr double kLatitudeX = 200;
-    constexpr double kDistanceX = 300;
     constexpr double kFirstRowDy = 30;
     constexpr double kRowStep = 15;
-    DrawHeaders(dc, page, 0, top + Scaled(page, kHeaderDy), kHeaders);
+    PageTable table(kColumns);
     int n = 0;
     for (int body = engine::kMercury; body <= engine::kNeptune; ++body, ++n) {
-        const int y = top + Scaled(page, kFirstRowDy + kRowStep * n);
-        const QRgb color = RowColor(n);
-        PageText(dc, Scaled(page, kNameX), y, color, engine::BodyName(body));
-        PageText(dc, Scaled(page, kLongitudeX), y, color,
-                 places::FormatAngle(state.helioLongitude[body], places::kAngleUnsignedDegrees));
-        PageText(dc, Scaled(page, kLatitudeX), y, color,
-                 places::FormatAngle(state.helioLatitude[body], places::kAngleSignedDegrees));
-        PageText(dc, Scaled(page, kDistanceX), y, color,
-                 render::HeliocentricDistanceText(state.helioDistance[body]));
+        table.AddRow(RowColor(n),
+                     {engine::BodyName(body),
+                      places::FormatAngle(state.helioLongitude[body], places::kAngleUnsignedDegrees),
+                      places::FormatAngle(state.helioLatitude[body], places::kAngleSignedDegrees),
+                      render::HeliocentricDistanceText(state.helioDistance[body])});
     }
+    table.Draw(dc, page, 0, top + Scaled(page, kHeaderDy),
+               [&](int row) { return top + Scaled(page, kFirstRowDy + kRowStep * row); });
 }
 
 }  // namespace

@@ -14,6 +14,7 @@
 #include "print/page_labels.h"
 #include "print/page_milky_way.h"
 #include "print/page_parts.h"
+#include "print/page_table.h"
 #include "print/print_charts.h"
 #include "render/body_symbols.h"
 #include "render/chart_fonts.h"
@@ -220,32 +221,28 @@ void DrawBodyTable(render::DrawContext& dc, const PageGeometry& page, const Dome
     constexpr int kFirstRowDevicePixels = 90;
     constexpr double kRowStep = 15;
 
-    constexpr std::array<ColumnHeader, 3> kHeaders{{
-        {kNameX, "Planet"},
-        {kAzimuthX, "Azimuth"},
-        {kAltitudeX, "Altitude"},
+    constexpr std::array<TableColumn, 3> kColumns{{
+        {kNameX, kNameX, "Planet"},
+        {kAzimuthX, kAzimuthX, "Azimuth"},
+        {kAltitudeX, kAltitudeX, "Altitude"},
     }};
-    DrawHeaders(dc, page, 0, dome.bottom + Scaled(page, kHeaderDy), kHeaders);
-    const int nameX = Scaled(page, kNameX);
-    const int azimuthX = Scaled(page, kAzimuthX);
-    const int altitudeX = Scaled(page, kAltitudeX);
-
+    PageTable table(kColumns);
     // By day only the Sun's row reads as up: the others cannot be seen.
     const bool daylight = state.altitude[engine::kSun] > 0;
-    const int rowStep = Scaled(page, kRowStep);
-    int y = dome.bottom + Scaled(page, kFirstRowDy) + DevicePixels(page, kFirstRowDevicePixels);
     for (const int body : render::kSkyChartBodies) {
         const bool up = state.altitude[body] > 0 && (!daylight || body == engine::kSun);
-        const QRgb color = up ? kPageBlack : kPaleRow;
-        PageText(dc, nameX, y, color, engine::BodyName(body));
-        PageText(dc, azimuthX, y, color,
-                 places::FormatAngle(render::ShownAzimuth(state.azimuth[body],
-                                                          preferences.northAtZero),
-                                     places::kAngleUnsignedDegrees));
-        PageText(dc, altitudeX, y, color,
-                 places::FormatAngle(state.altitude[body], places::kAngleSignedDegrees));
-        y += rowStep;
+        table.AddRow(up ? kPageBlack : kPaleRow,
+                     {engine::BodyName(body),
+                      places::FormatAngle(render::ShownAzimuth(state.azimuth[body],
+                                                               preferences.northAtZero),
+                                          places::kAngleUnsignedDegrees),
+                      places::FormatAngle(state.altitude[body], places::kAngleSignedDegrees)});
     }
+    const int rowStep = Scaled(page, kRowStep);
+    const int firstRowY =
+        dome.bottom + Scaled(page, kFirstRowDy) + DevicePixels(page, kFirstRowDevicePixels);
+    table.Draw(dc, page, 0, dome.bottom + Scaled(page, kHeaderDy),
+               [&](int row) { return firstRowY + rowStep * row; });
 }
 
 }  // namespace

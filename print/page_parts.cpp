@@ -103,14 +103,6 @@ void Disc(render::DrawContext& dc, int x, int y, int radius, QRgb fill, QRgb out
     dc.Ellipse(x - radius, y - radius, x + radius, y + radius);
 }
 
-void DrawHeaders(render::DrawContext& dc, const PageGeometry& page, int left, int y,
-                 std::span<const ColumnHeader> headers)
-{
-    for (const ColumnHeader& header : headers) {
-        PageText(dc, left + Scaled(page, header.x), y, kPageBlack, header.text);
-    }
-}
-
 QRgb RowColor(int row)
 {
     constexpr std::array<QRgb, 2> kRowColors{kPageBlack, qRgb(64, 64, 64)};

@@ -6,7 +6,6 @@
 #include <QRgb>
 #include <QString>
 
-#include <span>
 #include <string_view>
 
 #include "print/page_metrics.h"
@@ -49,15 +48,6 @@ inline void PageText(render::DrawContext& dc, int x, int y, QRgb color, const ch
 void Disc(render::DrawContext& dc, int x, int y, int radius, QRgb fill, QRgb outline,
           int outlineWidth = 1);
 
-// A table's column heading, `x` screen pixels right of the table's left
-// edge.
-struct ColumnHeader {
-    double x;
-    const char* text;
-};
-// The headings in black on row `y`.
-void DrawHeaders(render::DrawContext& dc, const PageGeometry& page, int left, int y,
-                 std::span<const ColumnHeader> headers);
 // The colour of table row `row`: black and dark grey in turn, so the eye
 // can follow a line across the table.
 QRgb RowColor(int row);

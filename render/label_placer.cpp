@@ -53,6 +53,12 @@ std::vector<LabelPlacer::Rect> LabelCandidatesAround(int x, int y, int radius, i
         {x - gap - width, y - height / 2, x - gap, y - height / 2 + height},
         {x - width / 2, y - gap - height, x - width / 2 + width, y - gap},
         {x - width / 2, y + gap, x - width / 2 + width, y + gap + height},
+        // By a frame's edge or between close neighbours the sides above can
+        // all be taken while a corner is still free.
+        {x + gap, y - gap - height, x + gap + width, y - gap},
+        {x - gap - width, y - gap - height, x - gap, y - gap},
+        {x + gap, y + gap, x + gap + width, y + gap + height},
+        {x - gap - width, y + gap, x - gap, y + gap + height},
     };
 }
 

@@ -45,7 +45,8 @@ private:
 };
 
 // The usual candidates around a symbol of half size `radius` at (x, y) for
-// a label `width` by `height`: right, left, above, below.
+// a label `width` by `height`: right, left, above, below, then the corners
+// (above right, above left, below right, below left).
 std::vector<LabelPlacer::Rect> LabelCandidatesAround(int x, int y, int radius, int width, int height);
 
 }  // namespace skyvane::render

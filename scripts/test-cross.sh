@@ -18,6 +18,15 @@ jobs="${JOBS:-$(nproc 2>/dev/null || echo 2)}"
 status=0
 summary=()
 
+# The deep-sky file as the build machine packs it, which every target's
+# suite reads and compares with the one its own packer made.
+host_dir=build-cross-host
+echo "== build machine: pack deepsky.bin in $host_dir"
+cmake -S . -B "$host_dir" -G Ninja -DCMAKE_BUILD_TYPE=Release -DSKYVANE_QT_FREE_ONLY=ON \
+  -DSKYVANE_BUILD_TESTS=OFF -DSKYVANE_BUILD_BENCH=OFF "${launcher[@]}" >/dev/null
+cmake --build "$host_dir" -j "$jobs" --target deepsky_bin
+host_deepsky="$PWD/$host_dir/deepsky.bin"
+
 for target in "${targets[@]}"; do
   case "$target" in
     arm64) toolchain=cmake/toolchain-aarch64-linux-gnu.cmake; suffix="" ;;
@@ -27,11 +36,13 @@ for target in "${targets[@]}"; do
   dir="build-cross-$target"
   echo "== $target: configure and build in $dir"
   # The toolchain is read once, when the folder is configured first.
-  settings=(-DCMAKE_BUILD_TYPE=Release -DSKYVANE_QT_FREE_ONLY=ON -DSKYVANE_BUILD_BENCH=OFF "${launcher[@]}")
+  settings=(-DCMAKE_BUILD_TYPE=Release -DSKYVANE_QT_FREE_ONLY=ON -DSKYVANE_BUILD_BENCH=OFF
+            -DSKYVANE_BUILD_MACHINE_DEEPSKY_BIN="$host_deepsky" "${launcher[@]}")
   [ -f "$dir/CMakeCache.txt" ] || settings+=(-DCMAKE_TOOLCHAIN_FILE="$toolchain")
   cmake -S . -B "$dir" -G Ninja "${settings[@]}" >/dev/null
-  cmake --build "$dir" -j "$jobs"
 
+  # The build already runs the target's packers, so the emulator is set up
+  # first.
   if [ "$target" = win64 ]; then
     # A wine prefix of our own beside the build, made once.
     export WINEPREFIX="$PWD/$dir/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
@@ -40,6 +51,7 @@ for target in "${targets[@]}"; do
   else
     run=(qemu-aarch64 -L /usr/aarch64-linux-gnu)
   fi
+  cmake --build "$dir" -j "$jobs"
   total=0
   for suite in "${suites[@]}"; do
     log="$dir/$suite.log"

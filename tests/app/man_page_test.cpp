@@ -122,9 +122,15 @@ TEST(ProgramHelp, NamesEveryCommandAndEachCommandsHelpEveryOption)
     for (const CommandInfo& command : Commands()) {
         EXPECT_NE(usage.find("skyvane " + command.name + " "), std::string::npos) << command.name;
         const std::string help = command.usage();
+        std::map<std::string, int> rows;
         for (const auto& option : command.options())
-            for (const std::string& name : option)
+            for (const std::string& name : option) {
                 EXPECT_NE(help.find(name), std::string::npos) << command.name << " " << name;
+                ++rows[name];
+            }
+        // An option a command takes over and also defines itself is described once.
+        for (const auto& [name, count] : rows)
+            EXPECT_EQ(count, 1) << command.name << " lists " << name << " " << count << " times";
     }
 }
 

@@ -5,9 +5,11 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "engine/sky.h"
 #include "page_canvas.h"
+#include "places/windows1252.h"
 #include "print/print_charts.h"
 #include "render/horizontal_placement.h"
 #include "render/zoomed_sky.h"
@@ -131,6 +133,69 @@ TEST_F(FinderPageTest, AWholeSkyAimDrawsNoMapAndABadPageNothing)
     EXPECT_EQ(page.At(middle.x(), middle.y()), test::kPaper | 0xff000000u);
     EXPECT_FALSE(PrintFinderChart(page.dc(), PageMetrics{}, true, state_, *catalogue_,
                                   preferences_, render::ViewAim::At({0, 45}, 5)));
+}
+
+TEST_F(FinderPageTest, TheTitlesPlaceAndDateNeverRunTogether)
+{
+    // A short place leaves the date in the middle of the map; a longer one
+    // pushes it right; one too long for the line is cut short.
+    enum Shown { kShort, kWhole, kCut };
+    struct Case {
+        const char* place;  // Windows-1252
+        Shown shown;
+    };
+    const Case cases[] = {
+        {"Z\xfcrich", kShort},
+        {"Thousand Oaks, California, USA", kWhole},
+        {"Llanfairpwllgwyngyllgogerychwyrndrobwllllantysiliogogogoch, Anglesey, Wales", kCut},
+    };
+    for (const int dpi : {72, 150, 300, 600, 1200}) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(std::string(c.place) + " at " + std::to_string(dpi) + " dpi");
+            const PageMetrics metrics{210, 297, dpi, dpi};
+            state_.locationName = c.place;
+            PageCanvas page(8, 8);
+            ASSERT_TRUE(PrintFinderChart(page.dc(), metrics, false, state_, *catalogue_,
+                                         preferences_, render::ViewAim::At({3.0, 60.0}, 5)));
+            std::vector<render::TextCall> title;
+            for (const render::TextCall& call : page.Texts())
+                if (call.font.family() == QStringLiteral("Times New Roman")) title.push_back(call);
+            ASSERT_EQ(title.size(), 2u);
+            const render::TextCall& place = title[0];
+            const render::TextCall& date = title[1];
+            ASSERT_TRUE(date.text.contains(QStringLiteral("AD")));
+            page.dc().SelectFont(place.font);
+            const int placeEnd = place.position.x() + page.dc().TextExtent(place.text).width();
+            const int dateEnd = date.position.x() + page.dc().TextExtent(date.text).width();
+            const int space = page.dc().TextExtent(QStringLiteral(" ")).width();
+            // The map is centred across the page: its right edge mirrors
+            // the left one where the place starts.
+            const int pageWidth = static_cast<int>(210 / 25.4 * dpi);
+            const int mapLeft = place.position.x();
+            const int mapRight = pageWidth - mapLeft;
+            EXPECT_GE(date.position.x() - placeEnd, space);
+            EXPECT_LE(dateEnd, mapRight + 1);
+            EXPECT_EQ(place.position.y(), date.position.y());
+            const QString full = places::FromWindows1252(c.place);
+            if (c.shown != kCut) {
+                EXPECT_EQ(place.text, full);
+            } else {
+                EXPECT_TRUE(place.text.endsWith(QChar(0x2026))) << place.text.toStdString();
+                EXPECT_TRUE(full.startsWith(place.text.chopped(1))) << place.text.toStdString();
+                EXPECT_GT(place.text.size(), 10);
+                // The whole line is used before the place is cut.
+                EXPECT_GE(dateEnd, mapRight - 1);
+            }
+            // The date starts in the middle of the map, or only as far right
+            // of it as the place needs.
+            const int middle = mapLeft + (mapRight - mapLeft) / 2;
+            EXPECT_GE(date.position.x(), middle - 1);
+            if (c.shown == kShort)
+                EXPECT_LE(date.position.x(), middle + 1);
+            else if (c.shown == kWhole && date.position.x() > middle + 1)
+                EXPECT_LE(date.position.x() - placeEnd, 3 * space);
+        }
+    }
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include "engine/body.h"
 #include "engine/sky.h"
 #include "print/print_charts.h"
+#include "render/body_symbols.h"
 #include "render/display_preferences.h"
 #include "skydata/catalogue.h"
 #include "page_canvas.h"
@@ -116,6 +117,40 @@ TEST(PrintedMapLabelsTest, NamesNeverOverlapEachOtherOrTheMapsLabelsNorLeaveTheP
         }
     }
     EXPECT_GT(namesChecked, 200);
+}
+
+// Where a body's usual sides are taken or cut by the frame its name goes
+// to a free corner rather than being left out: Neptune at the map's right
+// edge beside Saturn (Central Europe, 2026-12-07 22:00), Mars beside
+// Jupiter, and Jupiter on Saturn (2020-12-21). Every body stands in the
+// map's band on these nights. (In the 2040 bunch Saturn's disc is ringed by
+// five others and no side of it is free.)
+TEST(PrintedMapLabelsTest, EveryBodyOnTheGeocentricMapIsNamed)
+{
+    const auto catalogue = std::make_unique<skydata::SkyCatalogue>();
+    engine::SkyState europe{};
+    europe.year = 2026;
+    europe.month = 12;
+    europe.day = 7;
+    europe.hour = 22;
+    europe.timeZone = 1;
+    europe.longitude = -8.5;
+    europe.latitude = 47.32;
+    engine::SkyCalculator().ComputeSky(europe);
+    const std::vector<engine::SkyState> skies = {europe, Sky(2026, 12, 7, 22), Sky(2020, 12, 21, 18)};
+    for (const int dpi : {72, 150, 300, 600, 1200}) {
+        for (std::size_t n = 0; n < skies.size(); ++n) {
+            SCOPED_TRACE(std::to_string(dpi) + " dpi, sky " + std::to_string(n));
+            PageCanvas page(8, 8);
+            ASSERT_TRUE(PrintGeocentricChart(page.dc(), {297, 210, dpi, dpi}, skies[n], *catalogue));
+            QStringList named;
+            for (const Box& b : Labels(page, kNameGrey)) named << b.text;
+            for (const int body : render::kSkyChartBodies)
+                EXPECT_TRUE(named.contains(QString::fromLatin1(engine::BodyName(body))))
+                    << engine::BodyName(body) << " has no name; named: "
+                    << named.join(", ").toStdString();
+        }
+    }
 }
 
 }  // namespace
