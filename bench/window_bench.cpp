@@ -17,9 +17,11 @@
 #include <unistd.h>
 
 #include "app/main_frame.h"
+#include "app/preferences.h"
 #include "online/data_file_update.h"
 #include "platform/profile_store.h"
 #include "platform/url_opener.h"
+#include "skydata/sky_data.h"
 
 namespace {
 
@@ -36,13 +38,16 @@ void RunEventLoopFor(int ms)
 
 // range(0): the chart (0 horizontal, 1 geocentric); range(1): the field in
 // degrees, 0 for the whole sky, centred on the horizontal chart half way up
-// the southern sky and on the geocentric chart on Orion's belt.
+// the southern sky and on the geocentric chart on Orion's belt; range(2) 1
+// turns the Milky Way on. The deep-sky file is in the run folder, so every
+// zoomed frame draws the deep sky.
 void BM_WindowAnimation(benchmark::State& st)
 {
     const bool horizontal = st.range(0) == 0;
     const double field = static_cast<double>(st.range(1));
     for (auto _ : st) {
         st.PauseTiming();
+        platform::WriteProfileInt(app::kPreferencesSection, "MILKYWAY", static_cast<int>(st.range(2)));
         app::CMainFrame frame;
         frame.showMaximized();
         app::CSkyvaneView& view = frame.View();
@@ -72,13 +77,16 @@ void BM_WindowAnimation(benchmark::State& st)
         st.counters["ticks_per_s"] = ticks / seconds;
         st.counters["view_w"] = view.width();
         st.counters["view_h"] = view.height();
+        const auto data = skydata::CurrentSkyData();
+        st.counters["deep_sky"] = data && data->deepSky ? 1 : 0;
+        st.counters["milky_way"] = view.Preferences().showMilkyWay;
         view.OnKeyDown(app::NavigationKey::kEnter, 0, 1);
         frame.hide();
     }
 }
 BENCHMARK(BM_WindowAnimation)
-    ->ArgNames({"geocentric", "field"})
-    ->ArgsProduct({{0, 1}, {0, 30, 5, 1}})
+    ->ArgNames({"geocentric", "field", "milkyway"})
+    ->ArgsProduct({{0, 1}, {0, 30, 5, 1}, {0, 1}})
     ->UseManualTime()
     ->Iterations(1)
     ->Unit(benchmark::kSecond);
@@ -91,6 +99,7 @@ std::string PrepareRunFolder()
         (std::filesystem::temp_directory_path() / "skyvane-window-bench-XXXXXX").string();
     if (::mkdtemp(folder.data()) == nullptr) std::abort();
     std::filesystem::copy_file(SKYVANE_DATAS_BIN, std::filesystem::path(folder) / "datas.bin");
+    std::filesystem::copy_file(SKYVANE_DEEPSKY_BIN, std::filesystem::path(folder) / "deepsky.bin");
     std::filesystem::current_path(folder);
     online::SetDataFilePath(std::filesystem::path(folder) / "datas.bin");
     platform::UseProfileFile(folder + "/settings.ini");

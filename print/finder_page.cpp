@@ -181,7 +181,7 @@ void DrawMap(render::DrawContext& dc, const PageGeometry& page, const render::Ch
                                     sky.radiusDegrees + kLargestReachDegrees};
         const int penWidth = std::max(1, Scaled(page, 1));
         const int marker = Scaled(page, 4);
-        deep->objectCells.Query(cone, limit + kObjectAllowance, [&](std::uint32_t row) {
+        const auto drawObject = [&](std::uint32_t row) {
             const skydata::DeepObject& o = deep->objects[row];
             const auto at = place(o.raDeg / 15, o.decDeg);
             if (!at || !view.Shows(*at, 0)) return;
@@ -207,7 +207,18 @@ void DrawMap(render::DrawContext& dc, const PageGeometry& page, const render::Ch
             names.push_back({x, y, marker,
                              QString::fromStdString(skydata::DeepSkyCatalogue::DisplayDesignation(o.designation)),
                              std::isnan(o.magnitude) ? 20.0 : o.magnitude});
-        });
+        };
+        deep->objectCells.Query(cone, limit + kObjectAllowance, drawObject);
+        // The large objects without a magnitude, by their size as the
+        // screen's chart takes it (its pixels, not the page's).
+        if (limit + kObjectAllowance < skydata::DeepSkyCatalogue::kUnknownObjectMagnitude) {
+            constexpr double kLargestUnknownReachDegrees = 3.0;
+            const double pagePerScreen = std::max(1, Scaled(page, render::kUnknownMagnitudeOutlinePixels)) /
+                                         render::kUnknownMagnitudeOutlinePixels;
+            deep->QuerySizedUnknownMagnitude(
+                {cone.raDeg, cone.decDeg, sky.radiusDegrees + kLargestUnknownReachDegrees},
+                render::UnknownMagnitudeMinArcmin(view.PixelsPerDegree() / pagePerScreen), drawObject);
+        }
         deep->starCells.Query(cone, limit, [&](std::uint32_t row) {
             const skydata::DeepStar& s = deep->stars[row];
             const auto at = place(s.raDeg / 15, s.decDeg);

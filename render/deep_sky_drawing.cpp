@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <limits>
 #include <optional>
 
+#include "engine/apparent_place.h"
 #include "render/sky_mapping.h"
 
 namespace skyvane::render {
@@ -22,6 +24,11 @@ constexpr double kLargestReachDegrees = 1.5;
 // NGC and IC objects show down to this much fainter than the stars: their
 // magnitudes are those of their whole light, spread out.
 constexpr double kObjectMagnitudeAllowance = 1.5;
+// A deep star's dot is drawn when its centre is this close to the map.
+constexpr int kDeepStarReach = 2;
+// The largest object without a magnitude (the Hyades, over five degrees
+// across) reaches this far into the field from a centre outside it.
+constexpr double kLargestUnknownReachDegrees = 3.0;
 
 int Px(double v) { return static_cast<int>(std::floor(v + 0.5)); }
 
@@ -199,10 +206,92 @@ skydata::IntRect DrawDeepStar(DrawContext& dc, int x, int y, double magnitude, d
     return {x - r, y - r, x + r, y + r};
 }
 
+double UnknownMagnitudeMinArcmin(double pixelsPerDegree)
+{
+    constexpr double kArcminPerDegree = 60;
+    if (!(pixelsPerDegree > 0)) return std::numeric_limits<double>::infinity();
+    return kUnknownMagnitudeOutlinePixels / pixelsPerDegree * kArcminPerDegree;
+}
+
+namespace {
+
+// One NGC or IC object of a zoomed view: its symbol, the selection ring,
+// its click area and its label.
+bool DrawZoomedObject(DrawContext& dc, const ChartView& view, const skydata::DeepSkyCatalogue& deep,
+                      const PlaceOnScreen& place, std::uint32_t row, int selectedRow,
+                      skydata::CatalogueClickRects& clickRects, ViewLabels& labels)
+{
+    const skydata::DeepObject& o = deep.objects[row];
+    const auto at = place(o.raDeg / 15.0, o.decDeg);
+    if (!at) return false;
+    const double pixelsPerDegree = view.PixelsPerDegree();
+    const double halfMajor = std::isnan(o.majorArcmin) ? 0 : o.majorArcmin / 120.0 * pixelsPerDegree;
+    const double halfMinor = std::isnan(o.minorArcmin) ? halfMajor : o.minorArcmin / 120.0 * pixelsPerDegree;
+    const int reach = std::max(kSymbolReach, Px(halfMajor)) + 2;
+    if (!view.Shows(*at, reach)) return false;
+    // The position angle gives the major axis's direction from north.
+    const double angle = std::isnan(o.positionAngleDeg)
+                             ? 0
+                             : ScreenAxisAngle(place, o.raDeg / 15.0, o.decDeg, o.positionAngleDeg);
+    const int x = Px(at->x), y = Px(at->y);
+    // A galaxy large enough for its outline is drawn on the sky itself,
+    // so the chart's own projection shapes and turns it.
+    skydata::IntRect rect;
+    if (IsGalaxy(o.type) && 2 * halfMajor > kSmallestTrueOutline &&
+        DrawSkyEllipse(dc, place, o.raDeg / 15.0, o.decDeg, o.majorArcmin,
+                       std::isnan(o.minorArcmin) ? o.majorArcmin : o.minorArcmin, o.positionAngleDeg,
+                       DeepSymbolColor(o.type))) {
+        const int r = Px(halfMajor);
+        rect = {x - r, y - r, x + r + 1, y + r + 1};
+    } else {
+        rect = DrawDeepSkySymbol(dc, x, y, o.type, halfMajor, halfMinor, angle);
+    }
+    const int row32 = static_cast<int>(row);
+    bool selectionDrawn = false;
+    if (row32 == selectedRow) {
+        dc.SetPen(kSelectionRing);
+        dc.SetNullBrush();
+        dc.Ellipse(rect.left - 3, rect.top - 3, rect.right + 3, rect.bottom + 3);
+        selectionDrawn = true;
+    }
+    // The click area of a large outline is its middle.
+    const skydata::IntRect click{x - kSymbolReach - 1, y - kSymbolReach - 1, x + kSymbolReach + 2,
+                                 y + kSymbolReach + 2};
+    clickRects.deep.push_back({click, 1, row32});
+    labels.Reserve(click);
+    QString label = QString::fromStdString(skydata::DeepSkyCatalogue::DisplayDesignation(o.designation));
+    const double priority = std::isnan(o.magnitude) ? skydata::DeepSkyCatalogue::kUnknownObjectMagnitude
+                                                    : o.magnitude;
+    labels.Add(*at, std::min(reach, kSymbolReach + 2), label, DeepSymbolColor(o.type), priority);
+    return selectionDrawn;
+}
+
+}  // namespace
+
+DeclinationBand GeocentricStarBand(const ChartView& view, const engine::SkyState& state)
+{
+    // The map's rows are declinations of date, evenly spaced.
+    const double longitude = view.Centre().longitude;
+    const double y0 = view.ToScreen({longitude, 0}).y;
+    const double perDegree = view.ToScreen({longitude, 1}).y - y0;
+    if (!(std::fabs(perDegree) > 0) || !std::isfinite(perDegree)) return {};
+    const ScreenArea area = view.Area();
+    // A pixel more than a star's reach: rows are compared unrounded.
+    const double a = (area.top - kDeepStarReach - 1 - y0) / perDegree;
+    const double b = (area.bottom + kDeepStarReach + 1 - y0) / perDegree;
+    // No place's declination moves further between J2000 and the date
+    // than the pole turns, plus aberration's shift.
+    const auto& m = state.frame.toDate.m;
+    const engine::UnitVector& v = state.frame.earthVelocity;
+    const double turn = std::acos(std::clamp(m[2][2], -1.0, 1.0)) / kRad +
+                        2 * std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z) / kRad + 1e-6;
+    return {std::max(-90.0, std::min(a, b) - turn), std::min(90.0, std::max(a, b) + turn)};
+}
+
 bool DrawZoomedDeepCatalogue(DrawContext& dc, const ChartView& view, const engine::SkyState& state,
                              const skydata::DeepSkyCatalogue& deep, const PlaceOnScreen& place,
                              const ObjectSelection& selection, skydata::CatalogueClickRects& clickRects,
-                             ViewLabels& labels)
+                             ViewLabels& labels, std::optional<DeclinationBand> starBand)
 {
     clickRects.deep.clear();
     if (view.WholeSky()) return false;
@@ -212,56 +301,31 @@ bool DrawZoomedDeepCatalogue(DrawContext& dc, const ChartView& view, const engin
                                 sky.radiusDegrees + kLargestReachDegrees};
     const double limit = DeepSkyLimitingMagnitude(view.FieldDegrees());
     const double gain = view.MagnitudeGain();
-    const double pixelsPerDegree = view.PixelsPerDegree();
     bool selectionDrawn = false;
 
-    deep.objectCells.Query(cone, limit + kObjectMagnitudeAllowance, [&](std::uint32_t row) {
-        const skydata::DeepObject& o = deep.objects[row];
-        const auto at = place(o.raDeg / 15.0, o.decDeg);
-        if (!at) return;
-        const double halfMajor = std::isnan(o.majorArcmin) ? 0 : o.majorArcmin / 120.0 * pixelsPerDegree;
-        const double halfMinor = std::isnan(o.minorArcmin) ? halfMajor : o.minorArcmin / 120.0 * pixelsPerDegree;
-        const int reach = std::max(kSymbolReach, Px(halfMajor)) + 2;
-        if (!view.Shows(*at, reach)) return;
-        // The position angle gives the major axis's direction from north.
-        const double angle = std::isnan(o.positionAngleDeg)
-                                 ? 0
-                                 : ScreenAxisAngle(place, o.raDeg / 15.0, o.decDeg, o.positionAngleDeg);
-        const int x = Px(at->x), y = Px(at->y);
-        // A galaxy large enough for its outline is drawn on the sky itself,
-        // so the chart's own projection shapes and turns it.
-        skydata::IntRect rect;
-        if (IsGalaxy(o.type) && 2 * halfMajor > kSmallestTrueOutline &&
-            DrawSkyEllipse(dc, place, o.raDeg / 15.0, o.decDeg, o.majorArcmin,
-                           std::isnan(o.minorArcmin) ? o.majorArcmin : o.minorArcmin, o.positionAngleDeg,
-                           DeepSymbolColor(o.type))) {
-            const int r = Px(halfMajor);
-            rect = {x - r, y - r, x + r + 1, y + r + 1};
-        } else {
-            rect = DrawDeepSkySymbol(dc, x, y, o.type, halfMajor, halfMinor, angle);
-        }
-        const int row32 = static_cast<int>(row);
-        if (row32 == selection.selectedNgcObject) {
-            dc.SetPen(kSelectionRing);
-            dc.SetNullBrush();
-            dc.Ellipse(rect.left - 3, rect.top - 3, rect.right + 3, rect.bottom + 3);
-            selectionDrawn = true;
-        }
-        // The click area of a large outline is its middle.
-        const skydata::IntRect click{x - kSymbolReach - 1, y - kSymbolReach - 1, x + kSymbolReach + 2,
-                                     y + kSymbolReach + 2};
-        clickRects.deep.push_back({click, 1, row32});
-        labels.Reserve(click);
-        QString label = QString::fromStdString(skydata::DeepSkyCatalogue::DisplayDesignation(o.designation));
-        const double priority = std::isnan(o.magnitude) ? skydata::DeepSkyCatalogue::kUnknownObjectMagnitude
-                                                        : o.magnitude;
-        labels.Add(*at, std::min(reach, kSymbolReach + 2), label, DeepSymbolColor(o.type), priority);
+    const double objectLimit = limit + kObjectMagnitudeAllowance;
+    deep.objectCells.Query(cone, objectLimit, [&](std::uint32_t row) {
+        selectionDrawn |= DrawZoomedObject(dc, view, deep, place, row, selection.selectedNgcObject,
+                                           clickRects, labels);
     });
+    // Objects without a magnitude that the limit has not reached yet: the
+    // large ones by their size on screen (UnknownMagnitudeMinArcmin).
+    if (objectLimit < skydata::DeepSkyCatalogue::kUnknownObjectMagnitude) {
+        const skydata::SkyCone wideCone{cone.raDeg, cone.decDeg,
+                                        sky.radiusDegrees + kLargestUnknownReachDegrees};
+        deep.QuerySizedUnknownMagnitude(
+            wideCone, UnknownMagnitudeMinArcmin(view.PixelsPerDegree()), [&](std::uint32_t row) {
+                selectionDrawn |= DrawZoomedObject(dc, view, deep, place, row,
+                                                   selection.selectedNgcObject, clickRects, labels);
+            });
+    }
 
+    const DeclinationBand band = starBand.value_or(DeclinationBand{});
     deep.starCells.Query(cone, limit, [&](std::uint32_t row) {
         const skydata::DeepStar& s = deep.stars[row];
+        if (s.decDeg < band.low || s.decDeg > band.high) return;
         const auto at = place(s.raDeg / 15.0, s.decDeg);
-        if (!at || !view.Shows(*at, 2)) return;
+        if (!at || !view.Shows(*at, kDeepStarReach)) return;
         const int x = Px(at->x), y = Px(at->y);
         const skydata::IntRect rect = DrawDeepStar(dc, x, y, s.magnitude, gain, qRgb(255, 255, 255));
         if (static_cast<int>(row) == selection.selectedDeepStar) {
@@ -376,42 +440,137 @@ void FillEdges(DrawContext& dc, std::vector<Edge>& edges, const ScreenArea& clip
 
 }  // namespace
 
+void MilkyWayDirectionsOfDate(const engine::SkyState& state, const skydata::DeepSkyCatalogue& deep,
+                              std::vector<engine::UnitVector>& out)
+{
+    const std::size_t n = deep.milkyWayPoints.size() / 2;
+    const double* x = deep.milkyWayX.data();
+    const double* y = deep.milkyWayY.data();
+    const double* z = deep.milkyWayZ.data();
+    thread_local std::vector<double> ox, oy, oz, ux, uy, uz;
+    if (deep.milkyWayX.size() != n || deep.milkyWayY.size() != n || deep.milkyWayZ.size() != n) {
+        // A catalogue put together without its unit vectors.
+        ux.resize(n), uy.resize(n), uz.resize(n);
+        for (std::size_t i = 0; i < n; ++i) {
+            const engine::UnitVector v =
+                engine::UnitVectorOf(deep.milkyWayPoints[2 * i] / 15.0, deep.milkyWayPoints[2 * i + 1]);
+            ux[i] = v.x, uy[i] = v.y, uz[i] = v.z;
+        }
+        x = ux.data(), y = uy.data(), z = uz.data();
+    }
+    ox.resize(n), oy.resize(n), oz.resize(n);
+    engine::ApparentDirections(state.frame, x, y, z, static_cast<int>(n), ox.data(), oy.data(), oz.data());
+    out.resize(n);
+    for (std::size_t i = 0; i < n; ++i) out[i] = {ox[i], oy[i], oz[i]};
+}
+
 void DrawMilkyWay(DrawContext& dc, const skydata::DeepSkyCatalogue& deep,
                   const std::function<ScreenPoint(double raHours, double decDegrees)>& place,
                   const ScreenArea& clip, const ScreenDisc& disc, double wrapWidth,
                   QRgb (*color)(int level))
 {
+    const std::size_t n = deep.milkyWayPoints.size() / 2;
+    std::vector<ScreenPoint> screen(n);
+    for (std::size_t i = 0; i < n; ++i)
+        screen[i] = place(deep.milkyWayPoints[2 * i] / 15.0, deep.milkyWayPoints[2 * i + 1]);
+    DrawMilkyWayOnScreen(dc, deep, screen, wrapWidth > 0 ? place(0, 90).y : 0, clip, disc, wrapWidth, {},
+                         color);
+}
+
+void MilkyWayOutlinesAway(const ChartView& view, const engine::SkyState& state,
+                          const skydata::DeepSkyCatalogue& deep, std::vector<char>& away)
+{
+    away.assign(deep.milkyWay.size(), 0);
+    if (deep.milkyWayCaps.size() != deep.milkyWay.size()) return;
+    const ScreenArea clip = view.Area();
+    const engine::UnitVector v = state.frame.earthVelocity;
+    // Precession and nutation turn the sky as a whole; aberration moves each
+    // point by up to the Earth's speed (in units of light's), so a circle's
+    // radius grows by twice that at most. Generously more.
+    const double growth = 3 * std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z) + 1e-7;
+    // Screen positions from the circle's centre are exact to far less.
+    constexpr double kMarginPixels = 1;
+    const bool horizontal = view.Plane() == ChartPlane::kHorizontal;
+    const ObserverTurn turn = ObserverTurn::Of(state);
+    for (std::size_t r = 0; r < deep.milkyWay.size(); ++r) {
+        const skydata::DeepSkyCatalogue::MilkyWayCap& cap = deep.milkyWayCaps[r];
+        const double radius = (cap.radius + growth) / kRad;  // degrees
+        const engine::UnitVector centre = engine::ApparentDirection(state.frame, {cap.x, cap.y, cap.z});
+        if (horizontal) {
+            // The zenith-centred plane stretches the sky across its radius
+            // by z / sin z at z degrees from the zenith, more the farther
+            // out; beyond 135 degrees points are pulled in, so circles that
+            // reach out there are always placed.
+            constexpr double kLargestRadius = 60;
+            constexpr double kFarthestReach = 130;
+            if (radius > kLargestRadius) continue;
+            const engine::Horizontal h = HorizontalOfDirection(centre, turn);
+            const double reach = 90 - h.altitude + radius;
+            if (!(reach < kFarthestReach)) continue;
+            const double z = reach * kRad;
+            const double stretch = std::max(1.0, z / std::sin(z));
+            const ScreenPoint s = view.ToScreen({h.azimuth, h.altitude});
+            const double b = stretch * radius * view.PixelsPerDegree() + kMarginPixels;
+            away[r] = s.y + b <= clip.top + 0.5 || s.y - b > clip.bottom - 0.5 || s.x + b < clip.left ||
+                      s.x - b > clip.right;
+        } else {
+            // Declination is all the map's rows depend on; circles round a
+            // pole are always placed (their outlines are closed over it).
+            const double dec = std::asin(std::clamp(centre.z, -1.0, 1.0)) / kRad;
+            const double high = dec + radius, low = dec - radius;
+            constexpr double kNearPole = 89;
+            if (high >= kNearPole || low <= -kNearPole) continue;
+            const double longitude = view.Centre().longitude;
+            const double top = view.ToScreen({longitude, high}).y - kMarginPixels;
+            const double bottom = view.ToScreen({longitude, low}).y + kMarginPixels;
+            away[r] = bottom <= clip.top + 0.5 || top > clip.bottom - 0.5;
+        }
+    }
+}
+
+void DrawMilkyWayOnScreen(DrawContext& dc, const skydata::DeepSkyCatalogue& deep,
+                          std::span<const ScreenPoint> points, double northPoleY, const ScreenArea& clip,
+                          const ScreenDisc& disc, double wrapWidth, std::span<const char> away,
+                          QRgb (*color)(int level))
+{
     // Points far below the horizon are pulled in to this distance from the
     // disc's centre: the horizontal plane's far side tears near the nadir.
     constexpr double kFarthest = 1.5;
     constexpr double kArcStep = 10 * kRad;
+    const double far = kFarthest * disc.radius;
+    // Only points near the far circle need its exact distance.
+    const double nearFar2 = far * far * (1 - 1e-9);
+    thread_local std::vector<Edge> edges;
+    thread_local std::vector<ScreenPoint> ring, copy;
     for (int level = 1; level <= 5; ++level) {
-        std::vector<Edge> edges;
-        std::vector<ScreenPoint> ring;
-        for (const skydata::MilkyWayRing& r : deep.milkyWay) {
-            if (r.level != level) continue;
+        edges.clear();
+        for (std::size_t index = 0; index < deep.milkyWay.size(); ++index) {
+            const skydata::MilkyWayRing& r = deep.milkyWay[index];
+            if (r.level != level || (index < away.size() && away[index])) continue;
+            if (r.first > points.size() || r.count > points.size() - r.first) continue;
             ring.clear();
             double shift = 0;
             for (std::uint32_t k = 0; k < r.count; ++k) {
-                const float* p = &deep.milkyWayPoints[2 * static_cast<std::size_t>(r.first + k)];
-                ScreenPoint s = place(p[0] / 15.0, p[1]);
+                ScreenPoint s = points[r.first + k];
                 if (disc.radius > 0) {
                     const double dx = s.x - disc.cx, dy = s.y - disc.cy;
-                    const double d = std::hypot(dx, dy), far = kFarthest * disc.radius;
-                    if (d > far) {
-                        s = {disc.cx + dx / d * far, disc.cy + dy / d * far};
-                        // Along the far circle the short way from the last point.
-                        if (!ring.empty()) {
-                            const ScreenPoint& last = ring.back();
-                            const double a0 = std::atan2(last.y - disc.cy, last.x - disc.cx);
-                            double step = std::atan2(dy, dx) - a0;
-                            while (step > kPi) step -= 2 * kPi;
-                            while (step < -kPi) step += 2 * kPi;
-                            const bool lastFar = std::hypot(last.x - disc.cx, last.y - disc.cy) >= far - 1e-6;
-                            if (lastFar)
-                                for (int n = 1, steps = static_cast<int>(std::fabs(step) / kArcStep); n <= steps; ++n)
-                                    ring.push_back({disc.cx + far * std::cos(a0 + step * n / (steps + 1)),
-                                                    disc.cy + far * std::sin(a0 + step * n / (steps + 1))});
+                    if (!(dx * dx + dy * dy <= nearFar2)) {
+                        const double d = std::hypot(dx, dy);
+                        if (d > far) {
+                            s = {disc.cx + dx / d * far, disc.cy + dy / d * far};
+                            // Along the far circle the short way from the last point.
+                            if (!ring.empty()) {
+                                const ScreenPoint& last = ring.back();
+                                const double a0 = std::atan2(last.y - disc.cy, last.x - disc.cx);
+                                double step = std::atan2(dy, dx) - a0;
+                                while (step > kPi) step -= 2 * kPi;
+                                while (step < -kPi) step += 2 * kPi;
+                                const bool lastFar = std::hypot(last.x - disc.cx, last.y - disc.cy) >= far - 1e-6;
+                                if (lastFar)
+                                    for (int m = 1, steps = static_cast<int>(std::fabs(step) / kArcStep); m <= steps; ++m)
+                                        ring.push_back({disc.cx + far * std::cos(a0 + step * m / (steps + 1)),
+                                                        disc.cy + far * std::sin(a0 + step * m / (steps + 1))});
+                            }
                         }
                     }
                 }
@@ -435,25 +594,37 @@ void DrawMilkyWay(DrawContext& dc, const skydata::DeepSkyCatalogue& deep,
                 if (std::fabs(shift) > wrapWidth / 2) {
                     // It encloses a pole's side: closed over the north pole,
                     // two such outlines bound the band between them.
-                    const double poleY = place(0, 90).y;
                     const ScreenPoint first = ring.front();
                     ring.push_back(close);
-                    ring.push_back({close.x, poleY});
-                    ring.push_back({first.x, poleY});
+                    ring.push_back({close.x, northPoleY});
+                    ring.push_back({first.x, northPoleY});
                 }
             }
+            if (ring.empty()) continue;
+            // An outline wholly above, below, left or right of the map adds
+            // nothing to it: a closed outline crosses every row an even
+            // number of times, so those crossings leave the alternate fill
+            // inside the map as it is. (Only whole outlines: one with a
+            // point off the plane has open edges.)
+            double lo = ring.front().x, hi = lo, top = ring.front().y, bottom = top;
+            bool finite = true;
+            for (const ScreenPoint& p : ring) {
+                finite = finite && std::isfinite(p.x) && std::isfinite(p.y);
+                lo = std::min(lo, p.x), hi = std::max(hi, p.x);
+                top = std::min(top, p.y), bottom = std::max(bottom, p.y);
+            }
+            if (finite && (bottom <= clip.top + 0.5 || top > clip.bottom - 0.5)) continue;
             if (wrapWidth > 0) {
-                double lo = ring.front().x, hi = lo;
-                for (const ScreenPoint& s : ring) lo = std::min(lo, s.x), hi = std::max(hi, s.x);
                 // Copies a turn to either side where they reach the map.
                 for (int turn = -2; turn <= 2; ++turn) {
                     const double dx = turn * wrapWidth;
                     if (hi + dx < clip.left || lo + dx > clip.right) continue;
-                    std::vector<ScreenPoint> copy = ring;
-                    for (ScreenPoint& s : copy) s.x += dx;
+                    copy = ring;
+                    for (ScreenPoint& p : copy) p.x += dx;
                     AddRing(edges, copy);
                 }
             } else {
+                if (finite && (hi < clip.left || lo > clip.right)) continue;
                 AddRing(edges, ring);
             }
         }

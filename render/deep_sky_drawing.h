@@ -10,8 +10,10 @@
 
 #include <functional>
 #include <optional>
+#include <span>
 #include <vector>
 
+#include "engine/apparent_place.h"
 #include "engine/sky.h"
 #include "render/chart_view.h"
 #include "render/draw_context.h"
@@ -75,6 +77,21 @@ double ScreenAxisAngle(const PlaceOnScreen& place, double raHours, double decDeg
 // narrower field (about 12 at 1 degree, where Hipparcos ends).
 double DeepSkyLimitingMagnitude(double fieldDegrees);
 
+// An object of unknown magnitude is drawn once its major axis spans this
+// many pixels, whatever the field. OpenNGC gives no magnitude to many of
+// the largest nebulae and clusters (the Hyades, the Witch Head, the
+// Rosette's parts, the Horsehead), yet they are among the most conspicuous
+// things in a wide field; guessing a magnitude from a size says nothing
+// about how bright a nebula is, but its size on screen is exact, and at a
+// dozen pixels the object is drawn at its true size, larger than any fixed
+// symbol, so it shows something a marker could not. Objects with neither a
+// magnitude nor a size (mostly stars and double stars) have nothing to go
+// by: they wait until the field reaches kUnknownObjectMagnitude, as before.
+inline constexpr double kUnknownMagnitudeOutlinePixels = 12;
+// The smallest major axis (arc minutes) of an object of unknown magnitude
+// that a view of `pixelsPerDegree` shows; infinite for a senseless scale.
+double UnknownMagnitudeMinArcmin(double pixelsPerDegree);
+
 // A Hipparcos star's dot: the chart's size rule for a star `gain`
 // magnitudes brighter (ZoomedStarRadius), grey when it falls in the faint
 // class, else `color`. Returns its click rectangle.
@@ -93,10 +110,21 @@ void DrawMessierOutlines(DrawContext& dc, const ChartView& view,
 // its limiting magnitude, their labels through `labels`, the selection ring,
 // and their click rectangles in `clickRects.deep` (replaced). Returns
 // whether the selected deep object was drawn.
+// `starBand`, when given, is a band of J2000 declinations (degrees) outside
+// which no star can reach the map: stars beyond it are not placed.
+struct DeclinationBand {
+    double low = -90;
+    double high = 90;
+};
 bool DrawZoomedDeepCatalogue(DrawContext& dc, const ChartView& view, const engine::SkyState& state,
                              const skydata::DeepSkyCatalogue& deep, const PlaceOnScreen& place,
                              const ObjectSelection& selection, skydata::CatalogueClickRects& clickRects,
-                             ViewLabels& labels);
+                             ViewLabels& labels, std::optional<DeclinationBand> starBand = std::nullopt);
+
+// The J2000 declinations whose stars a zoomed geocentric `view` can show,
+// as DrawZoomedDeepCatalogue takes them: the map's rows widened by how far
+// the date's equator has turned from J2000's and by aberration.
+DeclinationBand GeocentricStarBand(const ChartView& view, const engine::SkyState& state);
 
 // The Milky Way's five steps as bands, faintest first, each filled where an
 // odd number of its outlines enclose a pixel, within `clip` and, when
@@ -115,5 +143,24 @@ void DrawMilkyWay(DrawContext& dc, const skydata::DeepSkyCatalogue& deep,
                   const std::function<ScreenPoint(double raHours, double decDegrees)>& place,
                   const ScreenArea& clip, const ScreenDisc& disc, double wrapWidth,
                   QRgb (*color)(int level) = MilkyWayColor);
+// The same with every outline point already on screen, in the order of
+// deep.milkyWayPoints, and the screen row of the north pole (where an
+// outline round the whole sky is closed when `wrapWidth` is set).
+// Outlines whose entry in `away` is set are left out, their points unread.
+void DrawMilkyWayOnScreen(DrawContext& dc, const skydata::DeepSkyCatalogue& deep,
+                          std::span<const ScreenPoint> points, double northPoleY, const ScreenArea& clip,
+                          const ScreenDisc& disc, double wrapWidth, std::span<const char> away = {},
+                          QRgb (*color)(int level) = MilkyWayColor);
+// Which outlines lie wholly above, below or (on the horizontal chart)
+// beside the map of `view`, judged from their bounding circles carried to
+// the date, before any of their points is placed: one flag per outline in
+// `away`. Only outlines that DrawMilkyWayOnScreen leaves out once placed
+// are flagged, so a chart that skips them draws the same pixels.
+void MilkyWayOutlinesAway(const ChartView& view, const engine::SkyState& state,
+                          const skydata::DeepSkyCatalogue& deep, std::vector<char>& away);
+// The apparent directions of date of every outline point, in one pass over
+// them all: the same directions a chart gets for each place alone.
+void MilkyWayDirectionsOfDate(const engine::SkyState& state, const skydata::DeepSkyCatalogue& deep,
+                              std::vector<engine::UnitVector>& out);
 
 }  // namespace skyvane::render

@@ -1,6 +1,7 @@
 #include "render/draw_context.h"
 
 #include <QFontMetrics>
+#include <QHash>
 #include <QPen>
 
 #include <algorithm>
@@ -214,9 +215,51 @@ QFont DrawContext::SelectFont(const QFont& font)
 // and the painter's font are set up once per font, not once per text.
 const QFontMetrics& DrawContext::Metrics() const
 {
-    if (!metrics_)
+    if (!metrics_) {
         metrics_.emplace(font_, painter_.device());
+        // What a width depends on: the font and the resolution the device
+        // gives it.
+        const QPaintDevice* device = painter_.device();
+        widthsKey_ = font_.toString() + QLatin1Char('|') + QString::number(font_.kerning()) +
+                     QLatin1Char('|') + QString::number(font_.hintingPreference()) + QLatin1Char('|') +
+                     QString::number(device ? device->logicalDpiY() : 0);
+    }
     return *metrics_;
+}
+
+namespace {
+
+// Widths of texts already measured, by font and resolution: a zoomed chart
+// measures hundreds of names on every frame, nearly all of them the ones of
+// the frame before, and shaping a text costs far more than finding it. Kept
+// per thread, bounded, and never referred to between calls, so clearing it
+// is always safe.
+constexpr qsizetype kMaxKeptFonts = 64;
+constexpr qsizetype kMaxKeptWidths = 50000;
+
+QHash<QString, QHash<QString, int>>& KeptWidths()
+{
+    thread_local QHash<QString, QHash<QString, int>> kept;
+    return kept;
+}
+
+}  // namespace
+
+int DrawContext::TextWidth(const QString& text) const
+{
+    const QFontMetrics& metrics = Metrics();
+    auto& kept = KeptWidths();
+    auto font = kept.find(widthsKey_);
+    if (font == kept.end()) {
+        if (kept.size() >= kMaxKeptFonts) kept.clear();
+        font = kept.insert(widthsKey_, {});
+    }
+    const auto found = font->constFind(text);
+    if (found != font->constEnd()) return *found;
+    const int width = metrics.horizontalAdvance(text);
+    if (font->size() >= kMaxKeptWidths) font->clear();
+    font->insert(text, width);
+    return width;
 }
 
 void DrawContext::FillBox(int left, int top, int right, int bottom, QRgb color)
@@ -634,7 +677,7 @@ void DrawContext::ScaledPolygonFill(const QPoint* points, int count)
 QSize DrawContext::TextExtent(const QString& text) const
 {
     const QFontMetrics& metrics = Metrics();
-    return QSize(metrics.horizontalAdvance(text), metrics.ascent() + metrics.descent());
+    return QSize(TextWidth(text), metrics.ascent() + metrics.descent());
 }
 
 void DrawContext::TextOut(int x, int y, const QString& text)
@@ -644,7 +687,7 @@ void DrawContext::TextOut(int x, int y, const QString& text)
             TextCall{text, QPoint(x, y), font_, textShown_, backgroundShown_, opaqueText_});
     }
     const QFontMetrics& metrics = Metrics();
-    const QSize cell(metrics.horizontalAdvance(text), metrics.ascent() + metrics.descent());
+    const QSize cell(TextWidth(text), metrics.ascent() + metrics.descent());
     if (opaqueText_) {
         FillBox(x, y, x + cell.width(), y + cell.height(), backgroundShown_);
     }

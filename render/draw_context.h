@@ -216,9 +216,12 @@ private:
     QRgb backgroundShown_ = 0;
     bool opaqueText_ = true;
     const QFontMetrics& Metrics() const;
+    // The width of a text in the current font, as the metrics give it.
+    int TextWidth(const QString& text) const;
 
     QFont font_;
     mutable std::optional<QFontMetrics> metrics_;
+    mutable QString widthsKey_;  // set with metrics_
     bool painterFontCurrent_ = false;
     std::optional<QRgb> painterPen_;
     QPoint current_;

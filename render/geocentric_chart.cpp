@@ -351,9 +351,25 @@ void DrawGeocentricMilkyWay(DrawContext& dc, const ChartView& view, const engine
     const double halfTurn = std::fabs(view.ToScreen({centre.longitude + 6, 0}).x -
                                       view.ToScreen({centre.longitude - 6, 0}).x);
     ScreenArea clip = view.Area();
-    DrawMilkyWay(
-        dc, deep, [&](double ra, double dec) { return ScreenOfDate(view, state, ra, dec); }, clip,
-        ScreenDisc{}, 2 * halfTurn);
+    // The outline points in one pass, each exactly as ScreenOfDate places
+    // it.
+    // Outlines wholly above or below a zoomed view are not placed at all.
+    thread_local std::vector<engine::UnitVector> directions;
+    thread_local std::vector<ScreenPoint> points;
+    thread_local std::vector<char> away;
+    MilkyWayDirectionsOfDate(state, deep, directions);
+    MilkyWayOutlinesAway(view, state, deep, away);
+    points.resize(directions.size());
+    for (std::size_t r = 0; r < deep.milkyWay.size(); ++r) {
+        const skydata::MilkyWayRing& ring = deep.milkyWay[r];
+        if (away[r] || ring.first > points.size() || ring.count > points.size() - ring.first) continue;
+        for (std::size_t i = ring.first; i < ring.first + ring.count; ++i) {
+            const engine::Equatorial ofDate = engine::EquatorialOf(directions[i]);
+            points[i] = view.ToScreen({ofDate.rightAscension, ofDate.declination});
+        }
+    }
+    DrawMilkyWayOnScreen(dc, deep, points, ScreenOfDate(view, state, 0, 90).y, clip, ScreenDisc{},
+                         2 * halfTurn, away);
 }
 
 // Returns whether the selected star was drawn.
@@ -400,7 +416,8 @@ bool DrawZoomedMap(DrawContext& dc, const ChartView& view, const engine::SkyStat
                       &outlined);
     if (deep) {
         deepSelectionDrawn =
-            DrawZoomedDeepCatalogue(dc, view, state, *deep, place, selection, clickRects, labels);
+            DrawZoomedDeepCatalogue(dc, view, state, *deep, place, selection, clickRects, labels,
+                                    GeocentricStarBand(view, state));
     }
     ZoomedStarStyle style;
     style.spectral = preferences.starColor == kStarsSpectral;

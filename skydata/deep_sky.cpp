@@ -9,6 +9,7 @@
 #include <fstream>
 #include <limits>
 
+#include "engine/apparent_place.h"
 #include "skydata/deep_sky_format.h"
 
 namespace skyvane::skydata {
@@ -179,8 +180,11 @@ std::size_t DeepSkyCatalogue::MemoryBytes() const
            messierNames.capacity() * sizeof(MessierCrossName) +
            aliases.capacity() * sizeof(DeepSkyAlias) + hipToHr.capacity() * sizeof(hipToHr[0]) +
            milkyWay.capacity() * sizeof(MilkyWayRing) + milkyWayPoints.capacity() * sizeof(float) +
+           (milkyWayX.capacity() + milkyWayY.capacity() + milkyWayZ.capacity()) * sizeof(double) +
+           milkyWayCaps.capacity() * sizeof(MilkyWayCap) +
            starCells.MemoryBytes() + objectCells.MemoryBytes() + strings.capacity() +
-           designations_.capacity() * sizeof(Key) + starsByHip_.capacity() * sizeof(std::uint32_t);
+           designations_.capacity() * sizeof(Key) + starsByHip_.capacity() * sizeof(std::uint32_t) +
+           sizedUnknown_.capacity() * sizeof(SizedUnknown);
 }
 
 void DeepSkyCatalogue::SortDesignations()
@@ -222,6 +226,45 @@ void DeepSkyCatalogue::BuildLookups()
         mag[i] = std::isnan(objects[i].magnitude) ? kUnknownObjectMagnitude : objects[i].magnitude;
     }
     objectCells = SkyCells(ra, dec, mag);
+
+    const std::size_t points = milkyWayPoints.size() / 2;
+    milkyWayX.resize(points), milkyWayY.resize(points), milkyWayZ.resize(points);
+    for (std::size_t i = 0; i < points; ++i) {
+        const engine::UnitVector v = engine::UnitVectorOf(milkyWayPoints[2 * i] / 15.0, milkyWayPoints[2 * i + 1]);
+        milkyWayX[i] = v.x, milkyWayY[i] = v.y, milkyWayZ[i] = v.z;
+    }
+    milkyWayCaps.assign(milkyWay.size(), MilkyWayCap{});
+    for (std::size_t r = 0; r < milkyWay.size(); ++r) {
+        const MilkyWayRing& ring = milkyWay[r];
+        if (ring.count == 0 || ring.first > points || ring.count > points - ring.first) continue;
+        double sx = 0, sy = 0, sz = 0;
+        for (std::uint32_t k = ring.first; k < ring.first + ring.count; ++k)
+            sx += milkyWayX[k], sy += milkyWayY[k], sz += milkyWayZ[k];
+        const double norm = std::sqrt(sx * sx + sy * sy + sz * sz);
+        // Points that cancel out have no centre: the whole sky bounds them.
+        if (!(norm > 1e-6)) continue;
+        MilkyWayCap cap{sx / norm, sy / norm, sz / norm, 0};
+        double nearest = 1;  // the smallest cosine
+        for (std::uint32_t k = ring.first; k < ring.first + ring.count; ++k)
+            nearest = std::min(nearest, cap.x * milkyWayX[k] + cap.y * milkyWayY[k] + cap.z * milkyWayZ[k]);
+        // A little more than the farthest point: rounding stays inside.
+        constexpr double kSlack = 1e-9;
+        cap.radius = std::acos(std::clamp(nearest, -1.0, 1.0)) + kSlack;
+        milkyWayCaps[r] = cap;
+    }
+
+    sizedUnknown_.clear();
+    constexpr double kRad = 3.14159265358979323846 / 180.0;
+    for (std::size_t i = 0; i < objects.size(); ++i) {
+        const DeepObject& o = objects[i];
+        if (!std::isnan(o.magnitude) || !(o.majorArcmin > 0)) continue;
+        const double r = o.raDeg * kRad, d = o.decDeg * kRad;
+        sizedUnknown_.push_back({o.majorArcmin, static_cast<float>(std::cos(d) * std::cos(r)),
+                                 static_cast<float>(std::cos(d) * std::sin(r)),
+                                 static_cast<float>(std::sin(d)), static_cast<std::uint32_t>(i)});
+    }
+    std::stable_sort(sizedUnknown_.begin(), sizedUnknown_.end(),
+                     [](const SizedUnknown& a, const SizedUnknown& b) { return a.majorArcmin > b.majorArcmin; });
 }
 
 std::shared_ptr<const DeepSkyCatalogue> ReadDeepSky(std::span<const unsigned char> file,

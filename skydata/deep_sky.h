@@ -8,6 +8,7 @@
 // without one). A catalogue never changes once read.
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 #include <filesystem>
 #include <memory>
@@ -105,11 +106,39 @@ public:
     std::vector<std::pair<std::uint32_t, std::uint32_t>> hipToHr;  // sorted by HIP
     std::vector<MilkyWayRing> milkyWay;
     std::vector<float> milkyWayPoints;  // RA, Dec pairs
+    // The same points as J2000 unit vectors (engine::UnitVectorOf of each
+    // place in hours and degrees), in columns: a chart carries them all to
+    // the date on every frame.
+    std::vector<double> milkyWayX, milkyWayY, milkyWayZ;
+    // Each outline's bounding circle on the sky, in the order of milkyWay:
+    // its J2000 centre as a unit vector and the angle in radians from there
+    // to the outline's farthest point. A chart skips the outlines whose
+    // circle lies wholly beside its map without placing their points.
+    struct MilkyWayCap {
+        double x = 0, y = 0, z = 1;
+        double radius = 3.14159265358979323846;
+    };
+    std::vector<MilkyWayCap> milkyWayCaps;
     SkyCells starCells;
     SkyCells objectCells;  // objects without a magnitude sort as kUnknownObjectMagnitude
 
     // Objects without a magnitude are shown from this limit on.
     static constexpr float kUnknownObjectMagnitude = 13.0f;
+
+    // The objects without a magnitude that have a size, largest first:
+    // calls visit(row) for each within `cone` whose major axis is at least
+    // `minMajorArcmin`. What a wide field can show of them is decided by
+    // their size alone, so the largest are read first and the walk stops
+    // at the first one too small.
+    template <typename Visit>
+    void QuerySizedUnknownMagnitude(const SkyCone& cone, double minMajorArcmin, Visit&& visit) const;
+    // The same, collected; `out` is cleared first.
+    void QuerySizedUnknownMagnitude(const SkyCone& cone, double minMajorArcmin,
+                                    std::vector<std::uint32_t>& out) const
+    {
+        out.clear();
+        QuerySizedUnknownMagnitude(cone, minMajorArcmin, [&](std::uint32_t i) { out.push_back(i); });
+    }
 
     // The row of the star with that Hipparcos number, or -1.
     int StarByHip(std::uint32_t hip) const;
@@ -148,7 +177,37 @@ private:
     };
     std::vector<Key> designations_;  // sorted
     std::vector<std::uint32_t> starsByHip_;  // rows sorted by HIP number
+    // Objects without a magnitude but with a major axis, largest first,
+    // with their unit vectors for the cone test.
+    struct SizedUnknown {
+        float majorArcmin;
+        float x, y, z;
+        std::uint32_t row;
+    };
+    std::vector<SizedUnknown> sizedUnknown_;
 };
+
+template <typename Visit>
+void DeepSkyCatalogue::QuerySizedUnknownMagnitude(const SkyCone& cone, double minMajorArcmin,
+                                                  Visit&& visit) const
+{
+    if (!std::isfinite(cone.raDeg) || !std::isfinite(cone.decDeg) || !(cone.radiusDeg >= 0) ||
+        std::isnan(minMajorArcmin))
+        return;
+    constexpr double kRad = 3.14159265358979323846 / 180.0;
+    const double cx = std::cos(cone.decDeg * kRad) * std::cos(cone.raDeg * kRad);
+    const double cy = std::cos(cone.decDeg * kRad) * std::sin(cone.raDeg * kRad);
+    const double cz = std::sin(cone.decDeg * kRad);
+    // As the sky cells measure it: the chord, with single precision's slack.
+    constexpr double kSlackDeg = 1e-5;
+    const double chord = 2 * std::sin(std::fmin(180.0, cone.radiusDeg + kSlackDeg) * kRad / 2);
+    const double maxChord2 = cone.radiusDeg >= 180.0 ? 5.0 : chord * chord;
+    for (const SizedUnknown& e : sizedUnknown_) {
+        if (e.majorArcmin < minMajorArcmin) break;
+        const double dx = e.x - cx, dy = e.y - cy, dz = e.z - cz;
+        if (dx * dx + dy * dy + dz * dz <= maxChord2) visit(e.row);
+    }
+}
 
 // Reads a deep-sky file. Null, with `why` saying which check failed, when
 // the file cannot be used.

@@ -13,6 +13,7 @@
 #include "print/print_charts.h"
 #include "render/horizontal_placement.h"
 #include "render/zoomed_sky.h"
+#include "skydata/deep_sky.h"
 
 namespace skyvane::print {
 namespace {
@@ -88,6 +89,38 @@ TEST_F(FinderPageTest, TheTargetIsInTheMiddleOfTheMapForBothCharts)
         }
         EXPECT_TRUE(named);
         EXPECT_TRUE(field);
+    }
+}
+
+TEST_F(FinderPageTest, LargeObjectsWithoutAMagnitudeArePrintedAsTheScreenShowsThem)
+{
+    std::string why;
+    const auto deep = skydata::LoadDeepSkyFile(SKYVANE_DEEPSKY_BIN, why);
+    ASSERT_NE(deep, nullptr) << why;
+    struct Case {
+        const char* designation;
+        const char* printed;
+        double field;
+        bool named;
+    };
+    // The Witch Head (180', no magnitude) in a wide field; a double star
+    // without magnitude or size only in the narrowest.
+    const Case cases[] = {{"NGC1909", "NGC 1909", 30, true}, {"IC0001", "IC 1", 3, false},
+                          {"IC0001", "IC 1", 1.5, true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.designation);
+        const skydata::DeepObject* object = nullptr;
+        for (const skydata::DeepObject& o : deep->objects)
+            if (o.designation == c.designation) object = &o;
+        ASSERT_NE(object, nullptr);
+        PageCanvas page(kA4);
+        ASSERT_TRUE(PrintFinderChart(page.dc(), kA4, false, state_, *catalogue_, preferences_,
+                                     render::ViewAim::At({object->raDeg / 15.0, object->decDeg}, c.field),
+                                     deep.get()));
+        bool named = false;
+        for (const render::TextCall& call : page.dc().RecordedText())
+            named |= call.text == QString::fromLatin1(c.printed);
+        EXPECT_EQ(named, c.named);
     }
 }
 

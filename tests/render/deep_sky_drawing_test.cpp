@@ -5,17 +5,21 @@
 #include <QImage>
 #include <QPainter>
 
+#include <algorithm>
 #include <cmath>
 #include <fstream>
 #include <functional>
 #include <iterator>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
 #include "render/deep_sky_drawing.h"
 #include "render/geocentric_chart.h"
+#include "render/horizontal_chart.h"
+#include "render/horizontal_placement.h"
 #include "render/object_panel.h"
 #include "render_test_canvas.h"
 #include "skydata/data_file.h"
@@ -294,6 +298,242 @@ TEST_F(RealDeepSkyChartTest, AndromedaIsALongEllipseAtItsPositionAngle)
                                    m31.dec + half * std::cos(a));
     EXPECT_LT(tip.x, centre.x);
     EXPECT_LT(tip.y, centre.y);
+}
+
+TEST_F(RealDeepSkyChartTest, ObjectsOfUnknownMagnitudeShowOnceTheyAreLargeOnScreen)
+{
+    // The map is 600 pixels high: 20 pixels a degree at a 30 degree field.
+    struct Case {
+        const char* designation;
+        double field;
+        bool shown;
+    };
+    const Case cases[] = {
+        // No magnitude, but large: the Witch Head (180'), the Rosette's
+        // brighter part (80'), the Hyades (329') in a wide field.
+        {"NGC1909", 30, true},
+        {"NGC2237", 30, true},
+        {"C041", 60, true},
+        // The Flame Nebula (30') is ten pixels at 30 degrees, fifteen at 20.
+        {"NGC2024", 30, false},
+        {"NGC2024", 20, true},
+        // The Horsehead (6') and a globular cluster (13.8') need narrower fields.
+        {"B033", 20, false},
+        {"B033", 3, true},
+        {"NGC6366", 30, false},
+        {"NGC6366", 8, true},
+        // The Double Cluster's association (50') around its two clusters.
+        {"C014", 3, true},
+        // A double star has neither magnitude nor size: only the narrowest fields.
+        {"IC0001", 3, false},
+        {"IC0001", 1.5, true},
+        // Sizes do not help objects whose magnitude is known and faint: the
+        // Jellyfish Nebula (50', 12th magnitude) and NGC 4945 (23', 11.9).
+        {"IC0443", 20, false},
+        {"NGC4945", 20, false},
+        {"IC0443", 1.5, true},
+    };
+    auto clicks = std::make_unique<skydata::CatalogueClickRects>();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.designation) + " at " + std::to_string(c.field));
+        int row = -1;
+        for (std::size_t i = 0; i < deep->objects.size(); ++i)
+            if (deep->objects[i].designation == c.designation) row = static_cast<int>(i);
+        ASSERT_GE(row, 0);
+        const skydata::DeepObject& o = deep->objects[static_cast<std::size_t>(row)];
+        Geocentric(Main(), deep.get(), ViewAim::At({o.raDeg / 15.0, o.decDeg}, c.field), *clicks);
+        const bool shown = std::any_of(clicks->deep.begin(), clicks->deep.end(),
+                                       [&](const skydata::DeepSkyClick& k) { return k.kind == 1 && k.row == row; });
+        EXPECT_EQ(shown, c.shown);
+        // Drawn once, never twice by two rules.
+        EXPECT_LE(std::count_if(clicks->deep.begin(), clicks->deep.end(),
+                                [&](const skydata::DeepSkyClick& k) { return k.kind == 1 && k.row == row; }),
+                  1);
+    }
+    // The largest first, each reached once, and nothing of known magnitude.
+    std::vector<std::uint32_t> found;
+    deep->QuerySizedUnknownMagnitude({0, 0, 180}, 30, found);
+    std::sort(found.begin(), found.end());
+    EXPECT_EQ(std::adjacent_find(found.begin(), found.end()), found.end());
+    EXPECT_GE(found.size(), 20u);
+    for (const std::uint32_t r : found) {
+        EXPECT_TRUE(std::isnan(deep->objects[r].magnitude));
+        EXPECT_GE(deep->objects[r].majorArcmin, 30);
+    }
+    deep->QuerySizedUnknownMagnitude({0, 0, 180}, NAN, found);
+    EXPECT_TRUE(found.empty());
+}
+
+TEST_F(RealDeepSkyChartTest, TheMilkyWayInPartOfTheMapIsThatPartOfTheWholeMap)
+{
+    // Outlines that lie wholly beside a part of the map are left out when
+    // only that part is drawn: the part must come out as it does in the
+    // whole map, on a map that wraps round and on a disc alike.
+    constexpr int kW = 960, kH = 720;
+    const auto wrapped = [](double ra, double dec) { return ScreenPoint{(24 - ra) * 40, (90 - dec) * 4}; };
+    const auto polar = [](double ra, double dec) {
+        const double r = (90 - dec) * 3, a = ra * 15 * kPi / 180;
+        return ScreenPoint{480 + r * std::sin(a), 360 + r * std::cos(a)};
+    };
+    struct Case {
+        bool disc;
+        ScreenArea part;
+        bool band;  // whether the band crosses that part
+    };
+    const Case cases[] = {
+        {false, {0, 0, 200, kH}, true},       {false, {700, 0, kW, kH}, true},
+        {false, {150, 350, 450, 650}, true},  {false, {0, 0, kW, 120}, true},
+        {false, {420, 560, 520, 640}, true},  {false, {300, 200, 600, 400}, false},
+        {true, {200, 330, 420, 500}, true},   {true, {430, 420, 520, 480}, true},
+        {true, {0, 300, kW, 420}, true},      {true, {640, 250, 760, 400}, true},
+        {true, {450, 330, 520, 400}, false},
+    };
+    const ScreenDisc disc{480, 360, 270};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.disc) + " " + std::to_string(c.part.left) + "," + std::to_string(c.part.top));
+        const std::function<ScreenPoint(double, double)> place =
+            c.disc ? std::function<ScreenPoint(double, double)>(polar) : wrapped;
+        const ScreenDisc d = c.disc ? disc : ScreenDisc{};
+        const double wrap = c.disc ? 0 : kW;
+        Canvas whole(kW, kH), part(kW, kH);
+        DrawMilkyWay(whole.dc(), *deep, place, ScreenArea{0, 0, kW, kH}, d, wrap);
+        DrawMilkyWay(part.dc(), *deep, place, c.part, d, wrap);
+        int differing = 0, lit = 0;
+        for (int y = c.part.top; y < c.part.bottom; ++y)
+            for (int x = c.part.left; x < c.part.right; ++x) {
+                differing += whole.At(x, y) != part.At(x, y);
+                lit += part.At(x, y) != kBlack;
+            }
+        EXPECT_EQ(differing, 0);
+        EXPECT_EQ(lit > 0, c.band);
+    }
+}
+
+TEST_F(RealDeepSkyChartTest, TheMilkyWayIsCarriedToTheDateAsEachPlaceAlone)
+{
+    engine::SkyState state;
+    state.year = 2026, state.month = 12, state.day = 7, state.hour = 22, state.timeZone = 1;
+    state.longitude = -8.5, state.latitude = 47.32;
+    engine::SkyCalculator().ComputeSky(state);
+    std::vector<engine::UnitVector> directions;
+    MilkyWayDirectionsOfDate(state, *deep, directions);
+    ASSERT_EQ(directions.size(), deep->milkyWayPoints.size() / 2);
+    int differing = 0;
+    for (std::size_t i = 0; i < directions.size(); ++i) {
+        const engine::Equatorial one =
+            engine::ApparentPlaceOf(state, deep->milkyWayPoints[2 * i] / 15.0, deep->milkyWayPoints[2 * i + 1]);
+        const engine::Equatorial batch = engine::EquatorialOf(directions[i]);
+        differing += one.rightAscension != batch.rightAscension || one.declination != batch.declination;
+    }
+    EXPECT_EQ(differing, 0);
+}
+
+TEST_F(RealDeepSkyChartTest, OutlinesLeftUnplacedLieWhollyBesideTheMap)
+{
+    engine::SkyState state;
+    state.year = 2026, state.month = 12, state.day = 7, state.hour = 22, state.timeZone = 1;
+    state.longitude = -8.5, state.latitude = 47.32;
+    engine::SkyCalculator().ComputeSky(state);
+    struct Case {
+        bool horizontal;
+        SkyPoint centre;  // azimuth and altitude, or hours and degrees
+        double field;
+        int fewestAway;  // of the 202 outlines
+    };
+    const Case cases[] = {
+        {true, {0, 90}, 0, 0},        {true, {20, 45}, 30, 100},   {true, {300, 20}, 5, 100},
+        {true, {100, 10}, 1, 100},    {true, {0, 85}, 60, 20},     {false, {12, 0}, 0, 0},
+        {false, {5.6, -1.2}, 30, 60}, {false, {18.8, -25}, 5, 120}, {false, {2.3, 57}, 1, 150},
+        {false, {20.5, 40}, 60, 10},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.horizontal) + " field " + std::to_string(c.field));
+        const ViewAim aim = c.field > 0 ? ViewAim::At(c.centre, c.field) : ViewAim::WholeSky();
+        const ChartView view = c.horizontal ? HorizontalChartView(1080, 1920, DisplayPreferences{}, aim)
+                                            : GeocentricChartView(1080, 1920, aim);
+        std::vector<char> away;
+        MilkyWayOutlinesAway(view, state, *deep, away);
+        ASSERT_EQ(away.size(), deep->milkyWay.size());
+        const ScreenArea area = view.Area();
+        int awayCount = 0, wrong = 0;
+        for (std::size_t r = 0; r < away.size(); ++r) {
+            if (!away[r]) continue;
+            ++awayCount;
+            const skydata::MilkyWayRing& ring = deep->milkyWay[r];
+            bool above = true, below = true, left = true, right = true;
+            for (std::uint32_t k = ring.first; k < ring.first + ring.count; ++k) {
+                const double ra = deep->milkyWayPoints[2 * k] / 15.0, dec = deep->milkyWayPoints[2 * k + 1];
+                ScreenPoint p;
+                if (c.horizontal) {
+                    const engine::Horizontal h = HorizontalPlaceOf(state, ra, dec);
+                    p = view.ToScreen({h.azimuth, h.altitude});
+                } else {
+                    const engine::Equatorial e = engine::ApparentPlaceOf(state, ra, dec);
+                    p = view.ToScreen({e.rightAscension, e.declination});
+                }
+                above = above && p.y <= area.top + 0.5;
+                below = below && p.y > area.bottom - 0.5;
+                left = left && p.x < area.left;
+                right = right && p.x > area.right;
+            }
+            // Beside it in x counts only on the disc: the map wraps round.
+            wrong += !(above || below || (c.horizontal && (left || right)));
+        }
+        EXPECT_EQ(wrong, 0);
+        EXPECT_GE(awayCount, c.fewestAway);
+    }
+}
+
+TEST_F(RealDeepSkyChartTest, StarsBeyondTheGeocentricBandAreNoneTheMapShows)
+{
+    // The band leaves stars unplaced; what is drawn and clickable must be
+    // what placing every star gives.
+    engine::SkyState state;
+    state.year = 2026, state.month = 12, state.day = 7, state.hour = 22, state.timeZone = 1;
+    state.longitude = -8.5, state.latitude = 47.32;
+    engine::SkyCalculator().ComputeSky(state);
+    engine::SkyState ancient = state;
+    ancient.year = -3000;  // precession has turned the equator by degrees
+    engine::SkyCalculator().ComputeSky(ancient);
+    struct Case {
+        const engine::SkyState* sky;
+        SkyPoint centre;
+        double field;
+        double widestBand;  // degrees of declination
+    };
+    const Case cases[] = {
+        {&state, {5.6, -1.2}, 30, 40},   {&state, {2.33, 57.1}, 5, 8},  {&state, {2.5, 89}, 10, 15},
+        {&state, {12.5, -60}, 3, 5},     {&state, {18, 0}, 1, 3},       {&ancient, {5.6, -1.2}, 10, 70},
+        {&ancient, {2.33, 57.1}, 2, 60},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.centre.latitude) + " field " + std::to_string(c.field));
+        const ChartView view = GeocentricChartView(1080, 1920, ViewAim::At(c.centre, c.field));
+        const PlaceOnScreen place = [&](double ra, double dec) -> std::optional<ScreenPoint> {
+            const engine::Equatorial e = engine::ApparentPlaceOf(*c.sky, ra, dec);
+            return view.ToScreen({e.rightAscension, e.declination});
+        };
+        const DeclinationBand band = GeocentricStarBand(view, *c.sky);
+        EXPECT_LE(band.high - band.low, c.widestBand);
+        QImage images[2];
+        std::vector<skydata::DeepSkyClick> clicks[2];
+        for (int banded = 0; banded < 2; ++banded) {
+            images[banded] = QImage(1920, 1080, QImage::Format_RGB32);
+            images[banded].fill(Qt::black);
+            QPainter painter(&images[banded]);
+            DrawContext dc(painter, QPoint(0, 0), &images[banded]);
+            ViewLabels labels(view);
+            auto rects = std::make_unique<skydata::CatalogueClickRects>();
+            DrawZoomedDeepCatalogue(dc, view, *c.sky, *deep, place, ObjectSelection{}, *rects, labels,
+                                    banded ? std::optional<DeclinationBand>(band) : std::nullopt);
+            labels.Draw(dc);
+            clicks[banded] = rects->deep;
+        }
+        EXPECT_TRUE(images[0] == images[1]);
+        ASSERT_EQ(clicks[0].size(), clicks[1].size());
+        EXPECT_GT(clicks[0].size(), 5u);
+        for (std::size_t i = 0; i < clicks[0].size(); ++i) EXPECT_EQ(clicks[0][i].row, clicks[1][i].row) << i;
+    }
 }
 
 TEST(DeepSkyPickTest, DeepObjectsAreClickedAndCatalogueObjectsWinOverThem)

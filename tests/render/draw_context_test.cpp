@@ -1,5 +1,9 @@
 #include "render/draw_context.h"
 
+#include <QFontMetrics>
+#include <QImage>
+#include <QPainter>
+
 #include <gtest/gtest.h>
 
 #include "render/chart_fonts.h"
@@ -321,6 +325,38 @@ TEST(DrawContextText, CellIsFilledWithTheBackgroundFromItsTopLeftCorner)
         }
     }
     EXPECT_GT(textPixels, 30);
+}
+
+TEST(DrawContextText, WidthsAreThoseOfTheFontAndTheDeviceHoweverOftenAsked)
+{
+    // Widths are kept once measured: switching fonts and devices back and
+    // forth must still give each its own.
+    QFont points(QStringLiteral("SansSerif"));
+    points.setPointSize(12);
+    QFont unkerned = MakeChartFont(QStringLiteral("SansSerif"), 15, 400);
+    unkerned.setKerning(false);
+    const QFont fonts[] = {ChartFont(ChartFontUse::ChartText), MakeChartFont(QStringLiteral("SansSerif"), 15, 400),
+                           MakeChartFont(QStringLiteral("SansSerif"), 15, 700),
+                           MakeChartFont(QStringLiteral("SansSerif"), 22, 400), points, unkerned};
+    const QString texts[] = {QStringLiteral("NGC 7000"), QStringLiteral("M31"), QStringLiteral("Betelgeuse"),
+                             QString(), QStringLiteral("IC 434"), QStringLiteral("AVAWAV")};
+    constexpr int kDotsPerMeter[] = {3780, 11811};  // 96 and 300 dots an inch
+    for (int pass = 0; pass < 2; ++pass) {
+        for (const int dpm : kDotsPerMeter) {
+            QImage image(40, 40, QImage::Format_RGB32);
+            image.setDotsPerMeterX(dpm);
+            image.setDotsPerMeterY(dpm);
+            QPainter painter(&image);
+            DrawContext dc(painter, QPoint(0, 0), &image);
+            for (const QFont& font : fonts) {
+                dc.SelectFont(font);
+                const QFontMetrics metrics(font, &image);
+                for (const QString& text : texts)
+                    EXPECT_EQ(dc.TextExtent(text).width(), metrics.horizontalAdvance(text))
+                        << pass << " " << dpm << " " << font.toString().toStdString() << " " << text.toStdString();
+            }
+        }
+    }
 }
 
 TEST(DrawContextText, RecordsCallsOnlyWhileAsked)
