@@ -35,6 +35,7 @@
 #include "online/usage_record.h"
 #include "places/locations.h"
 #include "platform/profile_store.h"
+#include "tests/earlier_run.h"
 
 extern char** environ;
 
@@ -58,17 +59,7 @@ std::string Program()
 void WriteEarlierRunSettings(const fs::path& file, bool versionCheckDue)
 {
     platform::UseProfileFile(file.string());
-    online::UsageRecord record;
-    record.installId = "abcdef";
-    record.build = online::kBuildNumber;
-    record.starts = 10;
-    online::EncodeUsageRecord(record);
-    platform::WriteProfileString("Installed", "Data", record.text);
-    engine::LocationTable table;
-    places::FillDefaultLocations(table, "CH");
-    places::SaveLocations(table);
-    platform::WriteProfileString("Installed", "NBFD", "2099-01-01 00:00:00");
-    platform::WriteProfileInt("Installed", "ABID", 100);
+    StoreEarlierRunRecord();
     platform::WriteProfileString("Installed", "Version", online::kVersionText);
     platform::WriteProfileString("Update", "Status", "0");
     platform::WriteProfileString("Update", "NextCheck",

@@ -23,6 +23,7 @@
 #include "platform/worker_thread.h"
 #include "render/telescope_reticle.h"
 #include "skydata/sky_data.h"
+#include "../earlier_run.h"
 #include "../telescope/indi_server.h"
 #include "modal_dialog.h"
 
@@ -62,16 +63,7 @@ TEST(TelescopeWindow, ConnectThenGotoSelectedMovesTheReticleToTheStar)
     ASSERT_TRUE(server.Started()) << server.Log().toStdString();
 
     platform::SetUrlOpener([](const std::string&) { return true; });
-    online::UsageRecord record;
-    record.installId = "abcdef";
-    record.build = online::kBuildNumber;
-    record.starts = 10;
-    online::EncodeUsageRecord(record);
-    platform::WriteProfileString("Installed", "Data", record.text);
-    engine::LocationTable table;
-    places::FillDefaultLocations(table, "CH");
-    places::SaveLocations(table);
-    platform::WriteProfileString("Installed", "NBFD", "2099-01-01 00:00:00");
+    StoreEarlierRunRecord();
     WriteFirstRunPreferences();
 
     {

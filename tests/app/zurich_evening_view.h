@@ -19,6 +19,7 @@
 #include "platform/url_opener.h"
 #include "platform/worker_thread.h"
 #include "skydata/sky_data.h"
+#include "../earlier_run.h"
 #include "../online/report_test_server.h"
 
 namespace skyvane::app {
@@ -35,17 +36,7 @@ inline std::chrono::system_clock::time_point WinterEvening()
 inline void StoreZurichEveningSettings()
 {
     platform::SetUrlOpener([](const std::string&) { return true; });
-    online::UsageRecord record;
-    record.installId = "abcdef";
-    record.build = online::kBuildNumber;
-    record.starts = 10;
-    online::EncodeUsageRecord(record);
-    platform::WriteProfileString("Installed", "Data", record.text);
-    engine::LocationTable table;
-    places::FillDefaultLocations(table, "CH");
-    places::SaveLocations(table);
-    platform::WriteProfileString("Installed", "NBFD", "2099-01-01 00:00:00");
-    platform::WriteProfileInt("Installed", "ABID", 100);
+    StoreEarlierRunRecord();
     WriteFirstRunPreferences();
 }
 

@@ -16,6 +16,7 @@
 #include "render/display_preferences.h"
 #include "skydata/catalogue.h"
 #include "page_canvas.h"
+#include "tests/zurich_sky.h"
 
 namespace skyvane::print {
 namespace {
@@ -128,14 +129,7 @@ TEST(PrintedMapLabelsTest, NamesNeverOverlapEachOtherOrTheMapsLabelsNorLeaveTheP
 TEST(PrintedMapLabelsTest, EveryBodyOnTheGeocentricMapIsNamed)
 {
     const auto catalogue = std::make_unique<skydata::SkyCatalogue>();
-    engine::SkyState europe{};
-    europe.year = 2026;
-    europe.month = 12;
-    europe.day = 7;
-    europe.hour = 22;
-    europe.timeZone = 1;
-    europe.longitude = -8.5;
-    europe.latitude = 47.32;
+    engine::SkyState europe = ZurichDecemberEvening();
     engine::SkyCalculator().ComputeSky(europe);
     const std::vector<engine::SkyState> skies = {europe, Sky(2026, 12, 7, 22), Sky(2020, 12, 21, 18)};
     for (const int dpi : {72, 150, 300, 600, 1200}) {

@@ -21,6 +21,7 @@
 #include "skydata/data_file.h"
 #include "skydata/deep_sky.h"
 #include "skydata/sky_data.h"
+#include "tests/zurich_sky.h"
 
 namespace skyvane::print {
 namespace {
@@ -92,13 +93,7 @@ protected:
     {
         // Zurich on a December night: the band runs overhead from Cygnus
         // through Cassiopeia and Auriga to Monoceros.
-        state_.year = 2026;
-        state_.month = 12;
-        state_.day = 7;
-        state_.hour = 22;
-        state_.timeZone = 1;
-        state_.longitude = -8.5;
-        state_.latitude = 47.32;
+        state_ = ZurichDecemberEvening();
         state_.locationName = "Zurich";
         engine::SkyCalculator().ComputeSky(state_);
         engine::FoldShownInstant(state_);

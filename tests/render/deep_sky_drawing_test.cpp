@@ -24,6 +24,7 @@
 #include "render_test_canvas.h"
 #include "skydata/data_file.h"
 #include "skydata/sky_data.h"
+#include "tests/zurich_sky.h"
 
 namespace skyvane::render {
 namespace {
@@ -411,9 +412,7 @@ TEST_F(RealDeepSkyChartTest, TheMilkyWayInPartOfTheMapIsThatPartOfTheWholeMap)
 
 TEST_F(RealDeepSkyChartTest, TheMilkyWayIsCarriedToTheDateAsEachPlaceAlone)
 {
-    engine::SkyState state;
-    state.year = 2026, state.month = 12, state.day = 7, state.hour = 22, state.timeZone = 1;
-    state.longitude = -8.5, state.latitude = 47.32;
+    engine::SkyState state = ZurichDecemberEvening();
     engine::SkyCalculator().ComputeSky(state);
     std::vector<engine::UnitVector> directions;
     MilkyWayDirectionsOfDate(state, *deep, directions);
@@ -430,9 +429,7 @@ TEST_F(RealDeepSkyChartTest, TheMilkyWayIsCarriedToTheDateAsEachPlaceAlone)
 
 TEST_F(RealDeepSkyChartTest, OutlinesLeftUnplacedLieWhollyBesideTheMap)
 {
-    engine::SkyState state;
-    state.year = 2026, state.month = 12, state.day = 7, state.hour = 22, state.timeZone = 1;
-    state.longitude = -8.5, state.latitude = 47.32;
+    engine::SkyState state = ZurichDecemberEvening();
     engine::SkyCalculator().ComputeSky(state);
     struct Case {
         bool horizontal;
@@ -488,9 +485,7 @@ TEST_F(RealDeepSkyChartTest, StarsBeyondTheGeocentricBandAreNoneTheMapShows)
 {
     // The band leaves stars unplaced; what is drawn and clickable must be
     // what placing every star gives.
-    engine::SkyState state;
-    state.year = 2026, state.month = 12, state.day = 7, state.hour = 22, state.timeZone = 1;
-    state.longitude = -8.5, state.latitude = 47.32;
+    engine::SkyState state = ZurichDecemberEvening();
     engine::SkyCalculator().ComputeSky(state);
     engine::SkyState ancient = state;
     ancient.year = -3000;  // precession has turned the equator by degrees

@@ -23,6 +23,7 @@
 #include "skydata/click_rects.h"
 #include "skydata/data_file.h"
 #include "skydata/sky_data.h"
+#include "tests/zurich_sky.h"
 
 namespace skyvane::render {
 namespace {
@@ -55,13 +56,7 @@ protected:
     {
         // Zurich on a December night: thousands of stars, figures, Messier
         // objects, and the Moon in its picture.
-        state_.year = 2026;
-        state_.month = 12;
-        state_.day = 7;
-        state_.hour = 22;
-        state_.timeZone = 1;
-        state_.longitude = -8.5;
-        state_.latitude = 47.32;
+        state_ = ZurichDecemberEvening();
         engine::SkyCalculator().ComputeSky(state_);
     }
 

@@ -21,6 +21,7 @@
 #include "render_test_canvas.h"
 #include "skydata/data_file.h"
 #include "skydata/sky_data.h"
+#include "tests/zurich_sky.h"
 
 namespace skyvane::render {
 namespace {
@@ -667,14 +668,7 @@ TEST(HorizontalChartRealSkyTest, OrionIsInTheSouthEastOverZurichOnADecemberEveni
     const auto data = RealSkyData();
     const skydata::SkyCatalogue& catalogue = *data->catalogue;
 
-    engine::SkyState state;
-    state.year = 2026;
-    state.month = 12;
-    state.day = 7;
-    state.hour = 22;
-    state.timeZone = 1;
-    state.longitude = -8.5;
-    state.latitude = 47.32;
+    engine::SkyState state = ZurichDecemberEvening();
     engine::SkyCalculator().ComputeSky(state);
     engine::FoldShownInstant(state);
     ASSERT_LT(state.altitude[engine::kSun], -18);

@@ -25,6 +25,7 @@
 #include "skydata/click_rects.h"
 #include "skydata/data_file.h"
 #include "skydata/sky_data.h"
+#include "tests/zurich_sky.h"
 
 namespace skyvane::render {
 namespace {
@@ -262,13 +263,7 @@ protected:
     {
         // Zurich on a December night with a bright Moon in its picture, a
         // full sky of stars, figures and Messier objects.
-        state_.year = 2026;
-        state_.month = 12;
-        state_.day = 20;
-        state_.hour = 22;
-        state_.timeZone = 1;
-        state_.longitude = -8.5;
-        state_.latitude = 47.32;
+        state_ = ZurichDecemberEvening(20);
         engine::SkyCalculator().ComputeSky(state_);
     }
 

@@ -10,6 +10,7 @@
 #include "render/geocentric_chart.h"
 #include "render/horizontal_chart.h"
 #include "render_test_canvas.h"
+#include "tests/zurich_sky.h"
 
 namespace skyvane::render {
 namespace {
@@ -56,13 +57,7 @@ protected:
     void SetUp() override
     {
         // Zurich, 2026-12-07 22:00 local time.
-        state_.longitude = -8.5;
-        state_.latitude = 47.32;
-        state_.timeZone = 1;
-        state_.year = 2026;
-        state_.month = 12;
-        state_.day = 7;
-        state_.hour = 22;
+        state_ = ZurichDecemberEvening();
         engine::SkyCalculator().ComputeSky(state_);
     }
     // The local sidereal time in hours: the right ascension on the meridian.
