@@ -43,13 +43,9 @@ bool CatalogueOfDate::PlaceNearBand(int i, double maxAbsDeclination,
     return true;
 }
 
-void CatalogueOfDate::CarryStars(const engine::SkyState& state,
-                                 const skydata::SkyCatalogue& catalogue, int count)
+void CarriedDirections::Resize(std::size_t rows)
 {
-    const auto rows = static_cast<std::size_t>(count > 0 ? count : 0);
     if (known_.size() < rows) {
-        raCode_.resize(rows);
-        decCode_.resize(rows);
         known_.resize(rows, 0);
         catalogueX_.resize(rows);
         catalogueY_.resize(rows);
@@ -58,56 +54,63 @@ void CatalogueOfDate::CarryStars(const engine::SkyState& state,
     x_.resize(rows);
     y_.resize(rows);
     z_.resize(rows);
+}
+
+void CarriedDirections::SetCatalogueDirection(std::size_t i, const engine::UnitVector& c)
+{
+    known_[i] = 1;
+    catalogueX_[i] = c.x;
+    catalogueY_[i] = c.y;
+    catalogueZ_[i] = c.z;
+}
+
+void CarriedDirections::Carry(const engine::SkyState& state)
+{
+    engine::ApparentDirections(state.frame, catalogueX_.data(), catalogueY_.data(),
+                               catalogueZ_.data(), Count(), x_.data(), y_.data(), z_.data());
+}
+
+void CatalogueOfDate::CarryStars(const engine::SkyState& state,
+                                 const skydata::SkyCatalogue& catalogue, int count)
+{
+    const auto rows = static_cast<std::size_t>(count > 0 ? count : 0);
+    if (raCode_.size() < rows) {
+        raCode_.resize(rows);
+        decCode_.resize(rows);
+    }
+    Resize(rows);
     for (std::size_t i = 0; i < rows; ++i) {
         const skydata::StarRecord& star = catalogue.stars[i];
         const std::int32_t raCode = RaCode(star.ra);
         const std::int32_t decCode = DecCode(star.dec);
         if (!known_[i] || raCode_[i] != raCode || decCode_[i] != decCode) {
-            const engine::UnitVector c = CatalogueDirection(raCode, decCode);
-            known_[i] = 1;
             raCode_[i] = raCode;
             decCode_[i] = decCode;
-            catalogueX_[i] = c.x;
-            catalogueY_[i] = c.y;
-            catalogueZ_[i] = c.z;
+            SetCatalogueDirection(i, CatalogueDirection(raCode, decCode));
         }
     }
-    engine::ApparentDirections(state.frame, catalogueX_.data(), catalogueY_.data(),
-                               catalogueZ_.data(), static_cast<int>(rows), x_.data(), y_.data(),
-                               z_.data());
+    Carry(state);
 }
 
 void ExactCatalogueOfDate::CarryStars(const engine::SkyState& state,
                                       const skydata::SkyCatalogue& catalogue, int count)
 {
     const auto rows = static_cast<std::size_t>(count > 0 ? count : 0);
-    if (known_.size() < rows) {
+    if (ra_.size() < rows) {
         ra_.resize(rows);
         dec_.resize(rows);
-        known_.resize(rows, 0);
-        catalogueX_.resize(rows);
-        catalogueY_.resize(rows);
-        catalogueZ_.resize(rows);
     }
-    x_.resize(rows);
-    y_.resize(rows);
-    z_.resize(rows);
+    Resize(rows);
     for (std::size_t i = 0; i < rows; ++i) {
         const skydata::StarRecord& star = catalogue.stars[i];
         // A changed row (another catalogue loaded) is noticed by its place.
         if (!known_[i] || ra_[i] != star.ra || dec_[i] != star.dec) {
-            const engine::UnitVector c = engine::UnitVectorOf(star.ra, star.dec);
-            known_[i] = 1;
             ra_[i] = star.ra;
             dec_[i] = star.dec;
-            catalogueX_[i] = c.x;
-            catalogueY_[i] = c.y;
-            catalogueZ_[i] = c.z;
+            SetCatalogueDirection(i, engine::UnitVectorOf(star.ra, star.dec));
         }
     }
-    engine::ApparentDirections(state.frame, catalogueX_.data(), catalogueY_.data(),
-                               catalogueZ_.data(), static_cast<int>(rows), x_.data(), y_.data(),
-                               z_.data());
+    Carry(state);
 }
 
 }  // namespace skyvane::render

@@ -23,15 +23,12 @@ namespace skyvane::render {
 engine::UnitVector ApparentDirectionOfCodes(const engine::SkyState& state, std::int32_t raCode,
                                             std::int32_t decCode);
 
-class CatalogueOfDate {
+// Rows of J2000 directions carried to the date together: each row's
+// catalogue direction is kept until the row changes, and every instant
+// turns all of them in one pass.
+class CarriedDirections {
 public:
-    // Carries stars 0 .. count - 1 of `catalogue` to the instant of `state`.
-    void CarryStars(const engine::SkyState& state, const skydata::SkyCatalogue& catalogue,
-                    int count);
-
     int Count() const { return static_cast<int>(x_.size()); }
-    // Apparent direction of date of row i; the same, bit for bit, as
-    // ApparentDirectionOfCodes gives for the row's codes.
     engine::UnitVector Direction(int i) const
     {
         const auto k = static_cast<std::size_t>(i);
@@ -39,7 +36,30 @@ public:
     }
     // Right ascension (hours) and declination (degrees) of date of row i.
     engine::Equatorial Place(int i) const { return engine::EquatorialOf(Direction(i)); }
-    // The same for a map of the band of declinations within
+
+protected:
+    // Room for `rows` rows; rows not seen before are marked unknown.
+    void Resize(std::size_t rows);
+    void SetCatalogueDirection(std::size_t i, const engine::UnitVector& c);
+    // Carries every row to the instant of `state`.
+    void Carry(const engine::SkyState& state);
+
+    std::vector<char> known_;
+
+private:
+    std::vector<double> catalogueX_, catalogueY_, catalogueZ_;
+    std::vector<double> x_, y_, z_;
+};
+
+class CatalogueOfDate : public CarriedDirections {
+public:
+    // Carries stars 0 .. count - 1 of `catalogue` to the instant of `state`.
+    // Direction(i) is the same, bit for bit, as ApparentDirectionOfCodes
+    // gives for the row's codes.
+    void CarryStars(const engine::SkyState& state, const skydata::SkyCatalogue& catalogue,
+                    int count);
+
+    // The place of row i for a map of the band of declinations within
     // `maxAbsDeclination` degrees of the equator: false, and no place
     // worked out, for a row well outside it; rows near its edges come back
     // with their place for the map's own test.
@@ -48,31 +68,17 @@ public:
 private:
     std::vector<std::int32_t> raCode_;
     std::vector<std::int32_t> decCode_;
-    std::vector<char> known_;
-    std::vector<double> catalogueX_, catalogueY_, catalogueZ_;
-    std::vector<double> x_, y_, z_;
 };
 
 // The same for the catalogue's places as they are, not cut to whole codes:
 // what a zoomed chart draws, where a code's step would show.
-class ExactCatalogueOfDate {
+class ExactCatalogueOfDate : public CarriedDirections {
 public:
     void CarryStars(const engine::SkyState& state, const skydata::SkyCatalogue& catalogue,
                     int count);
 
-    int Count() const { return static_cast<int>(x_.size()); }
-    engine::UnitVector Direction(int i) const
-    {
-        const auto k = static_cast<std::size_t>(i);
-        return {x_[k], y_[k], z_[k]};
-    }
-    engine::Equatorial Place(int i) const { return engine::EquatorialOf(Direction(i)); }
-
 private:
     std::vector<double> ra_, dec_;
-    std::vector<char> known_;
-    std::vector<double> catalogueX_, catalogueY_, catalogueZ_;
-    std::vector<double> x_, y_, z_;
 };
 
 }  // namespace skyvane::render

@@ -4,8 +4,10 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <string_view>
 
 #include "skydata/catalogue.h"
+#include "skydata/constellations.h"
 
 namespace skyvane::render {
 
@@ -30,6 +32,17 @@ void ForEachFigureSegment(const skydata::SkyCatalogue& catalogue, int rowCount, 
             }
         }
     }
+}
+
+// Whether figure row `row` belongs to the constellation `abbreviation`: a
+// figure is its first star's constellation's. Never for an empty one.
+inline bool FigureInConstellation(const skydata::SkyCatalogue& catalogue, int row,
+                                  std::string_view abbreviation)
+{
+    const std::int32_t first = catalogue.figures[static_cast<std::size_t>(row)].stars[0];
+    return !abbreviation.empty() && first >= 0 && first < skydata::kStarCapacity &&
+           skydata::StarConstellation(catalogue.stars[static_cast<std::size_t>(first)]) ==
+               abbreviation;
 }
 
 }  // namespace skyvane::render

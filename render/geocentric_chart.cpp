@@ -179,12 +179,7 @@ void DrawFigures(DrawContext& dc, const skydata::SkyCatalogue& catalogue,
     constexpr QRgb kFigurePen = qRgb(70, 70, 255);
     constexpr QRgb kHighlightPen = kRed;
     const auto beginRow = [&](int row) {
-        const std::int32_t first = catalogue.figures[static_cast<std::size_t>(row)].stars[0];
-        const bool highlighted =
-            !selectedConstellation.empty() && first >= 0 && first < skydata::kStarCapacity &&
-            skydata::StarConstellation(catalogue.stars[static_cast<std::size_t>(first)]) ==
-                selectedConstellation;
-        dc.SetPen(highlighted ? kHighlightPen : kFigurePen);
+        dc.SetPen(FigureInConstellation(catalogue, row, selectedConstellation) ? kHighlightPen : kFigurePen);
     };
     const auto seamSafe = [&](std::int32_t star) {
         return places[static_cast<std::size_t>(star)].seamSafe;

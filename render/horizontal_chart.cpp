@@ -161,13 +161,7 @@ void DrawFigures(DrawContext& dc, const skydata::SkyCatalogue& catalogue,
     constexpr QRgb kFigureBlue = qRgb(70, 70, 220);
     constexpr QRgb kHighlightRed = qRgb(255, 0, 0);
     const auto beginRow = [&](int row) {
-        // A figure belongs to the constellation of its first star.
-        const std::int32_t first = catalogue.figures[static_cast<std::size_t>(row)].stars[0];
-        const bool highlighted =
-            !selectedConstellation.empty() && first >= 0 && first < skydata::kStarCapacity &&
-            skydata::StarConstellation(catalogue.stars[static_cast<std::size_t>(first)]) ==
-                selectedConstellation;
-        dc.SetPen(highlighted ? kHighlightRed : kFigureBlue);
+        dc.SetPen(FigureInConstellation(catalogue, row, selectedConstellation) ? kHighlightRed : kFigureBlue);
     };
     const auto visible = [&](std::int32_t star) {
         return stars[static_cast<std::size_t>(star)].visible;

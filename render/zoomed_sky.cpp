@@ -237,12 +237,7 @@ void DrawZoomedFigures(DrawContext& dc, const ChartView& view,
                        QRgb pen, QRgb highlightPen)
 {
     const auto beginRow = [&](int row) {
-        const std::int32_t first = catalogue.figures[static_cast<std::size_t>(row)].stars[0];
-        const bool highlighted =
-            !selectedConstellation.empty() && first >= 0 && first < skydata::kStarCapacity &&
-            skydata::StarConstellation(catalogue.stars[static_cast<std::size_t>(first)]) ==
-                selectedConstellation;
-        dc.SetPen(highlighted ? highlightPen : pen);
+        dc.SetPen(FigureInConstellation(catalogue, row, selectedConstellation) ? highlightPen : pen);
     };
     const auto visible = [&](std::int32_t star) {
         return stars[static_cast<std::size_t>(star)].visible;

@@ -19,6 +19,7 @@
 #include "engine/delta_t.h"
 #include "engine/light_time.h"
 #include "engine/sky.h"
+#include "reference_csv.h"
 
 namespace skyvane::engine {
 namespace {
@@ -35,20 +36,9 @@ struct Reference {
 
 std::vector<Reference> ReadReference()
 {
-    std::ifstream in(SKYVANE_APPARENT_PLACE_REFERENCE);
     std::vector<Reference> rows;
-    std::string text;
-    int line = 0;
-    while (std::getline(in, text)) {
-        ++line;
-        if (text.empty() || text[0] == '#' || text.rfind("kind,", 0) == 0) continue;
-        std::vector<std::string> f;
-        std::stringstream fields(text);
-        for (std::string cell; std::getline(fields, cell, ',');) f.push_back(cell);
-        if (f.size() != 13) {
-            ADD_FAILURE() << "line " << line << ": " << text;
-            continue;
-        }
+    ForEachReferenceRow(SKYVANE_APPARENT_PLACE_REFERENCE, 13,
+                        [&](const std::vector<std::string>& f, int line) {
         Reference r;
         r.kind = f[0];
         r.name = f[1];
@@ -58,7 +48,7 @@ std::vector<Reference> ReadReference()
         for (int i = 0; i < 11; ++i) *numbers[i] = std::stod(f[2 + i]);
         r.line = line;
         rows.push_back(r);
-    }
+    });
     EXPECT_GT(rows.size(), 400u);
     return rows;
 }

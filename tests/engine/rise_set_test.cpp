@@ -14,6 +14,7 @@
 #include "engine/rise_set.h"
 #include "engine/sky.h"
 #include "engine/transforms.h"
+#include "reference_csv.h"
 
 namespace skyvane::engine {
 namespace {
@@ -39,21 +40,9 @@ struct ReferenceCase {
 
 std::vector<ReferenceCase> ReadReference()
 {
-    std::ifstream in(SKYVANE_RISE_SET_REFERENCE);
     std::vector<ReferenceCase> cases;
-    std::string text;
-    int line = 0;
-    while (std::getline(in, text)) {
-        ++line;
-        if (text.empty() || text[0] == '#' || text.rfind("kind,", 0) == 0) continue;
-        std::vector<std::string> f;
-        std::stringstream fields(text);
-        for (std::string cell; std::getline(fields, cell, ',');) f.push_back(cell);
-        if (text.back() == ',') f.push_back("");
-        if (f.size() != 12) {
-            ADD_FAILURE() << "line " << line << ": " << text;
-            continue;
-        }
+    ForEachReferenceRow(SKYVANE_RISE_SET_REFERENCE, 12,
+                        [&](const std::vector<std::string>& f, int line) {
         const auto when = [](const std::string& s) {
             return s.empty() ? std::nullopt : std::optional<double>(std::stod(s));
         };
@@ -72,7 +61,7 @@ std::vector<ReferenceCase> ReadReference()
         c.state = f[11];
         c.line = line;
         cases.push_back(c);
-    }
+    });
     return cases;
 }
 
