@@ -416,6 +416,24 @@ std::string FormatFoundObjectJson(const std::string& query, const FoundObject& f
     return JsonDocumentText(document);
 }
 
+std::shared_ptr<const skydata::SkyData> LoadNamedSky(const DataFileChoice& choice,
+                                                     const char* command, std::ostream& err)
+{
+    skydata::SkyDataStore store;
+    std::string error;
+    const std::filesystem::path file = ResolveDataFile(choice, error);
+    std::vector<unsigned char> bytes;
+    if (file.empty() || !skydata::ReadDataFile(file, bytes) || !store.Load(bytes))
+        err << "skyvane " << command << ": " << (file.empty() ? error : file.string())
+            << ": no usable data file, only the Sun, the Moon and the planets are known\n";
+    if (!file.empty()) {
+        std::string message;
+        if (!skydata::LoadDeepSkyAtStartup(DeepSkyFiles(file, ExecutableFolder()), message, store))
+            err << "skyvane " << command << ": " << message << "\n";
+    }
+    return store.Current();
+}
+
 int RunFindCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
 {
     std::string error;
@@ -429,19 +447,7 @@ int RunFindCommand(const std::vector<std::string>& args, std::ostream& out, std:
         return FlushOutput(out).empty() ? 0 : 1;
     }
 
-    // Without a data file only the Sun, the Moon and the planets are known.
-    skydata::SkyDataStore store;
-    const std::filesystem::path file = ResolveDataFile(request->data, error);
-    std::vector<unsigned char> bytes;
-    if (file.empty() || !skydata::ReadDataFile(file, bytes) || !store.Load(bytes))
-        err << "skyvane find: " << (file.empty() ? error : file.string())
-            << ": no usable data file, only the Sun, the Moon and the planets are known\n";
-    if (!file.empty()) {
-        std::string message;
-        if (!skydata::LoadDeepSkyAtStartup(DeepSkyFiles(file, ExecutableFolder()), message, store))
-            err << "skyvane find: " << message << "\n";
-    }
-    const std::shared_ptr<const skydata::SkyData> data = store.Current();
+    const std::shared_ptr<const skydata::SkyData> data = LoadNamedSky(request->data, "find", err);
 
     const std::optional<skydata::ObjectRef> object = data->names->Find(request->name);
     if (!object) {

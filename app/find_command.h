@@ -6,6 +6,7 @@
 #pragma once
 
 #include <iosfwd>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -16,6 +17,7 @@
 #include "engine/sky.h"
 #include "skydata/catalogue.h"
 #include "skydata/found_object.h"
+#include "skydata/sky_data.h"
 
 namespace skyvane::app {
 
@@ -57,6 +59,13 @@ std::string FormatFoundObjectJson(const std::string& query, const skydata::Found
 
 // The whole command; returns the process exit status: 0 found, 1 no object
 // of that name (the closest names follow on `err`), 2 bad arguments.
+// The sky data a command finds names in: the data file `choice` names and
+// the deep-sky file beside it or installed. What is missing or damaged is
+// one line on `err`, starting with `command`; without a data file only the
+// Sun, the Moon and the planets are known.
+std::shared_ptr<const skydata::SkyData> LoadNamedSky(const DataFileChoice& choice,
+                                                     const char* command, std::ostream& err);
+
 int RunFindCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
 }  // namespace skyvane::app

@@ -12,6 +12,7 @@
 
 #include "app/command_output.h"
 #include "app/ephemeris_command.h"
+#include "app/find_command.h"
 #include "app/telescope_target.h"
 #include "places/now.h"
 #include "skydata/data_file.h"
@@ -204,13 +205,8 @@ int RunTelescopeCommand(const std::vector<std::string>& args, std::ostream& out,
     // The target first: a name that is not found never reaches the mount.
     std::optional<TelescopeTarget> target;
     if (!request->name.empty()) {
-        skydata::SkyDataStore store;
-        const std::filesystem::path file = ResolveDataFile(request->data, error);
-        std::vector<unsigned char> bytes;
-        if (file.empty() || !skydata::ReadDataFile(file, bytes) || !store.Load(bytes))
-            err << "skyvane telescope: " << (file.empty() ? error : file.string())
-                << ": no usable data file, only the Sun, the Moon and the planets are known\n";
-        const auto data = store.Current();
+        // The deep sky too: anything `skyvane find` finds can be a target.
+        const auto data = LoadNamedSky(request->data, "telescope", err);
         const std::optional<skydata::ObjectRef> object = data->names->Find(request->name);
         if (!object) {
             err << "skyvane telescope: no object named '" << request->name << "'\n";

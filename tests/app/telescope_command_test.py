@@ -113,6 +113,12 @@ def main():
             unknown = run("goto", "Nosuchstar")
             check(unknown.returncode == 1 and "no object named" in unknown.stderr,
                   "unknown name: " + unknown.stderr)
+            # Deep-sky names too, as skyvane find knows them: the deep-sky
+            # file beside the data file is read.
+            for name in ("NGC 7000", "HIP 32349"):
+                deep = run("sync", name, "--json")
+                check(deep.returncode == 0 and json.loads(deep.stdout or "{}").get("target", {}).get("name"),
+                      "sync %s: %s" % (name, deep.stderr))
             usage = run("goto")
             check(usage.returncode == 2, "goto without a name is a usage error")
         finally:
