@@ -14,6 +14,7 @@
 #include "skydata/deep_sky.h"
 #include "skydata/name_index.h"
 #include "skydata/sky_data.h"
+#include "bench/real_catalogue.h"
 
 namespace {
 
@@ -39,17 +40,6 @@ std::shared_ptr<const skydata::DeepSkyCatalogue> DeepSky()
     return deep;
 }
 
-const skydata::SkyCatalogue& MainCatalogue()
-{
-    static const std::shared_ptr<const skydata::SkyData> data = [] {
-        static skydata::SkyDataStore store;
-        std::vector<unsigned char> bytes;
-        if (!skydata::ReadDataFile(SKYVANE_DATAS_BIN, bytes) || !store.Load(bytes)) std::abort();
-        return store.Current();
-    }();
-    return *data->catalogue;
-}
-
 // From the file on disk to a catalogue with its sky cells and lookups.
 void BM_DeepSkyLoad(benchmark::State& st)
 {
@@ -70,7 +60,7 @@ void BM_NameIndexBuildWithDeepSky(benchmark::State& st)
     const auto deep = DeepSky();
     std::size_t names = 0;
     for (auto _ : st) {
-        const skydata::NameIndex index(MainCatalogue(), deep);
+        const skydata::NameIndex index(RealCatalogue(), deep);
         names = index.size();
         benchmark::DoNotOptimize(names);
     }
@@ -80,7 +70,7 @@ BENCHMARK(BM_NameIndexBuildWithDeepSky)->Unit(benchmark::kMillisecond);
 
 void BM_DeepNameLookup(benchmark::State& st)
 {
-    const skydata::NameIndex index(MainCatalogue(), DeepSky());
+    const skydata::NameIndex index(RealCatalogue(), DeepSky());
     const std::vector<std::string> typed = {"NGC 7000", "IC 434",   "HIP 32349", "North America Nebula",
                                             "ngc224",   "NGC 5194A", "HIP 1",    "Double Cluster"};
     std::size_t i = 0;

@@ -14,25 +14,15 @@
 #include "skydata/data_file.h"
 #include "skydata/name_index.h"
 #include "skydata/sky_data.h"
+#include "bench/real_catalogue.h"
 
 namespace {
 
 using namespace skyvane;
 
-const skydata::SkyCatalogue& FullCatalogue()
-{
-    static const std::shared_ptr<const skydata::SkyData> data = [] {
-        static skydata::SkyDataStore store;
-        std::vector<unsigned char> bytes;
-        if (!skydata::ReadDataFile(SKYVANE_DATAS_BIN, bytes) || !store.Load(bytes)) std::abort();
-        return store.Current();
-    }();
-    return *data->catalogue;
-}
-
 void BM_NameIndexBuild(benchmark::State& st)
 {
-    const skydata::SkyCatalogue& catalogue = FullCatalogue();
+    const skydata::SkyCatalogue& catalogue = RealCatalogue();
     std::size_t names = 0;
     for (auto _ : st) {
         const skydata::NameIndex index(catalogue);
@@ -47,7 +37,7 @@ BENCHMARK(BM_NameIndexBuild)->Unit(benchmark::kMillisecond);
 // list of completions of it.
 void BM_NameLookupWithCompletion(benchmark::State& st)
 {
-    const skydata::NameIndex index(FullCatalogue());
+    const skydata::NameIndex index(RealCatalogue());
     const std::vector<std::string> typed = {"Sirius", "alf CMa", "M 31", "HR 2491", "Jupiter",
                                             "bet",    "Alpha Or", "58 Ori", "sao 1", "Zuben"};
     std::vector<skydata::NameMatch> completions;

@@ -341,25 +341,18 @@ CatalogueResult DrawZoomedCatalogue(DrawContext& dc, const ChartView& view,
         DrawZoomedFigures(dc, view, catalogue, kHorizontalFigureRows, stars,
                           result.selectedConstellation, qRgb(70, 70, 220), qRgb(255, 0, 0));
     }
+    const PlaceOnScreen place = [&](double ra, double dec) -> std::optional<ScreenPoint> {
+        const ViewPlace p = PlaceOnView(view, state, ra, dec);
+        return p.visible ? std::optional<ScreenPoint>(p.at) : std::nullopt;
+    };
     if (HorizontalShowsDeepSky(sunAltitude, preferences)) {
         std::vector<bool> outlined;
-        if (deep) {
-            DrawMessierOutlines(dc, view, catalogue, *deep,
-                                [&](double ra, double dec) -> std::optional<ScreenPoint> {
-                                    const ViewPlace p = PlaceOnView(view, state, ra, dec);
-                                    return p.visible ? std::optional<ScreenPoint>(p.at) : std::nullopt;
-                                },
-                                outlined);
-        }
+        if (deep) DrawMessierOutlines(dc, view, catalogue, *deep, place, outlined);
         result.selectionOnScreen |= DrawZoomedDeepSky(dc, view, catalogue, deepSky,
                                                       selection.selectedDeepSky, clickRects,
                                                       labels, &outlined);
     }
     if (deep && preferences.noStars == 0) {
-        const PlaceOnScreen place = [&](double ra, double dec) -> std::optional<ScreenPoint> {
-            const ViewPlace p = PlaceOnView(view, state, ra, dec);
-            return p.visible ? std::optional<ScreenPoint>(p.at) : std::nullopt;
-        };
         result.selectionOnScreen |=
             DrawZoomedDeepCatalogue(dc, view, state, *deep, place, selection, clickRects, labels);
     }
