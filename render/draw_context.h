@@ -192,6 +192,7 @@ private:
     QPoint origin_;
     uchar* bits_ = nullptr;
     qsizetype stride_ = 0;
+    bool streamingFills_ = false;  // see FillDevice
     QPoint deviceOffset_;
     // Device pixels shapes may write: columns clipLeft_..clipRight_-1 and
     // rows clipTop_..clipBottom_-1.

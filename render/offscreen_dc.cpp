@@ -107,8 +107,6 @@ COffscreenDC::COffscreenDC(QPainter& target, OutputKind kind)
         direct_ = true;
         target_.save();
         dc_.emplace(target_, *direct->image, direct->offset, direct->clip);
-        dc_->FillSolidRect(clipBox_.left(), clipBox_.top(), clipBox_.left() + clipBox_.width(),
-                           clipBox_.top() + clipBox_.height(), background);
     } else {
         // Drawn at the target's own resolution: on a high-density screen
         // the texts, lines and markers are sharp, not a doubled 1x picture.
@@ -125,11 +123,13 @@ COffscreenDC::COffscreenDC(QPainter& target, OutputKind kind)
             image_ = &ownImage_.emplace(pixels, QImage::Format_RGB32);
         }
         image_->setDevicePixelRatio(ratio);
-        // In the colour the context fills with: night mode's red, if any.
-        image_->fill(FilteredColor(CurrentColorFilter(), background));
         imagePainter_.begin(image_);
         dc_.emplace(imagePainter_, clipBox_.topLeft(), image_);
     }
+    // Through the context, so in its colour filter (night mode's red).
+    if (kind_ == OutputKind::Window)
+        dc_->FillSolidRect(clipBox_.left(), clipBox_.top(), clipBox_.left() + clipBox_.width(),
+                           clipBox_.top() + clipBox_.height(), background);
     dc_->SetBkColor(background);
 }
 

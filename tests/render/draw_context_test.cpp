@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "render/chart_fonts.h"
 #include "render/offscreen_dc.h"
 #include "render_test_canvas.h"
@@ -359,6 +361,46 @@ TEST(DrawContextText, WidthsAreThoseOfTheFontAndTheDeviceHoweverOftenAsked)
     }
 }
 
+TEST(DrawContextText, KeptLayoutsDrawWhatAFreshLayoutDraws)
+{
+    // Texts are laid out once and kept: drawn again, in another colour or
+    // after other fonts, each must give the pixels of a text laid out
+    // afresh, and markup-like texts stay plain text.
+    const QFont fonts[] = {ChartFont(ChartFontUse::ChartText), ChartFont(ChartFontUse::HorizontalCaption),
+                           MakeChartFont(QStringLiteral("SansSerif"), 22, 700)};
+    const QString texts[] = {QStringLiteral("NGC 7000"), QStringLiteral("<b>M31</b>"),
+                             QStringLiteral("Betelgeuse &amp; Rigel"), QStringLiteral("12\u00b0 34'")};
+    const QRgb colours[] = {kWhite, kRed, kGreen};
+    QImage drawn(260, 60, QImage::Format_RGB32);
+    QImage fresh(drawn.size(), QImage::Format_RGB32);
+    for (int pass = 0; pass < 2; ++pass) {
+        for (const QFont& font : fonts) {
+            for (const QString& text : texts) {
+                const QRgb colour = colours[(pass + text.size()) % 3];
+                drawn.fill(kCanvasBlack);
+                {
+                    QPainter painter(&drawn);
+                    DrawContext dc(painter, QPoint(0, 0), &drawn);
+                    dc.SelectFont(font);
+                    dc.SetBkOpaque(false);
+                    dc.SetTextColor(colour);
+                    dc.TextOut(7, 9, text);
+                }
+                fresh.fill(kCanvasBlack);
+                {
+                    QPainter painter(&fresh);
+                    painter.setRenderHint(QPainter::TextAntialiasing, false);
+                    painter.setFont(font);
+                    painter.setPen(QColor(colour));
+                    painter.drawText(QPoint(7, 9 + QFontMetrics(font, &fresh).ascent()), text);
+                }
+                EXPECT_EQ(drawn, fresh) << pass << " " << font.toString().toStdString() << " "
+                                        << text.toStdString();
+            }
+        }
+    }
+}
+
 TEST(DrawContextText, RecordsCallsOnlyWhileAsked)
 {
     Canvas canvas;
@@ -379,6 +421,33 @@ TEST(DrawContextText, RecordsCallsOnlyWhileAsked)
     EXPECT_EQ(call.font, font);
     EXPECT_EQ(call.color, qRgb(255, 255, 0));
     EXPECT_EQ(call.background, kCanvasBlack);
+}
+
+// Fills on a surface too large for the cache take another path for wide
+// rows; every box must still cover exactly its pixels, whatever its
+// alignment and width.
+TEST(DrawContextEdges, BoxesOnALargeSurfaceCoverExactlyTheirPixels)
+{
+    QImage image(3840, 2160, QImage::Format_RGB32);
+    image.fill(kCanvasBlack);
+    QImage expected = image.copy();
+    struct Box {
+        int left, top, right, bottom;
+        QRgb colour;
+    };
+    const Box boxes[] = {{0, 0, 3840, 2160, kBlue},   {1, 3, 258, 5, kRed},       {2, 6, 257, 7, kGreen},
+                         {3, 8, 259, 9, kWhite},      {5, 10, 1000, 12, kRed},    {7, 13, 3839, 14, kGreen},
+                         {3000, 20, 3840, 23, kWhite}, {100, 30, 355, 31, kRed},  {-50, 40, 300, 41, kGreen},
+                         {3600, 50, 4000, 51, kRed},  {9, 60, 9, 70, kWhite},     {600, 2150, 1903, 2200, kRed}};
+    {
+        QPainter painter(&image);
+        DrawContext dc(painter, QPoint(0, 0), &image);
+        for (const Box& b : boxes) dc.FillSolidRect(b.left, b.top, b.right, b.bottom, b.colour);
+    }
+    for (const Box& b : boxes)
+        for (int y = std::max(b.top, 0); y < std::min(b.bottom, 2160); ++y)
+            for (int x = std::max(b.left, 0); x < std::min(b.right, 3840); ++x) expected.setPixel(x, y, b.colour);
+    EXPECT_EQ(image, expected);
 }
 
 // AND and OR copies combine the picture's channels with the chart's.
