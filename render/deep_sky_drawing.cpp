@@ -290,6 +290,7 @@ DeclinationBand GeocentricStarBand(const ChartView& view, const engine::SkyState
 
 bool DrawZoomedDeepCatalogue(DrawContext& dc, const ChartView& view, const engine::SkyState& state,
                              const skydata::DeepSkyCatalogue& deep, const PlaceOnScreen& place,
+                             const PlaceDirectionOnScreen& placeDirection,
                              const ObjectSelection& selection, skydata::CatalogueClickRects& clickRects,
                              ViewLabels& labels, std::optional<DeclinationBand> starBand)
 {
@@ -320,14 +321,17 @@ bool DrawZoomedDeepCatalogue(DrawContext& dc, const ChartView& view, const engin
             });
     }
 
+    // The band as the sine of declination: the z of a direction.
     const DeclinationBand band = starBand.value_or(DeclinationBand{});
-    deep.starCells.Query(cone, limit, [&](std::uint32_t row) {
-        const skydata::DeepStar& s = deep.stars[row];
-        if (s.decDeg < band.low || s.decDeg > band.high) return;
-        const auto at = place(s.raDeg / 15.0, s.decDeg);
+    const double lowZ = band.low <= -90 ? -2.0 : std::sin(band.low * kRad);
+    const double highZ = band.high >= 90 ? 2.0 : std::sin(band.high * kRad);
+    deep.starCells.Query(cone, limit, [&](const skydata::SkyCells::Entry& star) {
+        if (star.z < lowZ || star.z > highZ) return;
+        const auto at = placeDirection(engine::UnitVector{star.x, star.y, star.z});
         if (!at || !view.Shows(*at, kDeepStarReach)) return;
+        const std::uint32_t row = star.index;
         const int x = Px(at->x), y = Px(at->y);
-        const skydata::IntRect rect = DrawDeepStar(dc, x, y, s.magnitude, gain, qRgb(255, 255, 255));
+        const skydata::IntRect rect = DrawDeepStar(dc, x, y, star.magnitude, gain, qRgb(255, 255, 255));
         if (static_cast<int>(row) == selection.selectedDeepStar) {
             dc.SetPen(kSelectionRing);
             dc.SetNullBrush();

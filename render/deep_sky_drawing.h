@@ -28,6 +28,10 @@ namespace skyvane::render {
 // is on screen this frame; empty where the chart does not show it (below
 // the horizon).
 using PlaceOnScreen = std::function<std::optional<ScreenPoint>(double raHours, double decDegrees)>;
+// The same for a J2000 direction: what the sky cells hold of each star, so
+// the thousands of stars of a wide field are placed without a look into
+// the star rows or a conversion from angles.
+using PlaceDirectionOnScreen = std::function<std::optional<ScreenPoint>(const engine::UnitVector& j2000)>;
 
 // Colours of the deep sky.
 inline constexpr QRgb kGalaxyPen = qRgb(255, 120, 120);
@@ -108,8 +112,9 @@ void DrawMessierOutlines(DrawContext& dc, const ChartView& view,
 // Draws the deep sky that a zoomed `view` shows (nothing at the whole sky):
 // the Hipparcos stars and NGC and IC objects within its visible sky down to
 // its limiting magnitude, their labels through `labels`, the selection ring,
-// and their click rectangles in `clickRects.deep` (replaced). Returns
-// whether the selected deep object was drawn.
+// and their click rectangles in `clickRects.deep` (replaced); objects go
+// through `place`, stars through `placeDirection`. Returns whether the
+// selected deep object was drawn.
 // `starBand`, when given, is a band of J2000 declinations (degrees) outside
 // which no star can reach the map: stars beyond it are not placed.
 struct DeclinationBand {
@@ -118,6 +123,7 @@ struct DeclinationBand {
 };
 bool DrawZoomedDeepCatalogue(DrawContext& dc, const ChartView& view, const engine::SkyState& state,
                              const skydata::DeepSkyCatalogue& deep, const PlaceOnScreen& place,
+                             const PlaceDirectionOnScreen& placeDirection,
                              const ObjectSelection& selection, skydata::CatalogueClickRects& clickRects,
                              ViewLabels& labels, std::optional<DeclinationBand> starBand = std::nullopt);
 

@@ -405,13 +405,20 @@ bool DrawZoomedMap(DrawContext& dc, const ChartView& view, const engine::SkyStat
     const PlaceOnScreen place = [&](double ra, double dec) -> std::optional<ScreenPoint> {
         return ScreenOfDate(view, state, ra, dec);
     };
+    const PlaceDirectionOnScreen placeDirection =
+        [&](const engine::UnitVector& j2000) -> std::optional<ScreenPoint> {
+        const engine::Equatorial ofDate =
+            engine::EquatorialOf(engine::ApparentDirection(state.frame, j2000));
+        return view.ToScreen({ofDate.rightAscension, ofDate.declination});
+    };
     std::vector<bool> outlined;
     if (deep) DrawMessierOutlines(dc, view, catalogue, *deep, place, outlined);
     DrawZoomedDeepSky(dc, view, catalogue, deepSky, selection.selectedDeepSky, clickRects, labels,
                       &outlined);
     if (deep) {
         deepSelectionDrawn =
-            DrawZoomedDeepCatalogue(dc, view, state, *deep, place, selection, clickRects, labels,
+            DrawZoomedDeepCatalogue(dc, view, state, *deep, place, placeDirection, selection,
+                                    clickRects, labels,
                                     GeocentricStarBand(view, state));
     }
     ZoomedStarStyle style;

@@ -248,13 +248,11 @@ bool DrawStars(DrawContext& dc, const skydata::SkyCatalogue& catalogue,
 // A J2000 catalogue place (hours, degrees) on the chart seen through
 // `view`, carried to the date: the whole sky takes the catalogue codes, as
 // the chart always has; a zoomed view the place itself.
-ViewPlace PlaceOnView(const ChartView& view, const engine::SkyState& state, double ra, double dec)
+// An apparent direction of date on the view: hidden below the horizon.
+ViewPlace PlaceDirectionOnView(const ChartView& view, const engine::UnitVector& direction,
+                               const ObserverTurn& turn)
 {
     ViewPlace place;
-    const engine::UnitVector direction = view.WholeSky()
-                                             ? ApparentDirectionOfCodes(state, RaCode(ra), DecCode(dec))
-                                             : ApparentDirectionOf(state, ra, dec);
-    const ObserverTurn turn = ObserverTurn::Of(state);
     place.visible = HorizontalOfDirection(direction, turn, false).altitude > 0;
     if (!place.visible) {
         return place;
@@ -267,6 +265,14 @@ ViewPlace PlaceOnView(const ChartView& view, const engine::SkyState& state, doub
         place.at = view.ToScreen({horizontal.azimuth, horizontal.altitude});
     }
     return place;
+}
+
+ViewPlace PlaceOnView(const ChartView& view, const engine::SkyState& state, double ra, double dec)
+{
+    const engine::UnitVector direction = view.WholeSky()
+                                             ? ApparentDirectionOfCodes(state, RaCode(ra), DecCode(dec))
+                                             : ApparentDirectionOf(state, ra, dec);
+    return PlaceDirectionOnView(view, direction, ObserverTurn::Of(state));
 }
 
 // The Milky Way inside the horizon: every outline point goes through the
@@ -345,6 +351,12 @@ CatalogueResult DrawZoomedCatalogue(DrawContext& dc, const ChartView& view,
         const ViewPlace p = PlaceOnView(view, state, ra, dec);
         return p.visible ? std::optional<ScreenPoint>(p.at) : std::nullopt;
     };
+    const ObserverTurn turn = ObserverTurn::Of(state);
+    const PlaceDirectionOnScreen placeDirection =
+        [&](const engine::UnitVector& j2000) -> std::optional<ScreenPoint> {
+        const ViewPlace p = PlaceDirectionOnView(view, ApparentDirectionOfVector(state, j2000), turn);
+        return p.visible ? std::optional<ScreenPoint>(p.at) : std::nullopt;
+    };
     if (HorizontalShowsDeepSky(sunAltitude, preferences)) {
         std::vector<bool> outlined;
         if (deep) DrawMessierOutlines(dc, view, catalogue, *deep, place, outlined);
@@ -354,7 +366,8 @@ CatalogueResult DrawZoomedCatalogue(DrawContext& dc, const ChartView& view,
     }
     if (deep && preferences.noStars == 0) {
         result.selectionOnScreen |=
-            DrawZoomedDeepCatalogue(dc, view, state, *deep, place, selection, clickRects, labels);
+            DrawZoomedDeepCatalogue(dc, view, state, *deep, place, placeDirection, selection,
+                                    clickRects, labels);
     }
     ZoomedStarStyle style;
     style.spectral = preferences.starColor == kStarsSpectral;

@@ -63,14 +63,18 @@ void HorizontalStarPlacer::Place(const engine::SkyState& state,
     }
 }
 
-engine::UnitVector ApparentDirectionOf(const engine::SkyState& state, double ra, double dec)
+engine::UnitVector ApparentDirectionOfVector(const engine::SkyState& state, const engine::UnitVector& j2000)
 {
     // Through the batch form, so that one object and a whole catalogue
     // round alike.
-    const engine::UnitVector c = engine::UnitVectorOf(ra, dec);
     engine::UnitVector out;
-    engine::ApparentDirections(state.frame, &c.x, &c.y, &c.z, 1, &out.x, &out.y, &out.z);
+    engine::ApparentDirections(state.frame, &j2000.x, &j2000.y, &j2000.z, 1, &out.x, &out.y, &out.z);
     return out;
+}
+
+engine::UnitVector ApparentDirectionOf(const engine::SkyState& state, double ra, double dec)
+{
+    return ApparentDirectionOfVector(state, engine::UnitVectorOf(ra, dec));
 }
 
 engine::Horizontal HorizontalPlaceOf(const engine::SkyState& state, double ra, double dec)

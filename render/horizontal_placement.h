@@ -50,5 +50,7 @@ private:
 engine::Horizontal HorizontalPlaceOf(const engine::SkyState& state, double ra, double dec);
 // The apparent direction of date of a J2000 catalogue place, unrounded.
 engine::UnitVector ApparentDirectionOf(const engine::SkyState& state, double ra, double dec);
+// The same for a J2000 direction.
+engine::UnitVector ApparentDirectionOfVector(const engine::SkyState& state, const engine::UnitVector& j2000);
 
 }  // namespace skyvane::render

@@ -11,6 +11,7 @@
 #include <cmath>
 #include <cstdint>
 #include <span>
+#include <type_traits>
 #include <vector>
 
 namespace skyvane::skydata {
@@ -45,6 +46,16 @@ public:
         Query(cone, limitingMagnitude, [&](std::uint32_t i) { out.push_back(i); });
     }
 
+    // What a cell holds of each object: its direction and magnitude, so a
+    // query can hand them over without a look into the catalogue's rows,
+    // which lie in another order. A visit that takes `const Entry&` gets
+    // the entry; one that takes an index gets the index.
+    struct Entry {
+        float x, y, z;  // unit vector
+        float magnitude;
+        std::uint32_t index;
+    };
+
     std::size_t size() const { return entries_.size(); }
     std::size_t cellCount() const { return cellStart_.empty() ? 0 : cellStart_.size() - 1; }
     std::size_t MemoryBytes() const
@@ -54,11 +65,6 @@ public:
     }
 
 private:
-    struct Entry {
-        float x, y, z;  // unit vector
-        float magnitude;
-        std::uint32_t index;
-    };
     static int BandOf(double decDeg);
     int CellsInBand(int band) const { return static_cast<int>(bandFirstCell_[band + 1] - bandFirstCell_[band]); }
     int CellOf(double raDeg, double decDeg) const;
@@ -85,7 +91,11 @@ void SkyCells::VisitCell(std::uint32_t cell, double cx, double cy, double cz, do
         // quite of unit length, which a dot product near 1 cannot tell from
         // an arc minute's distance.
         const double dx = e.x - cx, dy = e.y - cy, dz = e.z - cz;
-        if (dx * dx + dy * dy + dz * dz <= maxChord2) visit(e.index);
+        if (dx * dx + dy * dy + dz * dz > maxChord2) continue;
+        if constexpr (std::is_invocable_v<Visit&, const Entry&>)
+            visit(e);
+        else
+            visit(e.index);
     }
 }
 

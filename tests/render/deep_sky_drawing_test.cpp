@@ -508,6 +508,11 @@ TEST_F(RealDeepSkyChartTest, StarsBeyondTheGeocentricBandAreNoneTheMapShows)
             const engine::Equatorial e = engine::ApparentPlaceOf(*c.sky, ra, dec);
             return view.ToScreen({e.rightAscension, e.declination});
         };
+        const PlaceDirectionOnScreen placeDirection =
+            [&](const engine::UnitVector& j2000) -> std::optional<ScreenPoint> {
+            const engine::Equatorial e = engine::EquatorialOf(engine::ApparentDirection(c.sky->frame, j2000));
+            return view.ToScreen({e.rightAscension, e.declination});
+        };
         const DeclinationBand band = GeocentricStarBand(view, *c.sky);
         EXPECT_LE(band.high - band.low, c.widestBand);
         QImage images[2];
@@ -519,7 +524,7 @@ TEST_F(RealDeepSkyChartTest, StarsBeyondTheGeocentricBandAreNoneTheMapShows)
             DrawContext dc(painter, QPoint(0, 0), &images[banded]);
             ViewLabels labels(view);
             auto rects = std::make_unique<skydata::CatalogueClickRects>();
-            DrawZoomedDeepCatalogue(dc, view, *c.sky, *deep, place, ObjectSelection{}, *rects, labels,
+            DrawZoomedDeepCatalogue(dc, view, *c.sky, *deep, place, placeDirection, ObjectSelection{}, *rects, labels,
                                     banded ? std::optional<DeclinationBand>(band) : std::nullopt);
             labels.Draw(dc);
             clicks[banded] = rects->deep;
