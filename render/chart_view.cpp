@@ -203,6 +203,15 @@ double ChartView::MagnitudeGain() const
     return LimitingMagnitude() - kWholeSkyLimitingMagnitude;
 }
 
+ScreenPoint ChartView::HorizontalToScreen(double sinAzimuth, double cosAzimuth, double altitude) const
+{
+    // The plane's angle is (azimuth + 180 degrees) x orientation, and the
+    // orientation is +1 or -1: its sine is -orientation x sin(azimuth),
+    // its cosine -cos(azimuth).
+    const double rho = (kRightAngle - altitude) * (radius_ / kRightAngle);
+    return PlaneToScreen({cx_ - orientation_ * sinAzimuth * rho, cy_ + cosAzimuth * rho});
+}
+
 ScreenPoint ChartView::PlaneOf(SkyPoint sky) const
 {
     if (plane_ == ChartPlane::kHorizontal) {

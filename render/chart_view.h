@@ -149,6 +149,10 @@ public:
     PixelPoint ToPixel(SkyPoint sky) const;
     // The same before rounding, for lines cut at the area's edge.
     ScreenPoint ToScreen(SkyPoint sky) const;
+    // ToScreen on the horizontal chart of an azimuth given by its sine and
+    // cosine, as a direction's components give them: the many points of an
+    // outline need no azimuth angle and no turning it back into a sine.
+    ScreenPoint HorizontalToScreen(double sinAzimuth, double cosAzimuth, double altitude) const;
     // The sky position at a screen point (the inverse of ToScreen); empty
     // where no sky is (outside the horizontal chart's horizon reach, or
     // outside the geocentric map).

@@ -283,9 +283,8 @@ void DrawHorizontalMilkyWay(DrawContext& dc, const ChartView& view, const engine
     const ScreenPoint zenith = view.ToScreen({0, 90});
     const ScreenPoint rim = view.ToScreen({0, 0});
     const ScreenDisc disc{zenith.x, zenith.y, std::hypot(rim.x - zenith.x, rim.y - zenith.y)};
-    // The outline points in one pass, each exactly as HorizontalPlaceOf
-    // places it.
-    // Outlines wholly beside a zoomed view are not placed at all.
+    // The outline points in one pass, each where HorizontalPlaceOf places
+    // it. Outlines wholly beside a zoomed view are not placed at all.
     thread_local std::vector<engine::UnitVector> directions;
     thread_local std::vector<ScreenPoint> points;
     thread_local std::vector<char> away;
@@ -296,10 +295,8 @@ void DrawHorizontalMilkyWay(DrawContext& dc, const ChartView& view, const engine
     for (std::size_t r = 0; r < deep.milkyWay.size(); ++r) {
         const skydata::MilkyWayRing& ring = deep.milkyWay[r];
         if (away[r] || ring.first > points.size() || ring.count > points.size() - ring.first) continue;
-        for (std::size_t i = ring.first; i < ring.first + ring.count; ++i) {
-            const engine::Horizontal h = HorizontalOfDirection(directions[i], turn);
-            points[i] = view.ToScreen({h.azimuth, h.altitude});
-        }
+        for (std::size_t i = ring.first; i < ring.first + ring.count; ++i)
+            points[i] = HorizontalScreenOfDirection(view, directions[i], turn);
     }
     DrawMilkyWayOnScreen(dc, deep, points, 0, view.Area(), disc, 0, away);
 }

@@ -1,5 +1,7 @@
 #include "render/horizontal_placement.h"
 
+#include "engine/units.h"
+
 #include <cmath>
 
 namespace skyvane::render {
@@ -70,6 +72,17 @@ engine::UnitVector ApparentDirectionOfVector(const engine::SkyState& state, cons
     engine::UnitVector out;
     engine::ApparentDirections(state.frame, &j2000.x, &j2000.y, &j2000.z, 1, &out.x, &out.y, &out.z);
     return out;
+}
+
+ScreenPoint HorizontalScreenOfDirection(const ChartView& view, const engine::UnitVector& direction,
+                                        const ObserverTurn& turn)
+{
+    const LocalComponents local = LocalOf(direction, turn);
+    const double across = std::hypot(local.south, local.west);
+    const double altitude = engine::RadToDeg(std::asin(local.up));
+    // Straight up or down the azimuth is 0, as atan2 gives it.
+    if (!(across > 0)) return view.HorizontalToScreen(0, 1, altitude);
+    return view.HorizontalToScreen(local.west / across, local.south / across, altitude);
 }
 
 engine::UnitVector ApparentDirectionOf(const engine::SkyState& state, double ra, double dec)

@@ -50,7 +50,12 @@ private:
 engine::Horizontal HorizontalPlaceOf(const engine::SkyState& state, double ra, double dec);
 // The apparent direction of date of a J2000 catalogue place, unrounded.
 engine::UnitVector ApparentDirectionOf(const engine::SkyState& state, double ra, double dec);
-// The same for a J2000 direction.
+// An apparent direction of date on a horizontal chart's view, below the
+// horizon too: where ToScreen puts its azimuth and altitude, with the
+// azimuth's sine and cosine taken from the direction itself.
+ScreenPoint HorizontalScreenOfDirection(const ChartView& view, const engine::UnitVector& direction,
+                                        const ObserverTurn& turn);
+// The apparent direction of date of a J2000 direction.
 engine::UnitVector ApparentDirectionOfVector(const engine::SkyState& state, const engine::UnitVector& j2000);
 
 }  // namespace skyvane::render

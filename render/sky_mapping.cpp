@@ -84,19 +84,25 @@ ObserverTurn ObserverTurn::Of(const engine::SkyState& state)
     return {std::sin(sidereal), std::cos(sidereal), std::sin(latitude), std::cos(latitude)};
 }
 
-engine::Horizontal HorizontalOfDirection(const engine::UnitVector& v, const ObserverTurn& turn,
-                                         bool withAzimuth)
+LocalComponents LocalOf(const engine::UnitVector& v, const ObserverTurn& turn)
 {
     // Into the hour-angle frame: x towards the meridian, y towards the west
     // (cos d cos H and cos d sin H).
     const double towardsMeridian = v.x * turn.cosSidereal + v.y * turn.sinSidereal;
     const double towardsWest = v.x * turn.sinSidereal - v.y * turn.cosSidereal;
     const double up = v.z * turn.sinLatitude + towardsMeridian * turn.cosLatitude;
-    engine::Horizontal h{0, engine::RadToDeg(std::asin(up > 1 ? 1 : (up < -1 ? -1 : up)))};
+    return {towardsMeridian * turn.sinLatitude - v.z * turn.cosLatitude, towardsWest,
+            up > 1 ? 1 : (up < -1 ? -1 : up)};
+}
+
+engine::Horizontal HorizontalOfDirection(const engine::UnitVector& v, const ObserverTurn& turn,
+                                         bool withAzimuth)
+{
+    const LocalComponents local = LocalOf(v, turn);
+    engine::Horizontal h{0, engine::RadToDeg(std::asin(local.up))};
     if (withAzimuth) {
         constexpr double kFullTurn = 360;
-        double azimuth = engine::RadToDeg(std::atan2(
-            towardsWest, towardsMeridian * turn.sinLatitude - v.z * turn.cosLatitude));
+        double azimuth = engine::RadToDeg(std::atan2(local.west, local.south));
         if (azimuth < 0) {
             azimuth += kFullTurn;
         }

@@ -68,6 +68,13 @@ struct ObserverTurn {
 engine::Horizontal HorizontalOfDirection(const engine::UnitVector& direction,
                                          const ObserverTurn& turn, bool withAzimuth = true);
 
+// A direction in the observer's frame: its components towards the south
+// and the west point, and up (kept within -1..1).
+struct LocalComponents {
+    double south, west, up;
+};
+LocalComponents LocalOf(const engine::UnitVector& direction, const ObserverTurn& turn);
+
 // An apparent direction of date on the horizontal chart.
 StarPlacement PlaceDirectionHorizontal(const engine::UnitVector& direction,
                                        const ObserverTurn& turn, int cx, int cy, int radius,

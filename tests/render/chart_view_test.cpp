@@ -8,6 +8,7 @@
 #include "engine/apparent_place.h"
 #include "engine/transforms.h"
 #include "render/display_preferences.h"
+#include "render/horizontal_placement.h"
 
 namespace skyvane::render {
 namespace {
@@ -117,6 +118,34 @@ TEST(ChartView, ZoomedViewsKeepTheirCentreAndFieldAndInvertExactly)
                 const ScreenPoint back = view.ToScreen(*sky);
                 EXPECT_NEAR(back.x, x, 1e-6);
                 EXPECT_NEAR(back.y, y, 1e-6);
+            }
+        }
+    }
+}
+
+TEST(ChartView, DirectionsReachTheHorizontalPlaneWhereTheirAzimuthAndAltitudeDo)
+{
+    // Outline points skip the azimuth angle; they must land where the
+    // angles put them, on both orientations, zoomed or not, below the
+    // horizon and straight up and down.
+    ObserverTurn turn;
+    turn.sinSidereal = std::sin(1.1);
+    turn.cosSidereal = std::cos(1.1);
+    turn.sinLatitude = std::sin(47.3 * 3.14159265358979323846 / 180);
+    turn.cosLatitude = std::cos(47.3 * 3.14159265358979323846 / 180);
+    const ViewAim aims[] = {ViewAim::WholeSky(), ViewAim::At({200, 30}, 20)};
+    const double directions[][2] = {{0, 0},   {5.6, -1.2}, {12, 60}, {18.2, -80}, {2.5, 89.3}, {21, 10},
+                                    {9, -30}, {15, 0},     {0, 90},  {0, -90}};
+    for (const ViewAim& aim : aims) {
+        for (const int orientation : {kEastLeftWestRight, kWestLeftEastRight}) {
+            const ChartView view = HorizontalView(aim, orientation);
+            for (const auto& d : directions) {
+                const engine::UnitVector v = engine::UnitVectorOf(d[0], d[1]);
+                const engine::Horizontal h = HorizontalOfDirection(v, turn);
+                const ScreenPoint byAngles = view.ToScreen({h.azimuth, h.altitude});
+                const ScreenPoint expected = HorizontalScreenOfDirection(view, v, turn);
+                EXPECT_NEAR(expected.x, byAngles.x, 1e-6) << d[0] << " " << d[1] << " " << orientation;
+                EXPECT_NEAR(expected.y, byAngles.y, 1e-6) << d[0] << " " << d[1] << " " << orientation;
             }
         }
     }
