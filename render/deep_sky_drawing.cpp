@@ -405,23 +405,45 @@ void AddRing(std::vector<Edge>& edges, const std::vector<ScreenPoint>& ring)
 }
 
 // Alternate filling of every edge's pixels whose centres lie inside, one
-// row at a time with the edges that cross it.
+// row at a time with the edges that cross it. Edges join the active list at
+// the first row whose centre they reach, found by a count per row rather
+// than a sort of all edges (thousands a step at the whole sky).
 void FillEdges(DrawContext& dc, std::vector<Edge>& edges, const ScreenArea& clip, const ScreenDisc& disc,
                QRgb color)
 {
-    if (edges.empty()) return;
-    std::sort(edges.begin(), edges.end(), [](const Edge& a, const Edge& b) { return a.y0 < b.y0; });
-    std::vector<const Edge*> active;
-    std::vector<double> xs;
-    std::size_t next = 0;
-    for (int row = clip.top; row < clip.bottom; ++row) {
+    if (edges.empty() || clip.bottom <= clip.top) return;
+    const int rows = clip.bottom - clip.top;
+    thread_local std::vector<std::uint32_t> rowStart, order;
+    rowStart.assign(static_cast<std::size_t>(rows) + 1, 0);
+    const auto firstRow = [&](const Edge& e) {
+        // The first row centre at or below y0, counted from the clip's top.
+        const double from = std::ceil(e.y0 - 0.5) - clip.top;
+        return from <= 0 ? 0 : (from >= rows ? rows : static_cast<int>(from));
+    };
+    for (const Edge& e : edges) ++rowStart[static_cast<std::size_t>(firstRow(e))];
+    std::uint32_t sum = 0;
+    for (std::uint32_t& count : rowStart) {
+        const std::uint32_t here = count;
+        count = sum;
+        sum += here;
+    }
+    order.resize(edges.size());
+    {
+        thread_local std::vector<std::uint32_t> fill;
+        fill.assign(rowStart.begin(), rowStart.end());
+        for (std::uint32_t i = 0; i < edges.size(); ++i)
+            order[fill[static_cast<std::size_t>(firstRow(edges[i]))]++] = i;
+    }
+    thread_local std::vector<const Edge*> active;
+    thread_local std::vector<double> xs;
+    active.clear();
+    for (int r = 0; r < rows; ++r) {
+        const int row = clip.top + r;
         const double yc = row + 0.5;
-        while (next < edges.size() && edges[next].y0 <= yc) active.push_back(&edges[next++]);
+        for (std::uint32_t k = rowStart[static_cast<std::size_t>(r)]; k < rowStart[static_cast<std::size_t>(r) + 1]; ++k)
+            active.push_back(&edges[order[k]]);
         std::erase_if(active, [&](const Edge* e) { return e->y1 <= yc; });
-        if (active.empty()) {
-            if (next >= edges.size()) break;
-            continue;
-        }
+        if (active.empty()) continue;
         double left = clip.left, right = clip.right;
         if (disc.radius > 0) {
             const double dy = yc - disc.cy;

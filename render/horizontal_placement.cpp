@@ -78,7 +78,8 @@ ScreenPoint HorizontalScreenOfDirection(const ChartView& view, const engine::Uni
                                         const ObserverTurn& turn)
 {
     const LocalComponents local = LocalOf(direction, turn);
-    const double across = std::hypot(local.south, local.west);
+    // Components of a unit vector: no overflow for hypot to guard against.
+    const double across = std::sqrt(local.south * local.south + local.west * local.west);
     const double altitude = engine::RadToDeg(std::asin(local.up));
     // Straight up or down the azimuth is 0, as atan2 gives it.
     if (!(across > 0)) return view.HorizontalToScreen(0, 1, altitude);
