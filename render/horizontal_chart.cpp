@@ -105,7 +105,13 @@ QRgb SkyDiscColor(double sunAltitude)
 void DrawSkyDisc(DrawContext& dc, const ChartLayout& layout, double sunAltitude)
 {
     dc.SetPen(kWhite);
-    dc.SetBrush(SkyDiscColor(sunAltitude));
+    // The surface starts black, as the night sky is: only a brighter sky
+    // needs filling (a 4K disc is 15 MB of pixels).
+    const QRgb sky = SkyDiscColor(sunAltitude);
+    if (sky == kBlack)
+        dc.SetNullBrush();
+    else
+        dc.SetBrush(sky);
     dc.Ellipse(layout.cx - layout.radius, layout.cy - layout.radius, layout.cx + layout.radius,
                layout.cy + layout.radius);
 }
