@@ -562,6 +562,24 @@ void DrawContext::DrawLine(QPoint from, QPoint to)
     // middle, which strays less than a pixel from it; a one-pixel line
     // takes one along each run.
     const bool tracedWhole = wide;
+    if (!wide && bits_ != nullptr) {
+        // Straight into our pixels: a figure line's runs are often single
+        // pixels, thousands a frame.
+        const int dx = deviceOffset_.x() - origin_.x();
+        const int dy = deviceOffset_.y() - origin_.y();
+        const QRgb pixel = color | 0xff000000u;
+        WalkLineRuns(from, to, false, 0, 1, [&](int x0, int y0, int x1, int y1) {
+            x0 = std::max(x0 + dx, clipLeft_);
+            x1 = std::min(x1 + dx, clipRight_);
+            y0 = std::max(y0 + dy, clipTop_);
+            y1 = std::min(y1 + dy, clipBottom_);
+            for (int y = y0; y < y1; ++y) {
+                auto* line = reinterpret_cast<QRgb*>(bits_ + y * stride_);
+                for (int x = x0; x < x1; ++x) line[x] = pixel;
+            }
+        });
+        return;
+    }
     WalkLineRuns(from, to, wide, before, thickness, [&](int x0, int y0, int x1, int y1) {
         if (tracedWhole) {
             FillBox(x0, y0, x1, y1, color);
