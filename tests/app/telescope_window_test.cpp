@@ -65,6 +65,9 @@ TEST(TelescopeWindow, ConnectThenGotoSelectedMovesTheReticleToTheStar)
     platform::SetUrlOpener([](const std::string&) { return true; });
     StoreEarlierRunRecord();
     WriteFirstRunPreferences();
+    // Stars in daylight too: the test runs at any hour, and a first run's
+    // chart hides them once the Sun is less than 12 degrees down.
+    platform::WriteProfileInt("Preferences", "STARSVISIBLE", 1);
 
     {
         CMainFrame frame;
