@@ -325,12 +325,27 @@ bool DrawZoomedDeepCatalogue(DrawContext& dc, const ChartView& view, const engin
     const DeclinationBand band = starBand.value_or(DeclinationBand{});
     const double lowZ = band.low <= -90 ? -2.0 : std::sin(band.low * kRad);
     const double highZ = band.high >= 90 ? 2.0 : std::sin(band.high * kRad);
+    // Placed first and drawn after: the pixels of thousands of dots are
+    // mostly not in the cache, and asking for them while placing lets
+    // their reads overlap instead of each dot waiting for its own.
+    struct Placed {
+        int x, y;
+        float magnitude;
+        std::uint32_t row;
+    };
+    thread_local std::vector<Placed> placed;
+    placed.clear();
     deep.starCells.Query(cone, limit, [&](const skydata::SkyCells::Entry& star) {
         if (star.z < lowZ || star.z > highZ) return;
         const auto at = placeDirection(engine::UnitVector{star.x, star.y, star.z});
         if (!at || !view.Shows(*at, kDeepStarReach)) return;
-        const std::uint32_t row = star.index;
         const int x = Px(at->x), y = Px(at->y);
+        dc.Prefetch(x, y);
+        placed.push_back({x, y, star.magnitude, star.index});
+    });
+    for (const Placed& star : placed) {
+        const std::uint32_t row = star.row;
+        const int x = star.x, y = star.y;
         const skydata::IntRect rect = DrawDeepStar(dc, x, y, star.magnitude, gain, qRgb(255, 255, 255));
         if (static_cast<int>(row) == selection.selectedDeepStar) {
             dc.SetPen(kSelectionRing);
@@ -340,7 +355,7 @@ bool DrawZoomedDeepCatalogue(DrawContext& dc, const ChartView& view, const engin
         }
         clickRects.deep.push_back({rect, 0, static_cast<int>(row)});
         if (rect.right - rect.left > 4) labels.Reserve(rect);
-    });
+    }
     return selectionDrawn;
 }
 

@@ -603,6 +603,16 @@ void DrawContext::DrawLine(QPoint from, QPoint to)
     }
 }
 
+void DrawContext::Prefetch(int x, int y) const
+{
+    if (bits_ == nullptr) return;
+    const int column = DeviceX(x);
+    if (column < clipLeft_ || column >= clipRight_) return;
+    // The row above, the row and the row below: a small dot's rows.
+    for (int row = std::max(DeviceY(y) - 1, clipTop_); row <= std::min(DeviceY(y) + 1, clipBottom_ - 1); ++row)
+        __builtin_prefetch(bits_ + row * stride_ + column * qsizetype{4}, 1);
+}
+
 void DrawContext::LineTo(int x, int y)
 {
     const QPoint to(x, y);

@@ -134,6 +134,9 @@ public:
     void MoveTo(int x, int y) { current_ = QPoint(x, y); }
     void LineTo(int x, int y);
     void Line(int x0, int y0, int x1, int y1);
+    // A hint that the pixels about (x, y) are drawn soon: on our own pixels
+    // their cache lines are asked for now. Draws nothing.
+    void Prefetch(int x, int y) const;
     void Polyline(const QPoint* points, int count);
     // A closed polygon: the pixels whose centres lie inside (alternate
     // filling, as overlapping parts cancel) in the brush, then its edges in
