@@ -21,6 +21,7 @@
 #include "skydata/data_file.h"
 #include "skydata/deep_sky.h"
 #include "skydata/sky_data.h"
+#include "tests/real_sky_files.h"
 #include "tests/zurich_sky.h"
 
 namespace skyvane::print {
@@ -70,25 +71,8 @@ bool BandNear(const PageCanvas& page, int x, int y, int radius)
     return false;
 }
 
-class PageMilkyWayTest : public ::testing::Test {
+class PageMilkyWayTest : public RealSkyFilesTest {
 protected:
-    static void SetUpTestSuite()
-    {
-        std::vector<unsigned char> bytes;
-        ASSERT_TRUE(skydata::ReadDataFile(SKYVANE_DATAS_BIN, bytes));
-        store_ = new skydata::SkyDataStore;
-        ASSERT_TRUE(store_->Load(bytes));
-        std::string why;
-        deep_ = skydata::LoadDeepSkyFile(SKYVANE_DEEPSKY_BIN, why);
-        ASSERT_NE(deep_, nullptr) << why;
-    }
-    static void TearDownTestSuite()
-    {
-        delete store_;
-        store_ = nullptr;
-        deep_.reset();
-    }
-
     PageMilkyWayTest()
     {
         // Zurich on a December night: the band runs overhead from Cygnus
@@ -99,14 +83,10 @@ protected:
         engine::FoldShownInstant(state_);
     }
 
-    static const skydata::SkyCatalogue& Catalogue() { return *store_->Current()->catalogue; }
+    static const skydata::SkyCatalogue& Catalogue() { return Main(); }
 
-    static skydata::SkyDataStore* store_;
-    static std::shared_ptr<const skydata::DeepSkyCatalogue> deep_;
     engine::SkyState state_{};
 };
-skydata::SkyDataStore* PageMilkyWayTest::store_ = nullptr;
-std::shared_ptr<const skydata::DeepSkyCatalogue> PageMilkyWayTest::deep_;
 
 // A4 at screen resolution (s = 1). The portrait dome: centre (396, 435),
 // radius 396.85 - 15 = 381. The landscape map: 40 and 80 in, 1062 wide,
@@ -172,8 +152,8 @@ TEST_F(PageMilkyWayTest, WithThePreferenceOnlyPaperUnderTheBandTurnsLightGrey)
         render::DisplayPreferences off = c.preferences;
         off.showMilkyWay = 0;
         PageCanvas without(metrics), with(metrics), noFileOff(metrics), noFileOn(metrics);
-        ASSERT_TRUE(print(without.dc(), off, deep_.get()));
-        ASSERT_TRUE(print(with.dc(), c.preferences, deep_.get()));
+        ASSERT_TRUE(print(without.dc(), off, deep.get()));
+        ASSERT_TRUE(print(with.dc(), c.preferences, deep.get()));
         ASSERT_TRUE(print(noFileOff.dc(), off, nullptr));
         ASSERT_TRUE(print(noFileOn.dc(), c.preferences, nullptr));
         // Without the deep-sky file the preference changes nothing.
@@ -215,9 +195,9 @@ TEST_F(PageMilkyWayTest, TheBandLiesAlongTheGalacticEquatorAndNotFarFromIt)
         SCOPED_TRACE(m.name);
         PageCanvas page(m.metrics);
         ASSERT_TRUE(m.horizontal ? PrintHorizontalChart(page.dc(), m.metrics, state_, Catalogue(),
-                                                        on, deep_.get())
+                                                        on, deep.get())
                                  : PrintGeocentricChart(page.dc(), m.metrics, state_, Catalogue(),
-                                                        on, deep_.get()));
+                                                        on, deep.get()));
         const auto place = [&](double l, double b) -> std::optional<QPoint> {
             const Equatorial at = FromGalactic(l, b);
             if (m.horizontal) {

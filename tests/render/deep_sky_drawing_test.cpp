@@ -24,6 +24,7 @@
 #include "render_test_canvas.h"
 #include "skydata/data_file.h"
 #include "skydata/sky_data.h"
+#include "tests/real_sky_files.h"
 #include "tests/zurich_sky.h"
 
 namespace skyvane::render {
@@ -195,30 +196,7 @@ TEST(MilkyWayTest, ABandRoundTheSkyFillsBetweenItsEdgesAcrossTheSeam)
 
 // ------------------------------------------------ the real files, zoomed
 
-class RealDeepSkyChartTest : public ::testing::Test {
-protected:
-    static void SetUpTestSuite()
-    {
-        std::vector<unsigned char> bytes;
-        ASSERT_TRUE(skydata::ReadDataFile(SKYVANE_DATAS_BIN, bytes));
-        store = new skydata::SkyDataStore;
-        ASSERT_TRUE(store->Load(bytes));
-        std::string why;
-        deep = skydata::LoadDeepSkyFile(SKYVANE_DEEPSKY_BIN, why);
-        ASSERT_NE(deep, nullptr) << why;
-    }
-    static void TearDownTestSuite()
-    {
-        delete store;
-        deep.reset();
-    }
-    static const skydata::SkyCatalogue& Main() { return *store->Current()->catalogue; }
-
-    static skydata::SkyDataStore* store;
-    static std::shared_ptr<const skydata::DeepSkyCatalogue> deep;
-};
-skydata::SkyDataStore* RealDeepSkyChartTest::store = nullptr;
-std::shared_ptr<const skydata::DeepSkyCatalogue> RealDeepSkyChartTest::deep;
+class RealDeepSkyChartTest : public RealSkyFilesTest {};
 
 constexpr int kWidth = 1280, kHeight = 800;
 
