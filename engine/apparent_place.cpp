@@ -208,13 +208,13 @@ UnitVector UnitVectorOf(double rightAscensionHours, double declinationDegrees)
 
 Equatorial EquatorialOf(const UnitVector& v)
 {
-    double ra = RadToHours(std::atan2(v.y, v.x));
+    double ra = RadToHours(Arctangent2(v.y, v.x));
     if (ra < 0)
         ra += 24;
     if (ra >= 24)
         ra -= 24;
     // atan2 rather than asin: exact near the poles, whatever the length.
-    return {ra, RadToDeg(std::atan2(v.z, std::sqrt(v.x * v.x + v.y * v.y)))};
+    return {ra, RadToDeg(Arctangent2(v.z, std::sqrt(v.x * v.x + v.y * v.y)))};
 }
 
 UnitVector RotationMatrix::Apply(const UnitVector& v) const

@@ -19,6 +19,7 @@
 #include "engine/delta_t.h"
 #include "engine/light_time.h"
 #include "engine/sky.h"
+#include "engine/units.h"
 #include "reference_csv.h"
 
 namespace skyvane::engine {
@@ -275,6 +276,47 @@ TEST(ApparentPlaceFrameTest, BatchCarriesLikeOnePlace)
             << i;
         EXPECT_NEAR(ox[i] * ox[i] + oy[i] * oy[i] + oz[i] * oz[i], 1, 1e-14);
     }
+}
+
+// Units in the last place between two doubles of the same sign.
+double UlpsApart(double a, double b)
+{
+    if (a == b) return 0;
+    return std::fabs(a - b) / std::max(std::nextafter(std::fabs(b), INFINITY) - std::fabs(b), 1e-300);
+}
+
+TEST(ArctangentTest, AgreesWithTheLibraryToTheLastPlacesEverywhere)
+{
+    // Every octant and the reduction's seams, from both sides.
+    const double seams[] = {0.66, 2.41421356237309504880, 1.0};
+    std::vector<std::pair<double, double>> cases{{1, 1e-300}, {1e-300, 1}, {1, 1e300}, {1e300, 1},
+                                                 {3e-9, 7}, {0.5, 0.5}};
+    for (double seam : seams)
+        for (double t : {std::nextafter(seam, 0.0), seam, std::nextafter(seam, 10.0)}) cases.push_back({t, 1});
+    // And an even spread of directions round the circle.
+    constexpr int kSteps = 200000;
+    for (int k = 0; k < kSteps; ++k) {
+        const double a = 2 * M_PI * (k + 0.37) / kSteps;
+        cases.push_back({std::sin(a), std::cos(a)});
+    }
+    double worst = 0;
+    for (auto [y0, x0] : cases)
+        for (double sy : {1.0, -1.0})
+            for (double sx : {1.0, -1.0}) {
+                const double y = sy * y0, x = sx * x0;
+                const double ulps = UlpsApart(Arctangent2(y, x), std::atan2(y, x));
+                worst = std::max(worst, ulps);
+                ASSERT_LE(ulps, 2) << y << ", " << x;
+            }
+    EXPECT_GT(worst, 0);  // the sweep reached values the two round apart
+
+    // What the library defines at the edges is passed on.
+    const double inf = INFINITY;
+    for (auto [y, x] : std::vector<std::pair<double, double>>{
+             {0.0, 0.0}, {-0.0, -1.0}, {0.0, -1.0}, {1, 0.0}, {-1, -0.0}, {inf, 1}, {1, -inf}, {inf, inf}})
+        EXPECT_EQ(Arctangent2(y, x), std::atan2(y, x)) << y << ", " << x;
+    EXPECT_TRUE(std::isnan(Arctangent2(NAN, 1)));
+    EXPECT_TRUE(std::isnan(Arctangent2(1, NAN)));
 }
 
 }  // namespace
