@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cmath>
 #include <limits>
 #include <optional>
@@ -403,11 +404,14 @@ QRgb MilkyWayColor(int level)
 
 namespace {
 
+constexpr int kMilkyWayLevels = 5;
+
 struct Edge {
     double x0, y0, x1, y1;  // y0 < y1
+    int level;
 };
 
-void AddRing(std::vector<Edge>& edges, const std::vector<ScreenPoint>& ring)
+void AddRing(std::vector<Edge>& edges, const std::vector<ScreenPoint>& ring, int level)
 {
     for (std::size_t i = 0; i < ring.size(); ++i) {
         const ScreenPoint& a = ring[i];
@@ -415,20 +419,33 @@ void AddRing(std::vector<Edge>& edges, const std::vector<ScreenPoint>& ring)
         if (a.y == b.y || !std::isfinite(a.x) || !std::isfinite(b.x) || !std::isfinite(a.y) ||
             !std::isfinite(b.y))
             continue;
-        edges.push_back(a.y < b.y ? Edge{a.x, a.y, b.x, b.y} : Edge{b.x, b.y, a.x, a.y});
+        edges.push_back(a.y < b.y ? Edge{a.x, a.y, b.x, b.y, level} : Edge{b.x, b.y, a.x, a.y, level});
     }
 }
 
-// Alternate filling of every edge's pixels whose centres lie inside, one
-// row at a time with the edges that cross it. Edges join the active list at
-// the first row whose centre they reach, found by a count per row rather
-// than a sort of all edges (thousands a step at the whole sky).
-void FillEdges(DrawContext& dc, std::vector<Edge>& edges, const ScreenArea& clip, const ScreenDisc& disc,
-               QRgb color)
+// An edge while it crosses the rows: where it crosses this one.
+struct ActiveEdge {
+    double x;
+    double slope;  // columns per row
+    const Edge* edge;
+};
+
+// Every level's edges filled in one pass down the rows. Each level alone
+// fills alternately the pixels whose centres lie inside its outlines (a
+// row's crossings paired from the left, an odd last one left out), and a
+// brighter level covers a fainter one: so each pixel is written once, in
+// the colour of the brightest level it lies inside, where drawing the
+// levels one over the other wrote the bands' pixels up to five times.
+// Edges join at the first row whose centre they reach, found by a count per
+// row rather than a sort of all edges (thousands at the whole sky). The
+// crossings keep their order from row to row, so they stay sorted by
+// moving an edge only past the ones it crossed, or when it joins.
+void FillEdges(DrawContext& dc, const std::vector<Edge>& edges, const ScreenArea& clip, const ScreenDisc& disc,
+               QRgb (*color)(int level))
 {
     if (edges.empty() || clip.bottom <= clip.top) return;
     const int rows = clip.bottom - clip.top;
-    thread_local std::vector<std::uint32_t> rowStart, order;
+    thread_local std::vector<std::uint32_t> rowStart, order, fill;
     rowStart.assign(static_cast<std::size_t>(rows) + 1, 0);
     const auto firstRow = [&](const Edge& e) {
         // The first row centre at or below y0, counted from the clip's top.
@@ -443,21 +460,34 @@ void FillEdges(DrawContext& dc, std::vector<Edge>& edges, const ScreenArea& clip
         sum += here;
     }
     order.resize(edges.size());
-    {
-        thread_local std::vector<std::uint32_t> fill;
-        fill.assign(rowStart.begin(), rowStart.end());
-        for (std::uint32_t i = 0; i < edges.size(); ++i)
-            order[fill[static_cast<std::size_t>(firstRow(edges[i]))]++] = i;
-    }
-    thread_local std::vector<const Edge*> active;
-    thread_local std::vector<double> xs;
+    fill.assign(rowStart.begin(), rowStart.end());
+    for (std::uint32_t i = 0; i < edges.size(); ++i)
+        order[fill[static_cast<std::size_t>(firstRow(edges[i]))]++] = i;
+
+    std::array<QRgb, kMilkyWayLevels + 1> colors{};
+    for (int level = 1; level <= kMilkyWayLevels; ++level) colors[static_cast<std::size_t>(level)] = color(level);
+    thread_local std::vector<ActiveEdge> active;
+    thread_local std::vector<char> skipped;
     active.clear();
     for (int r = 0; r < rows; ++r) {
         const int row = clip.top + r;
         const double yc = row + 0.5;
-        for (std::uint32_t k = rowStart[static_cast<std::size_t>(r)]; k < rowStart[static_cast<std::size_t>(r) + 1]; ++k)
-            active.push_back(&edges[order[k]]);
-        std::erase_if(active, [&](const Edge* e) { return e->y1 <= yc; });
+        for (std::uint32_t k = rowStart[static_cast<std::size_t>(r)]; k < rowStart[static_cast<std::size_t>(r) + 1]; ++k) {
+            const Edge& e = edges[order[k]];
+            active.push_back({0, (e.x1 - e.x0) / (e.y1 - e.y0), &e});
+        }
+        // Edges that end above this row's centre leave; the rest move to it,
+        // and the few that crossed another move back into order.
+        std::size_t kept = 0;
+        for (const ActiveEdge& a : active) {
+            if (a.edge->y1 <= yc) continue;
+            ActiveEdge moved = a;
+            moved.x = a.edge->x0 + (yc - a.edge->y0) * a.slope;
+            std::size_t at = kept++;
+            for (; at > 0 && active[at - 1].x > moved.x; --at) active[at] = active[at - 1];
+            active[at] = moved;
+        }
+        active.resize(kept);
         if (active.empty()) continue;
         double left = clip.left, right = clip.right;
         if (disc.radius > 0) {
@@ -467,14 +497,33 @@ void FillEdges(DrawContext& dc, std::vector<Edge>& edges, const ScreenArea& clip
             left = std::max(left, disc.cx - half);
             right = std::min(right, disc.cx + half);
         }
-        xs.clear();
-        for (const Edge* e : active)
-            if (e->y0 <= yc && yc < e->y1) xs.push_back(e->x0 + (yc - e->y0) * (e->x1 - e->x0) / (e->y1 - e->y0));
-        std::sort(xs.begin(), xs.end());
-        for (std::size_t k = 0; k + 1 < xs.size(); k += 2) {
-            const int from = static_cast<int>(std::ceil(std::max(xs[k], left) - 0.5));
-            const int to = static_cast<int>(std::ceil(std::min(xs[k + 1], right) - 0.5));
-            if (from < to) dc.FillSolidRect(from, row, to, row + 1, color);
+        std::array<int, kMilkyWayLevels + 1> crossings{};
+        for (const ActiveEdge& a : active) ++crossings[static_cast<std::size_t>(a.edge->level)];
+        // A level crossed an odd number of times (an outline left open)
+        // leaves its last crossing unpaired.
+        skipped.assign(active.size(), 0);
+        for (int level = 1; level <= kMilkyWayLevels; ++level) {
+            if (crossings[static_cast<std::size_t>(level)] % 2 == 0) continue;
+            for (std::size_t k = active.size(); k-- > 0;) {
+                if (active[k].edge->level == level) {
+                    skipped[k] = 1;
+                    break;
+                }
+            }
+        }
+        // Across the row: a crossing's pixel boundary is the first pixel
+        // whose centre lies at or right of it, within the row's bounds.
+        unsigned inside = 0;
+        int from = 0;
+        for (std::size_t k = 0; k < active.size(); ++k) {
+            if (skipped[k]) continue;
+            const int at = static_cast<int>(std::ceil(std::clamp(active[k].x, left, right) - 0.5));
+            if (inside != 0 && from < at) {
+                const int brightest = std::bit_width(inside) - 1;
+                dc.FillSolidRect(from, row, at, row + 1, colors[static_cast<std::size_t>(brightest)]);
+            }
+            inside ^= 1u << active[k].edge->level;
+            from = at;
         }
     }
 }
@@ -583,94 +632,93 @@ void DrawMilkyWayOnScreen(DrawContext& dc, const skydata::DeepSkyCatalogue& deep
     const double nearFar2 = far * far * (1 - 1e-9);
     thread_local std::vector<Edge> edges;
     thread_local std::vector<ScreenPoint> ring, copy;
-    for (int level = 1; level <= 5; ++level) {
-        edges.clear();
-        for (std::size_t index = 0; index < deep.milkyWay.size(); ++index) {
-            const skydata::MilkyWayRing& r = deep.milkyWay[index];
-            if (r.level != level || (index < away.size() && away[index])) continue;
-            if (r.first > points.size() || r.count > points.size() - r.first) continue;
-            ring.clear();
-            double shift = 0;
-            for (std::uint32_t k = 0; k < r.count; ++k) {
-                ScreenPoint s = points[r.first + k];
-                if (disc.radius > 0) {
-                    const double dx = s.x - disc.cx, dy = s.y - disc.cy;
-                    if (!(dx * dx + dy * dy <= nearFar2)) {
-                        const double d = std::hypot(dx, dy);
-                        if (d > far) {
-                            s = {disc.cx + dx / d * far, disc.cy + dy / d * far};
-                            // Along the far circle the short way from the last point.
-                            if (!ring.empty()) {
-                                const ScreenPoint& last = ring.back();
-                                const double a0 = std::atan2(last.y - disc.cy, last.x - disc.cx);
-                                double step = std::atan2(dy, dx) - a0;
-                                while (step > kPi) step -= 2 * kPi;
-                                while (step < -kPi) step += 2 * kPi;
-                                const bool lastFar = std::hypot(last.x - disc.cx, last.y - disc.cy) >= far - 1e-6;
-                                if (lastFar)
-                                    for (int m = 1, steps = static_cast<int>(std::fabs(step) / kArcStep); m <= steps; ++m)
-                                        ring.push_back({disc.cx + far * std::cos(a0 + step * m / (steps + 1)),
-                                                        disc.cy + far * std::sin(a0 + step * m / (steps + 1))});
-                            }
+    edges.clear();
+    for (std::size_t index = 0; index < deep.milkyWay.size(); ++index) {
+        const skydata::MilkyWayRing& r = deep.milkyWay[index];
+        const int level = r.level;
+        if (level < 1 || level > kMilkyWayLevels || (index < away.size() && away[index])) continue;
+        if (r.first > points.size() || r.count > points.size() - r.first) continue;
+        ring.clear();
+        double shift = 0;
+        for (std::uint32_t k = 0; k < r.count; ++k) {
+            ScreenPoint s = points[r.first + k];
+            if (disc.radius > 0) {
+                const double dx = s.x - disc.cx, dy = s.y - disc.cy;
+                if (!(dx * dx + dy * dy <= nearFar2)) {
+                    const double d = std::hypot(dx, dy);
+                    if (d > far) {
+                        s = {disc.cx + dx / d * far, disc.cy + dy / d * far};
+                        // Along the far circle the short way from the last point.
+                        if (!ring.empty()) {
+                            const ScreenPoint& last = ring.back();
+                            const double a0 = std::atan2(last.y - disc.cy, last.x - disc.cx);
+                            double step = std::atan2(dy, dx) - a0;
+                            while (step > kPi) step -= 2 * kPi;
+                            while (step < -kPi) step += 2 * kPi;
+                            const bool lastFar = std::hypot(last.x - disc.cx, last.y - disc.cy) >= far - 1e-6;
+                            if (lastFar)
+                                for (int m = 1, steps = static_cast<int>(std::fabs(step) / kArcStep); m <= steps; ++m)
+                                    ring.push_back({disc.cx + far * std::cos(a0 + step * m / (steps + 1)),
+                                                    disc.cy + far * std::sin(a0 + step * m / (steps + 1))});
                         }
                     }
                 }
-                if (wrapWidth > 0 && !ring.empty()) {
-                    // Right ascension runs round: keep the outline continuous.
-                    s.x += shift;
-                    const double jump = s.x - ring.back().x;
-                    if (jump > wrapWidth / 2) shift -= wrapWidth, s.x -= wrapWidth;
-                    else if (jump < -wrapWidth / 2) shift += wrapWidth, s.x += wrapWidth;
-                }
-                ring.push_back(s);
             }
-            if (wrapWidth > 0 && ring.size() > 2) {
-                // The step back to the first point counts too: an outline
-                // that goes round the whole sky ends a turn away from where
-                // it began.
-                ScreenPoint close{ring.front().x + shift, ring.front().y};
-                const double jump = close.x - ring.back().x;
-                if (jump > wrapWidth / 2) shift -= wrapWidth, close.x -= wrapWidth;
-                else if (jump < -wrapWidth / 2) shift += wrapWidth, close.x += wrapWidth;
-                if (std::fabs(shift) > wrapWidth / 2) {
-                    // It encloses a pole's side: closed over the north pole,
-                    // two such outlines bound the band between them.
-                    const ScreenPoint first = ring.front();
-                    ring.push_back(close);
-                    ring.push_back({close.x, northPoleY});
-                    ring.push_back({first.x, northPoleY});
-                }
+            if (wrapWidth > 0 && !ring.empty()) {
+                // Right ascension runs round: keep the outline continuous.
+                s.x += shift;
+                const double jump = s.x - ring.back().x;
+                if (jump > wrapWidth / 2) shift -= wrapWidth, s.x -= wrapWidth;
+                else if (jump < -wrapWidth / 2) shift += wrapWidth, s.x += wrapWidth;
             }
-            if (ring.empty()) continue;
-            // An outline wholly above, below, left or right of the map adds
-            // nothing to it: a closed outline crosses every row an even
-            // number of times, so those crossings leave the alternate fill
-            // inside the map as it is. (Only whole outlines: one with a
-            // point off the plane has open edges.)
-            double lo = ring.front().x, hi = lo, top = ring.front().y, bottom = top;
-            bool finite = true;
-            for (const ScreenPoint& p : ring) {
-                finite = finite && std::isfinite(p.x) && std::isfinite(p.y);
-                lo = std::min(lo, p.x), hi = std::max(hi, p.x);
-                top = std::min(top, p.y), bottom = std::max(bottom, p.y);
-            }
-            if (finite && (bottom <= clip.top + 0.5 || top > clip.bottom - 0.5)) continue;
-            if (wrapWidth > 0) {
-                // Copies a turn to either side where they reach the map.
-                for (int turn = -2; turn <= 2; ++turn) {
-                    const double dx = turn * wrapWidth;
-                    if (hi + dx < clip.left || lo + dx > clip.right) continue;
-                    copy = ring;
-                    for (ScreenPoint& p : copy) p.x += dx;
-                    AddRing(edges, copy);
-                }
-            } else {
-                if (finite && (hi < clip.left || lo > clip.right)) continue;
-                AddRing(edges, ring);
+            ring.push_back(s);
+        }
+        if (wrapWidth > 0 && ring.size() > 2) {
+            // The step back to the first point counts too: an outline
+            // that goes round the whole sky ends a turn away from where
+            // it began.
+            ScreenPoint close{ring.front().x + shift, ring.front().y};
+            const double jump = close.x - ring.back().x;
+            if (jump > wrapWidth / 2) shift -= wrapWidth, close.x -= wrapWidth;
+            else if (jump < -wrapWidth / 2) shift += wrapWidth, close.x += wrapWidth;
+            if (std::fabs(shift) > wrapWidth / 2) {
+                // It encloses a pole's side: closed over the north pole,
+                // two such outlines bound the band between them.
+                const ScreenPoint first = ring.front();
+                ring.push_back(close);
+                ring.push_back({close.x, northPoleY});
+                ring.push_back({first.x, northPoleY});
             }
         }
-        FillEdges(dc, edges, clip, disc, color(level));
+        if (ring.empty()) continue;
+        // An outline wholly above, below, left or right of the map adds
+        // nothing to it: a closed outline crosses every row an even
+        // number of times, so those crossings leave the alternate fill
+        // inside the map as it is. (Only whole outlines: one with a
+        // point off the plane has open edges.)
+        double lo = ring.front().x, hi = lo, top = ring.front().y, bottom = top;
+        bool finite = true;
+        for (const ScreenPoint& p : ring) {
+            finite = finite && std::isfinite(p.x) && std::isfinite(p.y);
+            lo = std::min(lo, p.x), hi = std::max(hi, p.x);
+            top = std::min(top, p.y), bottom = std::max(bottom, p.y);
+        }
+        if (finite && (bottom <= clip.top + 0.5 || top > clip.bottom - 0.5)) continue;
+        if (wrapWidth > 0) {
+            // Copies a turn to either side where they reach the map.
+            for (int turn = -2; turn <= 2; ++turn) {
+                const double dx = turn * wrapWidth;
+                if (hi + dx < clip.left || lo + dx > clip.right) continue;
+                copy = ring;
+                for (ScreenPoint& p : copy) p.x += dx;
+                AddRing(edges, copy, level);
+            }
+        } else {
+            if (finite && (hi < clip.left || lo > clip.right)) continue;
+            AddRing(edges, ring, level);
+        }
     }
+    FillEdges(dc, edges, clip, disc, color);
 }
 
 }  // namespace skyvane::render

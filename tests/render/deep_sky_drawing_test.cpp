@@ -6,6 +6,7 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <fstream>
 #include <functional>
@@ -385,6 +386,70 @@ TEST_F(RealDeepSkyChartTest, TheMilkyWayInPartOfTheMapIsThatPartOfTheWholeMap)
             }
         EXPECT_EQ(differing, 0);
         EXPECT_EQ(lit > 0, c.band);
+    }
+}
+
+TEST_F(RealDeepSkyChartTest, EachMilkyWayStepCoversTheFainterOnesAsIfDrawnOverThem)
+{
+    // All steps are filled in one pass; the result must be each step's own
+    // alternate fill drawn over the fainter ones, faintest first. On the
+    // real outlines (wrapped map and disc) and on made-up ones that cross
+    // themselves and each other, one left open by a point off the plane.
+    skydata::DeepSkyCatalogue made;
+    const std::vector<std::pair<int, std::vector<std::pair<float, float>>>> rings{
+        {1, {{0.5f, 10}, {7, 10}, {7, 80}, {0.5f, 80}}},
+        {3, {{2, 20}, {6, 60}, {2, 60}, {6, 20}}},  // crosses itself
+        {2, {{1, 30}, {5, 30}, {5, 50}, {1, 50}}},
+        {5, {{3, 5}, {4, 5}, {4, 95}, {3, 95}}},
+        {4, {{1.5f, 40}, {NAN, 45}, {6.5f, 50}, {6.5f, 70}, {1.5f, 70}}},  // open
+        {3, {{4, 65}, {7.5f, 65}, {7.5f, 90}, {4, 90}}},
+    };
+    for (const auto& [level, ring] : rings) {
+        made.milkyWay.push_back({level, static_cast<std::uint32_t>(made.milkyWayPoints.size() / 2),
+                                 static_cast<std::uint32_t>(ring.size())});
+        for (const auto& [ra, dec] : ring) made.milkyWayPoints.push_back(ra), made.milkyWayPoints.push_back(dec);
+    }
+    constexpr int kW = 480, kH = 360;
+    const auto wrapped = [](double ra, double dec) { return ScreenPoint{(24 - ra) * 20, (90 - dec) * 2}; };
+    const auto polar = [](double ra, double dec) {
+        const double r = (90 - dec) * 1.5, a = ra * 15 * kPi / 180;
+        return ScreenPoint{240 + r * std::sin(a), 180 + r * std::cos(a)};
+    };
+    // 60 columns to a degree of the made-up outlines' first number (kept
+    // in degrees, handed over in hours).
+    const auto madeUp = [](double ra, double dec) { return ScreenPoint{ra * 15 * 60 + 0.3, (100 - dec) * 3.1}; };
+    struct Case {
+        const skydata::DeepSkyCatalogue* catalogue;
+        std::function<ScreenPoint(double, double)> place;
+        ScreenArea clip;
+        ScreenDisc disc;
+        double wrap;
+    };
+    const Case cases[] = {
+        {deep.get(), wrapped, {0, 0, kW, kH}, {}, kW},
+        {deep.get(), polar, {0, 0, kW, kH}, {240, 180, 135}, 0},
+        {&made, madeUp, {0, 0, kW, kH}, {}, 0},
+        {&made, madeUp, {40, 30, 400, 300}, {240, 160, 150}, 0},
+    };
+    for (const Case& c : cases) {
+        Canvas together(kW, kH), oneByOne(kW, kH);
+        DrawMilkyWay(together.dc(), *c.catalogue, c.place, c.clip, c.disc, c.wrap);
+        for (int level = 1; level <= 5; ++level) {
+            skydata::DeepSkyCatalogue step = *c.catalogue;
+            std::erase_if(step.milkyWay, [&](const skydata::MilkyWayRing& r) { return r.level != level; });
+            step.milkyWayCaps.clear();
+            DrawMilkyWay(oneByOne.dc(), step, c.place, c.clip, c.disc, c.wrap);
+        }
+        int differing = 0;
+        std::array<int, 6> lit{};
+        for (int y = 0; y < kH; ++y)
+            for (int x = 0; x < kW; ++x) {
+                differing += together.At(x, y) != oneByOne.At(x, y);
+                for (int level = 1; level <= 5; ++level) lit[level] += together.At(x, y) == MilkyWayColor(level);
+            }
+        EXPECT_EQ(differing, 0) << &c - cases;
+        // Steps overlap in every case: three at least show.
+        EXPECT_GE(std::count_if(lit.begin() + 1, lit.end(), [](int n) { return n > 0; }), 3) << &c - cases;
     }
 }
 
