@@ -531,7 +531,7 @@ void FillEdges(DrawContext& dc, const std::vector<Edge>& edges, const ScreenArea
 }  // namespace
 
 void MilkyWayDirectionsOfDate(const engine::SkyState& state, const skydata::DeepSkyCatalogue& deep,
-                              std::vector<engine::UnitVector>& out)
+                              std::vector<engine::UnitVector>& out, std::span<const char> away)
 {
     const std::size_t n = deep.milkyWayPoints.size() / 2;
     const double* x = deep.milkyWayX.data();
@@ -549,9 +549,22 @@ void MilkyWayDirectionsOfDate(const engine::SkyState& state, const skydata::Deep
         x = ux.data(), y = uy.data(), z = uz.data();
     }
     ox.resize(n), oy.resize(n), oz.resize(n);
-    engine::ApparentDirections(state.frame, x, y, z, static_cast<int>(n), ox.data(), oy.data(), oz.data());
     out.resize(n);
-    for (std::size_t i = 0; i < n; ++i) out[i] = {ox[i], oy[i], oz[i]};
+    const auto carry = [&](std::size_t first, std::size_t count) {
+        engine::ApparentDirections(state.frame, x + first, y + first, z + first, static_cast<int>(count),
+                                   ox.data() + first, oy.data() + first, oz.data() + first);
+        for (std::size_t i = first; i < first + count; ++i) out[i] = {ox[i], oy[i], oz[i]};
+    };
+    if (away.empty()) {
+        carry(0, n);
+        return;
+    }
+    // A zoomed view leaves most outlines away: only the rest are carried.
+    for (std::size_t r = 0; r < deep.milkyWay.size(); ++r) {
+        const skydata::MilkyWayRing& ring = deep.milkyWay[r];
+        if ((r < away.size() && away[r]) || ring.first > n || ring.count > n - ring.first) continue;
+        carry(ring.first, ring.count);
+    }
 }
 
 void DrawMilkyWay(DrawContext& dc, const skydata::DeepSkyCatalogue& deep,

@@ -164,9 +164,11 @@ void DrawMilkyWayOnScreen(DrawContext& dc, const skydata::DeepSkyCatalogue& deep
 // are flagged, so a chart that skips them draws the same pixels.
 void MilkyWayOutlinesAway(const ChartView& view, const engine::SkyState& state,
                           const skydata::DeepSkyCatalogue& deep, std::vector<char>& away);
-// The apparent directions of date of every outline point, in one pass over
-// them all: the same directions a chart gets for each place alone.
+// The apparent directions of date of the outline points, in one pass over
+// each outline: the same directions a chart gets for each place alone.
+// Outlines marked in `away` (MilkyWayOutlinesAway) are not carried; their
+// points' entries are left as they were.
 void MilkyWayDirectionsOfDate(const engine::SkyState& state, const skydata::DeepSkyCatalogue& deep,
-                              std::vector<engine::UnitVector>& out);
+                              std::vector<engine::UnitVector>& out, std::span<const char> away = {});
 
 }  // namespace skyvane::render

@@ -352,8 +352,8 @@ void DrawGeocentricMilkyWay(DrawContext& dc, const ChartView& view, const engine
     thread_local std::vector<engine::UnitVector> directions;
     thread_local std::vector<ScreenPoint> points;
     thread_local std::vector<char> away;
-    MilkyWayDirectionsOfDate(state, deep, directions);
     MilkyWayOutlinesAway(view, state, deep, away);
+    MilkyWayDirectionsOfDate(state, deep, directions, away);
     points.resize(directions.size());
     for (std::size_t r = 0; r < deep.milkyWay.size(); ++r) {
         const skydata::MilkyWayRing& ring = deep.milkyWay[r];

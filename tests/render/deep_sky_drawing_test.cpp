@@ -468,6 +468,26 @@ TEST_F(RealDeepSkyChartTest, TheMilkyWayIsCarriedToTheDateAsEachPlaceAlone)
         differing += one.rightAscension != batch.rightAscension || one.declination != batch.declination;
     }
     EXPECT_EQ(differing, 0);
+
+    // A zoomed view carries only the outlines not away from it, and carries
+    // them alike; the others' entries are left alone.
+    const ChartView view = GeocentricChartView(1080, 1920, ViewAim::At({18.3, -20}, 5));
+    std::vector<char> away;
+    MilkyWayOutlinesAway(view, state, *deep, away);
+    const engine::UnitVector untouched{9, 9, 9};
+    std::vector<engine::UnitVector> some(directions.size(), untouched);
+    MilkyWayDirectionsOfDate(state, *deep, some, away);
+    int carried = 0, left = 0;
+    for (std::size_t r = 0; r < deep->milkyWay.size(); ++r) {
+        const skydata::MilkyWayRing& ring = deep->milkyWay[r];
+        (away[r] ? left : carried) += 1;
+        for (std::size_t i = ring.first; i < ring.first + ring.count; ++i) {
+            const engine::UnitVector expected = away[r] ? untouched : directions[i];
+            ASSERT_TRUE(some[i].x == expected.x && some[i].y == expected.y && some[i].z == expected.z) << r;
+        }
+    }
+    EXPECT_GT(carried, 0);
+    EXPECT_GT(left, carried);
 }
 
 TEST_F(RealDeepSkyChartTest, OutlinesLeftUnplacedLieWhollyBesideTheMap)
