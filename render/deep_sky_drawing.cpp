@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "engine/apparent_place.h"
+#include "engine/units.h"
 #include "render/sky_mapping.h"
 
 namespace skyvane::render {
@@ -658,17 +659,19 @@ void DrawMilkyWayOnScreen(DrawContext& dc, const skydata::DeepSkyCatalogue& deep
             if (disc.radius > 0) {
                 const double dx = s.x - disc.cx, dy = s.y - disc.cy;
                 if (!(dx * dx + dy * dy <= nearFar2)) {
-                    const double d = std::hypot(dx, dy);
+                    // Screen distances: far from overflowing a square.
+                    const double d = std::sqrt(dx * dx + dy * dy);
                     if (d > far) {
                         s = {disc.cx + dx / d * far, disc.cy + dy / d * far};
                         // Along the far circle the short way from the last point.
                         if (!ring.empty()) {
                             const ScreenPoint& last = ring.back();
-                            const double a0 = std::atan2(last.y - disc.cy, last.x - disc.cx);
-                            double step = std::atan2(dy, dx) - a0;
+                            const double lx = last.x - disc.cx, ly = last.y - disc.cy;
+                            const double a0 = engine::Arctangent2(ly, lx);
+                            double step = engine::Arctangent2(dy, dx) - a0;
                             while (step > kPi) step -= 2 * kPi;
                             while (step < -kPi) step += 2 * kPi;
-                            const bool lastFar = std::hypot(last.x - disc.cx, last.y - disc.cy) >= far - 1e-6;
+                            const bool lastFar = std::sqrt(lx * lx + ly * ly) >= far - 1e-6;
                             if (lastFar)
                                 for (int m = 1, steps = static_cast<int>(std::fabs(step) / kArcStep); m <= steps; ++m)
                                     ring.push_back({disc.cx + far * std::cos(a0 + step * m / (steps + 1)),

@@ -80,7 +80,7 @@ ScreenPoint HorizontalScreenOfDirection(const ChartView& view, const engine::Uni
     const LocalComponents local = LocalOf(direction, turn);
     // Components of a unit vector: no overflow for hypot to guard against.
     const double across = std::sqrt(local.south * local.south + local.west * local.west);
-    const double altitude = engine::RadToDeg(std::asin(local.up));
+    const double altitude = engine::RadToDeg(engine::Arctangent2(local.up, across));
     // Straight up or down the azimuth is 0, as atan2 gives it.
     if (!(across > 0)) return view.HorizontalToScreen(0, 1, altitude);
     return view.HorizontalToScreen(local.west / across, local.south / across, altitude);
