@@ -296,7 +296,7 @@ TEST(ArctangentTest, AgreesWithTheLibraryToTheLastPlacesEverywhere)
     // And an even spread of directions round the circle.
     constexpr int kSteps = 200000;
     for (int k = 0; k < kSteps; ++k) {
-        const double a = 2 * M_PI * (k + 0.37) / kSteps;
+        const double a = 360 * kDegree * (k + 0.37) / kSteps;
         cases.push_back({std::sin(a), std::cos(a)});
     }
     double worst = 0;
