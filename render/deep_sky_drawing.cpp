@@ -395,17 +395,19 @@ void DrawMessierOutlines(DrawContext& dc, const ChartView& view,
 
 // ---------------------------------------------------------------- Milky Way
 
+namespace {
+constexpr int kMilkyWayLevels = 5;
+}  // namespace
+
 QRgb MilkyWayColor(int level)
 {
     // Faint blue-grey steps, dim enough that the faintest stars stay visible.
-    constexpr std::array<QRgb, 5> kSteps{qRgb(16, 16, 26), qRgb(22, 22, 36), qRgb(29, 29, 46),
-                                         qRgb(36, 36, 56), qRgb(44, 44, 66)};
-    return kSteps[static_cast<std::size_t>(std::clamp(level, 1, 5) - 1)];
+    constexpr std::array<QRgb, kMilkyWayLevels> kSteps{qRgb(16, 16, 26), qRgb(22, 22, 36), qRgb(29, 29, 46),
+                                                       qRgb(36, 36, 56), qRgb(44, 44, 66)};
+    return kSteps[static_cast<std::size_t>(std::clamp(level, 1, kMilkyWayLevels) - 1)];
 }
 
 namespace {
-
-constexpr int kMilkyWayLevels = 5;
 
 struct Edge {
     double x0, y0, x1, y1;  // y0 < y1
@@ -560,12 +562,19 @@ void MilkyWayDirectionsOfDate(const engine::SkyState& state, const skydata::Deep
         carry(0, n);
         return;
     }
-    // A zoomed view leaves most outlines away: only the rest are carried.
+    // A zoomed view leaves most outlines away: only the rest are carried,
+    // outlines that follow one another in a single pass.
+    std::size_t runFirst = 0, runEnd = 0;
     for (std::size_t r = 0; r < deep.milkyWay.size(); ++r) {
         const skydata::MilkyWayRing& ring = deep.milkyWay[r];
-        if ((r < away.size() && away[r]) || ring.first > n || ring.count > n - ring.first) continue;
-        carry(ring.first, ring.count);
+        if ((r < away.size() && away[r]) || !MilkyWayRingWithin(ring, n)) continue;
+        if (ring.first != runEnd) {
+            if (runEnd > runFirst) carry(runFirst, runEnd - runFirst);
+            runFirst = ring.first;
+        }
+        runEnd = ring.first + ring.count;
     }
+    if (runEnd > runFirst) carry(runFirst, runEnd - runFirst);
 }
 
 void DrawMilkyWay(DrawContext& dc, const skydata::DeepSkyCatalogue& deep,
@@ -651,7 +660,7 @@ void DrawMilkyWayOnScreen(DrawContext& dc, const skydata::DeepSkyCatalogue& deep
         const skydata::MilkyWayRing& r = deep.milkyWay[index];
         const int level = r.level;
         if (level < 1 || level > kMilkyWayLevels || (index < away.size() && away[index])) continue;
-        if (r.first > points.size() || r.count > points.size() - r.first) continue;
+        if (!MilkyWayRingWithin(r, points.size())) continue;
         ring.clear();
         double shift = 0;
         for (std::uint32_t k = 0; k < r.count; ++k) {

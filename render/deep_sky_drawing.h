@@ -170,5 +170,11 @@ void MilkyWayOutlinesAway(const ChartView& view, const engine::SkyState& state,
 // points' entries are left as they were.
 void MilkyWayDirectionsOfDate(const engine::SkyState& state, const skydata::DeepSkyCatalogue& deep,
                               std::vector<engine::UnitVector>& out, std::span<const char> away = {});
+// Whether an outline's points all lie among the first `pointCount`: a
+// damaged file's outline that reaches past them is left out everywhere.
+inline bool MilkyWayRingWithin(const skydata::MilkyWayRing& ring, std::size_t pointCount)
+{
+    return ring.first <= pointCount && ring.count <= pointCount - ring.first;
+}
 
 }  // namespace skyvane::render

@@ -357,7 +357,7 @@ void DrawGeocentricMilkyWay(DrawContext& dc, const ChartView& view, const engine
     points.resize(directions.size());
     for (std::size_t r = 0; r < deep.milkyWay.size(); ++r) {
         const skydata::MilkyWayRing& ring = deep.milkyWay[r];
-        if (away[r] || ring.first > points.size() || ring.count > points.size() - ring.first) continue;
+        if (away[r] || !MilkyWayRingWithin(ring, points.size())) continue;
         for (std::size_t i = ring.first; i < ring.first + ring.count; ++i) {
             const engine::Equatorial ofDate = engine::EquatorialOf(directions[i]);
             points[i] = view.ToScreen({ofDate.rightAscension, ofDate.declination});

@@ -300,7 +300,7 @@ void DrawHorizontalMilkyWay(DrawContext& dc, const ChartView& view, const engine
     points.resize(directions.size());
     for (std::size_t r = 0; r < deep.milkyWay.size(); ++r) {
         const skydata::MilkyWayRing& ring = deep.milkyWay[r];
-        if (away[r] || ring.first > points.size() || ring.count > points.size() - ring.first) continue;
+        if (away[r] || !MilkyWayRingWithin(ring, points.size())) continue;
         for (std::size_t i = ring.first; i < ring.first + ring.count; ++i)
             points[i] = HorizontalScreenOfDirection(view, directions[i], turn);
     }

@@ -141,16 +141,26 @@ TEST(DeepSkySymbolTest, TheFieldDecidesHowFaintTheDeepSkyGoes)
     EXPECT_EQ(DeepSkyLimitingMagnitude(NAN), 6.5);
 }
 
-// A catalogue holding only Milky Way outlines.
-skydata::DeepSkyCatalogue Outlines(const std::vector<std::vector<std::pair<float, float>>>& rings, int level)
+using Outline = std::vector<std::pair<float, float>>;
+
+// A catalogue holding only Milky Way outlines, each of its own step.
+skydata::DeepSkyCatalogue Outlines(const std::vector<std::pair<int, Outline>>& rings)
 {
     skydata::DeepSkyCatalogue c;
-    for (const auto& ring : rings) {
+    for (const auto& [level, ring] : rings) {
         c.milkyWay.push_back({level, static_cast<std::uint32_t>(c.milkyWayPoints.size() / 2),
                               static_cast<std::uint32_t>(ring.size())});
         for (const auto& [ra, dec] : ring) c.milkyWayPoints.push_back(ra), c.milkyWayPoints.push_back(dec);
     }
     return c;
+}
+
+// The same, all of one step.
+skydata::DeepSkyCatalogue Outlines(const std::vector<Outline>& rings, int level)
+{
+    std::vector<std::pair<int, Outline>> leveled;
+    for (const Outline& ring : rings) leveled.emplace_back(level, ring);
+    return Outlines(leveled);
 }
 
 TEST(MilkyWayTest, OutlinesFillAlternatelyWithinTheClipAndTheDisc)
@@ -177,7 +187,7 @@ TEST(MilkyWayTest, ABandRoundTheSkyFillsBetweenItsEdgesAcrossTheSeam)
 {
     // Two outlines that go once round the sky at Dec 10 and 20, as the
     // geocentric map shows them: RA runs right to left over 360 pixels.
-    std::vector<std::pair<float, float>> south, north;
+    Outline south, north;
     for (int ra = 0; ra < 360; ra += 10) {
         south.push_back({static_cast<float>(ra), 10});
         north.push_back({static_cast<float>(359 - ra), 20});
@@ -395,20 +405,14 @@ TEST_F(RealDeepSkyChartTest, EachMilkyWayStepCoversTheFainterOnesAsIfDrawnOverTh
     // alternate fill drawn over the fainter ones, faintest first. On the
     // real outlines (wrapped map and disc) and on made-up ones that cross
     // themselves and each other, one left open by a point off the plane.
-    skydata::DeepSkyCatalogue made;
-    const std::vector<std::pair<int, std::vector<std::pair<float, float>>>> rings{
+    const skydata::DeepSkyCatalogue made = Outlines({
         {1, {{0.5f, 10}, {7, 10}, {7, 80}, {0.5f, 80}}},
         {3, {{2, 20}, {6, 60}, {2, 60}, {6, 20}}},  // crosses itself
         {2, {{1, 30}, {5, 30}, {5, 50}, {1, 50}}},
         {5, {{3, 5}, {4, 5}, {4, 95}, {3, 95}}},
         {4, {{1.5f, 40}, {NAN, 45}, {6.5f, 50}, {6.5f, 70}, {1.5f, 70}}},  // open
         {3, {{4, 65}, {7.5f, 65}, {7.5f, 90}, {4, 90}}},
-    };
-    for (const auto& [level, ring] : rings) {
-        made.milkyWay.push_back({level, static_cast<std::uint32_t>(made.milkyWayPoints.size() / 2),
-                                 static_cast<std::uint32_t>(ring.size())});
-        for (const auto& [ra, dec] : ring) made.milkyWayPoints.push_back(ra), made.milkyWayPoints.push_back(dec);
-    }
+    });
     constexpr int kW = 480, kH = 360;
     const auto wrapped = [](double ra, double dec) { return ScreenPoint{(24 - ra) * 20, (90 - dec) * 2}; };
     const auto polar = [](double ra, double dec) {
