@@ -177,4 +177,24 @@ inline bool MilkyWayRingWithin(const skydata::MilkyWayRing& ring, std::size_t po
     return ring.first <= pointCount && ring.count <= pointCount - ring.first;
 }
 
+// The outline points a chart's view can show, carried to the date and put
+// on screen by place(direction of date), ready for DrawMilkyWayOnScreen
+// with `away`: outlines wholly beside the view are flagged there and
+// neither carried nor placed, their entries of `points` left as they were.
+template <typename Place>
+void PlaceMilkyWayOutlines(const ChartView& view, const engine::SkyState& state,
+                           const skydata::DeepSkyCatalogue& deep, std::vector<char>& away,
+                           std::vector<ScreenPoint>& points, Place&& place)
+{
+    thread_local std::vector<engine::UnitVector> directions;
+    MilkyWayOutlinesAway(view, state, deep, away);
+    MilkyWayDirectionsOfDate(state, deep, directions, away);
+    points.resize(directions.size());
+    for (std::size_t r = 0; r < deep.milkyWay.size(); ++r) {
+        const skydata::MilkyWayRing& ring = deep.milkyWay[r];
+        if (away[r] || !MilkyWayRingWithin(ring, points.size())) continue;
+        for (std::size_t i = ring.first; i < ring.first + ring.count; ++i) points[i] = place(directions[i]);
+    }
+}
+
 }  // namespace skyvane::render

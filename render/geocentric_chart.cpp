@@ -347,22 +347,13 @@ void DrawGeocentricMilkyWay(DrawContext& dc, const ChartView& view, const engine
                                       view.ToScreen({centre.longitude - 6, 0}).x);
     ScreenArea clip = view.Area();
     // The outline points in one pass, each exactly as ScreenOfDate places
-    // it.
-    // Outlines wholly above or below a zoomed view are not placed at all.
-    thread_local std::vector<engine::UnitVector> directions;
+    // it. Outlines wholly above or below a zoomed view are not placed at all.
     thread_local std::vector<ScreenPoint> points;
     thread_local std::vector<char> away;
-    MilkyWayOutlinesAway(view, state, deep, away);
-    MilkyWayDirectionsOfDate(state, deep, directions, away);
-    points.resize(directions.size());
-    for (std::size_t r = 0; r < deep.milkyWay.size(); ++r) {
-        const skydata::MilkyWayRing& ring = deep.milkyWay[r];
-        if (away[r] || !MilkyWayRingWithin(ring, points.size())) continue;
-        for (std::size_t i = ring.first; i < ring.first + ring.count; ++i) {
-            const engine::Equatorial ofDate = engine::EquatorialOf(directions[i]);
-            points[i] = view.ToScreen({ofDate.rightAscension, ofDate.declination});
-        }
-    }
+    PlaceMilkyWayOutlines(view, state, deep, away, points, [&view](const engine::UnitVector& direction) {
+        const engine::Equatorial ofDate = engine::EquatorialOf(direction);
+        return view.ToScreen({ofDate.rightAscension, ofDate.declination});
+    });
     DrawMilkyWayOnScreen(dc, deep, points, ScreenOfDate(view, state, 0, 90).y, clip, ScreenDisc{},
                          2 * halfTurn, away);
 }

@@ -291,19 +291,13 @@ void DrawHorizontalMilkyWay(DrawContext& dc, const ChartView& view, const engine
     const ScreenDisc disc{zenith.x, zenith.y, std::hypot(rim.x - zenith.x, rim.y - zenith.y)};
     // The outline points in one pass, each where HorizontalPlaceOf places
     // it. Outlines wholly beside a zoomed view are not placed at all.
-    thread_local std::vector<engine::UnitVector> directions;
     thread_local std::vector<ScreenPoint> points;
     thread_local std::vector<char> away;
-    MilkyWayOutlinesAway(view, state, deep, away);
-    MilkyWayDirectionsOfDate(state, deep, directions, away);
     const ObserverTurn turn = ObserverTurn::Of(state);
-    points.resize(directions.size());
-    for (std::size_t r = 0; r < deep.milkyWay.size(); ++r) {
-        const skydata::MilkyWayRing& ring = deep.milkyWay[r];
-        if (away[r] || !MilkyWayRingWithin(ring, points.size())) continue;
-        for (std::size_t i = ring.first; i < ring.first + ring.count; ++i)
-            points[i] = HorizontalScreenOfDirection(view, directions[i], turn);
-    }
+    PlaceMilkyWayOutlines(view, state, deep, away, points,
+                          [&view, &turn](const engine::UnitVector& direction) {
+                              return HorizontalScreenOfDirection(view, direction, turn);
+                          });
     DrawMilkyWayOnScreen(dc, deep, points, 0, view.Area(), disc, 0, away);
 }
 
